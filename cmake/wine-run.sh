@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in a prefix that belongs to the build,
+# never the user's own ~/.wine.
+#
+#   wine-run.sh --prefix DIR [--own-prefix] PROGRAM.exe [ARGS...]
+#
+# DIR is made once (wineboot) and reused. With --own-prefix the program runs in
+# a fresh copy of DIR that is thrown away afterwards, for tests that change
+# prefix-wide state (registry, documents folder) or start the whole program.
+set -euo pipefail
+
+prefix=
+own=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --prefix) prefix=$2; shift 2 ;;
+    --own-prefix) own=1; shift ;;
+    *) break ;;
+  esac
+done
+[ -n "$prefix" ] || { echo "wine-run.sh: --prefix is required" >&2; exit 2; }
+
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win32
+
+# Make the shared prefix once; concurrent callers wait for the first.
+mkdir -p "$(dirname "$prefix")"
+exec 9>"$prefix.lock"
+flock 9
+if [ ! -f "$prefix/.tavrin-ready" ]; then
+  rm -rf "$prefix"
+  WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1
+  WINEPREFIX="$prefix" wineserver -w
+  touch "$prefix/.tavrin-ready"
+fi
+flock -u 9
+exec 9>&-
+
+if [ "$own" = 1 ]; then
+  work=$(mktemp -d "${TMPDIR:-/tmp}/tavrin-prefix.XXXXXX")
+  # The system folder holds only the DLLs that wineboot put there, which Wine
+  # never writes to afterwards: hard links save copying half a gigabyte.
+  tar -C "$prefix" --exclude=./drive_c/windows/system32 -cf - . | tar -C "$work" -xf -
+  cp -al "$prefix/drive_c/windows/system32" "$work/drive_c/windows/"
+  cleanup() {
+    WINEPREFIX="$work" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$work" wineserver -w >/dev/null 2>&1 || true
+    rm -rf "$work"
+  }
+  trap cleanup EXIT
+  status=0
+  WINEPREFIX="$work" wine "$@" || status=$?
+  exit $status
+fi
+
+WINEPREFIX="$prefix" exec wine "$@"

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Makes a Debian machine ready to build and test Tavrin Wallpaper:
+#   - the i386 architecture and the Debian packages the build and the tests use;
+#   - deb-src entries derived from the machine's own apt sources;
+#   - libjpeg-turbo cross-built for i686 Windows from Debian's source package,
+#     installed into .cache/libjpeg-win32 (ignored by git).
+# Returns within seconds when everything is already in place.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cache="$root/.cache"
+jpeg_prefix="$cache/libjpeg-win32"
+
+packages=(
+  build-essential cmake ninja-build nasm pkg-config dpkg-dev
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick
+  libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
+  libjpeg62-turbo-dev libjpeg-turbo-progs
+)
+
+fail() { echo "bootstrap: $1 failed; the end of $2:" >&2; tail -n 30 "$2" >&2; exit 1; }
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+missing_packages() {
+  local p status
+  for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+    [ "$status" = installed ] || echo "$p"
+  done
+}
+
+# Adds a deb-src twin of every "deb" entry the machine already has, so that
+# `apt-get source` works without naming any archive host here.
+add_deb_src() {
+  local out=/etc/apt/sources.list.d/tavrin-deb-src.sources
+  local list=/etc/apt/sources.list.d/tavrin-deb-src.list
+  [ -e "$out" ] || [ -e "$list" ] && return 0
+  local f tmp
+  tmp=$(mktemp)
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -e "$f" ] || continue
+    case "$f" in *tavrin-deb-src*) continue ;; esac
+    # Keep only stanzas of Debian's own archive (those signed by its keyring).
+    awk -v RS= -v ORS='\n\n' '/debian-archive-keyring/ && /(^|\n)Types:[^\n]*deb([ \n]|$)/' "$f" \
+      | sed -E 's/^Types:.*$/Types: deb-src/' >> "$tmp"
+  done
+  if [ -s "$tmp" ]; then
+    as_root install -m 644 "$tmp" "$out"
+  elif [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb[[:space:]]' /etc/apt/sources.list | sed -E 's/^deb([[:space:]])/deb-src\1/' > "$tmp" || true
+    [ -s "$tmp" ] && as_root install -m 644 "$tmp" "$list"
+  fi
+  rm -f "$tmp"
+}
+
+need_update=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+  need_update=1
+fi
+if [ ! -e /etc/apt/sources.list.d/tavrin-deb-src.sources ] && [ ! -e /etc/apt/sources.list.d/tavrin-deb-src.list ]; then
+  add_deb_src
+  need_update=1
+fi
+missing=$(missing_packages)
+if [ -n "$missing" ] || [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
+  [ "$need_update" = 1 ] || [ -n "$missing" ] && as_root apt-get update -qq
+fi
+if [ -n "$missing" ]; then
+  echo "bootstrap: installing $(echo $missing | wc -w) packages" >&2
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+fi
+
+if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
+  echo "bootstrap: cross-building libjpeg-turbo for i686 Windows" >&2
+  src="$cache/src"
+  build="$cache/libjpeg-build"
+  rm -rf "$src" "$build"
+  mkdir -p "$src"
+  (cd "$src" && apt-get source -qq libjpeg-turbo >"$cache/libjpeg-source.log" 2>&1) || fail "apt-get source libjpeg-turbo" "$cache/libjpeg-source.log"
+  jsrc=$(find "$src" -maxdepth 1 -mindepth 1 -type d -name 'libjpeg-turbo*' | head -n 1)
+  cmake -S "$jsrc" -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF \
+    -DWITH_JPEG7=OFF -DWITH_JPEG8=OFF -DREQUIRE_SIMD=ON >"$cache/libjpeg-build.log" 2>&1 || fail "configuring libjpeg-turbo" "$cache/libjpeg-build.log"
+  cmake --build "$build" --target jpeg-static >>"$cache/libjpeg-build.log" 2>&1 || fail "building libjpeg-turbo" "$cache/libjpeg-build.log"
+  mkdir -p "$jpeg_prefix/lib" "$jpeg_prefix/include"
+  cp "$jsrc/jpeglib.h" "$jsrc/jmorecfg.h" "$jsrc/jerror.h" "$build/jconfig.h" "$jpeg_prefix/include/"
+  # The library goes in last: its presence marks a complete install.
+  cp "$build/libjpeg.a" "$jpeg_prefix/lib/libjpeg.a.tmp"
+  mv "$jpeg_prefix/lib/libjpeg.a.tmp" "$jpeg_prefix/lib/libjpeg.a"
+  rm -rf "$src" "$build"
+fi
