@@ -1,0 +1,177 @@
+// The POSIX implementation of the platform layer, for host tests, sanitizers,
+// fuzzing and benchmarks. It behaves as the Win32 one does where the program can
+// tell: listings put "." and ".." first and the other names in a stable order,
+// INI files follow the private-profile rules, and "\" separates path parts.
+#include "platform/Platform.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "platform/posix/ProfileText.h"
+
+extern char** environ;
+
+namespace platform {
+
+namespace {
+
+std::string Native(const std::string& path) {
+    std::string native = path;
+    std::replace(native.begin(), native.end(), '\\', '/');
+    return native;
+}
+
+bool StatPath(const std::string& path, struct stat& info) {
+    return !path.empty() && stat(Native(path).c_str(), &info) == 0;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+    std::ifstream in(Native(path), std::ios::binary);
+    if (!in) return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    text = buffer.str();
+    return true;
+}
+
+// Replaces the file through a temporary file beside it, so that a failed write
+// never leaves a half-written file in place of the old one.
+bool ReplaceFile(const std::string& path, const std::string& text) {
+    const std::string native = Native(path);
+    const std::string temporary = native + ".tmp~";
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    const char* data = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        ssize_t written = write(fd, data, left);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            close(fd);
+            unlink(temporary.c_str());
+            return false;
+        }
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+    if (close(fd) != 0 || rename(temporary.c_str(), native.c_str()) != 0) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) {
+    const std::string native = Native(folder);
+    DIR* dir = opendir(native.empty() ? "." : native.c_str());
+    if (!dir) return false;
+    std::vector<FolderEntry> entries;
+    while (dirent* item = readdir(dir)) {
+        FolderEntry entry;
+        entry.name = item->d_name;
+        struct stat info;
+        entry.isFolder = stat((native + "/" + entry.name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        entries.push_back(std::move(entry));
+    }
+    closedir(dir);
+    auto rank = [](const std::string& name) { return name == "." ? 0 : name == ".." ? 1 : 2; };
+    std::sort(entries.begin(), entries.end(), [&](const FolderEntry& a, const FolderEntry& b) {
+        if (rank(a.name) != rank(b.name)) return rank(a.name) < rank(b.name);
+        return a.name < b.name;
+    });
+    for (const FolderEntry& entry : entries)
+        if (!visit(entry)) break;
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat info;
+    return StatPath(path, info) && !S_ISDIR(info.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat info;
+    return StatPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+std::string GetCurrentDir() {
+    std::vector<char> buffer(PATH_MAX);
+    while (!getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE) return std::string();
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+bool SetCurrentDir(const std::string& path) { return chdir(Native(path).c_str()) == 0; }
+
+bool CreateDir(const std::string& path) { return mkdir(Native(path).c_str(), 0755) == 0; }
+
+bool RemoveFile(const std::string& path) { return !DirectoryExists(path) && unlink(Native(path).c_str()) == 0; }
+
+std::string ReadIniString(const std::string& file, const std::string& section,
+                              const std::string& key, const std::string& defaultValue) {
+    std::string text;
+    std::string value;
+    if (!ReadWholeFile(file, text) || !FindProfileValue(text, section, key, value)) value = defaultValue;
+    if (value.size() > kProfileValueLimit) value.resize(kProfileValueLimit);
+    return value;
+}
+
+void WriteIniString(const std::string& file, const std::string& section,
+                        const std::string& key, const std::string& value) {
+    std::string text;
+    if (DirectoryExists(file)) throw Error("Unable to write to " + file);
+    ReadWholeFile(file, text);
+    if (!ReplaceFile(file, SetProfileValue(text, section, key, value)))
+        throw Error("Unable to write to " + file);
+}
+
+bool StartProcess(const std::string& program, const std::string& commandLine,
+                  ShowCommand, bool wait) {
+    // The command line is split at blanks, as an unquoted Windows command line is.
+    std::vector<std::string> words;
+    std::istringstream split(commandLine);
+    for (std::string word; split >> word;) words.push_back(word);
+    std::string file = program.empty() ? (words.empty() ? std::string() : words.front()) : program;
+    if (file.empty()) return false;
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    std::string nativeFile = Native(file);
+    if (argv.empty()) argv.push_back(nativeFile.data());
+    argv.push_back(nullptr);
+    pid_t child;
+    if (posix_spawn(&child, nativeFile.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
+    if (wait) {
+        int status;
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    return true;
+}
+
+int TodayDayOfMonth() {
+    std::time_t now = std::time(nullptr);
+    std::tm local;
+    localtime_r(&now, &local);
+    return local.tm_mday;
+}
+
+int DisplayColorDepth() { return 24; }
+
+}  // namespace platform

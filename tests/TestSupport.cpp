@@ -1,0 +1,103 @@
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace testing_support {
+
+namespace {
+
+fs::path Native(const std::string& path) {
+#ifdef _WIN32
+    return fs::path(path);
+#else
+    std::string native = path;
+    std::replace(native.begin(), native.end(), '\\', '/');
+    return fs::path(native);
+#endif
+}
+
+std::string Program(const fs::path& path) {
+    std::string text = path.string();
+#ifndef _WIN32
+    std::replace(text.begin(), text.end(), '/', '\\');
+#endif
+    return text;
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+    static std::atomic<unsigned> counter{0};
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+#ifdef _WIN32
+    const unsigned long process = GetCurrentProcessId();
+#else
+    const unsigned long process = static_cast<unsigned long>(getpid());
+#endif
+    fs::path folder = fs::temp_directory_path() /
+                      ("tavrin-test-" + std::to_string(process) + "-" + std::to_string(stamp) + "-" +
+                       std::to_string(counter++));
+    fs::create_directories(folder);
+    path_ = Program(folder);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    // Read-only files left by a test must not keep their folder alive.
+    for (auto& entry : fs::recursive_directory_iterator(Native(path_), ignored))
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    fs::remove_all(Native(path_), ignored);
+}
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+    std::ofstream out(Native(path), std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error("cannot write " + path);
+    out << text;
+}
+
+std::string ReadTextFile(const std::string& path) {
+    std::ifstream in(Native(path), std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void MakeReadOnly(const std::string& path, bool readOnly) {
+    fs::permissions(Native(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    readOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
+
+std::string TestProgramFolder() {
+#ifdef _WIN32
+    char buffer[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    return Program(fs::path(std::string(buffer, length)).parent_path());
+#else
+    return Program(fs::read_symlink("/proc/self/exe").parent_path());
+#endif
+}
+
+std::string HelperProgram(const std::string& name) {
+#ifdef _WIN32
+    return TestProgramFolder() + "\\" + name + ".exe";
+#else
+    return TestProgramFolder() + "\\" + name;
+#endif
+}
+
+}  // namespace testing_support

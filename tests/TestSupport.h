@@ -1,0 +1,35 @@
+// Helpers shared by the tests that run on the host and under Wine.
+#pragma once
+
+#include <string>
+
+namespace testing_support {
+
+// A folder of its own under the system's temporary folder, removed with all it
+// holds when the object goes. Paths use "\" as the program's do.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Whole-file access for checking what the program wrote; paths with "\".
+void WriteTextFile(const std::string& path, const std::string& text);
+std::string ReadTextFile(const std::string& path);
+void MakeReadOnly(const std::string& path, bool readOnly);
+
+// The folder of the running test program, with "\" as separator.
+std::string TestProgramFolder();
+
+// The program file of a helper built beside the tests ("name" without ".exe").
+std::string HelperProgram(const std::string& name);
+
+}  // namespace testing_support

@@ -1,0 +1,238 @@
+// One contract for both implementations of the platform layer: this suite runs
+// on the host against the POSIX one and under Wine against the Win32 one.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "platform/Platform.h"
+
+using testing_support::TempFolder;
+using testing_support::ReadTextFile;
+using testing_support::WriteTextFile;
+
+namespace {
+
+std::vector<platform::FolderEntry> List(const std::string& folder) {
+    std::vector<platform::FolderEntry> entries;
+    EXPECT_TRUE(platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
+        entries.push_back(entry);
+        return true;
+    }));
+    return entries;
+}
+
+std::vector<std::string> Names(const std::vector<platform::FolderEntry>& entries) {
+    std::vector<std::string> names;
+    for (const auto& entry : entries) names.push_back(entry.name);
+    return names;
+}
+
+}  // namespace
+
+TEST(FolderListing, GivesDotEntriesFirstThenEveryNameWithItsKind) {
+    TempFolder folder;
+    WriteTextFile(folder / "b.jpg", "x");
+    WriteTextFile(folder / "A.bmp", "x");
+    ASSERT_TRUE(platform::CreateDir(folder / "sub"));
+    WriteTextFile(folder / "sub" + "\\inner.jpg", "x");
+
+    const auto entries = List(folder.Path());
+    ASSERT_EQ(entries.size(), 5u);
+    EXPECT_EQ(entries[0].name, ".");
+    EXPECT_TRUE(entries[0].isFolder);
+    EXPECT_EQ(entries[1].name, "..");
+    EXPECT_TRUE(entries[1].isFolder);
+    std::set<std::string> files, folders;
+    for (size_t i = 2; i < entries.size(); ++i)
+        (entries[i].isFolder ? folders : files).insert(entries[i].name);
+    EXPECT_EQ(files, (std::set<std::string>{"A.bmp", "b.jpg"}));
+    EXPECT_EQ(folders, (std::set<std::string>{"sub"}));
+    // The system's order does not change between two listings.
+    EXPECT_EQ(Names(List(folder.Path())), Names(entries));
+}
+
+TEST(FolderListing, StopsWhenTheVisitorSaysSoAndFailsForMissingFolders) {
+    TempFolder folder;
+    for (int i = 0; i < 10; ++i) WriteTextFile(folder / ("f" + std::to_string(i)), "x");
+    int visited = 0;
+    EXPECT_TRUE(platform::ListFolder(folder.Path(), [&](const platform::FolderEntry&) { return ++visited < 3; }));
+    EXPECT_EQ(visited, 3);
+
+    visited = 0;
+    EXPECT_FALSE(platform::ListFolder(folder / "missing", [&](const platform::FolderEntry&) {
+        ++visited;
+        return true;
+    }));
+    EXPECT_EQ(visited, 0);
+}
+
+TEST(FileSystem, TellsFilesFromFoldersAndCreatesOneLevelOnly) {
+    TempFolder folder;
+    WriteTextFile(folder / "file.txt", "x");
+    EXPECT_TRUE(platform::FileExists(folder / "file.txt"));
+    EXPECT_FALSE(platform::DirectoryExists(folder / "file.txt"));
+    EXPECT_TRUE(platform::DirectoryExists(folder.Path()));
+    EXPECT_FALSE(platform::FileExists(folder.Path()));
+    EXPECT_FALSE(platform::FileExists(folder / "missing"));
+    EXPECT_FALSE(platform::DirectoryExists(folder / "missing"));
+    EXPECT_FALSE(platform::FileExists(""));
+    EXPECT_FALSE(platform::DirectoryExists(""));
+
+    EXPECT_FALSE(platform::CreateDir(folder / "a\\b"));  // the parent is missing
+    EXPECT_FALSE(platform::DirectoryExists(folder / "a"));
+    EXPECT_TRUE(platform::CreateDir(folder / "a"));
+    EXPECT_TRUE(platform::DirectoryExists(folder / "a"));
+    EXPECT_FALSE(platform::CreateDir(folder / "a"));     // already there
+
+    EXPECT_TRUE(platform::RemoveFile(folder / "file.txt"));
+    EXPECT_FALSE(platform::FileExists(folder / "file.txt"));
+    EXPECT_FALSE(platform::RemoveFile(folder / "file.txt"));
+}
+
+TEST(CurrentDirectory, FollowsSetCurrentDir) {
+    TempFolder folder;
+    const std::string before = platform::GetCurrentDir();
+    ASSERT_FALSE(before.empty());
+    ASSERT_TRUE(platform::CreateDir(folder / "here"));
+    ASSERT_TRUE(platform::SetCurrentDir(folder / "here"));
+    const std::string now = platform::GetCurrentDir();
+    EXPECT_TRUE(platform::DirectoryExists(now));
+    EXPECT_EQ(now.substr(now.size() - 4), "here");
+    EXPECT_NE(now.back(), '\\');
+    EXPECT_FALSE(platform::SetCurrentDir(folder / "missing"));
+    EXPECT_EQ(platform::GetCurrentDir(), now);
+    ASSERT_TRUE(platform::SetCurrentDir(before));
+}
+
+#ifdef _WIN32
+TEST(CurrentDirectory, ADriveRootKeepsItsBackslash) {
+    const std::string before = platform::GetCurrentDir();
+    ASSERT_TRUE(platform::SetCurrentDir("C:\\"));
+    EXPECT_EQ(platform::GetCurrentDir(), "C:\\");
+    ASSERT_TRUE(platform::SetCurrentDir(before));
+}
+#endif
+
+TEST(PrivateProfile, ReadsWhatWasWrittenWithoutRegardToCase) {
+    TempFolder folder;
+    const std::string ini = folder / "test.ini";
+    platform::WriteIniString(ini, "options", "Key", "value one");
+    EXPECT_EQ(platform::ReadIniString(ini, "options", "Key", "d"), "value one");
+    EXPECT_EQ(platform::ReadIniString(ini, "OPTIONS", "key", "d"), "value one");
+    EXPECT_EQ(platform::ReadIniString(ini, "Options", "KEY", "d"), "value one");
+    EXPECT_EQ(platform::ReadIniString(ini, "options", "other", "d"), "d");
+    EXPECT_EQ(platform::ReadIniString(ini, "elsewhere", "Key", "d"), "d");
+    EXPECT_EQ(platform::ReadIniString(folder / "missing.ini", "options", "Key", "d"), "d");
+
+    // A write in another letter case replaces the same key.
+    platform::WriteIniString(ini, "OPTIONS", "KEY", "two");
+    EXPECT_EQ(platform::ReadIniString(ini, "options", "Key", "d"), "two");
+    EXPECT_EQ(ReadTextFile(ini).find("one"), std::string::npos);
+}
+
+TEST(PrivateProfile, KeepsKeysInTheOrderTheyWereFirstWritten) {
+    TempFolder folder;
+    const std::string ini = folder / "order.ini";
+    for (const char* key : {"zeta", "alpha", "mid"}) platform::WriteIniString(ini, "s", key, "1");
+    platform::WriteIniString(ini, "s", "alpha", "2");
+    platform::WriteIniString(ini, "t", "other", "3");
+    const std::string text = ReadTextFile(ini);
+    const size_t zeta = text.find("zeta=1"), alpha = text.find("alpha=2"), mid = text.find("mid=1");
+    const size_t t = text.find("[t]"), other = text.find("other=3");
+    ASSERT_NE(zeta, std::string::npos);
+    ASSERT_NE(alpha, std::string::npos);
+    ASSERT_NE(mid, std::string::npos);
+    ASSERT_NE(t, std::string::npos);
+    EXPECT_LT(text.find("[s]"), zeta);
+    EXPECT_LT(zeta, alpha);
+    EXPECT_LT(alpha, mid);
+    EXPECT_LT(mid, t);
+    EXPECT_LT(t, other);
+}
+
+TEST(PrivateProfile, TrimsBlanksAndOnePairOfQuotesAndCutsLongValues) {
+    TempFolder folder;
+    const std::string ini = folder / "hand.ini";
+    const std::string longValue(3000, 'x');
+    WriteTextFile(ini,
+                  "; a comment\r\n"
+                  "[first]\r\n"
+                  "  spaced  =   some value   \r\n"
+                  "quoted=\"in quotes\"\r\n"
+                  "single='single'\r\n"
+                  "half=\"half\r\n"
+                  "empty=\r\n"
+                  "long=" + longValue + "\r\n"
+                  "[second]\n"
+                  "spaced=other section\n");
+    EXPECT_EQ(platform::ReadIniString(ini, "first", "spaced", "d"), "some value");
+    EXPECT_EQ(platform::ReadIniString(ini, "first", "quoted", "d"), "in quotes");
+    EXPECT_EQ(platform::ReadIniString(ini, "first", "single", "d"), "single");
+    EXPECT_EQ(platform::ReadIniString(ini, "first", "half", "d"), "\"half");
+    EXPECT_EQ(platform::ReadIniString(ini, "first", "empty", "d"), "");
+    EXPECT_EQ(platform::ReadIniString(ini, "first", "long", "d"), longValue.substr(0, 2047));
+    EXPECT_EQ(platform::ReadIniString(ini, "second", "spaced", "d"), "other section");
+
+    // Writing one key leaves the rest of the file's content readable as before.
+    platform::WriteIniString(ini, "second", "new", "n");
+    EXPECT_EQ(platform::ReadIniString(ini, "first", "quoted", "d"), "in quotes");
+    EXPECT_EQ(platform::ReadIniString(ini, "second", "spaced", "d"), "other section");
+    EXPECT_EQ(platform::ReadIniString(ini, "second", "new", "d"), "n");
+}
+
+TEST(PrivateProfile, AFailedWriteRaisesUnableToWriteWithThePath) {
+    TempFolder folder;
+    const std::string ini = folder / "no such folder\\config.ini";
+    try {
+        platform::WriteIniString(ini, "options", "key", "value");
+        FAIL() << "the write into a missing folder succeeded";
+    } catch (const platform::Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + ini);
+    }
+    EXPECT_FALSE(platform::FileExists(ini));
+}
+
+TEST(Processes, StartsAProgramByItsPathAndWaitsForItsEnd) {
+    TempFolder folder;
+    const std::string child = testing_support::HelperProgram("ChildProcess");
+    const std::string marker = folder / "done.txt";
+    ASSERT_TRUE(platform::StartProcess(child, "ChildProcess " + marker + " 300 one two",
+                                       platform::ShowNoActivate, true));
+    // The child writes its marker only after its delay: it is there because the call waited.
+    ASSERT_TRUE(platform::FileExists(marker));
+    EXPECT_EQ(ReadTextFile(marker), "one\ntwo\n");
+}
+
+TEST(Processes, TakesTheProgramFromTheCommandLineWhenNoPathIsGiven) {
+    TempFolder folder;
+    const std::string marker = folder / "line.txt";
+    ASSERT_TRUE(platform::StartProcess("", testing_support::HelperProgram("ChildProcess") + " " + marker + " 0 x",
+                                       platform::ShowNormal, true));
+    EXPECT_EQ(ReadTextFile(marker), "x\n");
+}
+
+TEST(Processes, AMissingProgramIsNotStarted) {
+    TempFolder folder;
+    EXPECT_FALSE(platform::StartProcess(folder / "missing.exe", "missing.exe", platform::ShowNormal, true));
+    EXPECT_FALSE(platform::StartProcess("", folder / "missing.exe", platform::ShowNormal, true));
+}
+
+TEST(Clock, TodayIsTheLocalDayOfTheMonth) {
+    std::time_t now = std::time(nullptr);
+    const int expected = std::localtime(&now)->tm_mday;
+    const int day = platform::TodayDayOfMonth();
+    EXPECT_GE(day, 1);
+    EXPECT_LE(day, 31);
+    // Allow for midnight passing between the two readings.
+    now = std::time(nullptr);
+    EXPECT_TRUE(day == expected || day == std::localtime(&now)->tm_mday);
+}
+
+TEST(Display, ReportsAColourDepthTheProgramKnows) {
+    const std::set<int> depths = {1, 4, 8, 15, 16, 24, 32};
+    EXPECT_TRUE(depths.count(platform::DisplayColorDepth())) << platform::DisplayColorDepth();
+}
