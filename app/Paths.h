@@ -1,0 +1,25 @@
+// The path set: where the program keeps its data and finds its plugins.
+// Written once at start and never changed afterwards.
+#pragma once
+
+#include <string>
+#include <vector>
+
+extern std::string ProgramDir;        // the current directory at start, not the program file's folder
+extern std::string DataFolder;        // the documents folder + "\Tavrin Wallpaper"
+extern std::string ConfigPath;        // DataFolder + "\config.ini"
+extern std::string WallpaperBmpPath;  // DataFolder + "\TavrinWP.bmp"
+extern std::string PluginsRoot;       // ProgramDir + "\plugins"
+
+struct PathSet {
+    std::string dataFolder, configPath, wallpaperBmpPath, pluginsRoot;
+};
+
+// The paths that follow from the current directory and the documents folder.
+// Parts are joined with "\" as they stand, never normalised: an empty documents
+// folder gives paths at the root of the current drive.
+PathSet MakePathSet(const std::string& programDir, const std::string& personalFolder);
+
+// True when some argument is "startup" in any letter case: the program then
+// starts hidden in the tray.
+bool HasStartupArgument(const std::vector<std::string>& arguments);

@@ -1,0 +1,35 @@
+// The user's settings: the one in-memory copy of config.ini, section "options".
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct TSettings {
+    std::string wallpaper_directory;  // the picture folder whose tree is walked
+    std::string plugin_directory;     // the active plugin's folder name, "none" for none
+    bool startup = false;             // keep a shortcut in the Startup folder
+    bool changestart = false;         // change the wallpaper once at start
+    bool wptimer = false;             // timed changes on
+    int32_t nwptimer = 0;             // timer count
+    int32_t WpTimerUnit = 0;          // 0 minutes, 1 hours, 2 days
+    int32_t WpTimerDay = 0;           // day of the month of the last Apply or day-mode change
+    int32_t number = 0;               // rotation position
+    uint32_t BackgroundColor = 0;     // 0x00BBGGRR, stored as the keys "R", "G" and "B"
+};
+
+// The process-wide settings. Until LoadSettings finds a file they hold the zero
+// values above, which differ from the defaults of keys missing from a file.
+extern TSettings Settings;
+
+// Fills `settings` from the INI file at `path`; leaves it untouched when there is no file.
+void LoadSettings(const std::string& path, TSettings& settings);
+// Writes all of `settings`, key by key in a fixed order. The first write that
+// fails throws platform::Error("Unable to write to <path>").
+void SaveSettings(const std::string& path, const TSettings& settings);
+
+inline void LoadSettings(const std::string& path) { LoadSettings(path, Settings); }
+inline void SaveSettings(const std::string& path) { SaveSettings(path, Settings); }
+
+// Reads an integer as the settings file stores it: decimal, or hexadecimal with
+// the prefix "0x", "0X" or "$", optionally signed. Anything else gives `fallback`.
+int32_t ParseIniInteger(const std::string& text, int32_t fallback);
