@@ -1,0 +1,24 @@
+// Steps of the start sequence and of shutdown whose parts of the program are
+// built later. Each is a named call at its place in FormCreate or FormClose and
+// does nothing yet; the unit that builds the part takes over its definition.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+extern std::string PreviewFolder;  // the previewed folder, "none" before any
+extern std::string PreviewName;    // the previewed picture, "none" before any
+extern int BannerIndex;            // which banner is shown
+
+void LoadCaptions();
+void AssignCaptions();
+void SelectFolderInTree(const std::string& folder);
+void FillSettingsPanel();
+void SetWallPaper2();
+void SetSpinEditRange(int minimum, int maximum);
+void SetWallpaperTimer();
+void AddTrayIcon();
+void RemoveTrayIcon();
+void LoadBanner(const char* resourceName);
+void LoadDefaultPreview(const char* resourceName);
+void SetSwatchColor(uint32_t color);

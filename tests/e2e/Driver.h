@@ -1,0 +1,37 @@
+// Drives the real tavrinwp.exe from another process, the way Windows and a
+// user would: start it, find its windows, send the messages that clicks send.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+class Program {
+public:
+    // Starts tavrinwp.exe with `arguments`, in `currentDirectory` (empty: the
+    // test's own), with the show command a shortcut or Explorer would pass.
+    explicit Program(const std::string& arguments, WORD showCommand = SW_SHOWNORMAL,
+                     const std::string& currentDirectory = "");
+    ~Program();  // ends the program if it still runs
+
+    bool Started() const { return process_.hProcess != nullptr; }
+    DWORD Id() const { return process_.dwProcessId; }
+    // Waits until the program reads its message queue with nothing to do.
+    bool WaitUntilIdle(DWORD milliseconds = 30000);
+    // A top-level window of the program with the given class, hidden or not.
+    HWND FindWindowOfClass(const char* className, DWORD milliseconds = 30000) const;
+    bool WaitForExit(DWORD milliseconds = 30000, DWORD* exitCode = nullptr);
+
+private:
+    PROCESS_INFORMATION process_ = {};
+};
+
+std::wstring WindowText(HWND window);
+
+// The per-user shell folder value "Personal" (the documents folder).
+std::string ReadPersonalFolder();
+const char* ShellFoldersKey();
+
+}  // namespace e2e

@@ -1,0 +1,173 @@
+// The real tavrinwp.exe under Wine, in a prefix of its own: how it starts,
+// where it keeps its data, how it minimises and how it ends.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Driver.h"
+#include "ui/Main.h"
+
+using e2e::Program;
+
+namespace {
+
+// The data folder of the documents folder the program reads at start.
+std::string DataFolder() { return e2e::ReadPersonalFolder() + "\\Tavrin Wallpaper"; }
+
+bool IsDirectory(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// What Windows sends when the user picks "Файл" -> "Выход". (Menus cannot be
+// read from another process under Wine; their texts are checked in-process.)
+void ChooseExit(HWND form) { PostMessageW(form, WM_COMMAND, TForm1::CmdN2, 0); }
+
+// Runs the program with `arguments` until its message loop is idle and tells
+// whether the main window is visible; then ends it through "Выход".
+bool ShownAtStart(const std::string& arguments, WORD showCommand = SW_SHOWNORMAL) {
+    Program program(arguments, showCommand);
+    EXPECT_TRUE(program.Started());
+    EXPECT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    EXPECT_NE(form, nullptr) << arguments;
+    if (!form) return false;
+    const bool shown = IsWindowVisible(form);
+    ChooseExit(form);
+    EXPECT_TRUE(program.WaitForExit()) << arguments;
+    return shown;
+}
+
+class PersonalFolderValue {
+public:
+    PersonalFolderValue() : saved_(e2e::ReadPersonalFolder()) {}
+    ~PersonalFolderValue() {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, e2e::ShellFoldersKey(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegSetValueExA(key, "Personal", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved_.c_str()),
+                           static_cast<DWORD>(saved_.size() + 1));
+            RegCloseKey(key);
+        }
+    }
+    void SetNumber(DWORD number) {
+        HKEY key;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, e2e::ShellFoldersKey(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+        RegSetValueExA(key, "Personal", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+        RegCloseKey(key);
+    }
+    void Remove() {
+        HKEY key;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, e2e::ShellFoldersKey(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+        RegDeleteValueA(key, "Personal");
+        RegCloseKey(key);
+    }
+
+private:
+    std::string saved_;
+};
+
+}  // namespace
+
+TEST(Startup, ShowsTheMainWindowAsDesignedAndCreatesTheDataFolder) {
+    ASSERT_FALSE(e2e::ReadPersonalFolder().empty());
+    RemoveDirectoryA(DataFolder().c_str());
+    Program program("");
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_TRUE(IsDirectory(DataFolder())) << DataFolder();
+
+    EXPECT_EQ(e2e::WindowText(form), L"Tavrin Wallpaper");
+    RECT client;
+    GetClientRect(form, &client);
+    EXPECT_EQ(client.right, 478);
+    EXPECT_EQ(client.bottom, 381);
+    const LONG style = GetWindowLongW(form, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    RECT frame;
+    GetWindowRect(form, &frame);
+    EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+
+    // The application window carries the taskbar button, with the empty title.
+    HWND application = program.FindWindowOfClass("TApplication");
+    ASSERT_NE(application, nullptr);
+    EXPECT_EQ(GetWindowTextLengthW(application), 0);
+    EXPECT_EQ(GetWindow(form, GW_OWNER), application);
+
+    // The close box ends the program.
+    PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(program.WaitForExit(30000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST(Startup, TheWordStartupInAnyCaseStartsHiddenAndNothingElseDoes) {
+    EXPECT_FALSE(ShownAtStart("startup"));
+    EXPECT_FALSE(ShownAtStart("StArTuP"));
+    EXPECT_FALSE(ShownAtStart("STARTUP startup"));
+    EXPECT_FALSE(ShownAtStart("other startup"));
+    EXPECT_TRUE(ShownAtStart("-startup"));
+    EXPECT_TRUE(ShownAtStart("/startup"));
+    EXPECT_TRUE(ShownAtStart("startupx"));
+    EXPECT_TRUE(ShownAtStart("\"start up\""));
+}
+
+TEST(Startup, AShortcutSetToRunMinimisedStartsInTheTray) {
+    EXPECT_FALSE(ShownAtStart("", SW_SHOWMINNOACTIVE));
+}
+
+TEST(Startup, MinimisingHidesTheMainWindowAndTheProgramRunsOn) {
+    Program program("");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(IsWindowVisible(form));
+    SendMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(IsWindowVisible(form));
+    EXPECT_FALSE(IsWindowVisible(program.FindWindowOfClass("TApplication")));
+    EXPECT_FALSE(program.WaitForExit(500));
+    ChooseExit(form);
+    EXPECT_TRUE(program.WaitForExit());
+}
+
+TEST(Startup, AnUnreadableDocumentsFolderIsReportedAndTheWindowStillComes) {
+    PersonalFolderValue personal;
+    personal.SetNumber(5);
+    Program program("");
+    ASSERT_TRUE(program.Started());
+    HWND box = program.FindWindowOfClass("#32770");
+    ASSERT_NE(box, nullptr);
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    EXPECT_STREQ(text, L"Invalid data type for 'Personal'");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    for (int i = 0; i < 100 && !IsWindowVisible(form); ++i) Sleep(50);
+    EXPECT_TRUE(IsWindowVisible(form));
+    PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(program.WaitForExit());
+}
+
+TEST(Startup, WithoutADocumentsFolderTheDataFolderIsAtTheRootOfTheCurrentDrive) {
+    PersonalFolderValue personal;
+    personal.Remove();
+    RemoveDirectoryA("C:\\Tavrin Wallpaper");
+    Program program("", SW_SHOWNORMAL, "C:\\windows");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    EXPECT_TRUE(IsDirectory("C:\\Tavrin Wallpaper"));
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(program.WaitForExit());
+    RemoveDirectoryA("C:\\Tavrin Wallpaper");
+}

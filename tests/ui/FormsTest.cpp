@@ -1,0 +1,147 @@
+// The window toolkit under Wine: guarded dispatch, closing, timers, texts.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/Forms.h"
+
+namespace {
+
+const UINT kThrow = WM_APP + 1;
+const UINT kCount = WM_APP + 2;
+const UINT kThrowOther = WM_APP + 3;
+
+class ProbeForm : public TForm {
+public:
+    ProbeForm() {
+        Style style{"TProbeForm", "Probe", WS_OVERLAPPEDWINDOW, 0, 200, 100, RGB(1, 2, 3), nullptr};
+        CreateHandle(style);
+    }
+    int counted = 0;
+    bool allowClose = true;
+    int closeAsked = 0;
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == kThrow) throw std::runtime_error("Unable to write to C:\\x\\config.ini");
+        if (message == kThrowOther) throw 42;
+        if (message == kCount) return ++counted;
+        return TForm::WndProc(message, wParam, lParam);
+    }
+    void DoClose(bool& allowed) override {
+        ++closeAsked;
+        allowed = allowClose;
+    }
+};
+
+class FormsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application.OnException = [this](const std::exception& error) { reported.push_back(error.what()); };
+    }
+    void TearDown() override { Application.OnException = nullptr; }
+    std::vector<std::string> reported;
+};
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace
+
+TEST_F(FormsTest, AnErrorEscapingAHandlerIsReportedAndTheWindowGoesOn) {
+    ProbeForm form;
+    ASSERT_TRUE(IsWindow(form.Handle()));
+    SendMessageW(form.Handle(), kThrow, 0, 0);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0], "Unable to write to C:\\x\\config.ini");
+
+    // The window still answers messages after the failed handler.
+    EXPECT_EQ(SendMessageW(form.Handle(), kCount, 0, 0), 1);
+    EXPECT_TRUE(IsWindow(form.Handle()));
+
+    // Posted messages pass the same guard.
+    PostMessageW(form.Handle(), kThrow, 0, 0);
+    PostMessageW(form.Handle(), kThrowOther, 0, 0);
+    Pump();
+    ASSERT_EQ(reported.size(), 3u);
+    EXPECT_EQ(reported[2], "Unexpected error");
+    EXPECT_EQ(SendMessageW(form.Handle(), kCount, 0, 0), 2);
+}
+
+TEST_F(FormsTest, CloseAsksTheCloseHandlerAndDestroysOnlyWhenAllowed) {
+    ProbeForm form;
+    HWND handle = form.Handle();
+    form.allowClose = false;
+    form.Close();
+    EXPECT_EQ(form.closeAsked, 1);
+    EXPECT_TRUE(IsWindow(handle));
+
+    // The close box takes the same path.
+    form.allowClose = true;
+    SendMessageW(handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(form.closeAsked, 2);
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_EQ(form.Handle(), nullptr);
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(FormsTest, ShowCentresTheWindowOnceAndHideHidesIt) {
+    ProbeForm form;
+    EXPECT_FALSE(form.Visible());
+    form.Show();
+    EXPECT_TRUE(form.Visible());
+    RECT frame;
+    GetWindowRect(form.Handle(), &frame);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_NEAR((frame.left + frame.right) / 2, screenWidth / 2, 1);
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, screenHeight / 2, 1);
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, 200);
+    EXPECT_EQ(client.bottom, 100);
+
+    // A window the user moved stays where it is when shown again.
+    SetWindowPos(form.Handle(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    form.Hide();
+    EXPECT_FALSE(form.Visible());
+    form.Show();
+    GetWindowRect(form.Handle(), &frame);
+    EXPECT_EQ(frame.left, 10);
+    EXPECT_EQ(frame.top, 20);
+}
+
+TEST_F(FormsTest, ATimerTicksWhileEnabledAndStopsWhenDisabled) {
+    ProbeForm form;
+    TTimer timer(form, 7);
+    int ticks = 0;
+    timer.OnTimer = [&] { ++ticks; };
+    timer.SetInterval(10);
+    timer.SetEnabled(true);
+    // Window timers arrive as WM_TIMER for the form; deliver them as TForm1 does.
+    for (int i = 0; i < 500 && ticks < 3; ++i) {
+        MSG message;
+        while (PeekMessageW(&message, form.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE))
+            if (message.wParam == timer.Id()) timer.OnTimer();
+        Sleep(10);
+    }
+    EXPECT_GE(ticks, 3);
+    timer.SetEnabled(false);
+    MSG message;
+    while (PeekMessageW(&message, form.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE)) {
+    }
+    Sleep(100);
+    EXPECT_FALSE(PeekMessageW(&message, form.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE));
+}
+
+TEST(Texts, FixedTextsAreUtf8AndPathsAreAnsi) {
+    EXPECT_EQ(WideFromUtf8("\xD0\x92\xD1\x8B\xD1\x85\xD0\xBE\xD0\xB4"), L"\u0412\u044B\u0445\u043E\u0434");
+    EXPECT_EQ(WideFromAnsi("C:\\Pictures"), L"C:\\Pictures");
+    EXPECT_EQ(WideFromUtf8(""), L"");
+}

@@ -1,0 +1,58 @@
+// The main window built in-process, where its menu and painting can be read.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ui/Forms.h"
+#include "ui/Main.h"
+
+namespace {
+
+std::wstring MenuText(HMENU menu, int position) {
+    wchar_t text[256] = {};
+    GetMenuStringW(menu, static_cast<UINT>(position), text, 256, MF_BYPOSITION);
+    return text;
+}
+
+}  // namespace
+
+TEST(MainForm, HasTheFileMenuWithExit) {
+    TForm1 form;
+    ASSERT_EQ(Form1, &form);
+    HMENU bar = GetMenu(form.Handle());
+    ASSERT_NE(bar, nullptr);
+    ASSERT_GE(GetMenuItemCount(bar), 1);
+    EXPECT_EQ(MenuText(bar, 0), WideFromUtf8("Файл"));
+    HMENU file = GetSubMenu(bar, 0);
+    ASSERT_NE(file, nullptr);
+    const int last = GetMenuItemCount(file) - 1;
+    EXPECT_EQ(MenuText(file, last), WideFromUtf8("Выход"));
+    EXPECT_EQ(GetMenuItemID(file, last), static_cast<UINT>(TForm1::CmdN2));
+}
+
+TEST(MainForm, PaintsItsBackgroundInLightSkyBlue) {
+    TForm1 form;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 478, 381);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageW(form.Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(GetPixel(memory, 0, 0), 0xFEDEB4u);
+    EXPECT_EQ(GetPixel(memory, 477, 380), 0xFEDEB4u);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+TEST(MainForm, RunsItsStartSequenceAtCreation) {
+    TForm1 form;
+    EXPECT_TRUE(form.CanvasBrushHollow);
+    EXPECT_FALSE(form.TimerWp.Enabled());
+    // Minimising goes to the form's own handler, which hides the window.
+    ASSERT_TRUE(static_cast<bool>(Application.OnMinimize));
+    form.Show();
+    ASSERT_TRUE(form.Visible());
+    Application.OnMinimize();
+    EXPECT_FALSE(form.Visible());
+}

@@ -1,0 +1,247 @@
+#include "ui/Forms.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <new>
+#include <stdexcept>
+
+TApplication Application;
+
+namespace {
+
+const wchar_t kApplicationClass[] = L"TApplication";
+const wchar_t kErrorCaption[] = L"Tavrin Wallpaper";
+
+std::wstring Widen(UINT codePage, const std::string& text) {
+    if (text.empty()) return std::wstring();
+    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+HICON ProgramIcon(HINSTANCE instance) {
+    HICON icon = LoadIconW(instance, L"MAINICON");
+    return icon ? icon : LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+}
+
+LRESULT CALLBACK ApplicationWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The taskbar button belongs to this window: its commands act on the main form.
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE) {
+        TForm::Guarded([] { Application.Minimize(); });
+        return 0;
+    }
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE && Application.MainForm()) {
+        Application.MainForm()->Close();
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::wstring WideFromUtf8(const std::string& text) { return Widen(CP_UTF8, text); }
+std::wstring WideFromAnsi(const std::string& text) { return Widen(CP_ACP, text); }
+
+// ---- TApplication ----
+
+void TApplication::Initialize() {
+    OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    // Unicode window classes throughout, so that the Russian texts survive
+    // whatever the system's ANSI code page is.
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = ApplicationWndProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hIcon = ProgramIcon(windowClass.hInstance);
+    windowClass.lpszClassName = kApplicationClass;
+    RegisterClassW(&windowClass);
+    // A window of no size that stands for the program on the taskbar; the forms
+    // are owned by it and so have no buttons of their own.
+    int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    handle_ = CreateWindowExW(0, kApplicationClass, WideFromAnsi(title_).c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                              x, y, 0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+void TApplication::Finalize() {
+    if (handle_) DestroyWindow(handle_);
+    handle_ = nullptr;
+    OleUninitialize();
+}
+
+void TApplication::SetTitle(const std::string& title) {
+    title_ = title;
+    if (handle_) SetWindowTextW(handle_, WideFromAnsi(title).c_str());
+}
+
+void TApplication::Run() {
+    if (mainForm_ && ShowMainForm) {
+        // A program started minimised (a shortcut set to run minimised) goes
+        // through the same path as a user's minimise.
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        GetStartupInfoA(&startup);
+        const WORD show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWNORMAL;
+        if (show == SW_SHOWMINNOACTIVE || show == SW_SHOWMINIMIZED || show == SW_MINIMIZE)
+            TForm::Guarded([this] { Minimize(); });
+        else
+            mainForm_->Show();
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void TApplication::Minimize() {
+    if (OnMinimize)
+        OnMinimize();
+    else if (mainForm_)
+        ShowWindow(mainForm_->Handle(), SW_MINIMIZE);
+}
+
+void TApplication::ShowException(const std::exception& error) {
+    if (OnException) {
+        OnException(error);
+        return;
+    }
+    std::wstring caption = title_.empty() ? std::wstring(kErrorCaption) : WideFromAnsi(title_);
+    HWND owner = GetActiveWindow();
+    MessageBoxW(owner, WideFromAnsi(error.what()).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
+// ---- TForm ----
+
+TForm::~TForm() {
+    if (handle_) {
+        SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+        DestroyWindow(handle_);
+    }
+    if (brush_) DeleteObject(brush_);
+}
+
+void TForm::Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        Application.ShowException(error);
+    } catch (...) {
+        Application.ShowException(std::runtime_error("Unexpected error"));
+    }
+}
+
+void TForm::CreateHandle(const Style& style) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    brush_ = CreateSolidBrush(style.color);
+    const std::wstring className = WideFromAnsi(style.className);
+    WNDCLASSW windowClass = {};
+    if (!GetClassInfoW(instance, className.c_str(), &windowClass)) {
+        windowClass.style = CS_DBLCLKS;
+        windowClass.lpfnWndProc = StaticWndProc;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = ProgramIcon(instance);
+        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        windowClass.lpszClassName = className.c_str();
+        if (!RegisterClassW(&windowClass)) throw std::runtime_error("Cannot register the window class");
+    }
+    RECT frame = {0, 0, style.clientWidth, style.clientHeight};
+    AdjustWindowRectEx(&frame, style.style, style.menu != nullptr, style.exStyle);
+    handle_ = CreateWindowExW(style.exStyle, className.c_str(),
+                              WideFromUtf8(style.caption).c_str(), style.style, CW_USEDEFAULT,
+                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                              Application.Handle(), style.menu, instance, this);
+    if (!handle_) throw std::runtime_error("Cannot create the window");
+}
+
+LRESULT CALLBACK TForm::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->handle_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    LRESULT result = 0;
+    Guarded([&] { result = form->WndProc(message, wParam, lParam); });
+    return result;
+}
+
+LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(handle_, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brush_);
+        return 1;
+    }
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && this == Application.MainForm()) {
+            Application.Minimize();
+            return 0;
+        }
+        break;
+    case WM_CLOSE: {
+        bool allowed = true;
+        DoClose(allowed);
+        if (allowed) DestroyWindow(handle_);
+        return 0;
+    }
+    case WM_DESTROY:
+        if (this == Application.MainForm()) PostQuitMessage(0);
+        break;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+        handle_ = nullptr;
+        break;
+    }
+    return DefWindowProcW(handle_, message, wParam, lParam);
+}
+
+void TForm::Show() {
+    if (!positioned_) {
+        positioned_ = true;
+        RECT frame;
+        GetWindowRect(handle_, &frame);
+        int width = frame.right - frame.left, height = frame.bottom - frame.top;
+        SetWindowPos(handle_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                     (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (this == Application.MainForm() && Application.Handle())
+        ShowWindow(Application.Handle(), SW_SHOWNOACTIVATE);
+    ShowWindow(handle_, IsIconic(handle_) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(handle_);
+}
+
+void TForm::Hide() {
+    ShowWindow(handle_, SW_HIDE);
+    if (this == Application.MainForm() && Application.Handle()) ShowWindow(Application.Handle(), SW_HIDE);
+}
+
+void TForm::Close() { SendMessageW(handle_, WM_CLOSE, 0, 0); }
+
+bool TForm::Visible() const { return handle_ && IsWindowVisible(handle_); }
+
+// ---- TTimer ----
+
+void TTimer::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    Update();
+}
+
+void TTimer::SetInterval(UINT milliseconds) {
+    interval_ = milliseconds;
+    Update();
+}
+
+void TTimer::Update() {
+    HWND window = owner_.Handle();
+    if (!window) return;
+    KillTimer(window, id_);
+    if (enabled_ && interval_ > 0 && OnTimer) SetTimer(window, id_, interval_, nullptr);
+}

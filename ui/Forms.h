@@ -1,0 +1,125 @@
+// The small window toolkit the program's windows stand on: the application
+// object, the form base class with its guarded message dispatch, and timers.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+std::wstring WideFromUtf8(const std::string& text);  // the program's fixed texts
+std::wstring WideFromAnsi(const std::string& text);  // paths and other ANSI strings
+
+class TForm;
+
+class TApplication {
+public:
+    // Initialises OLE and COM (single-threaded apartment) on the calling thread,
+    // and the common controls.
+    void Initialize();
+    // Undoes Initialize; called once the message loop has ended.
+    void Finalize();
+
+    // The title of the application window, which carries the taskbar button.
+    void SetTitle(const std::string& title);
+    const std::string& Title() const { return title_; }
+
+    // Creates the form; the first form created becomes the main form, whose
+    // closing ends the message loop.
+    template <class Form>
+    void CreateForm(Form*& reference) {
+        reference = new Form();
+        if (!mainForm_) mainForm_ = reference;
+    }
+    TForm* MainForm() const { return mainForm_; }
+
+    // Shows the main form (unless ShowMainForm was cleared) and runs the message
+    // loop until the main form is closed.
+    void Run();
+
+    // Called when the user minimises the main form.
+    void Minimize();
+
+    // Reports an error that escaped a message handler: through OnException when
+    // set, otherwise in the standard error box (the text and an error icon).
+    void ShowException(const std::exception& error);
+
+    HWND Handle() const { return handle_; }
+
+    bool ShowMainForm = true;
+    std::function<void()> OnMinimize;
+    std::function<void(const std::exception&)> OnException;
+
+private:
+    HWND handle_ = nullptr;
+    TForm* mainForm_ = nullptr;
+    std::string title_;
+};
+
+extern TApplication Application;
+
+// A top-level window. Every message reaches WndProc through one guard that
+// hands an escaping exception to Application.ShowException, so a failing
+// handler ends there and the program goes on.
+class TForm {
+public:
+    virtual ~TForm();
+    TForm(const TForm&) = delete;
+    TForm& operator=(const TForm&) = delete;
+
+    HWND Handle() const { return handle_; }
+    void Show();   // the first show centres the window on the desktop
+    void Hide();
+    void Close();  // as the close box does
+    bool Visible() const;
+
+    // Runs a handler under the same guard as message dispatch.
+    static void Guarded(const std::function<void()>& handler);
+
+protected:
+    TForm() = default;
+
+    struct Style {
+        const char* className;
+        std::string caption;     // UTF-8
+        DWORD style;
+        DWORD exStyle;
+        int clientWidth;
+        int clientHeight;
+        COLORREF color;
+        HMENU menu;
+    };
+    void CreateHandle(const Style& style);
+
+    virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // The close handler: clear `allowed` to keep the window open.
+    virtual void DoClose(bool& allowed) { (void)allowed; }
+
+private:
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND handle_ = nullptr;
+    HBRUSH brush_ = nullptr;
+    bool positioned_ = false;
+};
+
+// A window timer owned by a form, like the toolkit's timer component.
+class TTimer {
+public:
+    TTimer(TForm& owner, UINT_PTR id) : owner_(owner), id_(id) {}
+    ~TTimer() { SetEnabled(false); }
+    void SetEnabled(bool enabled);
+    void SetInterval(UINT milliseconds);
+    bool Enabled() const { return enabled_; }
+    UINT Interval() const { return interval_; }
+    UINT_PTR Id() const { return id_; }
+    std::function<void()> OnTimer;
+
+private:
+    void Update();
+    TForm& owner_;
+    UINT_PTR id_;
+    bool enabled_ = true;
+    UINT interval_ = 1000;
+};
