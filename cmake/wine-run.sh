@@ -28,11 +28,20 @@ export WINEARCH=win32
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
-if [ ! -f "$prefix/.tavrin-ready" ]; then
+# Bump when the prefix's set-up below changes: older prefixes are made anew.
+layout=3
+if [ "$(cat "$prefix/.tavrin-ready" 2>/dev/null)" != "$layout" ]; then
   rm -rf "$prefix"
   WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1
+  # Programs run inside a Wine desktop window of 1024 x 768, which draws window
+  # frames and the wallpaper as Windows does, with or without a window manager.
+  WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  # Debian's Wine looks for its own fonts (Marlett for the caption buttons, MS
+  # Sans Serif, Tahoma) beside its DLLs, where fonts-wine does not put them.
+  cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
   WINEPREFIX="$prefix" wineserver -w
-  touch "$prefix/.tavrin-ready"
+  echo "$layout" >"$prefix/.tavrin-ready"
 fi
 flock -u 9
 exec 9>&-

@@ -14,7 +14,7 @@ jpeg_prefix="$cache/libjpeg-win32"
 packages=(
   build-essential cmake ninja-build nasm pkg-config dpkg-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick
+  wine wine32:i386 fonts-wine fonts-liberation xvfb xauth xdotool x11-utils imagemagick
   libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs
 )

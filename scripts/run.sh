@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds tavrinwp.exe and starts it under Wine, in the build's own prefix.
+# With a usable $DISPLAY the program runs there until you close it. Without
+# one it runs on a private Xvfb display: a screenshot of the main window is
+# saved in out/screenshot.png, then the program is ended.
+#   scripts/run.sh [ARGUMENTS FOR tavrinwp.exe...]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/bootstrap.sh
+mkdir -p build out
+cmake --preset win32 >build/win32.log 2>&1 || { tail -n 40 build/win32.log; exit 1; }
+cmake --build --preset win32 --target tavrinwp >>build/win32.log 2>&1 || { tail -n 40 build/win32.log; exit 1; }
+
+prefix="$root/build/win32/wineprefix"
+run=("$root/cmake/wine-run.sh" --prefix "$prefix" "$root/build/win32/tavrinwp.exe" "$@")
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "Starting Tavrin Wallpaper on display $DISPLAY"
+  exec "${run[@]}"
+fi
+
+# Headless: start the program on Xvfb, wait for its window, take a screenshot.
+screenshot="$root/out/screenshot.png"
+export TAVRIN_SCREENSHOT="$screenshot" TAVRIN_PREFIX="$prefix"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  "$@" &
+  program=$!
+  found=
+  for _ in $(seq 1 120); do
+    if xdotool search --onlyvisible --name "^Tavrin Wallpaper$" >/dev/null 2>&1; then found=1; break; fi
+    sleep 0.5
+  done
+  sleep 1
+  import -window root "$TAVRIN_SCREENSHOT"
+  WINEPREFIX="$TAVRIN_PREFIX" wineserver -k >/dev/null 2>&1 || true
+  wait $program 2>/dev/null || true
+  [ -n "$found" ] || { echo "The main window did not appear (the command line may hold \"startup\")." >&2; }
+' run "${run[@]}"
+echo "No display: ran under Xvfb. Screenshot of the program: $screenshot"

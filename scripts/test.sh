@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the host suite (sanitizers on) and the
+# Windows suite under Wine on a private Xvfb display. Sets the machine up first.
+# Exits non-zero when a build step or any test fails.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/bootstrap.sh || exit 1
+
+build() {
+  local preset=$1
+  echo "== configure and build: $preset"
+  cmake --preset "$preset" >"build/$preset.log" 2>&1 && cmake --build --preset "$preset" >>"build/$preset.log" 2>&1
+  local status=$?
+  if [ $status -ne 0 ]; then tail -n 40 "build/$preset.log"; fi
+  return $status
+}
+
+mkdir -p build
+status=0
+if build host; then
+  echo "== host tests"
+  ctest --preset host || status=1
+else
+  status=1
+fi
+if build win32; then
+  echo "== Windows tests under Wine"
+  # Windows tests always get a display of their own with a known size and depth,
+  # so they neither flash on the user's screen nor depend on it.
+  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset win32 || status=1
+else
+  status=1
+fi
+[ $status -eq 0 ] && echo "== all tests passed" || echo "== some tests FAILED"
+exit $status
