@@ -31,6 +31,12 @@ std::string ReadUserString(const char* keyPath, const char* name) {
         if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) ==
             ERROR_SUCCESS)
             value = buffer.data();
+        // A folder stored as "%USERPROFILE%\Documents" means the folder it names.
+        if (type == REG_EXPAND_SZ) {
+            DWORD length = ExpandEnvironmentStringsA(value.c_str(), nullptr, 0);
+            std::vector<char> expanded(length + 1, '\0');
+            if (length && ExpandEnvironmentStringsA(value.c_str(), expanded.data(), length + 1)) value = expanded.data();
+        }
     }
     RegCloseKey(key);
     return value;

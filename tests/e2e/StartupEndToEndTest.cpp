@@ -55,6 +55,13 @@ public:
         RegSetValueExA(key, "Personal", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
         RegCloseKey(key);
     }
+    void SetExpandable(const std::string& value) {
+        HKEY key;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, e2e::ShellFoldersKey(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+        RegSetValueExA(key, "Personal", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+        RegCloseKey(key);
+    }
     void Remove() {
         HKEY key;
         ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, e2e::ShellFoldersKey(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
@@ -170,4 +177,21 @@ TEST(Startup, WithoutADocumentsFolderTheDataFolderIsAtTheRootOfTheCurrentDrive) 
     PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(program.WaitForExit());
     RemoveDirectoryA("C:\\Tavrin Wallpaper");
+}
+
+TEST(Startup, ADocumentsFolderWithEnvironmentVariablesIsExpanded) {
+    PersonalFolderValue personal;
+    personal.SetExpandable("%WINDIR%");
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string dataFolder = std::string(windows) + "\\Tavrin Wallpaper";
+    RemoveDirectoryA(dataFolder.c_str());
+    Program program("");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    EXPECT_TRUE(IsDirectory(dataFolder)) << dataFolder;
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    ChooseExit(form);
+    EXPECT_TRUE(program.WaitForExit());
+    RemoveDirectoryA(dataFolder.c_str());
 }
