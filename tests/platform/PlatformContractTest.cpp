@@ -57,7 +57,7 @@ TEST(FolderListing, GivesDotEntriesFirstThenEveryNameWithItsKind) {
 
 TEST(FolderListing, StopsWhenTheVisitorSaysSoAndFailsForMissingFolders) {
     TempFolder folder;
-    for (int i = 0; i < 10; ++i) WriteTextFile(folder / ("f" + std::to_string(i)), "x");
+    for (char c = '0'; c <= '9'; ++c) WriteTextFile(folder / std::string{'f', c}, "x");
     int visited = 0;
     EXPECT_TRUE(platform::ListFolder(folder.Path(), [&](const platform::FolderEntry&) { return ++visited < 3; }));
     EXPECT_EQ(visited, 3);
