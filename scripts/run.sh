@@ -34,6 +34,10 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   done
   sleep 1
   import -window root "$TAVRIN_SCREENSHOT"
+  # Close it as a user would (Alt+F4 on the active window).
+  [ -n "$found" ] && xdotool key alt+F4
+  for _ in $(seq 1 20); do kill -0 $program 2>/dev/null || break; sleep 0.5; done
+  # Then end the Wine desktop too, before its display goes away.
   WINEPREFIX="$TAVRIN_PREFIX" wineserver -k >/dev/null 2>&1 || true
   wait $program 2>/dev/null || true
   [ -n "$found" ] || { echo "The main window did not appear (the command line may hold \"startup\")." >&2; }

@@ -6,14 +6,17 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+start=$SECONDS
 bash scripts/bootstrap.sh || exit 1
+echo "== machine set up ($((SECONDS - start)) s)"
 
 build() {
-  local preset=$1
+  local preset=$1 start=$SECONDS
   echo "== configure and build: $preset"
   cmake --preset "$preset" >"build/$preset.log" 2>&1 && cmake --build --preset "$preset" >>"build/$preset.log" 2>&1
   local status=$?
   if [ $status -ne 0 ]; then tail -n 40 "build/$preset.log"; fi
+  echo "   ($((SECONDS - start)) s)"
   return $status
 }
 
@@ -21,7 +24,9 @@ mkdir -p build
 status=0
 if build host; then
   echo "== host tests"
+  start=$SECONDS
   ctest --preset host || status=1
+  echo "   ($((SECONDS - start)) s)"
 else
   status=1
 fi
@@ -29,7 +34,9 @@ if build win32; then
   echo "== Windows tests under Wine"
   # Windows tests always get a display of their own with a known size and depth,
   # so they neither flash on the user's screen nor depend on it.
+  start=$SECONDS
   xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset win32 || status=1
+  echo "   ($((SECONDS - start)) s)"
 else
   status=1
 fi
