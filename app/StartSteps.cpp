@@ -1,7 +1,7 @@
 #include "app/StartSteps.h"
 
-std::string PreviewFolder = "none";
-std::string PreviewName = "none";
+std::string PreviewFolder;
+std::string PreviewName;
 int BannerIndex = 0;
 
 void LoadCaptions() {}

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-extern std::string PreviewFolder;  // the previewed folder, "none" before any
-extern std::string PreviewName;    // the previewed picture, "none" before any
+extern std::string PreviewFolder;  // the previewed folder; "none" from start-up on
+extern std::string PreviewName;    // the previewed picture; "none" from start-up on
 extern int BannerIndex;            // which banner is shown
 
 void LoadCaptions();

@@ -156,6 +156,7 @@ void TForm::CreateHandle(const Style& style) {
                               CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                               Application.Handle(), style.menu, instance, this);
     if (!handle_) throw std::runtime_error("Cannot create the window");
+    for (TTimer* timer : timers_) timer->Update();
 }
 
 LRESULT CALLBACK TForm::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -184,6 +185,13 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             Application.Minimize();
             return 0;
         }
+        break;
+    case WM_TIMER:
+        for (TTimer* timer : timers_)
+            if (timer->Id() == wParam) {
+                if (timer->OnTimer) timer->OnTimer();
+                return 0;
+            }
         break;
     case WM_CLOSE: {
         bool allowed = true;
@@ -228,6 +236,13 @@ void TForm::Close() { SendMessageW(handle_, WM_CLOSE, 0, 0); }
 bool TForm::Visible() const { return handle_ && IsWindowVisible(handle_); }
 
 // ---- TTimer ----
+
+TTimer::TTimer(TForm& owner, UINT_PTR id) : owner_(owner), id_(id) { owner_.timers_.push_back(this); }
+
+TTimer::~TTimer() {
+    if (owner_.Handle()) KillTimer(owner_.Handle(), id_);
+    std::erase(owner_.timers_, this);
+}
 
 void TTimer::SetEnabled(bool enabled) {
     enabled_ = enabled;

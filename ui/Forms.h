@@ -7,11 +7,13 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 std::wstring WideFromUtf8(const std::string& text);  // the program's fixed texts
 std::wstring WideFromAnsi(const std::string& text);  // paths and other ANSI strings
 
 class TForm;
+class TTimer;
 
 class TApplication {
 public:
@@ -97,18 +99,25 @@ protected:
     virtual void DoClose(bool& allowed) { (void)allowed; }
 
 private:
+    friend class TTimer;
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+    std::vector<TTimer*> timers_;  // delivered their WM_TIMER by WndProc
     HWND handle_ = nullptr;
     HBRUSH brush_ = nullptr;
     bool positioned_ = false;
 };
 
-// A window timer owned by a form, like the toolkit's timer component.
+// A window timer owned by a form, like the toolkit's timer component: it runs
+// while it is enabled, has a non-zero interval and an OnTimer handler, and its
+// ticks arrive through the form's guarded dispatch.
 class TTimer {
 public:
-    TTimer(TForm& owner, UINT_PTR id) : owner_(owner), id_(id) {}
-    ~TTimer() { SetEnabled(false); }
+    TTimer(TForm& owner, UINT_PTR id);
+    ~TTimer();
+    TTimer(const TTimer&) = delete;
+    TTimer& operator=(const TTimer&) = delete;
+
     void SetEnabled(bool enabled);
     void SetInterval(UINT milliseconds);
     bool Enabled() const { return enabled_; }
@@ -117,6 +126,7 @@ public:
     std::function<void()> OnTimer;
 
 private:
+    friend class TForm;
     void Update();
     TForm& owner_;
     UINT_PTR id_;

@@ -50,12 +50,6 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
         }
         break;
-    case WM_TIMER:
-        if (wParam == TimerWp.Id() && TimerWp.OnTimer) {
-            TimerWp.OnTimer();
-            return 0;
-        }
-        break;
     }
     return TForm::WndProc(message, wParam, lParam);
 }

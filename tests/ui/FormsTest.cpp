@@ -117,27 +117,38 @@ TEST_F(FormsTest, ShowCentresTheWindowOnceAndHideHidesIt) {
     EXPECT_EQ(frame.top, 20);
 }
 
-TEST_F(FormsTest, ATimerTicksWhileEnabledAndStopsWhenDisabled) {
+TEST_F(FormsTest, ATimerTicksThroughTheFormWhileEnabledAndStopsWhenDisabled) {
     ProbeForm form;
     TTimer timer(form, 7);
     int ticks = 0;
-    timer.OnTimer = [&] { ++ticks; };
+    timer.OnTimer = [&] {
+        if (++ticks == 2) throw std::runtime_error("tick failed");
+    };
     timer.SetInterval(10);
     timer.SetEnabled(true);
-    // Window timers arrive as WM_TIMER for the form; deliver them as TForm1 does.
     for (int i = 0; i < 500 && ticks < 3; ++i) {
-        MSG message;
-        while (PeekMessageW(&message, form.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE))
-            if (message.wParam == timer.Id()) timer.OnTimer();
+        Pump();
         Sleep(10);
     }
     EXPECT_GE(ticks, 3);
+    // A failing tick is reported like any handler's error, and the timer goes on.
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0], "tick failed");
+
     timer.SetEnabled(false);
-    MSG message;
-    while (PeekMessageW(&message, form.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE)) {
-    }
+    Pump();
+    const int stopped = ticks;
     Sleep(100);
-    EXPECT_FALSE(PeekMessageW(&message, form.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE));
+    Pump();
+    EXPECT_EQ(ticks, stopped);
+
+    // Without a handler the timer does not run.
+    TTimer idle(form, 8);
+    idle.SetInterval(10);
+    idle.SetEnabled(true);
+    Sleep(50);
+    MSG message;
+    EXPECT_FALSE(PeekMessageW(&message, form.Handle(), WM_TIMER, WM_TIMER, PM_NOREMOVE));
 }
 
 TEST(Texts, FixedTextsAreUtf8AndPathsAreAnsi) {
