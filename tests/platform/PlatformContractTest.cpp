@@ -194,6 +194,10 @@ TEST(PrivateProfile, AFailedWriteRaisesUnableToWriteWithThePath) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + ini);
     }
     EXPECT_FALSE(platform::FileExists(ini));
+
+    // A folder in the file's place cannot be written either.
+    EXPECT_THROW(platform::WriteIniString(folder.Path(), "options", "key", "value"), platform::Error);
+    EXPECT_TRUE(platform::DirectoryExists(folder.Path()));
 }
 
 TEST(Processes, StartsAProgramByItsPathAndWaitsForItsEnd) {
