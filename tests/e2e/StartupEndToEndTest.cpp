@@ -151,8 +151,9 @@ TEST(Startup, AnUnreadableDocumentsFolderIsReportedAndTheWindowStillComes) {
     ASSERT_TRUE(program.Started());
     HWND box = program.FindWindowOfClass("#32770");
     ASSERT_NE(box, nullptr);
+    // The box may be found while it is still being built: wait for its text.
     wchar_t text[256] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    for (int i = 0; i < 200 && !GetDlgItemTextW(box, 0xFFFF, text, 256); ++i) Sleep(50);
     EXPECT_STREQ(text, L"Invalid data type for 'Personal'");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
 
