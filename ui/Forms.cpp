@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include <new>
 #include <stdexcept>
 
 TApplication Application;
@@ -105,14 +104,18 @@ void TApplication::Minimize() {
         ShowWindow(mainForm_->Handle(), SW_MINIMIZE);
 }
 
-void TApplication::ShowException(const std::exception& error) {
-    if (OnException) {
-        OnException(error);
-        return;
+void TApplication::ShowException(const std::exception& error) noexcept {
+    // Reporting must not fail in turn: nothing may leave a window procedure.
+    try {
+        if (OnException) {
+            OnException(error);
+            return;
+        }
+        std::wstring caption = title_.empty() ? std::wstring(kErrorCaption) : WideFromAnsi(title_);
+        MessageBoxW(GetActiveWindow(), WideFromAnsi(error.what()).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // Nothing more can be said safely; the program goes on.
     }
-    std::wstring caption = title_.empty() ? std::wstring(kErrorCaption) : WideFromAnsi(title_);
-    HWND owner = GetActiveWindow();
-    MessageBoxW(owner, WideFromAnsi(error.what()).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
 // ---- TForm ----

@@ -45,7 +45,7 @@ public:
 
     // Reports an error that escaped a message handler: through OnException when
     // set, otherwise in the standard error box (the text and an error icon).
-    void ShowException(const std::exception& error);
+    void ShowException(const std::exception& error) noexcept;
 
     HWND Handle() const { return handle_; }
 
