@@ -47,7 +47,10 @@ flock -u 9
 exec 9>&-
 
 if [ "$own" = 1 ]; then
-  work=$(mktemp -d "${TMPDIR:-/tmp}/tavrin-prefix.XXXXXX")
+  # Copies live beside the prefix, so that removing the build removes any that a
+  # killed test left behind.
+  mkdir -p "$prefix.own"
+  work=$(mktemp -d "$prefix.own/XXXXXX")
   # The system folder holds only the DLLs that wineboot put there, which Wine
   # never writes to afterwards: hard links save copying half a gigabyte.
   tar -C "$prefix" --exclude=./drive_c/windows/system32 -cf - . | tar -C "$work" -xf -
