@@ -36,7 +36,7 @@ missing_packages() {
 add_deb_src() {
   local out=/etc/apt/sources.list.d/tavrin-deb-src.sources
   local list=/etc/apt/sources.list.d/tavrin-deb-src.list
-  [ -e "$out" ] || [ -e "$list" ] && return 0
+  if [ -e "$out" ] || [ -e "$list" ]; then return 0; fi
   local f tmp
   tmp=$(mktemp)
   for f in /etc/apt/sources.list.d/*.sources; do
@@ -50,23 +50,24 @@ add_deb_src() {
     as_root install -m 644 "$tmp" "$out"
   elif [ -f /etc/apt/sources.list ]; then
     grep -E '^deb[[:space:]]' /etc/apt/sources.list | sed -E 's/^deb([[:space:]])/deb-src\1/' > "$tmp" || true
-    [ -s "$tmp" ] && as_root install -m 644 "$tmp" "$list"
+    if [ -s "$tmp" ]; then as_root install -m 644 "$tmp" "$list"; fi
   fi
   rm -f "$tmp"
+  if [ ! -e "$out" ] && [ ! -e "$list" ]; then
+    echo "bootstrap: found no Debian archive entry in the apt sources to derive deb-src entries from" >&2
+    return 1
+  fi
 }
 
-need_update=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   as_root dpkg --add-architecture i386
-  need_update=1
 fi
-if [ ! -e /etc/apt/sources.list.d/tavrin-deb-src.sources ] && [ ! -e /etc/apt/sources.list.d/tavrin-deb-src.list ]; then
-  add_deb_src
-  need_update=1
-fi
+add_deb_src
 missing=$(missing_packages)
-if [ -n "$missing" ] || [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
-  [ "$need_update" = 1 ] || [ -n "$missing" ] && as_root apt-get update -qq
+# The package lists are read anew when packages are missing, or when the source
+# package is needed and the lists do not know it yet.
+if [ -n "$missing" ] || { [ ! -f "$jpeg_prefix/lib/libjpeg.a" ] && [ -z "$(apt-cache showsrc libjpeg-turbo 2>/dev/null)" ]; }; then
+  as_root apt-get update -qq
 fi
 if [ -n "$missing" ]; then
   echo "bootstrap: installing $(echo $missing | wc -w) packages" >&2
