@@ -9,8 +9,8 @@ std::string PluginsRoot;
 PathSet MakePathSet(const std::string& programDir, const std::string& personalFolder) {
     PathSet paths;
     paths.dataFolder = personalFolder + "\\Tavrin Wallpaper";
-    paths.configPath = personalFolder + "\\Tavrin Wallpaper" + "\\config.ini";
-    paths.wallpaperBmpPath = personalFolder + "\\Tavrin Wallpaper" + "\\TavrinWP.bmp";
+    paths.configPath = paths.dataFolder + "\\config.ini";
+    paths.wallpaperBmpPath = paths.dataFolder + "\\TavrinWP.bmp";
     paths.pluginsRoot = programDir + "\\plugins";
     return paths;
 }

@@ -57,9 +57,6 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
-    // Read-only files left by a test must not keep their folder alive.
-    for (auto& entry : fs::recursive_directory_iterator(Native(path_), ignored))
-        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
     fs::remove_all(Native(path_), ignored);
 }
 
@@ -77,11 +74,9 @@ std::string ReadTextFile(const std::string& path) {
     return text.str();
 }
 
-void MakeReadOnly(const std::string& path, bool readOnly) {
-    fs::permissions(Native(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    readOnly ? fs::perm_options::remove : fs::perm_options::add);
-}
+namespace {
 
+// The folder of the running test program, with "\\" as separator.
 std::string TestProgramFolder() {
 #ifdef _WIN32
     char buffer[MAX_PATH];
@@ -91,6 +86,8 @@ std::string TestProgramFolder() {
     return Program(fs::read_symlink("/proc/self/exe").parent_path());
 #endif
 }
+
+}  // namespace
 
 std::string HelperProgram(const std::string& name) {
 #ifdef _WIN32

@@ -24,10 +24,6 @@ private:
 // Whole-file access for checking what the program wrote; paths with "\".
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
-void MakeReadOnly(const std::string& path, bool readOnly);
-
-// The folder of the running test program, with "\" as separator.
-std::string TestProgramFolder();
 
 // The program file of a helper built beside the tests ("name" without ".exe").
 std::string HelperProgram(const std::string& name);
