@@ -3,9 +3,13 @@
 // Every string is an 8-bit string in the ANSI code page; paths are joined with "\".
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -32,6 +36,36 @@ std::string GetCurrentDir();                     // no trailing "\" unless it is
 bool SetCurrentDir(const std::string& path);
 bool CreateDir(const std::string& path);         // one level; false when it fails
 bool RemoveFile(const std::string& path);
+
+// The whole content of a file. Throws Error("Unable to read <path>") when the
+// file cannot be read, and Error("<path> is too large") when it holds more than
+// `maxBytes` bytes (nothing is read then).
+std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes);
+
+// Where WriteFileReplacing's producer puts the bytes; Write throws Error when
+// the system refuses them.
+class OutputFile {
+public:
+    virtual void Write(const void* data, size_t size) = 0;
+
+protected:
+    ~OutputFile() = default;
+};
+
+// Writes `path` through the temporary file `path` + ".tmp", moved over `path`
+// only once it is complete. When the producer throws or the system fails, the
+// temporary file is removed, `path` keeps what it held, and the error goes on
+// to the caller (the system's failures as Error("Unable to write to <path>")).
+void WriteFileReplacing(const std::string& path, const std::function<void(OutputFile&)>& produce);
+
+// Which folder a path leads to, whatever links it goes through: equal values
+// mean the same folder. Empty when the system cannot tell.
+struct FolderId {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    friend bool operator==(const FolderId&, const FolderId&) = default;
+};
+std::optional<FolderId> IdentifyFolder(const std::string& path);
 
 // Private-profile (INI) access. Section and key names match without regard to
 // case; a value is read back up to 2047 characters, with surrounding blanks and

@@ -165,6 +165,80 @@ bool StartProcess(const std::string& program, const std::string& commandLine,
     return true;
 }
 
+std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
+    int fd = path.empty() ? -1 : open(Native(path).c_str(), O_RDONLY);
+    if (fd < 0) throw Error("Unable to read " + path);
+    struct Closer {
+        int fd;
+        ~Closer() { close(fd); }
+    } closer{fd};
+    struct stat info;
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) throw Error("Unable to read " + path);
+    if (static_cast<uint64_t>(info.st_size) > maxBytes) throw Error(path + " is too large");
+    std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw Error("Unable to read " + path);
+        if (got == 0) break;  // the file shrank while it was read
+        done += static_cast<size_t>(got);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+namespace {
+
+class PosixOutputFile final : public OutputFile {
+public:
+    PosixOutputFile(int fd, const std::string& path) : fd_(fd), path_(path) {}
+    void Write(const void* data, size_t size) override {
+        const char* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            ssize_t written = write(fd_, bytes, size);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) throw Error("Unable to write to " + path_);
+            bytes += written;
+            size -= static_cast<size_t>(written);
+        }
+    }
+
+private:
+    int fd_;
+    const std::string& path_;
+};
+
+}  // namespace
+
+void WriteFileReplacing(const std::string& path, const std::function<void(OutputFile&)>& produce) {
+    const std::string native = Native(path);
+    const std::string temporary = native + ".tmp";
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) throw Error("Unable to write to " + path);
+    try {
+        PosixOutputFile out(fd, path);
+        produce(out);
+    } catch (...) {
+        close(fd);
+        unlink(temporary.c_str());
+        throw;
+    }
+    if (close(fd) != 0 || rename(temporary.c_str(), native.c_str()) != 0) {
+        unlink(temporary.c_str());
+        throw Error("Unable to write to " + path);
+    }
+}
+
+std::optional<FolderId> IdentifyFolder(const std::string& path) {
+    struct stat info;
+    if (!StatPath(path, info) || !S_ISDIR(info.st_mode)) return std::nullopt;
+    FolderId id;
+    id.volume = static_cast<uint64_t>(info.st_dev);
+    id.index = static_cast<uint64_t>(info.st_ino);
+    return id;
+}
+
 int TodayDayOfMonth() {
     std::time_t now = std::time(nullptr);
     std::tm local;

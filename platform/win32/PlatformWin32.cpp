@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace platform {
 
 
@@ -75,6 +77,87 @@ bool StartProcess(const std::string& program, const std::string& commandLine,
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw Error("Unable to read " + path);
+    struct Closer {
+        HANDLE handle;
+        ~Closer() { CloseHandle(handle); }
+    } closer{file};
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) throw Error("Unable to read " + path);
+    if (static_cast<uint64_t>(size.QuadPart) > maxBytes) throw Error(path + " is too large");
+    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+        DWORD got = 0;
+        if (!ReadFile(file, bytes.data() + done, chunk, &got, nullptr)) throw Error("Unable to read " + path);
+        if (got == 0) break;  // the file shrank while it was read
+        done += got;
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+namespace {
+
+class Win32OutputFile final : public OutputFile {
+public:
+    Win32OutputFile(HANDLE file, const std::string& path) : file_(file), path_(path) {}
+    void Write(const void* data, size_t size) override {
+        const char* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 24));
+            DWORD written = 0;
+            if (!WriteFile(file_, bytes, chunk, &written, nullptr) || written == 0)
+                throw Error("Unable to write to " + path_);
+            bytes += written;
+            size -= written;
+        }
+    }
+
+private:
+    HANDLE file_;
+    const std::string& path_;
+};
+
+}  // namespace
+
+void WriteFileReplacing(const std::string& path, const std::function<void(OutputFile&)>& produce) {
+    const std::string temporary = path + ".tmp";
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw Error("Unable to write to " + path);
+    try {
+        Win32OutputFile out(file, path);
+        produce(out);
+    } catch (...) {
+        CloseHandle(file);
+        DeleteFileA(temporary.c_str());
+        throw;
+    }
+    if (!CloseHandle(file) || !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(temporary.c_str());
+        throw Error("Unable to write to " + path);
+    }
+}
+
+std::optional<FolderId> IdentifyFolder(const std::string& path) {
+    HANDLE folder = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    BOOL ok = GetFileInformationByHandle(folder, &info);
+    CloseHandle(folder);
+    if (!ok) return std::nullopt;
+    FolderId id;
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    return id;
 }
 
 int TodayDayOfMonth() {

@@ -240,3 +240,65 @@ TEST(Display, ReportsAColourDepthTheProgramKnows) {
     const std::set<int> depths = {1, 4, 8, 15, 16, 24, 32};
     EXPECT_TRUE(depths.count(platform::DisplayColorDepth())) << platform::DisplayColorDepth();
 }
+
+TEST(WholeFiles, ReadsEveryByteAndRefusesFilesAboveTheLimit) {
+    TempFolder folder;
+    const std::string path = folder / "data.bin";
+    const std::string text("a\0b\r\n\xff", 6);
+    WriteTextFile(path, text);
+    const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, 6);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), text);
+
+    try {
+        platform::ReadFileBytes(path, 5);
+        FAIL() << "a file above the limit was read";
+    } catch (const platform::Error& error) {
+        EXPECT_EQ(std::string(error.what()), path + " is too large");
+    }
+    EXPECT_THROW(platform::ReadFileBytes(folder / "missing.bin", 100), platform::Error);
+    EXPECT_THROW(platform::ReadFileBytes(folder.Path(), 100), platform::Error);
+}
+
+TEST(WholeFiles, ReplacingAFileIsAllOrNothing) {
+    TempFolder folder;
+    const std::string path = folder / "out.bmp";
+    WriteTextFile(path, "old content");
+
+    platform::WriteFileReplacing(path, [](platform::OutputFile& out) {
+        out.Write("new ", 4);
+        out.Write("content", 7);
+    });
+    EXPECT_EQ(ReadTextFile(path), "new content");
+    EXPECT_FALSE(platform::FileExists(path + ".tmp"));
+
+    // A producer that fails half-way leaves the old file and no temporary behind.
+    EXPECT_THROW(platform::WriteFileReplacing(path,
+                                              [](platform::OutputFile& out) {
+                                                  out.Write("partial", 7);
+                                                  throw std::runtime_error("disk full");
+                                              }),
+                 std::runtime_error);
+    EXPECT_EQ(ReadTextFile(path), "new content");
+    EXPECT_FALSE(platform::FileExists(path + ".tmp"));
+
+    const std::string lost = folder / "missing folder\\out.bmp";
+    try {
+        platform::WriteFileReplacing(lost, [](platform::OutputFile& out) { out.Write("x", 1); });
+        FAIL() << "a file in a missing folder was written";
+    } catch (const platform::Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + lost);
+    }
+}
+
+TEST(FolderIdentity, TheSameFolderByTwoPathsIsOneFolder) {
+    TempFolder folder;
+    ASSERT_TRUE(platform::CreateDir(folder / "a"));
+    ASSERT_TRUE(platform::CreateDir(folder / "a\\b"));
+    const auto a = platform::IdentifyFolder(folder / "a");
+    const auto again = platform::IdentifyFolder(folder / "a\\b\\..");
+    const auto b = platform::IdentifyFolder(folder / "a\\b");
+    ASSERT_TRUE(a && again && b);
+    EXPECT_EQ(*a, *again);
+    EXPECT_FALSE(*a == *b);
+    EXPECT_FALSE(platform::IdentifyFolder(folder / "missing"));
+}
