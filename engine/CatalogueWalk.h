@@ -1,0 +1,53 @@
+// The catalogue of the rotation: the pictures of the folder tree under the
+// wallpaper folder, numbered 1, 2, 3 ... in depth-first order, read afresh at
+// every change.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform.h"
+
+// The state of one walk.
+struct WalkState {
+    int32_t counter = 0;     // pictures counted so far
+    std::string found;       // the last picture counted; only ever overwritten
+    bool catalogueEnd = true;  // cleared when a picture or folder follows the found one
+};
+
+// The process-wide walk state that the rotation uses.
+extern int32_t PictureCounter;
+extern std::string FoundPicture;
+extern bool CatalogueEnd;
+
+// The extension of a file name or path: from the last "." that stands after the
+// last "\" and the last ":", dot included; empty when there is none.
+std::string PictureExtension(const std::string& name);
+
+// A name is a picture when its extension is exactly ".bmp", ".BMP", ".jpg" or
+// ".JPG". Mixed case and ".jpeg" are not pictures; folders are judged by the
+// same rule.
+bool IsPictureFile(const std::string& name);
+
+// Counts the pictures under `folder` in catalogue order until `number` of them
+// are counted (values below 1 count nothing), then scans the rest of every
+// folder on the way back up for anything that could give another picture.
+// Paths are formed as folder + "\" + name. A folder that cannot be listed is
+// empty, and a folder that leads back to one of the folders being walked (a link
+// to an ancestor) is not entered again.
+void PictureSearch(const std::string& folder, int32_t number, WalkState& state);
+
+// Where the walk reads folders from: the file system, or a tree the tests make.
+class FolderSource {
+public:
+    virtual bool List(const std::string& folder, const std::function<bool(const platform::FolderEntry&)>& visit) = 0;
+    virtual std::optional<platform::FolderId> Identify(const std::string& folder) = 0;
+
+protected:
+    ~FolderSource() = default;
+};
+void PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source);
+
+// The same walk on the process-wide state, for position Settings.number. The
+// caller sets PictureCounter to 0 and CatalogueEnd to true first.
+void PictureSearch(const std::string& folder);

@@ -1,0 +1,251 @@
+// The catalogue walk: positions, the end-of-catalogue flag and the name rule,
+// over trees whose listing order the tests choose, and over real folders.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "TestSupport.h"
+#include "app/Settings.h"
+#include "engine/CatalogueWalk.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+using testing_support::TempFolder;
+using testing_support::WriteTextFile;
+
+namespace {
+
+// A folder tree held in memory: each folder lists its entries in the order
+// given, without "." and ".." unless a test adds them. Folders marked as links
+// share the identity of the folder they lead to.
+class Tree final : public FolderSource {
+public:
+    Tree& Folder(const std::string& path, std::vector<std::string> names) {
+        std::vector<platform::FolderEntry>& entries = folders_[path];
+        for (const std::string& name : names) {
+            const bool isFolder = !name.empty() && name.back() == '/';
+            const std::string plain = isFolder ? name.substr(0, name.size() - 1) : name;
+            entries.push_back({plain, isFolder});
+            if (isFolder) folders_.try_emplace(path + "\\" + plain);
+        }
+        return *this;
+    }
+    Tree& Link(const std::string& path, const std::string& target) {
+        links_[path] = target;
+        return *this;
+    }
+    int listings = 0;
+
+    bool List(const std::string& folder, const std::function<bool(const platform::FolderEntry&)>& visit) override {
+        auto found = folders_.find(Resolve(folder));
+        if (found == folders_.end()) return false;
+        ++listings;
+        for (const platform::FolderEntry& entry : found->second)
+            if (!visit(entry)) break;
+        return true;
+    }
+    std::optional<platform::FolderId> Identify(const std::string& folder) override {
+        auto found = folders_.find(Resolve(folder));
+        if (found == folders_.end()) return std::nullopt;
+        return platform::FolderId{1, static_cast<uint64_t>(std::distance(folders_.begin(), found))};
+    }
+
+private:
+    // A path through links becomes the path of the folder it leads to.
+    std::string Resolve(const std::string& path) const {
+        for (const auto& [link, target] : links_)
+            if (path == link || path.rfind(link + "\\", 0) == 0)
+                return Resolve(target + path.substr(link.size()));
+        return path;
+    }
+    std::map<std::string, std::vector<platform::FolderEntry>> folders_;
+    std::map<std::string, std::string> links_;
+};
+
+WalkState Walk(Tree& tree, const std::string& top, int32_t number, const std::string& found = "") {
+    WalkState state;
+    state.found = found;
+    PictureSearch(top, number, state, tree);
+    return state;
+}
+
+}  // namespace
+
+TEST(PictureRule, OnlyTheFourExactExtensionsArePictures) {
+    for (const char* name : {"a.jpg", "a.JPG", "a.bmp", "a.BMP", "a.tar.jpg", ".jpg", "C:\\x.y\\photo.jpg",
+                             "dir.x\\holiday.jpg"})
+        EXPECT_TRUE(IsPictureFile(name)) << name;
+    for (const char* name : {"a.Jpg", "a.bMp", "a.jpeg", "a.JPEG", "a.gif", "photo.", "photo", "dir.jpg\\photo",
+                             "C:.jpg\\x", "a.jpg ", ""})
+        EXPECT_FALSE(IsPictureFile(name)) << name;
+    EXPECT_EQ(PictureExtension("dir.x\\photo"), "");
+    EXPECT_EQ(PictureExtension("D:photo.JPEG"), ".JPEG");
+    EXPECT_EQ(PictureExtension("photo."), ".");
+}
+
+TEST(CatalogueWalk, CountsPicturesInListingOrderAndOnlyByTheNameRule) {
+    Tree tree;
+    tree.Folder("T", {"b.JPG", "a.jpg", "c.Jpg", "d.jpeg", "e.bmp", "f.gif"});
+    EXPECT_EQ(Walk(tree, "T", 1).found, "T\\b.JPG");
+    EXPECT_EQ(Walk(tree, "T", 2).found, "T\\a.jpg");
+    const WalkState third = Walk(tree, "T", 3);
+    EXPECT_EQ(third.found, "T\\e.bmp");
+    EXPECT_EQ(third.counter, 3);
+    EXPECT_TRUE(third.catalogueEnd);  // only f.gif follows
+}
+
+TEST(CatalogueWalk, SubFoldersAreCountedWhereTheyStandAndTheTailClearsTheEndFlag) {
+    Tree tree;
+    tree.Folder("T", {"1.jpg", "sub/", "4.jpg"}).Folder("T\\sub", {"2.jpg", "3.jpg"});
+    const char* expected[] = {"T\\1.jpg", "T\\sub\\2.jpg", "T\\sub\\3.jpg", "T\\4.jpg"};
+    for (int position = 1; position <= 4; ++position) {
+        const WalkState state = Walk(tree, "T", position);
+        EXPECT_EQ(state.found, expected[position - 1]);
+        EXPECT_EQ(state.counter, position);
+        EXPECT_EQ(state.catalogueEnd, position == 4) << position;
+    }
+    // Asked for more than the tree holds: the whole tree, its last picture.
+    const WalkState beyond = Walk(tree, "T", 10);
+    EXPECT_EQ(beyond.found, "T\\4.jpg");
+    EXPECT_EQ(beyond.counter, 4);
+    EXPECT_TRUE(beyond.catalogueEnd);
+}
+
+TEST(CatalogueWalk, OnlyPicturesAndFoldersAfterTheStopCountAsMore) {
+    Tree text;
+    text.Folder("T", {"1.jpg", "notes.txt"});
+    EXPECT_TRUE(Walk(text, "T", 1).catalogueEnd);
+
+    Tree emptyFolder;
+    emptyFolder.Folder("T", {"1.jpg", "empty/"});
+    EXPECT_FALSE(Walk(emptyFolder, "T", 1).catalogueEnd);
+
+    // Stopped deep down: the folders above run their tails.
+    Tree deep;
+    deep.Folder("T", {"a/", "z.bmp"}).Folder("T\\a", {"b/"}).Folder("T\\a\\b", {"1.jpg", "x.txt"});
+    const WalkState state = Walk(deep, "T", 1);
+    EXPECT_EQ(state.found, "T\\a\\b\\1.jpg");
+    EXPECT_FALSE(state.catalogueEnd);
+}
+
+TEST(CatalogueWalk, PositionsBelowOneCountNothingAndKeepTheEarlierFind) {
+    Tree tree;
+    tree.Folder("T", {"1.jpg", "2.jpg"}).Folder("E", {"readme.txt"}).Folder("F", {"readme.txt", "sub/"});
+    for (int32_t number : {0, -1}) {
+        const WalkState state = Walk(tree, "T", number, "X\\x.jpg");
+        EXPECT_EQ(state.counter, 0);
+        EXPECT_EQ(state.found, "X\\x.jpg");
+        EXPECT_FALSE(state.catalogueEnd);
+        EXPECT_TRUE(Walk(tree, "E", number).catalogueEnd);
+        EXPECT_FALSE(Walk(tree, "F", number).catalogueEnd);
+    }
+    // A tree with no picture keeps whatever an earlier walk found.
+    EXPECT_EQ(Walk(tree, "E", 5, "X\\x.jpg").found, "X\\x.jpg");
+    EXPECT_EQ(Walk(tree, "E", 5).found, "");
+}
+
+TEST(CatalogueWalk, AFolderWithAPictureNameIsWalkedThenCounted) {
+    Tree tree;
+    tree.Folder("T", {"holiday.jpg/", "z.jpg"}).Folder("T\\holiday.jpg", {"1.jpg"});
+    const WalkState state = Walk(tree, "T", 1);
+    EXPECT_EQ(state.counter, 2);
+    EXPECT_EQ(state.found, "T\\holiday.jpg");
+    EXPECT_FALSE(state.catalogueEnd);
+}
+
+TEST(CatalogueWalk, MissingFoldersAreEmptyAndPathsAreJoinedUnchanged) {
+    Tree tree;
+    tree.Folder("D:\\", {"photo.jpg"});
+    const WalkState missing = Walk(tree, "nowhere", 1, "X\\x.jpg");
+    EXPECT_EQ(missing.counter, 0);
+    EXPECT_EQ(missing.found, "X\\x.jpg");
+    EXPECT_TRUE(missing.catalogueEnd);
+    EXPECT_EQ(Walk(tree, "D:\\", 1).found, "D:\\\\photo.jpg");
+}
+
+TEST(CatalogueWalk, DotEntriesAreSkippedWhereverTheyStand) {
+    Tree tree;
+    tree.Folder("T", {"1.jpg", "./", "../", "2.jpg"});
+    const WalkState state = Walk(tree, "T", 5);
+    EXPECT_EQ(state.counter, 2);
+    EXPECT_EQ(state.found, "T\\2.jpg");
+}
+
+TEST(CatalogueWalk, ALinkBackToAnAncestorIsNotEnteredButOtherLinksAre) {
+    Tree tree;
+    tree.Folder("T", {"a/", "other/", "9.jpg"})
+        .Folder("T\\a", {"1.jpg", "up/", "side/"})
+        .Folder("T\\other", {"2.jpg"})
+        .Link("T\\a\\up", "T")
+        .Link("T\\a\\side", "T\\other");
+    const WalkState state = Walk(tree, "T", 100);
+    // 1.jpg, side\2.jpg (the link to a folder that is no ancestor), other\2.jpg, 9.jpg.
+    EXPECT_EQ(state.counter, 4);
+    EXPECT_EQ(state.found, "T\\9.jpg");
+    EXPECT_EQ(Walk(tree, "T", 2).found, "T\\a\\side\\2.jpg");
+    EXPECT_LT(tree.listings, 20);
+}
+
+TEST(CatalogueWalk, TheProcessWideWalkUsesTheSettingsPosition) {
+    TempFolder folder;
+    WriteTextFile(folder / "1.jpg", "x");
+    WriteTextFile(folder / "2.jpg", "x");
+    PictureCounter = 0;
+    CatalogueEnd = true;
+    Settings.number = 1;
+    PictureSearch(folder.Path());
+    EXPECT_EQ(PictureCounter, 1);
+    EXPECT_EQ(FoundPicture, folder / "1.jpg");
+    EXPECT_FALSE(CatalogueEnd);
+}
+
+// Real folders, listed by the system.
+TEST(CatalogueWalkOnDisk, WalksRealFoldersIncludingHiddenPictures) {
+    TempFolder folder;
+    ASSERT_TRUE(platform::CreateDir(folder / "sub"));
+    WriteTextFile(folder / "sub\\2.jpg", "x");
+    WriteTextFile(folder / "3.BMP", "x");
+    WriteTextFile(folder / "notes.txt", "x");
+#ifdef _WIN32
+    WriteTextFile(folder / "hidden.jpg", "x");
+    SetFileAttributesA((folder / "hidden.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    const int expected = 3;
+#else
+    const int expected = 2;
+#endif
+    WalkState state;
+    PictureSearch(folder.Path(), 100, state);
+    EXPECT_EQ(state.counter, expected);
+    EXPECT_TRUE(state.catalogueEnd);
+    WalkState first;
+    PictureSearch(folder.Path(), 1, first);
+    EXPECT_EQ(first.counter, 1);
+    EXPECT_FALSE(first.catalogueEnd);
+}
+
+#ifndef _WIN32
+TEST(CatalogueWalkOnDisk, SymbolicLinkLoopsEndAndOtherLinksAreWalked) {
+    TempFolder folder;
+    ASSERT_TRUE(platform::CreateDir(folder / "a"));
+    ASSERT_TRUE(platform::CreateDir(folder / "b"));
+    WriteTextFile(folder / "a\\1.jpg", "x");
+    WriteTextFile(folder / "b\\2.jpg", "x");
+    auto native = [](std::string path) {
+        for (char& c : path)
+            if (c == '\\') c = '/';
+        return path;
+    };
+    ASSERT_EQ(symlink(native(folder.Path()).c_str(), native(folder / "a\\loop").c_str()), 0);
+    ASSERT_EQ(symlink(native(folder / "a").c_str(), native(folder / "b\\toa").c_str()), 0);
+    WalkState state;
+    PictureSearch(folder.Path(), 1000, state);
+    // a\1.jpg, b\2.jpg, b\toa\1.jpg; a\loop is not entered.
+    EXPECT_EQ(state.counter, 3);
+    EXPECT_EQ(state.found, folder / "b\\toa\\1.jpg");
+}
+#endif
