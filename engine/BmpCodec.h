@@ -1,0 +1,33 @@
+// Windows bitmap (BMP) files: a reader for what Windows programs write and the
+// writer of the wallpaper bitmap.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include "engine/Bitmap.h"
+
+class BmpError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads a BMP file held in memory: core (OS/2 1.x), info and OS/2 2.x headers
+// and the V2 to V5 headers; 1, 4, 8, 16, 24 and 32 bits per pixel; uncompressed,
+// bit fields, RLE4 and RLE8; bottom-up and top-down rows. The picture keeps its
+// own pixel format (RLE pictures become 4 or 8 bits per pixel). Throws BmpError
+// for anything that is not such a file or claims more pixels than it holds, and
+// BitmapSizeError for sizes that cannot be held.
+Bitmap DecodeBmp(const uint8_t* data, size_t size);
+
+// Writes `bitmap` as a bottom-up BMP file with an info header: BI_RGB, or
+// BI_BITFIELDS for 16 and 32 bits with other than the default masks. The bytes
+// are handed to `write` in order: the headers, then row by row.
+void EncodeBmp(const Bitmap& bitmap, const std::function<void(const void*, size_t)>& write);
+std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap);
+
+// One row of any bitmap as 24-bit blue-green-red pixels (3 × width bytes).
+void RowToBgr24(const Bitmap& bitmap, int32_t y, uint8_t* out);
