@@ -1,0 +1,45 @@
+// JPEG decoding through libjpeg, row by row into memory the caller chooses.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+#include "engine/Bitmap.h"
+
+class JpegError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What the decoder produces: 24-bit blue-green-red rows, or 8-bit rows that
+// index `palette` when the output was quantised.
+struct JpegOutput {
+    int32_t width = 0;
+    int32_t height = 0;
+    int bitsPerPixel = 24;
+    std::vector<PaletteEntry> palette;
+};
+
+class JpegSink {
+public:
+    // Called once the output is known, before any row.
+    virtual void Begin(const JpegOutput& output) = 0;
+    // Where row `y` (from the top) is to be decoded: width × 3 or width bytes.
+    virtual uint8_t* RowBuffer(int32_t y) = 0;
+    // Called when row `y` stands in the buffer RowBuffer gave.
+    virtual void RowDone(int32_t /*y*/) {}
+
+protected:
+    ~JpegSink() = default;
+};
+
+// Full size, colour, the accurate integer method, block smoothing on. With
+// `quantize` the output is an 8-bit picture of at most 236 colours (for
+// displays of 8 bits per pixel or fewer). Throws JpegError for data the
+// library cannot decode; what the sink throws passes through.
+void DecodeJpeg(const uint8_t* data, size_t size, bool quantize, JpegSink& sink);
+
+// The whole picture in one bitmap.
+Bitmap DecodeJpeg(const uint8_t* data, size_t size, bool quantize);

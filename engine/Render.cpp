@@ -1,0 +1,158 @@
+#include "engine/Render.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/BmpCodec.h"
+#include "engine/CatalogueWalk.h"
+#include "engine/JpegDecoder.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// Picture files above this size are refused before they are read.
+constexpr size_t kMaxPictureFileBytes = size_t(1) << 30;
+
+int64_t FloorDiv(int64_t numerator, int64_t denominator) {
+    int64_t quotient = numerator / denominator;
+    if ((numerator % denominator != 0) && (numerator < 0)) --quotient;
+    return quotient;
+}
+
+enum class Kind { None, Jpeg, Bmp };
+
+Kind KindOf(const std::string& path) {
+    const std::string extension = PictureExtension(path);
+    if (extension == ".jpg" || extension == ".JPG" || extension == ".jpeg" || extension == ".JPEG") return Kind::Jpeg;
+    if (extension == ".bmp" || extension == ".BMP") return Kind::Bmp;
+    return Kind::None;
+}
+
+int32_t Checked(int64_t value) {
+    if (value <= 0 || value > INT32_MAX) throw BitmapSizeError("wallpaper too large");
+    return static_cast<int32_t>(value);
+}
+
+void FillBackground(Bitmap& canvas, uint32_t color, int32_t fromX, int32_t toX, int32_t fromY, int32_t toY) {
+    const uint8_t bgr[3] = {static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
+                            static_cast<uint8_t>(color)};
+    for (int32_t y = fromY; y < toY; ++y) {
+        uint8_t* p = canvas.Row(y) + 3 * static_cast<size_t>(fromX);
+        for (int32_t x = fromX; x < toX; ++x, p += 3) std::memcpy(p, bgr, 3);
+    }
+}
+
+// A 24-bit canvas in the background colour, the picture's place left for it.
+Bitmap FittedCanvas(const Fit& fit, int32_t width, int32_t height, uint32_t background) {
+    Bitmap canvas;
+    canvas.Reset(fit.canvasWidth, fit.canvasHeight, 24);
+    if (fit.rule == Fit::Tall) {
+        FillBackground(canvas, background, 0, fit.x, 0, fit.canvasHeight);
+        FillBackground(canvas, background, fit.x + width, fit.canvasWidth, 0, fit.canvasHeight);
+    } else {
+        const int32_t top = std::max<int32_t>(fit.y, 0);
+        const int32_t bottom = std::min<int32_t>(fit.y + height, fit.canvasHeight);
+        FillBackground(canvas, background, 0, fit.canvasWidth, 0, top);
+        FillBackground(canvas, background, 0, fit.canvasWidth, bottom, fit.canvasHeight);
+    }
+    return canvas;
+}
+
+// Decodes JPEG rows straight into the canvas, so the picture is never held twice.
+class CanvasSink final : public JpegSink {
+public:
+    explicit CanvasSink(uint32_t background) : background_(background) {}
+    Bitmap canvas;
+
+    void Begin(const JpegOutput& output) override {
+        output_ = output;
+        fit_ = ComputeFit(output.width, output.height);
+        if (fit_.rule == Fit::Band) {
+            canvas.Reset(output.width, output.height, output.bitsPerPixel);
+            canvas.palette = output.palette;
+            return;
+        }
+        canvas = FittedCanvas(fit_, output.width, output.height, background_);
+        scratch_.Reset(output.width, 1, output.bitsPerPixel);
+        scratch_.palette = output.palette;
+    }
+
+    uint8_t* RowBuffer(int32_t y) override {
+        if (fit_.rule == Fit::Band) return canvas.Row(y);
+        const int32_t target = y + fit_.y;
+        if (output_.bitsPerPixel == 24 && target >= 0 && target < canvas.height)
+            return canvas.Row(target) + 3 * static_cast<size_t>(fit_.x);
+        return scratch_.Row(0);
+    }
+
+    void RowDone(int32_t y) override {
+        const int32_t target = y + fit_.y;
+        if (fit_.rule == Fit::Band || output_.bitsPerPixel == 24 || target < 0 || target >= canvas.height) return;
+        RowToBgr24(scratch_, 0, canvas.Row(target) + 3 * static_cast<size_t>(fit_.x));
+    }
+
+private:
+    uint32_t background_;
+    JpegOutput output_;
+    Fit fit_;
+    Bitmap scratch_;
+};
+
+}  // namespace
+
+int64_t RoundHalfEven(int64_t numerator, int64_t denominator) {
+    const int64_t quotient = FloorDiv(numerator, denominator);
+    const int64_t twiceRest = 2 * (numerator - quotient * denominator);
+    if (twiceRest > denominator) return quotient + 1;
+    if (twiceRest == denominator) return (quotient % 2 == 0) ? quotient : quotient + 1;
+    return quotient;
+}
+
+Fit ComputeFit(int32_t width, int32_t height) {
+    Fit fit;
+    const int64_t w = width, h = height;
+    if (100 * w >= 126 * h && 100 * w <= 135 * h) {
+        fit.rule = Fit::Band;
+        fit.canvasWidth = width;
+        fit.canvasHeight = height;
+    } else if (h >= w) {
+        fit.rule = Fit::Tall;
+        fit.canvasHeight = height;
+        fit.canvasWidth = Checked(RoundHalfEven(13 * h, 10));
+        fit.x = static_cast<int32_t>(RoundHalfEven(fit.canvasWidth - w, 2));
+    } else {
+        fit.rule = Fit::Wide;
+        fit.canvasWidth = width;
+        fit.canvasHeight = Checked(RoundHalfEven(10 * w, 13));
+        fit.y = static_cast<int32_t>(RoundHalfEven(fit.canvasHeight - h, 2));
+    }
+    return fit;
+}
+
+Bitmap RenderWallpaper(const std::string& picture, const RenderOptions& options) {
+    const Kind kind = KindOf(picture);
+    if (kind == Kind::None) throw RenderError("No picture loaded");
+    const std::vector<uint8_t> file = platform::ReadFileBytes(picture, kMaxPictureFileBytes);
+    if (kind == Kind::Jpeg) {
+        CanvasSink sink(options.background);
+        DecodeJpeg(file.data(), file.size(), options.displayBits <= 8, sink);
+        return std::move(sink.canvas);
+    }
+    Bitmap source = DecodeBmp(file.data(), file.size());
+    const Fit fit = ComputeFit(source.width, source.height);
+    if (fit.rule == Fit::Band) return source;
+    Bitmap canvas = FittedCanvas(fit, source.width, source.height, options.background);
+    for (int32_t y = 0; y < source.height; ++y) {
+        const int32_t target = y + fit.y;
+        if (target >= 0 && target < canvas.height)
+            RowToBgr24(source, y, canvas.Row(target) + 3 * static_cast<size_t>(fit.x));
+    }
+    return canvas;
+}
+
+void WriteWallpaperFile(const std::string& picture, const std::string& output, const RenderOptions& options) {
+    const Bitmap canvas = RenderWallpaper(picture, options);
+    platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
+        EncodeBmp(canvas, [&](const void* data, size_t size) { out.Write(data, size); });
+    });
+}

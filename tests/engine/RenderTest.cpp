@@ -1,0 +1,200 @@
+// Decoding, fitting and writing the wallpaper bitmap.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+#include "JpegFixture.h"
+#include "TestSupport.h"
+#include "engine/BmpCodec.h"
+#include "engine/JpegDecoder.h"
+#include "engine/Render.h"
+#include "platform/Platform.h"
+
+using testing_support::MakeJpeg;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
+using testing_support::WriteTextFile;
+
+namespace {
+
+constexpr uint32_t kBlue = 0x00FF0000;  // 0x00BBGGRR
+
+Bitmap ReadBmpFile(const std::string& path) {
+    const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, 1u << 30);
+    return DecodeBmp(bytes.data(), bytes.size());
+}
+
+std::vector<uint8_t> Pixel(const Bitmap& bitmap, int32_t x, int32_t y) {
+    std::vector<uint8_t> row(static_cast<size_t>(bitmap.width) * 3);
+    RowToBgr24(bitmap, y, row.data());
+    return {row[3 * x], row[3 * x + 1], row[3 * x + 2]};
+}
+
+const std::vector<uint8_t> kBlueBgr = {255, 0, 0};
+
+bool NearRed(const std::vector<uint8_t>& bgr) { return bgr[2] > 230 && bgr[1] < 25 && bgr[0] < 25; }
+
+}  // namespace
+
+TEST(WallpaperFit, KeepsTheBandAndFitsEverythingElseWithEvenRounding) {
+    struct Case {
+        int32_t w, h;
+        Fit::Rule rule;
+        int32_t cw, ch, x, y;
+    } cases[] = {
+        {1024, 768, Fit::Band, 1024, 768, 0, 0},  {126, 100, Fit::Band, 126, 100, 0, 0},
+        {135, 100, Fit::Band, 135, 100, 0, 0},    {125, 100, Fit::Wide, 125, 96, 0, -2},
+        {136, 100, Fit::Wide, 136, 105, 0, 2},    {600, 800, Fit::Tall, 1040, 800, 220, 0},
+        {1920, 1080, Fit::Wide, 1920, 1477, 0, 198}, {1280, 1024, Fit::Wide, 1280, 985, 0, -20},
+        {1000, 1005, Fit::Tall, 1306, 1005, 153, 0}, {100, 100, Fit::Tall, 130, 100, 15, 0},
+        {1, 1, Fit::Tall, 1, 1, 0, 0},            {1, 1000, Fit::Tall, 1300, 1000, 650, 0},
+    };
+    for (const Case& c : cases) {
+        const Fit fit = ComputeFit(c.w, c.h);
+        EXPECT_EQ(fit.rule, c.rule) << c.w << "x" << c.h;
+        EXPECT_EQ(fit.canvasWidth, c.cw) << c.w << "x" << c.h;
+        EXPECT_EQ(fit.canvasHeight, c.ch) << c.w << "x" << c.h;
+        EXPECT_EQ(fit.x, c.x) << c.w << "x" << c.h;
+        EXPECT_EQ(fit.y, c.y) << c.w << "x" << c.h;
+    }
+    EXPECT_EQ(RoundHalfEven(441, 2), 220);
+    EXPECT_EQ(RoundHalfEven(443, 2), 222);
+    EXPECT_EQ(RoundHalfEven(-39, 2), -20);
+    EXPECT_EQ(RoundHalfEven(-41, 2), -20);
+    EXPECT_EQ(RoundHalfEven(13065, 10), 1306);
+    EXPECT_EQ(RoundHalfEven(19200, 13), 1477);
+    // A picture too wide for any canvas is refused, not wrapped round.
+    EXPECT_THROW(ComputeFit(1, 0x7FFFFFFF), std::length_error);
+}
+
+TEST(WallpaperRender, ATallJpegGetsSideBarsInTheBackgroundColour) {
+    TempFolder folder;
+    WriteBytes(folder / "tall.jpg", MakeJpeg(600, 800, [](int, int) { return 0xFF0000u; }));
+    const Bitmap canvas = RenderWallpaper(folder / "tall.jpg", {kBlue, 24});
+    ASSERT_EQ(canvas.width, 1040);
+    ASSERT_EQ(canvas.height, 800);
+    EXPECT_EQ(canvas.bitsPerPixel, 24);
+    for (int32_t y : {0, 399, 799}) {
+        EXPECT_EQ(Pixel(canvas, 0, y), kBlueBgr);
+        EXPECT_EQ(Pixel(canvas, 219, y), kBlueBgr);
+        EXPECT_TRUE(NearRed(Pixel(canvas, 220, y)));
+        EXPECT_TRUE(NearRed(Pixel(canvas, 819, y)));
+        EXPECT_EQ(Pixel(canvas, 820, y), kBlueBgr);
+        EXPECT_EQ(Pixel(canvas, 1039, y), kBlueBgr);
+    }
+}
+
+TEST(WallpaperRender, AWideJpegIsCentredAndTooHighOnesLoseRowsEquallyAtTopAndBottom) {
+    TempFolder folder;
+    auto stripes = [](int x, int y) { return static_cast<uint32_t>((y * 7 % 256) << 16 | (x % 256) << 8 | 0x40); };
+    const std::vector<uint8_t> jpeg = MakeJpeg(1280, 1024, stripes);
+    WriteBytes(folder / "cut.JPEG", jpeg);
+    const Bitmap whole = DecodeJpeg(jpeg.data(), jpeg.size(), false);
+    const Bitmap canvas = RenderWallpaper(folder / "cut.JPEG", {kBlue, 24});
+    ASSERT_EQ(canvas.width, 1280);
+    ASSERT_EQ(canvas.height, 985);
+    // 20 rows are cut at the top and 19 at the bottom.
+    for (int32_t y : {0, 500, 984})
+        EXPECT_EQ(0, std::memcmp(canvas.Row(y), whole.Row(y + 20), 1280 * 3)) << y;
+
+    WriteBytes(folder / "wide.jpg", MakeJpeg(1920, 1080, [](int, int) { return 0xFF0000u; }));
+    const Bitmap wide = RenderWallpaper(folder / "wide.jpg", {kBlue, 24});
+    ASSERT_EQ(wide.height, 1477);
+    EXPECT_EQ(Pixel(wide, 5, 197), kBlueBgr);
+    EXPECT_TRUE(NearRed(Pixel(wide, 5, 198)));
+    EXPECT_TRUE(NearRed(Pixel(wide, 5, 1277)));
+    EXPECT_EQ(Pixel(wide, 5, 1278), kBlueBgr);  // 199 rows of background below
+}
+
+TEST(WallpaperRender, APictureInTheBandIsCopiedExactlyInItsOwnFormat) {
+    TempFolder folder;
+    Bitmap paletted;
+    paletted.Reset(130, 100, 8);
+    paletted.palette = {{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 9, 0}};
+    for (int32_t y = 0; y < 100; ++y)
+        for (int32_t x = 0; x < 130; ++x) paletted.Row(y)[x] = static_cast<uint8_t>((x + y) % 3);
+    WriteBytes(folder / "band.BMP", EncodeBmp(paletted));
+    WriteWallpaperFile(folder / "band.BMP", folder / "out.bmp", {kBlue, 24});
+    const Bitmap written = ReadBmpFile(folder / "out.bmp");
+    EXPECT_EQ(written.bitsPerPixel, 8);
+    EXPECT_EQ(written.palette, paletted.palette);
+    EXPECT_EQ(written.pixels, paletted.pixels);
+
+    // A JPEG in the band is written as decoded, 24 bits per pixel.
+    const std::vector<uint8_t> jpeg = MakeJpeg(1024, 768, [](int x, int y) { return static_cast<uint32_t>(x ^ y); });
+    WriteBytes(folder / "band.jpg", jpeg);
+    WriteWallpaperFile(folder / "band.jpg", folder / "out.bmp", {kBlue, 24});
+    EXPECT_EQ(ReadBmpFile(folder / "out.bmp").pixels, DecodeJpeg(jpeg.data(), jpeg.size(), false).pixels);
+}
+
+TEST(WallpaperRender, FittedBitmapsOfEveryDepthBecomeTrueColour) {
+    TempFolder folder;
+    Bitmap sixteen;
+    sixteen.Reset(10, 20, 16);
+    sixteen.masks = {0xF800, 0x07E0, 0x001F};
+    for (int32_t y = 0; y < 20; ++y)
+        for (int32_t x = 0; x < 10; ++x) sixteen.Row(y)[2 * x + 1] = 0xF8;  // pure red
+    WriteBytes(folder / "tall.bmp", EncodeBmp(sixteen));
+    const Bitmap canvas = RenderWallpaper(folder / "tall.bmp", {0x00336699, 24});
+    ASSERT_EQ(canvas.width, 26);
+    EXPECT_EQ(canvas.bitsPerPixel, 24);
+    EXPECT_EQ(Pixel(canvas, 7, 0), (std::vector<uint8_t>{0x33, 0x66, 0x99}));
+    EXPECT_EQ(Pixel(canvas, 8, 0), (std::vector<uint8_t>{0, 0, 255}));
+    EXPECT_EQ(Pixel(canvas, 17, 19), (std::vector<uint8_t>{0, 0, 255}));
+    EXPECT_EQ(Pixel(canvas, 18, 19), (std::vector<uint8_t>{0x33, 0x66, 0x99}));
+}
+
+TEST(WallpaperRender, EightBitDisplaysGetAtMost236Colours) {
+    TempFolder folder;
+    auto rainbow = [](int x, int y) { return static_cast<uint32_t>((x * 3 % 256) << 16 | (y * 5 % 256) << 8 | 0x80); };
+    WriteBytes(folder / "band.jpg", MakeJpeg(130, 100, rainbow));
+    const Bitmap band = RenderWallpaper(folder / "band.jpg", {kBlue, 8});
+    EXPECT_EQ(band.bitsPerPixel, 8);
+    EXPECT_LE(band.palette.size(), 236u);
+    EXPECT_GT(band.palette.size(), 16u);
+
+    WriteBytes(folder / "tall.jpg", MakeJpeg(100, 200, rainbow));
+    const Bitmap fitted = RenderWallpaper(folder / "tall.jpg", {kBlue, 8});
+    EXPECT_EQ(fitted.bitsPerPixel, 24);
+    EXPECT_EQ(fitted.width, 260);
+    EXPECT_EQ(Pixel(fitted, 79, 50), kBlueBgr);
+    std::set<std::vector<uint8_t>> colours;
+    for (int32_t x = 80; x < 180; ++x) colours.insert(Pixel(fitted, x, 100));
+    EXPECT_GT(colours.size(), 8u);
+}
+
+TEST(WallpaperRender, BadPicturesFailAndLeaveTheOldWallpaperFile) {
+    TempFolder folder;
+    const std::string output = folder / "TavrinWP.bmp";
+    WriteTextFile(output, "the previous wallpaper");
+    WriteTextFile(folder / "text.jpg", "this is not a picture");
+    Bitmap small;
+    small.Reset(13, 10, 24);
+    WriteBytes(folder / "bitmap.jpg", EncodeBmp(small));
+    WriteBytes(folder / "jpeg.bmp", MakeJpeg(13, 10, [](int, int) { return 0u; }));
+    WriteBytes(folder / "photo.png", MakeJpeg(13, 10, [](int, int) { return 0u; }));
+    std::vector<uint8_t> truncated = MakeJpeg(64, 48, [](int, int) { return 0u; });
+    truncated.resize(40);
+    WriteBytes(folder / "truncated.jpg", truncated);
+    // A header claiming 65000 × 65000 pixels in a file of a few hundred bytes.
+    std::vector<uint8_t> huge = MakeJpeg(16, 16, [](int, int) { return 0u; });
+    for (size_t i = 0; i + 8 < huge.size(); ++i)
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+            huge[i + 5] = huge[i + 7] = 0xFD;
+            huge[i + 6] = huge[i + 8] = 0xE8;
+            break;
+        }
+    WriteBytes(folder / "huge.jpg", huge);
+
+    for (const char* name : {"text.jpg", "bitmap.jpg", "jpeg.bmp", "photo.png", "truncated.jpg", "huge.jpg",
+                             "missing.jpg", ""}) {
+        EXPECT_ANY_THROW(WriteWallpaperFile(*name ? folder / name : "", output, {kBlue, 24})) << name;
+        EXPECT_EQ(testing_support::ReadTextFile(output), "the previous wallpaper") << name;
+    }
+    EXPECT_FALSE(platform::FileExists(output + ".tmp"));
+
+    // An output folder that has gone: the write fails.
+    WriteBytes(folder / "ok.jpg", MakeJpeg(130, 100, [](int, int) { return 0u; }));
+    EXPECT_THROW(WriteWallpaperFile(folder / "ok.jpg", folder / "gone\\TavrinWP.bmp", {kBlue, 24}), platform::Error);
+}
