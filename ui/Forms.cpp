@@ -192,7 +192,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         for (TTimer* timer : timers_)
             if (timer->Id() == wParam) {
-                if (timer->OnTimer) timer->OnTimer();
+                timer->SystemTick();
                 return 0;
             }
         break;
@@ -248,18 +248,29 @@ TTimer::~TTimer() {
 }
 
 void TTimer::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
     enabled_ = enabled;
     Update();
 }
 
 void TTimer::SetInterval(UINT milliseconds) {
+    if (milliseconds == interval_) return;
     interval_ = milliseconds;
     Update();
+}
+
+void TTimer::SystemTick() {
+    if (++elapsed_ < periods_) return;
+    elapsed_ = 0;
+    if (OnTimer) OnTimer();
 }
 
 void TTimer::Update() {
     HWND window = owner_.Handle();
     if (!window) return;
     KillTimer(window, id_);
-    if (enabled_ && interval_ > 0 && OnTimer) SetTimer(window, id_, interval_, nullptr);
+    periods_ = interval_ / USER_TIMER_MAXIMUM + 1;
+    period_ = static_cast<UINT>((static_cast<uint64_t>(interval_) + periods_ - 1) / periods_);
+    elapsed_ = 0;
+    if (enabled_ && interval_ > 0 && OnTimer) SetTimer(window, id_, period_, nullptr);
 }

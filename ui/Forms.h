@@ -111,6 +111,10 @@ private:
 // A window timer owned by a form, like the toolkit's timer component: it runs
 // while it is enabled, has a non-zero interval and an OnTimer handler, and its
 // ticks arrive through the form's guarded dispatch.
+// Setting the enabled flag or the interval to the value it already has changes
+// nothing, so a running countdown goes on. Intervals above what the system's
+// timer takes (USER_TIMER_MAXIMUM) run as several equal system periods, so a
+// long interval never becomes a short one.
 class TTimer {
 public:
     TTimer(TForm& owner, UINT_PTR id);
@@ -123,11 +127,18 @@ public:
     bool Enabled() const { return enabled_; }
     UINT Interval() const { return interval_; }
     UINT_PTR Id() const { return id_; }
+    // The period the system timer runs at, and how many of them make one tick.
+    UINT SystemPeriod() const { return period_; }
+    UINT PeriodsPerTick() const { return periods_; }
     std::function<void()> OnTimer;
 
 private:
     friend class TForm;
     void Update();
+    void SystemTick();
+    UINT period_ = 1000;
+    UINT periods_ = 1;
+    UINT elapsed_ = 0;
     TForm& owner_;
     UINT_PTR id_;
     bool enabled_ = true;

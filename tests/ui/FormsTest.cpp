@@ -151,6 +151,37 @@ TEST_F(FormsTest, ATimerTicksThroughTheFormWhileEnabledAndStopsWhenDisabled) {
     EXPECT_FALSE(PeekMessageW(&message, form.Handle(), WM_TIMER, WM_TIMER, PM_NOREMOVE));
 }
 
+TEST_F(FormsTest, LongIntervalsRunAsSeveralSystemPeriodsAndRepeatedSettingsKeepTheCountdown) {
+    ProbeForm form;
+    TTimer timer(form, 9);
+    int ticks = 0;
+    timer.OnTimer = [&] { ++ticks; };
+    timer.SetInterval(3456000000u);  // 960 hours
+    EXPECT_LE(timer.SystemPeriod(), static_cast<UINT>(USER_TIMER_MAXIMUM));
+    EXPECT_GE(static_cast<uint64_t>(timer.SystemPeriod()) * timer.PeriodsPerTick(), 3456000000u);
+    EXPECT_EQ(timer.PeriodsPerTick(), 2u);
+    timer.SetInterval(0xFFFFFFFFu);
+    EXPECT_LE(timer.SystemPeriod(), static_cast<UINT>(USER_TIMER_MAXIMUM));
+    EXPECT_GE(static_cast<uint64_t>(timer.SystemPeriod()) * timer.PeriodsPerTick(), 0xFFFFFFFFu);
+
+    // Only the last system period of an interval is a tick.
+    const UINT periods = timer.PeriodsPerTick();
+    for (UINT i = 1; i < periods; ++i) SendMessageW(form.Handle(), WM_TIMER, 9, 0);
+    EXPECT_EQ(ticks, 0);
+    // Setting what is already set does not restart the countdown.
+    timer.SetInterval(0xFFFFFFFFu);
+    timer.SetEnabled(true);
+    SendMessageW(form.Handle(), WM_TIMER, 9, 0);
+    EXPECT_EQ(ticks, 1);
+
+    // Short intervals are one system period each.
+    timer.SetInterval(60000);
+    EXPECT_EQ(timer.SystemPeriod(), 60000u);
+    EXPECT_EQ(timer.PeriodsPerTick(), 1u);
+    SendMessageW(form.Handle(), WM_TIMER, 9, 0);
+    EXPECT_EQ(ticks, 2);
+}
+
 TEST(Texts, FixedTextsAreUtf8AndPathsAreAnsi) {
     EXPECT_EQ(WideFromUtf8("\xD0\x92\xD1\x8B\xD1\x85\xD0\xBE\xD0\xB4"), L"\u0412\u044B\u0445\u043E\u0434");
     EXPECT_EQ(WideFromAnsi("C:\\Pictures"), L"C:\\Pictures");

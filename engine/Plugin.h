@@ -1,0 +1,22 @@
+// The active plugin: an outside program that reworks the wallpaper bitmap in
+// place before it becomes the wallpaper.
+#pragma once
+
+#include <string>
+
+// PluginsRoot + "\" + plugin + "\plugin.exe".
+std::string PluginProgramPath(const std::string& pluginsRoot, const std::string& plugin);
+
+// The plugin's command line: its program path, one space, and the bitmap's
+// path, neither quoted. A bitmap path with spaces reaches the plugin's
+// arguments split at them; plugins join them again.
+std::string PluginCommandLine(const std::string& pluginsRoot, const std::string& plugin, const std::string& bitmap);
+
+// Starts `program` with `commandLine`, its window shown without taking the
+// focus, and returns when it has ended. The program is named explicitly, so a
+// path with spaces can never start another program; one that cannot be started
+// is skipped without a word.
+void RunAndWait(const std::string& program, const std::string& commandLine);
+
+// Runs the plugin Settings.plugin_directory under PluginsRoot on WallpaperBmpPath.
+void RunPlugin();

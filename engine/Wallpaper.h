@@ -1,0 +1,17 @@
+// A picture file made the desktop wallpaper: rendered, reworked by the active
+// plugin, and set through the per-user registry.
+#pragma once
+
+#include <string>
+
+// Writes "Wallpaper" = path and "WallpaperStyle" = style under
+// HKEY_CURRENT_USER\Control Panel\Desktop (the key must exist), then asks the
+// system to reload the wallpaper and tell every window. Throws platform::Error
+// when the key cannot be opened or a value cannot be written.
+void ApplyWallpaper(const std::string& path, int style);
+
+// Renders `path` into WallpaperBmpPath on Settings.BackgroundColor at the
+// display's colour depth, runs the active plugin unless Settings.plugin_directory
+// is "none", and applies the bitmap with style 3. True when every step up to
+// the registry write succeeded; any failure gives false and shows nothing.
+bool MakeWallpaper(const std::string& path);

@@ -1,0 +1,39 @@
+#include "engine/Wallpaper.h"
+
+#include <windows.h>
+
+#include "app/Paths.h"
+#include "app/Settings.h"
+#include "engine/Plugin.h"
+#include "engine/Render.h"
+#include "platform/Platform.h"
+
+void ApplyWallpaper(const std::string& path, int style) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        throw platform::Error("Failed to get data for 'Control Panel\\Desktop'");
+    const std::string styleText = std::to_string(style);
+    auto set = [&](const char* name, const std::string& value) {
+        return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                              static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    };
+    const bool written = set("Wallpaper", path) && set("WallpaperStyle", styleText);
+    RegCloseKey(key);
+    if (!written) throw platform::Error("Failed to set data for 'Control Panel\\Desktop'");
+    // No path: the system takes the wallpaper from the values just written.
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
+}
+
+bool MakeWallpaper(const std::string& path) {
+    try {
+        RenderOptions options;
+        options.background = Settings.BackgroundColor;
+        options.displayBits = platform::DisplayColorDepth();
+        WriteWallpaperFile(path, WallpaperBmpPath, options);
+        if (Settings.plugin_directory != "none") RunPlugin();
+        ApplyWallpaper(WallpaperBmpPath, 3);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}

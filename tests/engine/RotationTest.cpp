@@ -1,0 +1,223 @@
+// The rotation and the timer rules, with a wallpaper call that records what it
+// was asked to apply.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <set>
+
+#include "TestSupport.h"
+#include "app/Settings.h"
+#include "engine/CatalogueWalk.h"
+#include "engine/Plugin.h"
+#include "engine/Rotation.h"
+#include "engine/Scheduler.h"
+
+using testing_support::TempFolder;
+using testing_support::WriteTextFile;
+
+namespace {
+
+class RotationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Settings = TSettings{};
+        Settings.wallpaper_directory = folder.Path();
+        Settings.number = 1;
+        FoundPicture.clear();
+    }
+    void Pictures(std::initializer_list<const char*> names) {
+        for (const char* name : names) WriteTextFile(folder / name, "picture");
+    }
+    // One change; returns the name applied, or "" when none was.
+    std::string Change() {
+        applied.clear();
+        const bool ok = RotateWallpaper(
+            [&](const std::string& path) {
+                ++attempts;
+                tried.push_back(path);
+                if (broken.count(path) || path.empty()) return false;
+                applied = path;
+                return true;
+            },
+            [&] { ++saves; });
+        EXPECT_EQ(ok, !applied.empty());
+        return applied.empty() ? "" : applied.substr(folder.Path().size() + 1);
+    }
+
+    TempFolder folder;
+    std::set<std::string> broken;
+    std::vector<std::string> tried;
+    std::string applied;
+    int attempts = 0;
+    int saves = 0;
+};
+
+}  // namespace
+
+TEST_F(RotationTest, ShowsEveryPictureInTurnAndWrapsAtTheEnd) {
+    Pictures({"1.jpg", "2.jpg", "3.jpg"});
+    for (const char* expected : {"1.jpg", "2.jpg", "3.jpg", "1.jpg", "2.jpg"}) EXPECT_EQ(Change(), expected);
+    EXPECT_EQ(Settings.number, 3);
+    EXPECT_EQ(saves, 5);
+}
+
+TEST_F(RotationTest, OnePictureIsShownEveryTime) {
+    Pictures({"only.jpg"});
+    EXPECT_EQ(Change(), "only.jpg");
+    EXPECT_EQ(Change(), "only.jpg");
+    EXPECT_EQ(Settings.number, 1);
+}
+
+TEST_F(RotationTest, AnEmptyFolderAfterTheLastPictureShowsItTwiceBeforeWrapping) {
+    Pictures({"1.jpg", "2.jpg"});
+    ASSERT_TRUE(platform::CreateDir(folder / "z-empty"));
+    Settings.number = 2;
+    EXPECT_EQ(Change(), "2.jpg");
+    EXPECT_EQ(Settings.number, 3);
+    EXPECT_EQ(Change(), "2.jpg");
+    EXPECT_EQ(Settings.number, 1);
+    EXPECT_EQ(Change(), "1.jpg");
+}
+
+TEST_F(RotationTest, APositionBeyondTheCatalogueShowsTheLastPicture) {
+    Pictures({"1.jpg", "2.jpg"});
+    for (int32_t number : {7, std::numeric_limits<int32_t>::max()}) {
+        Settings.number = number;
+        EXPECT_EQ(Change(), "2.jpg");
+        EXPECT_EQ(Settings.number, 1);
+    }
+}
+
+TEST_F(RotationTest, AnUnreadablePictureIsPassedOverWithinTheSameChange) {
+    Pictures({"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"});
+    broken.insert(folder / "3.jpg");
+    Settings.number = 3;
+    EXPECT_EQ(Change(), "4.jpg");
+    EXPECT_EQ(Settings.number, 5);
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(attempts, 2);
+}
+
+TEST_F(RotationTest, SteppingBackShowsThePreviousPictureAndNeverWraps) {
+    Pictures({"1.jpg", "2.jpg", "3.jpg", "4.jpg"});
+    Settings.number = 2;
+    EXPECT_EQ(Change(), "2.jpg");
+    EXPECT_EQ(Change(), "3.jpg");
+    StepBack();
+    EXPECT_EQ(Change(), "2.jpg");  // previous
+    EXPECT_EQ(Settings.number, 3);
+
+    // From position 1 the picture showing is applied again, and the next change shows 1.
+    Settings.number = 1;
+    EXPECT_EQ(Change(), "1.jpg");
+    StepBack();
+    EXPECT_EQ(Settings.number, 0);
+    EXPECT_EQ(Change(), "1.jpg");
+    EXPECT_EQ(Settings.number, 1);
+
+    // Right after wrapping (number 1, the last picture showing) it re-applies the last picture twice.
+    Settings.number = 4;
+    EXPECT_EQ(Change(), "4.jpg");
+    ASSERT_EQ(Settings.number, 1);
+    StepBack();
+    EXPECT_EQ(Change(), "4.jpg");
+    EXPECT_EQ(Settings.number, 0);
+    EXPECT_EQ(Change(), "4.jpg");
+    EXPECT_EQ(Settings.number, 1);
+    EXPECT_EQ(Change(), "1.jpg");
+}
+
+TEST_F(RotationTest, TheFirstChangeWithNothingFoundYetStartsAtPositionOne) {
+    Pictures({"1.jpg", "2.jpg"});
+    Settings.number = 0;
+    EXPECT_EQ(Change(), "1.jpg");
+    EXPECT_EQ(Settings.number, 2);
+    EXPECT_EQ(saves, 1);
+    // A hostile position far below 1 does not make the change climb for ever.
+    FoundPicture.clear();
+    Settings.number = std::numeric_limits<int32_t>::min();
+    EXPECT_EQ(Change(), "1.jpg");
+    EXPECT_LE(attempts, 4);
+    StepBack();  // no overflow below the smallest position
+    Settings.number = std::numeric_limits<int32_t>::min() + 1;
+    StepBack();
+    EXPECT_EQ(Settings.number, std::numeric_limits<int32_t>::min());
+}
+
+TEST_F(RotationTest, ATreeWhereNothingWorksIsTriedOncePerPositionAndGivesUp) {
+    Pictures({"1.jpg", "2.jpg", "3.jpg"});
+    for (const char* name : {"1.jpg", "2.jpg", "3.jpg"}) broken.insert(folder / name);
+    Settings.number = 2;
+    EXPECT_EQ(Change(), "");
+    EXPECT_EQ(attempts, 3);
+    EXPECT_EQ(std::set<std::string>(tried.begin(), tried.end()).size(), 3u);
+    EXPECT_EQ(saves, 0);
+
+    // A missing or empty tree returns at once.
+    attempts = 0;
+    Settings.wallpaper_directory = folder / "missing";
+    Settings.number = 0;
+    EXPECT_EQ(Change(), "");
+    EXPECT_LE(attempts, 2);
+
+    // No folder chosen yet: nothing at all happens.
+    attempts = 0;
+    Settings.wallpaper_directory.clear();
+    EXPECT_EQ(Change(), "");
+    EXPECT_EQ(attempts, 0);
+}
+
+TEST(WallpaperTimer, IntervalsFollowTheUnitAndNeverWrapToShortOnes) {
+    EXPECT_EQ(WallpaperTimerInterval(UnitMinutes, 1), 60000u);
+    EXPECT_EQ(WallpaperTimerInterval(UnitHours, 2), 7200000u);
+    EXPECT_EQ(WallpaperTimerInterval(UnitHours, 960), 3456000000u);
+    EXPECT_EQ(WallpaperTimerInterval(UnitDay, 5), 60000u);
+    EXPECT_EQ(WallpaperTimerInterval(UnitMinutes, 0), 0u);
+    EXPECT_EQ(WallpaperTimerInterval(-1, 5), std::nullopt);
+    EXPECT_EQ(WallpaperTimerInterval(3, 5), std::nullopt);
+    // 1200 hours would wrap to about 7 hours in 32 bits; -1 minutes to a negative period.
+    EXPECT_EQ(WallpaperTimerInterval(UnitHours, 1200), 0xFFFFFFFFu);
+    EXPECT_EQ(WallpaperTimerInterval(UnitMinutes, -1), 0xFFFFFFFFu);
+    EXPECT_EQ(WallpaperTimerInterval(UnitHours, std::numeric_limits<int32_t>::min()), 0xFFFFFFFFu);
+}
+
+TEST(WallpaperTimer, TheDayModeChangesOncePerDayOfTheMonth) {
+    Settings = TSettings{};
+    int today = 5, changes = 0, saves = 0;
+    WallpaperTimerToday = [&] { return today; };
+    auto tick = [&] { WallpaperTimerTick([&] { ++changes; }, [&] { ++saves; }); };
+
+    Settings.WpTimerUnit = UnitDay;
+    Settings.WpTimerDay = 0;  // never set: the first tick changes
+    tick();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(Settings.WpTimerDay, 5);
+    EXPECT_EQ(saves, 1);
+    tick();
+    EXPECT_EQ(changes, 1);
+    today = 6;  // after midnight
+    tick();
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(Settings.WpTimerDay, 6);
+    // A month later on the same day of the month: no change.
+    Settings.WpTimerDay = 6;
+    tick();
+    EXPECT_EQ(changes, 2);
+
+    Settings.WpTimerUnit = UnitMinutes;
+    tick();
+    Settings.WpTimerUnit = UnitHours;
+    tick();
+    EXPECT_EQ(changes, 4);
+    EXPECT_EQ(saves, 2);  // minutes and hours leave saving to the change
+    Settings.WpTimerUnit = -1;
+    tick();
+    EXPECT_EQ(changes, 4);
+    WallpaperTimerToday = [] { return platform::TodayDayOfMonth(); };
+}
+
+TEST(PluginCommand, ThePathsStandUnquotedAfterTheProgram) {
+    EXPECT_EQ(PluginCommandLine("C:\\Program Files\\TWP\\plugins", "sepia", "C:\\My Documents\\TavrinWP.bmp"),
+              "C:\\Program Files\\TWP\\plugins\\sepia\\plugin.exe C:\\My Documents\\TavrinWP.bmp");
+    EXPECT_EQ(PluginProgramPath("C:\\p", ""), "C:\\p\\\\plugin.exe");
+}
