@@ -8,11 +8,7 @@ void LoadCaptions() {}
 void AssignCaptions() {}
 void SelectFolderInTree(const std::string&) {}
 void FillSettingsPanel() {}
-void SetWallPaper2() {}
 void SetSpinEditRange(int, int) {}
-void SetWallpaperTimer() {}
-void AddTrayIcon() {}
-void RemoveTrayIcon() {}
 void LoadBanner(const char*) {}
 void LoadDefaultPreview(const char*) {}
 void SetSwatchColor(uint32_t) {}

@@ -7,6 +7,7 @@
 #include "app/Paths.h"
 #include "app/Settings.h"
 #include "app/StartSteps.h"
+#include "app/Tray.h"
 #include "platform/Platform.h"
 #include "ui/Main.h"
 

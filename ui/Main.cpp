@@ -19,6 +19,8 @@ TForm1::TForm1() : TimerWp(*this, kTimerWpId) {
     style.clientHeight = 381;
     style.color = RGB(0xB4, 0xDE, 0xFE);  // 0xFEDEB4
     style.menu = BuildMainMenu();
+    PopupMenu1 = BuildTrayMenu();
+    TimerWp.OnTimer = [this] { TimerWpTimer(); };
     CreateHandle(style);
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // The creation handler runs inside the creation of the window; an error in
@@ -29,6 +31,7 @@ TForm1::TForm1() : TimerWp(*this, kTimerWpId) {
 TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
     if (font_) DeleteObject(font_);
+    if (PopupMenu1) DestroyMenu(PopupMenu1);
 }
 
 HMENU TForm1::BuildMainMenu() {
@@ -39,13 +42,37 @@ HMENU TForm1::BuildMainMenu() {
     return menu;
 }
 
+HMENU TForm1::BuildTrayMenu() {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, CmdN6, WideFromUtf8("Настройки").c_str());
+    AppendMenuW(menu, MF_STRING, CmdN7, WideFromUtf8("Следующая").c_str());
+    AppendMenuW(menu, MF_STRING, CmdN8, WideFromUtf8("Предыдущая").c_str());
+    AppendMenuW(menu, MF_STRING, CmdN9, WideFromUtf8("Выход").c_str());
+    return menu;
+}
+
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case TrayCallbackMessage:
+        TrayIconMessage(lParam);
+        return 0;
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0) {
             switch (LOWORD(wParam)) {
             case CmdN2:
                 N2Click();
+                return 0;
+            case CmdN6:
+                N6Click();
+                return 0;
+            case CmdN7:
+                N7Click();
+                return 0;
+            case CmdN8:
+                N8Click();
+                return 0;
+            case CmdN9:
+                N9Click();
                 return 0;
             }
         }

@@ -16,9 +16,29 @@ public:
     void FormClose();
     void N2Click();  // main menu "Файл" -> "Выход"
 
+    // Wallpaper changes: one change through the rotation, the timer's arming
+    // from Settings, and its tick.
+    void SetWallPaper2();
+    void SetWallpaperTimer();
+    void TimerWpTimer();
+
+    // The tray icon's callback (lParam: the mouse message over the icon) and
+    // the tray menu: "Настройки", "Следующая", "Предыдущая", "Выход".
+    static constexpr UINT TrayCallbackMessage = WM_USER + 117;
+    void TrayIconMessage(LPARAM mouseMessage);
+    void N6Click();
+    void N7Click();
+    void N8Click();
+    void N9Click();
+    HMENU PopupMenu1 = nullptr;
+
     // Menu command identifiers, as WM_COMMAND carries them.
     enum Command : UINT {
         CmdN2 = 102,  // "Выход"
+        CmdN6 = 106,  // tray menu "Настройки"
+        CmdN7 = 107,  // tray menu "Следующая"
+        CmdN8 = 108,  // tray menu "Предыдущая"
+        CmdN9 = 109,  // tray menu "Выход"
     };
 
     TTimer TimerWp;
@@ -32,6 +52,7 @@ protected:
 
 private:
     HMENU BuildMainMenu();
+    HMENU BuildTrayMenu();
     HFONT font_ = nullptr;
 };
 

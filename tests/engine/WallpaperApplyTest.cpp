@@ -1,0 +1,133 @@
+// MakeWallpaper for real under Wine: the bitmap file, the plugin process and
+// the registry values the desktop reads.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "JpegFixture.h"
+#include "TestSupport.h"
+#include "app/Paths.h"
+#include "app/Settings.h"
+#include "engine/BmpCodec.h"
+#include "engine/Render.h"
+#include "engine/Wallpaper.h"
+#include "platform/Platform.h"
+
+using testing_support::MakeJpeg;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
+using testing_support::WriteTextFile;
+
+namespace {
+
+std::string DesktopValue(const char* name) {
+    char value[1024] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return "<none>";
+    return value;
+}
+
+void SetDesktopValue(const char* name, const std::string& value) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>(value.size() + 1));
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path) { return platform::ReadFileBytes(path, 1u << 30); }
+
+class WallpaperApplyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Folders with spaces, and a program where an unquoted command line
+        // would look for one.
+        DataFolder = folder / "My Data";
+        PluginsRoot = folder / "My Plugins";
+        WallpaperBmpPath = DataFolder + "\\TavrinWP.bmp";
+        ASSERT_TRUE(platform::CreateDir(DataFolder));
+        ASSERT_TRUE(platform::CreateDir(PluginsRoot));
+        ASSERT_TRUE(platform::CreateDir(PluginsRoot + "\\invert"));
+        ASSERT_TRUE(platform::CreateDir(PluginsRoot + "\\empty"));
+        const std::string plugin = testing_support::HelperProgram("InvertPlugin");
+        ASSERT_TRUE(CopyFileA(plugin.c_str(), (PluginsRoot + "\\invert\\plugin.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(plugin.c_str(), (folder / "My.exe").c_str(), FALSE));
+        Settings = TSettings{};
+        Settings.plugin_directory = "none";
+        Settings.BackgroundColor = 0x00123456;
+        WriteBytes(picture, MakeJpeg(600, 800, [](int x, int y) { return static_cast<uint32_t>(x * 31 ^ y * 17); }));
+    }
+
+    TempFolder folder;
+    const std::string picture = folder / "tall.jpg";
+};
+
+}  // namespace
+
+TEST_F(WallpaperApplyTest, WritesTheBitmapAndTheDesktopValues) {
+    SetDesktopValue("Wallpaper", "before");
+    ASSERT_TRUE(MakeWallpaper(picture));
+    EXPECT_EQ(DesktopValue("Wallpaper"), WallpaperBmpPath);
+    EXPECT_EQ(DesktopValue("WallpaperStyle"), "3");
+    RenderOptions options;
+    options.background = Settings.BackgroundColor;
+    options.displayBits = platform::DisplayColorDepth();
+    const std::vector<uint8_t> expected = EncodeBmp(RenderWallpaper(picture, options));
+    EXPECT_EQ(FileBytes(WallpaperBmpPath), expected);
+    EXPECT_FALSE(platform::FileExists(PluginsRoot + "\\invert\\plugin.exe.ran"));  // "none": no plugin
+}
+
+TEST_F(WallpaperApplyTest, ThePluginsResultIsWhatBecomesTheWallpaper) {
+    Settings.plugin_directory = "invert";
+    ASSERT_TRUE(MakeWallpaper(picture));
+    EXPECT_TRUE(platform::FileExists(PluginsRoot + "\\invert\\plugin.exe.ran"));
+    // The path with spaces never started the program the unquoted line begins with.
+    EXPECT_FALSE(platform::FileExists(folder / "My.exe.ran"));
+
+    RenderOptions options;
+    options.background = Settings.BackgroundColor;
+    options.displayBits = platform::DisplayColorDepth();
+    const std::vector<uint8_t> plain = EncodeBmp(RenderWallpaper(picture, options));
+    const std::vector<uint8_t> written = FileBytes(WallpaperBmpPath);
+    ASSERT_EQ(written.size(), plain.size());
+    const size_t offset = plain[10] | plain[11] << 8;
+    EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + offset, written.begin()));
+    for (size_t i = offset; i < plain.size(); i += 997) ASSERT_EQ(written[i], static_cast<uint8_t>(~plain[i])) << i;
+    EXPECT_EQ(DesktopValue("Wallpaper"), WallpaperBmpPath);
+}
+
+TEST_F(WallpaperApplyTest, APluginThatCannotStartIsSkipped) {
+    for (const char* plugin : {"empty", "", "missing"}) {
+        Settings.plugin_directory = plugin;
+        SetDesktopValue("Wallpaper", "before");
+        EXPECT_TRUE(MakeWallpaper(picture)) << plugin;
+        EXPECT_EQ(DesktopValue("Wallpaper"), WallpaperBmpPath) << plugin;
+    }
+    EXPECT_FALSE(platform::FileExists(folder / "My.exe.ran"));
+}
+
+TEST_F(WallpaperApplyTest, FailuresLeaveTheDesktopAsItWas) {
+    SetDesktopValue("Wallpaper", "before");
+    WriteTextFile(folder / "bad.jpg", "not a picture");
+    EXPECT_FALSE(MakeWallpaper(folder / "bad.jpg"));
+    EXPECT_FALSE(MakeWallpaper(""));
+    EXPECT_FALSE(MakeWallpaper(folder / "missing.bmp"));
+    EXPECT_FALSE(platform::FileExists(WallpaperBmpPath));
+    EXPECT_EQ(DesktopValue("Wallpaper"), "before");
+
+    // The data folder removed while the program runs.
+    ASSERT_TRUE(RemoveDirectoryA(DataFolder.c_str()));
+    EXPECT_FALSE(MakeWallpaper(picture));
+    EXPECT_EQ(DesktopValue("Wallpaper"), "before");
+    ASSERT_TRUE(platform::CreateDir(DataFolder));
+
+    // Without the desktop key nothing can be applied.
+    HKEY panel;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel", 0, KEY_ALL_ACCESS, &panel), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteTreeA(panel, "Desktop"), ERROR_SUCCESS);
+    EXPECT_FALSE(MakeWallpaper(picture));
+    HKEY desktop;
+    RegCreateKeyExA(panel, "Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &desktop, nullptr);
+    RegCloseKey(desktop);
+    RegCloseKey(panel);
+    EXPECT_TRUE(MakeWallpaper(picture));
+}
