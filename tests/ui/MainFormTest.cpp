@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/Settings.h"
 #include "ui/Forms.h"
 #include "ui/Main.h"
 
@@ -55,4 +56,38 @@ TEST(MainForm, RunsItsStartSequenceAtCreation) {
     ASSERT_TRUE(form.Visible());
     Application.OnMinimize();
     EXPECT_FALSE(form.Visible());
+}
+
+TEST(MainForm, HasTheTrayMenuInItsOrder) {
+    TForm1 form;
+    ASSERT_NE(form.PopupMenu1, nullptr);
+    ASSERT_EQ(GetMenuItemCount(form.PopupMenu1), 4);
+    const char* texts[] = {"Настройки", "Следующая", "Предыдущая", "Выход"};
+    const UINT ids[] = {TForm1::CmdN6, TForm1::CmdN7, TForm1::CmdN8, TForm1::CmdN9};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(MenuText(form.PopupMenu1, i), WideFromUtf8(texts[i]));
+        EXPECT_EQ(GetMenuItemID(form.PopupMenu1, i), ids[i]);
+    }
+    EXPECT_EQ(TForm1::TrayCallbackMessage, 1141u);
+}
+
+TEST(MainForm, ArmsTheWallpaperTimerFromTheSettings) {
+    TForm1 form;
+    Settings = TSettings{};
+    EXPECT_EQ(form.TimerWp.Interval(), 1000u);
+    Settings.WpTimerUnit = -1;  // typed text in the unit box: the interval stays
+    form.SetWallpaperTimer();
+    EXPECT_TRUE(form.TimerWp.Enabled());
+    EXPECT_EQ(form.TimerWp.Interval(), 1000u);
+    Settings.WpTimerUnit = 1;
+    Settings.nwptimer = 2;
+    form.SetWallpaperTimer();
+    EXPECT_EQ(form.TimerWp.Interval(), 7200000u);
+    Settings.nwptimer = 960;
+    form.SetWallpaperTimer();
+    EXPECT_EQ(form.TimerWp.Interval(), 3456000000u);
+    EXPECT_EQ(form.TimerWp.PeriodsPerTick(), 2u);
+    Settings.WpTimerUnit = 2;
+    form.SetWallpaperTimer();
+    EXPECT_EQ(form.TimerWp.Interval(), 60000u);
 }

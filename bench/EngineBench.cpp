@@ -1,0 +1,98 @@
+// The catalogue walk beside a plain recursive listing of the same tree, and one
+// wallpaper render beside decoding the same JPEG alone.
+//   build/host-release/bench/EngineBench
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "engine/CatalogueWalk.h"
+#include "engine/JpegDecoder.h"
+#include "engine/Render.h"
+#include "platform/Platform.h"
+#include "tests/engine/JpegFixture.h"
+
+namespace {
+
+// A tree of 20 folders of 250 files each (a picture in every 5), made once and
+// removed at the end.
+class BenchTree {
+public:
+    BenchTree() {
+        char pattern[] = "/tmp/tavrin-bench-XXXXXX";
+        path = mkdtemp(pattern);
+        for (int f = 0; f < 20; ++f) {
+            std::string folder = path;
+            folder += "\\album";
+            folder += std::to_string(f);
+            platform::CreateDir(folder);
+            for (int i = 0; i < 250; ++i) {
+                std::string name = folder;
+                name += '\\';
+                name += std::to_string(i);
+                name += i % 5 == 0 ? ".jpg" : ".txt";
+                platform::WriteFileReplacing(name, [](platform::OutputFile&) {});
+            }
+        }
+    }
+    ~BenchTree() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string path;
+};
+
+const std::string& Tree() {
+    static const BenchTree tree;
+    return tree.path;
+}
+
+int64_t ListAll(const std::string& folder) {
+    int64_t entries = 0;
+    platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
+        ++entries;
+        if (entry.isFolder && entry.name != "." && entry.name != "..") entries += ListAll(folder + "\\" + entry.name);
+        return true;
+    });
+    return entries;
+}
+
+void ReferenceListing(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(ListAll(Tree()));
+}
+BENCHMARK(ReferenceListing)->Unit(benchmark::kMillisecond);
+
+void WalkToTheLastPicture(benchmark::State& state) {
+    for (auto _ : state) {
+        WalkState walk;
+        PictureSearch(Tree(), 1000, walk);
+        benchmark::DoNotOptimize(walk.counter);
+    }
+}
+BENCHMARK(WalkToTheLastPicture)->Unit(benchmark::kMillisecond);
+
+const std::string& Photo() {
+    static const std::string path = [] {
+        const std::string file = Tree() + "\\photo.jpg";
+        testing_support::WriteBytes(file, testing_support::MakeJpeg(1920, 1200, [](int x, int y) {
+            return static_cast<uint32_t>((x * 255 / 1920) << 16 | (y * 255 / 1200) << 8 | ((x ^ y) & 0xFF));
+        }, 90));
+        return file;
+    }();
+    return path;
+}
+
+void ReferenceDecode(benchmark::State& state) {
+    const std::vector<uint8_t> bytes = platform::ReadFileBytes(Photo(), 1u << 30);
+    for (auto _ : state) benchmark::DoNotOptimize(DecodeJpeg(bytes.data(), bytes.size(), false).pixels.data());
+}
+BENCHMARK(ReferenceDecode)->Unit(benchmark::kMillisecond);
+
+void OneChange(benchmark::State& state) {
+    const std::string output = Tree() + "\\TavrinWP.bmp";
+    for (auto _ : state) WriteWallpaperFile(Photo(), output, RenderOptions{});
+}
+BENCHMARK(OneChange)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
