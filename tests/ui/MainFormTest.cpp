@@ -3,7 +3,10 @@
 
 #include <string>
 
+#include "app/Paths.h"
 #include "app/Settings.h"
+#include "engine/Scheduler.h"
+#include "platform/Platform.h"
 #include "ui/Forms.h"
 #include "ui/Main.h"
 
@@ -90,4 +93,16 @@ TEST(MainForm, ArmsTheWallpaperTimerFromTheSettings) {
     Settings.WpTimerUnit = 2;
     form.SetWallpaperTimer();
     EXPECT_EQ(form.TimerWp.Interval(), 60000u);
+}
+
+TEST(MainForm, TheDayModeTickMarksTheDayInConfigIni) {
+    TForm1 form;
+    Settings = TSettings{};
+    Settings.WpTimerUnit = 2;
+    Settings.WpTimerDay = 0;
+    WallpaperTimerToday = [] { return 17; };
+    form.TimerWpTimer();
+    EXPECT_EQ(Settings.WpTimerDay, 17);
+    EXPECT_EQ(platform::ReadIniString(ConfigPath, "options", "WpTimerDay", ""), "17");
+    WallpaperTimerToday = [] { return platform::TodayDayOfMonth(); };
 }
