@@ -73,15 +73,4 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-const char* ShellFoldersKey() { return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"; }
-
-std::string ReadPersonalFolder() {
-    char value[MAX_PATH] = {};
-    DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_CURRENT_USER, ShellFoldersKey(), "Personal", RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS)
-        return std::string();
-    return value;
-}
-
 }  // namespace e2e

@@ -34,4 +34,9 @@ std::wstring WindowText(HWND window);
 std::string ReadPersonalFolder();
 const char* ShellFoldersKey();
 
+// A string value of the current user's hive, or `missing` when it cannot be read.
+std::string ReadUserString(const char* key, const char* name, const std::string& missing);
+// A value of "Control Panel\Desktop" ("Wallpaper", "WallpaperStyle"), or "<none>".
+std::string ReadDesktopValue(const char* name);
+
 }  // namespace e2e

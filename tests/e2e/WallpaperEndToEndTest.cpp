@@ -22,15 +22,6 @@ using testing_support::WriteTextFile;
 
 namespace {
 
-std::string DesktopValue(const char* name) {
-    char value[1024] = {};
-    DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS)
-        return "<none>";
-    return value;
-}
-
 // Sends a message the way the shell or a menu delivers it and waits until the
 // program has handled it.
 LRESULT Deliver(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -112,8 +103,8 @@ TEST_F(WallpaperEndToEnd, ChangesAtStartOnATrayPressAndStepsBackFromTheMenu) {
 
     // The change at start passed over the undecodable picture.
     int showing = NextGood(bad);
-    EXPECT_EQ(DesktopValue("Wallpaper"), bitmap);
-    EXPECT_EQ(DesktopValue("WallpaperStyle"), "3");
+    EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), bitmap);
+    EXPECT_EQ(e2e::ReadDesktopValue("WallpaperStyle"), "3");
     EXPECT_EQ(Shown(), SizeAt(showing));
     EXPECT_EQ(Number(), showing % kPictures + 1);
 

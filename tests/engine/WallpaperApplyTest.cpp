@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "JpegFixture.h"
+#include "e2e/Driver.h"
 #include "TestSupport.h"
 #include "app/Paths.h"
 #include "app/Settings.h"
@@ -19,15 +20,6 @@ using testing_support::WriteBytes;
 using testing_support::WriteTextFile;
 
 namespace {
-
-std::string DesktopValue(const char* name) {
-    char value[1024] = {};
-    DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS)
-        return "<none>";
-    return value;
-}
 
 void SetDesktopValue(const char* name, const std::string& value) {
     RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, REG_SZ, value.c_str(),
@@ -66,8 +58,8 @@ protected:
 TEST_F(WallpaperApplyTest, WritesTheBitmapAndTheDesktopValues) {
     SetDesktopValue("Wallpaper", "before");
     ASSERT_TRUE(MakeWallpaper(picture));
-    EXPECT_EQ(DesktopValue("Wallpaper"), WallpaperBmpPath);
-    EXPECT_EQ(DesktopValue("WallpaperStyle"), "3");
+    EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), WallpaperBmpPath);
+    EXPECT_EQ(e2e::ReadDesktopValue("WallpaperStyle"), "3");
     RenderOptions options;
     options.background = Settings.BackgroundColor;
     options.displayBits = platform::DisplayColorDepth();
@@ -92,7 +84,7 @@ TEST_F(WallpaperApplyTest, ThePluginsResultIsWhatBecomesTheWallpaper) {
     const size_t offset = plain[10] | plain[11] << 8;
     EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + offset, written.begin()));
     for (size_t i = offset; i < plain.size(); i += 997) ASSERT_EQ(written[i], static_cast<uint8_t>(~plain[i])) << i;
-    EXPECT_EQ(DesktopValue("Wallpaper"), WallpaperBmpPath);
+    EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), WallpaperBmpPath);
 }
 
 TEST_F(WallpaperApplyTest, APluginThatCannotStartIsSkipped) {
@@ -100,7 +92,7 @@ TEST_F(WallpaperApplyTest, APluginThatCannotStartIsSkipped) {
         Settings.plugin_directory = plugin;
         SetDesktopValue("Wallpaper", "before");
         EXPECT_TRUE(MakeWallpaper(picture)) << plugin;
-        EXPECT_EQ(DesktopValue("Wallpaper"), WallpaperBmpPath) << plugin;
+        EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), WallpaperBmpPath) << plugin;
     }
     EXPECT_FALSE(platform::FileExists(folder / "My.exe.ran"));
 }
@@ -112,12 +104,12 @@ TEST_F(WallpaperApplyTest, FailuresLeaveTheDesktopAsItWas) {
     EXPECT_FALSE(MakeWallpaper(""));
     EXPECT_FALSE(MakeWallpaper(folder / "missing.bmp"));
     EXPECT_FALSE(platform::FileExists(WallpaperBmpPath));
-    EXPECT_EQ(DesktopValue("Wallpaper"), "before");
+    EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), "before");
 
     // The data folder removed while the program runs.
     ASSERT_TRUE(RemoveDirectoryA(DataFolder.c_str()));
     EXPECT_FALSE(MakeWallpaper(picture));
-    EXPECT_EQ(DesktopValue("Wallpaper"), "before");
+    EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), "before");
     ASSERT_TRUE(platform::CreateDir(DataFolder));
 
     // Without the desktop key nothing can be applied.
