@@ -5,12 +5,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
 #include "engine/CatalogueWalk.h"
 #include "engine/JpegDecoder.h"
 #include "engine/Render.h"
+#include "engine/Thumbnail.h"
 #include "platform/Platform.h"
 #include "tests/engine/JpegFixture.h"
 
@@ -92,6 +94,36 @@ void OneChange(benchmark::State& state) {
     for (auto _ : state) WriteWallpaperFile(Photo(), output, RenderOptions{});
 }
 BENCHMARK(OneChange)->Unit(benchmark::kMillisecond);
+
+// A 6000 x 4000 photo-like JPEG: smooth colour with fine texture.
+const std::string& LargePhoto() {
+    static const std::string path = [] {
+        const std::string file = Tree() + "\\large.jpg";
+        uint32_t noise = 12345;
+        testing_support::WriteBytes(file, testing_support::MakeJpeg(6000, 4000, [&](int x, int y) {
+            noise = noise * 1103515245u + 12345u;
+            const int grain = static_cast<int>(noise >> 29);  // 0..7
+            const int r = std::min(255, x * 200 / 6000 + grain);
+            const int g = std::min(255, y * 180 / 4000 + ((x / 7 + y / 5) % 24) + grain);
+            const int b = std::min(255, 60 + ((x ^ y) >> 6 & 63) + grain);
+            return static_cast<uint32_t>(r << 16 | g << 8 | b);
+        }, 90));
+        return file;
+    }();
+    return path;
+}
+
+void ReferenceFullDecodeOfALargePhoto(benchmark::State& state) {
+    const std::vector<uint8_t> bytes = platform::ReadFileBytes(LargePhoto(), 1u << 30);
+    state.counters["file MB"] = static_cast<double>(bytes.size()) / 1e6;
+    for (auto _ : state) benchmark::DoNotOptimize(DecodeJpeg(bytes.data(), bytes.size(), false).pixels.data());
+}
+BENCHMARK(ReferenceFullDecodeOfALargePhoto)->Unit(benchmark::kMillisecond);
+
+void PreviewOfALargePhoto(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(LoadPreviewPicture(LargePhoto(), 170, 130).pixels.data());
+}
+BENCHMARK(PreviewOfALargePhoto)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

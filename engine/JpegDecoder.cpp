@@ -39,17 +39,19 @@ struct Decoder {
     }
 };
 
-}  // namespace
-
-void DecodeJpeg(const uint8_t* data, size_t size, bool quantize, JpegSink& sink) {
-    if (size == 0) throw JpegError("Empty JPEG data");
-    Decoder decoder;
-    std::exception_ptr sinkError;
-    JpegOutput output;
+void InstallErrorManager(Decoder& decoder) {
     decoder.info.err = jpeg_std_error(&decoder.errors.library);
     decoder.errors.library.error_exit = ErrorExit;
     decoder.errors.library.emit_message = EmitMessage;
     decoder.errors.message[0] = '\0';
+}
+
+void Decode(const uint8_t* data, size_t size, bool quantize, int denominator, JpegSink& sink) {
+    if (size == 0) throw JpegError("Empty JPEG data");
+    Decoder decoder;
+    std::exception_ptr sinkError;
+    JpegOutput output;
+    InstallErrorManager(decoder);
     if (setjmp(decoder.errors.jump)) throw JpegError(decoder.errors.message);
     jpeg_create_decompress(&decoder.info);
     decoder.created = true;
@@ -57,7 +59,7 @@ void DecodeJpeg(const uint8_t* data, size_t size, bool quantize, JpegSink& sink)
     jpeg_read_header(&decoder.info, TRUE);
 
     decoder.info.scale_num = 1;
-    decoder.info.scale_denom = 1;
+    decoder.info.scale_denom = static_cast<unsigned>(denominator);
     decoder.info.dct_method = JDCT_ISLOW;
     decoder.info.do_block_smoothing = TRUE;
     decoder.info.buffered_image = FALSE;
@@ -114,6 +116,30 @@ void DecodeJpeg(const uint8_t* data, size_t size, bool quantize, JpegSink& sink)
     }
     if (sinkError) std::rethrow_exception(sinkError);
     jpeg_finish_decompress(&decoder.info);
+}
+
+}  // namespace
+
+void DecodeJpeg(const uint8_t* data, size_t size, bool quantize, JpegSink& sink) {
+    Decode(data, size, quantize, 1, sink);
+}
+
+void DecodeJpegScaled(const uint8_t* data, size_t size, int denominator, JpegSink& sink) {
+    if (denominator != 1 && denominator != 2 && denominator != 4 && denominator != 8)
+        throw JpegError("Unsupported JPEG scale");
+    Decode(data, size, false, denominator, sink);
+}
+
+JpegSize ReadJpegSize(const uint8_t* data, size_t size) {
+    if (size == 0) throw JpegError("Empty JPEG data");
+    Decoder decoder;
+    InstallErrorManager(decoder);
+    if (setjmp(decoder.errors.jump)) throw JpegError(decoder.errors.message);
+    jpeg_create_decompress(&decoder.info);
+    decoder.created = true;
+    jpeg_mem_src(&decoder.info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&decoder.info, TRUE);
+    return JpegSize{static_cast<int32_t>(decoder.info.image_width), static_cast<int32_t>(decoder.info.image_height)};
 }
 
 Bitmap DecodeJpeg(const uint8_t* data, size_t size, bool quantize) {

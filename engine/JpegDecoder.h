@@ -41,5 +41,17 @@ protected:
 // library cannot decode; what the sink throws passes through.
 void DecodeJpeg(const uint8_t* data, size_t size, bool quantize, JpegSink& sink);
 
+// Size of the picture in a JPEG stream, from its header only.
+struct JpegSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+JpegSize ReadJpegSize(const uint8_t* data, size_t size);
+
+// Decodes at 1/denominator of the full size (1, 2, 4 or 8): the library's
+// scaled inverse transforms skip most of the work for small outputs. Always 24
+// bits per pixel.
+void DecodeJpegScaled(const uint8_t* data, size_t size, int denominator, JpegSink& sink);
+
 // The whole picture in one bitmap.
 Bitmap DecodeJpeg(const uint8_t* data, size_t size, bool quantize);

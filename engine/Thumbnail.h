@@ -1,0 +1,28 @@
+// Pictures made small for the preview box.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/Bitmap.h"
+
+// Where a picture of width × height stands in a box of boxWidth × boxHeight:
+// centred, and reduced proportionally when it is larger than the box in either
+// direction; never enlarged.
+struct PreviewPlacement {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+PreviewPlacement PlacePreview(int32_t width, int32_t height, int32_t boxWidth, int32_t boxHeight);
+
+// `source` reduced to width × height by averaging the pixels each target pixel
+// covers (24 bits per pixel). Width and height must not exceed the source's.
+Bitmap ReducePicture(const Bitmap& source, int32_t width, int32_t height);
+
+// The picture file (BMP or JPEG, by its extension as the catalogue reads it)
+// at the size it takes in the box, 24 bits per pixel. A large JPEG is decoded
+// at 1/2, 1/4 or 1/8 of its size when that still covers the box, which looks
+// the same once reduced. Throws on failure.
+Bitmap LoadPreviewPicture(const std::string& path, int32_t boxWidth, int32_t boxHeight);

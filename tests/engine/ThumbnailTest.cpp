@@ -1,0 +1,85 @@
+// Pictures made small for the preview box: placement, reduction and the
+// reduced-scale JPEG decode.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "JpegFixture.h"
+#include "TestSupport.h"
+#include "engine/BmpCodec.h"
+#include "engine/JpegDecoder.h"
+#include "engine/Thumbnail.h"
+#include "platform/Platform.h"
+
+using testing_support::MakeJpeg;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
+
+TEST(PreviewPlacement, CentresAndReducesProportionallyButNeverEnlarges) {
+    struct Case {
+        int32_t w, h, x, y, pw, ph;
+    } cases[] = {
+        {150, 112, 10, 9, 150, 112},   // the default picture: smaller, centred
+        {170, 130, 0, 0, 170, 130},    // exactly the box
+        {6000, 4000, 0, 8, 170, 113},  // wide: the width decides
+        {600, 800, 36, 0, 97, 130},    // tall: the height decides
+        {171, 10, 0, 60, 170, 9},      // one pixel too wide
+        {10, 1000, 84, 0, 1, 130},     // very thin: at least one pixel
+        {1, 1, 84, 64, 1, 1},
+    };
+    for (const Case& c : cases) {
+        const PreviewPlacement place = PlacePreview(c.w, c.h, 170, 130);
+        EXPECT_EQ(place.width, c.pw) << c.w << "x" << c.h;
+        EXPECT_EQ(place.height, c.ph) << c.w << "x" << c.h;
+        EXPECT_EQ(place.x, c.x) << c.w << "x" << c.h;
+        EXPECT_EQ(place.y, c.y) << c.w << "x" << c.h;
+    }
+}
+
+TEST(PreviewPicture, ReductionAveragesTheCoveredPixels) {
+    Bitmap source;
+    source.Reset(4, 2, 24);
+    // Left half black and white columns, right half solid grey 100.
+    for (int32_t y = 0; y < 2; ++y) {
+        uint8_t* row = source.Row(y);
+        const uint8_t values[4] = {0, 255, 100, 100};
+        for (int x = 0; x < 4; ++x) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = values[x];
+    }
+    const Bitmap reduced = ReducePicture(source, 2, 1);
+    EXPECT_EQ(reduced.Row(0)[0], 128);
+    EXPECT_EQ(reduced.Row(0)[3], 100);
+    const Bitmap same = ReducePicture(source, 4, 2);
+    EXPECT_EQ(same.pixels, source.pixels);
+}
+
+TEST(PreviewPicture, AReducedScaleDecodeLooksLikeTheFullOneAtTheBoxSize) {
+    TempFolder folder;
+    auto photo = [](int x, int y) {
+        return static_cast<uint32_t>((x * 255 / 2400) << 16 | (y * 255 / 1600) << 8 | ((x / 40 + y / 40) % 2) * 200);
+    };
+    const std::vector<uint8_t> jpeg = MakeJpeg(2400, 1600, photo);
+    WriteBytes(folder / "big.jpg", jpeg);
+    const Bitmap preview = LoadPreviewPicture(folder / "big.jpg", 170, 130);
+    ASSERT_EQ(preview.width, 170);
+    ASSERT_EQ(preview.height, 113);
+    const Bitmap full = DecodeJpeg(jpeg.data(), jpeg.size(), false);
+    const Bitmap reference = ReducePicture(full, 170, 113);
+    long difference = 0;
+    for (size_t i = 0; i < preview.pixels.size(); ++i) difference += std::abs(preview.pixels[i] - reference.pixels[i]);
+    EXPECT_LT(static_cast<double>(difference) / static_cast<double>(preview.pixels.size()), 3.0);
+
+    // Bitmaps and small pictures come at their own size, in 24 bits.
+    Bitmap small;
+    small.Reset(150, 112, 8);
+    small.palette.assign(256, PaletteEntry{10, 20, 30, 0});
+    WriteBytes(folder / "twp.BMP", EncodeBmp(small));
+    const Bitmap kept = LoadPreviewPicture(folder / "twp.BMP", 170, 130);
+    EXPECT_EQ(kept.width, 150);
+    EXPECT_EQ(kept.bitsPerPixel, 24);
+    EXPECT_EQ(kept.Row(5)[0], 10);
+
+    EXPECT_ANY_THROW(LoadPreviewPicture(folder / "missing.jpg", 170, 130));
+    EXPECT_ANY_THROW(LoadPreviewPicture(folder / "big.gif", 170, 130));
+    testing_support::WriteTextFile(folder / "bad.jpg", "no");
+    EXPECT_ANY_THROW(LoadPreviewPicture(folder / "bad.jpg", 170, 130));
+}
