@@ -2,7 +2,6 @@
 
 std::string PreviewFolder;
 std::string PreviewName;
-int BannerIndex = 0;
 
 void LoadCaptions() {}
 void AssignCaptions() {}
@@ -13,6 +12,5 @@ void SetSpinEditRange(int, int) {}
 void SetWallpaperTimer() {}
 void AddTrayIcon() {}
 void RemoveTrayIcon() {}
-void LoadBanner(const char*) {}
 void LoadDefaultPreview(const char*) {}
 void SetSwatchColor(uint32_t) {}

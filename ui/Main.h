@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "gif/GIFAnimator.h"
 #include "ui/Forms.h"
 
 class TForm1 : public TForm {
@@ -16,12 +17,24 @@ public:
     void FormClose();
     void N2Click();  // main menu "Файл" -> "Выход"
 
+    // The banner and the "Помощь" menu.
+    void TimerReklamaTimer();
+    void GIFAnimator1Click();
+    void N4Click();   // "О программе"
+    void N5Click();   // "Сайт разработчика"
+    void N10Click();  // "Скачать обои"
+
     // Menu command identifiers, as WM_COMMAND carries them.
     enum Command : UINT {
         CmdN2 = 102,  // "Выход"
+        CmdN4 = 404,  // "Помощь" -> "О программе"
+        CmdN5 = 405,  // "Помощь" -> "Сайт разработчика"
+        CmdN10 = 410,  // "Помощь" -> "Скачать обои"
     };
 
     TTimer TimerWp;
+    TTimer TimerReklama;
+    TGIFAnimator GIFAnimator1;
     HFONT Font() const { return font_; }
     // The canvas draws text over the painted background without filling behind it.
     bool CanvasBrushHollow = false;
@@ -32,6 +45,7 @@ protected:
 
 private:
     HMENU BuildMainMenu();
+    void CreateBanner();
     HFONT font_ = nullptr;
 };
 
