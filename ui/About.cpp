@@ -93,10 +93,28 @@ void TAboutForm::DoClose(bool& allowed) {
     }
 }
 
+namespace {
+
+// The program's other windows, disabled while a modal window is shown.
+struct DisabledWindows {
+    HWND except;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK DisableWindow(HWND window, LPARAM data) {
+    auto* disabled = reinterpret_cast<DisabledWindows*>(data);
+    if (window != disabled->except && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        EnableWindow(window, FALSE);
+        disabled->windows.push_back(window);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 int TAboutForm::ShowModal() {
-    HWND owner = Application.MainForm() ? Application.MainForm()->Handle() : nullptr;
-    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
-    if (owner) EnableWindow(owner, FALSE);
+    DisabledWindows disabled{Handle(), {}};
+    EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
     ModalResult = 0;
     modal_ = true;
     ShowWindow(Handle(), SW_SHOW);
@@ -116,8 +134,9 @@ int TAboutForm::ShowModal() {
         }
     }
     modal_ = false;
-    // Enable the owner before hiding the box, so that activation goes back to it.
-    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    // Enable the others before hiding the box, so that activation goes back to them.
+    for (HWND window : disabled.windows)
+        if (IsWindow(window)) EnableWindow(window, TRUE);
     if (Handle()) ShowWindow(Handle(), SW_HIDE);
     if (quit) PostQuitMessage(static_cast<int>(message.wParam));
     return ModalResult;
