@@ -77,7 +77,7 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedCPUTime();
     }
     std::map<std::string, double> times;
 };
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nTime of the program's decoder / time of giflib (below 1.00: faster than giflib)\n");
+    std::printf("\nCPU time of the program's decoder / CPU time of giflib (below 1.00: faster than giflib)\n");
     std::vector<std::string> names;
     for (const Source& source : sources) names.push_back(source.name);
     names.push_back("ALL");

@@ -6,6 +6,7 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -57,7 +58,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     const ColorMapObject* global = gif->SColorMap;
-    std::printf("version %s\n", DGifGetGifVersion(gif));
+    // giflib names the version its content needs; the file's own is wanted here.
+    char header[7] = {};
+    if (FILE* raw = std::fopen(argv[1], "rb")) {
+        if (std::fread(header, 1, 6, raw) != 6) header[0] = 0;
+        std::fclose(raw);
+    }
+    std::string version(header + 3, header[0] ? 3 : 0);
+    for (char& c : version) c = char(std::tolower(static_cast<unsigned char>(c)));
+    std::printf("version %s\n", version.c_str());
     std::printf("size %dx%d\n", gif->SWidth, gif->SHeight);
     const GifColorType* background =
         global && gif->SBackGroundColor < global->ColorCount ? &global->Colors[gif->SBackGroundColor] : nullptr;
