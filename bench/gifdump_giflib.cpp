@@ -13,30 +13,12 @@
 #include <vector>
 
 #include "tools/Crc32.h"
+#include "tools/GifText.h"
 
 namespace {
 
 std::string ColorText(const GifColorType* color) {
-    if (!color) return "none";
-    char text[16];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", color->Red, color->Green, color->Blue);
-    return text;
-}
-
-void AppendEscaped(std::string& out, const unsigned char* bytes, int count) {
-    for (int i = 0; i < count; ++i) {
-        const unsigned char c = bytes[i];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c >= 32 && c < 127) {
-            out += char(c);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            out += escaped;
-        }
-    }
+    return color ? RgbText(color->Red, color->Green, color->Blue) : "none";
 }
 
 }  // namespace
@@ -101,9 +83,9 @@ int main(int argc, char** argv) {
         if (block.Function == COMMENT_EXT_FUNC_CODE) {
             if (any) AppendEscaped(comment, reinterpret_cast<const unsigned char*>("\r\n\r\n"), 4);
             any = inComment = true;
-            AppendEscaped(comment, block.Bytes, block.ByteCount);
+            AppendEscaped(comment, block.Bytes, size_t(block.ByteCount));
         } else if (block.Function == CONTINUE_EXT_FUNC_CODE && inComment) {
-            AppendEscaped(comment, block.Bytes, block.ByteCount);
+            AppendEscaped(comment, block.Bytes, size_t(block.ByteCount));
         } else {
             inComment = false;
         }

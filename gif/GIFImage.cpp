@@ -569,6 +569,20 @@ Bitmap TGIFImage::DecodeFrame(TGIFFrame& frame, bool& corrupted) {
         unsigned previous = 0;
         uint8_t first = 0;
         bool endOfData = false;
+        // The next code gets the previous string plus the first character; the
+        // width grows up to 12 bits, and then the table is full until a clear code.
+        auto addEntry = [&] {
+            if (tableFull) return;
+            prefix[next] = uint16_t(previous);
+            suffix[next] = first;
+            if (++next < limit) return;
+            if (width < 12) {
+                ++width;
+                limit <<= 1;
+            } else {
+                tableFull = true;
+            }
+        };
 
         while (!sink.Done()) {
             unsigned code;
@@ -596,18 +610,7 @@ Bitmap TGIFImage::DecodeFrame(TGIFFrame& frame, bool& corrupted) {
                 // The common case of a single pixel.
                 first = uint8_t(code);
                 sink.Put(first);
-                if (!tableFull) {
-                    prefix[next] = uint16_t(previous);
-                    suffix[next] = first;
-                    if (++next >= limit) {
-                        if (width < 12) {
-                            ++width;
-                            limit <<= 1;
-                        } else {
-                            tableFull = true;
-                        }
-                    }
-                }
+                addEntry();
                 previous = code;
             } else {
                 size_t top = kStackSize;
@@ -629,18 +632,7 @@ Bitmap TGIFImage::DecodeFrame(TGIFFrame& frame, bool& corrupted) {
                 first = uint8_t(current & literalMask);
                 stack[--top] = first;
                 sink.Put(stack + top, kStackSize - top);
-                if (!tableFull) {
-                    prefix[next] = uint16_t(previous);
-                    suffix[next] = first;
-                    if (++next >= limit) {
-                        if (width < 12) {
-                            ++width;
-                            limit <<= 1;
-                        } else {
-                            tableFull = true;
-                        }
-                    }
-                }
+                addEntry();
                 previous = code;
             }
             if (progress) progress(TProgressStage::psRunning, codes.Percent(), std::string());

@@ -11,32 +11,19 @@
 
 #include "gif/GIFImage.h"
 #include "tools/Crc32.h"
+#include "tools/GifText.h"
 
 namespace {
 
 std::string ColorText(TColor color) {
     if (color == clNone) return "none";
-    char text[16];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-    return text;
+    return RgbText(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
 
 // The comment as one line: printable ASCII kept, everything else escaped.
 std::string Quoted(const std::vector<std::string>& lines) {
     std::string out = "\"";
-    for (const std::string& line : lines)
-        for (unsigned char c : line) {
-            if (c == '"' || c == '\\') {
-                out += '\\';
-                out += char(c);
-            } else if (c >= 32 && c < 127) {
-                out += char(c);
-            } else {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-                out += escaped;
-            }
-        }
+    for (const std::string& line : lines) AppendEscaped(out, reinterpret_cast<const unsigned char*>(line.data()), line.size());
     return out + "\"";
 }
 
