@@ -2,13 +2,11 @@
 
 std::string PreviewFolder;
 std::string PreviewName;
-int BannerIndex = 0;
 
 void LoadCaptions() {}
 void AssignCaptions() {}
 void SelectFolderInTree(const std::string&) {}
 void FillSettingsPanel() {}
 void SetSpinEditRange(int, int) {}
-void LoadBanner(const char*) {}
 void LoadDefaultPreview(const char*) {}
 void SetSwatchColor(uint32_t) {}

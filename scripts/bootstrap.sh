@@ -17,6 +17,7 @@ packages=(
   wine wine32:i386 fonts-wine fonts-liberation xvfb xauth xdotool x11-utils imagemagick
   libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs time
+  libgif-dev
 )
 
 fail() { echo "bootstrap: $1 failed; the end of $2:" >&2; tail -n 30 "$2" >&2; exit 1; }

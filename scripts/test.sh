@@ -30,6 +30,10 @@ if build host; then
 else
   status=1
 fi
+echo "== GIF decoder fuzzing (bounded)"
+start=$SECONDS
+bash fuzz/run.sh 25 || status=1
+echo "   ($((SECONDS - start)) s)"
 if build win32; then
   echo "== Windows tests under Wine"
   # Windows tests always get a display of their own with a known size and depth,

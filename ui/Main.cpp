@@ -4,9 +4,10 @@ TForm1* Form1 = nullptr;
 
 namespace {
 const UINT_PTR kTimerWpId = 1;
+const UINT_PTR kTimerReklamaId = 2;
 }
 
-TForm1::TForm1() : TimerWp(*this, kTimerWpId) {
+TForm1::TForm1() : TimerWp(*this, kTimerWpId), TimerReklama(*this, kTimerReklamaId) {
     Form1 = this;
     font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
@@ -23,6 +24,7 @@ TForm1::TForm1() : TimerWp(*this, kTimerWpId) {
     TimerWp.OnTimer = [this] { TimerWpTimer(); };
     CreateHandle(style);
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    CreateBanner();
     // The creation handler runs inside the creation of the window; an error in
     // it is reported and ends it, and the window lives on.
     Guarded([this] { FormCreate(); });
@@ -39,6 +41,11 @@ HMENU TForm1::BuildMainMenu() {
     HMENU file = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, CmdN2, WideFromUtf8("Выход").c_str());
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), WideFromUtf8("Файл").c_str());
+    HMENU help = CreatePopupMenu();
+    AppendMenuW(help, MF_STRING, CmdN4, WideFromUtf8("О программе").c_str());
+    AppendMenuW(help, MF_STRING, CmdN5, WideFromUtf8("Сайт разработчика").c_str());
+    AppendMenuW(help, MF_STRING, CmdN10, WideFromUtf8("Скачать обои").c_str());
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(help), WideFromUtf8("Помощь").c_str());
     return menu;
 }
 
@@ -73,6 +80,15 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             case CmdN9:
                 N9Click();
+                return 0;
+            case CmdN4:
+                N4Click();
+                return 0;
+            case CmdN5:
+                N5Click();
+                return 0;
+            case CmdN10:
+                N10Click();
                 return 0;
             }
         }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "gif/GIFAnimator.h"
 #include "ui/Forms.h"
 
 class TForm1 : public TForm {
@@ -32,6 +33,13 @@ public:
     void N9Click();
     HMENU PopupMenu1 = nullptr;
 
+    // The banner and the "Помощь" menu.
+    void TimerReklamaTimer();
+    void GIFAnimator1Click();
+    void N4Click();   // "О программе"
+    void N5Click();   // "Сайт разработчика"
+    void N10Click();  // "Скачать обои"
+
     // Menu command identifiers, as WM_COMMAND carries them.
     enum Command : UINT {
         CmdN2 = 102,  // "Выход"
@@ -39,9 +47,14 @@ public:
         CmdN7 = 107,  // tray menu "Следующая"
         CmdN8 = 108,  // tray menu "Предыдущая"
         CmdN9 = 109,  // tray menu "Выход"
+        CmdN4 = 404,  // "Помощь" -> "О программе"
+        CmdN5 = 405,  // "Помощь" -> "Сайт разработчика"
+        CmdN10 = 410,  // "Помощь" -> "Скачать обои"
     };
 
     TTimer TimerWp;
+    TTimer TimerReklama;
+    TGIFAnimator GIFAnimator1;
     HFONT Font() const { return font_; }
     // The canvas draws text over the painted background without filling behind it.
     bool CanvasBrushHollow = false;
@@ -53,6 +66,7 @@ protected:
 private:
     HMENU BuildMainMenu();
     HMENU BuildTrayMenu();
+    void CreateBanner();
     HFONT font_ = nullptr;
 };
 

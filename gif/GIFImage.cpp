@@ -1,0 +1,654 @@
+#include "gif/GIFImage.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+bool TolerateCorruptGif = true;
+
+namespace {
+
+const char kStreamReadError[] = "Stream read error";
+const char kUnknownVersion[] = "Unknown GIF version";
+const char kWrongColorCount[] = "Wrong number of colors; must be a power of 2";
+const char kCodeSizeRange[] = "GIF code size not in range 2 to 9";
+const char kCorruptData[] = "GIF encoded data is corrupt";
+const char kCannotResize[] = "Cannot change the Size of a GIF image";
+
+[[noreturn]] void Fail(const char* message) { throw EInvalidGraphicOperation(message); }
+[[noreturn]] void ReadError() { throw EReadError(kStreamReadError); }
+
+bool SameLetters(const uint8_t* bytes, const char* text) {
+    for (int i = 0; i < 3; ++i)
+        if (std::tolower(bytes[i]) != std::tolower(static_cast<unsigned char>(text[i]))) return false;
+    return true;
+}
+
+// 2 -> 1, 4 -> 2, ... 256 -> 8.
+uint8_t BitsForCount(uint32_t count) {
+    for (uint8_t bits = 1; bits <= 8; ++bits)
+        if (count == (1u << bits)) return bits;
+    Fail(kWrongColorCount);
+}
+
+}  // namespace
+
+// ---- streams ----
+
+void TStream::ReadBuffer(void* buffer, size_t count) {
+    if (count != 0 && Read(buffer, count) != count) ReadError();
+}
+
+size_t TMemoryStream::Read(void* buffer, size_t count) {
+    const size_t available = size_ - position_;
+    if (count > available) count = available;
+    if (count) std::memcpy(buffer, data_ + position_, count);
+    position_ += count;
+    return count;
+}
+
+// ---- the reader: the private copy of the file's bytes ----
+
+class TGIFImage::Reader {
+public:
+    explicit Reader(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+    bool AtEnd() const { return position_ >= bytes_.size(); }
+    size_t Remaining() const { return bytes_.size() - position_; }
+    void SkipToEnd() { position_ = bytes_.size(); }
+
+    uint8_t Byte() {
+        if (AtEnd()) ReadError();
+        return bytes_[position_++];
+    }
+    const uint8_t* Bytes(size_t count) {
+        if (count > Remaining()) ReadError();
+        const uint8_t* start = bytes_.data() + position_;
+        position_ += count;
+        return start;
+    }
+    uint16_t Word() {
+        const uint8_t* b = Bytes(2);
+        return uint16_t(b[0] | (b[1] << 8));
+    }
+    // Skips zero bytes; the first non-zero byte, or 0 when the data ends first.
+    uint8_t Separator() {
+        while (!AtEnd()) {
+            uint8_t byte = bytes_[position_++];
+            if (byte != 0) return byte;
+        }
+        return 0;
+    }
+    void ColorTable(TColorTable& table, uint32_t count) {
+        const uint8_t* b = Bytes(size_t(count) * 3);
+        table.count = count;
+        for (uint32_t i = 0; i < count; ++i) table.entries[i] = {b[3 * i], b[3 * i + 1], b[3 * i + 2]};
+    }
+    // A chain of data sub-blocks, up to a zero size or the end of the data.
+    void SubBlocks(std::vector<std::string>* data) {
+        while (!AtEnd()) {
+            uint8_t size = Byte();
+            if (size == 0) return;
+            const uint8_t* b = Bytes(size);
+            if (data) data->emplace_back(reinterpret_cast<const char*>(b), size);
+        }
+    }
+
+private:
+    std::vector<uint8_t> bytes_;
+    size_t position_ = 0;
+};
+
+// ---- TGIFFrame ----
+
+TGIFFrame::TGIFFrame(TGIFImage& owner) : Item(std::make_shared<TGIFItem>()), owner_(&owner) {}
+
+const Bitmap& TGIFFrame::GetBitmap() {
+    if (!bitmap_ || bitmap_->Empty()) {
+        bool corrupted = false;
+        auto decoded = std::make_unique<Bitmap>(owner_->DecodeFrame(*this, corrupted));
+        Corrupted = Corrupted || corrupted;
+        bitmap_ = std::move(decoded);
+    }
+    return *bitmap_;
+}
+
+int32_t TGIFFrame::Width() {
+    if (!bitmap_ && (!Item || Item->Data.empty())) return 0;
+    return GetBitmap().width;
+}
+
+int32_t TGIFFrame::Height() {
+    if (!bitmap_ && (!Item || Item->Data.empty())) return 0;
+    return GetBitmap().height;
+}
+
+// ---- TGIFImage ----
+
+TGIFImage::TGIFImage() : data_(std::make_shared<TGIFData>()) {}
+
+void TGIFImage::Reset() {
+    data_ = std::make_shared<TGIFData>();
+    frames_.clear();
+    currentIndex_ = -1;
+    backgroundColor_ = clNone;
+    repeatCount_ = 1;
+    looping_ = false;
+    version_ = TGIFVersion::gvNone;
+    logicalWidth_ = logicalHeight_ = 0;
+}
+
+void TGIFImage::LoadFromMemory(const void* data, size_t size) {
+    TMemoryStream stream(data, size);
+    ReadGifData(size, stream, true);
+}
+
+void TGIFImage::ReadFromStream(TStream& stream) { ReadGifData(stream.Size() - stream.Position(), stream, true); }
+
+void TGIFImage::ReadGifData(size_t count, TStream& stream, bool decodeFirst) {
+    Reset();
+    std::vector<uint8_t> copy(count);
+    stream.ReadBuffer(copy.data(), count);
+    Reader in(std::move(copy));
+
+    if (count > 0) {
+        const uint8_t* signature = in.Bytes(3);
+        if (!SameLetters(signature, "GIF")) Fail(kUnknownVersion);
+        const uint8_t* version = in.Bytes(3);
+        if (SameLetters(version, "87a"))
+            version_ = TGIFVersion::gv87a;
+        else if (SameLetters(version, "89a"))
+            version_ = TGIFVersion::gv89a;
+        else
+            Fail(kUnknownVersion);
+
+        logicalWidth_ = in.Word();
+        logicalHeight_ = in.Word();
+        const uint8_t packed = in.Byte();
+        const uint8_t backgroundIndex = in.Byte();
+        TGIFData& data = *data_;
+        data.AspectRatio = in.Byte();
+        data.BitsPerPixel = (packed & 7) + 1;
+        data.ColorResolution = ((packed & 0x70) >> 4) + 1;
+        if (packed & 0x80) {
+            in.ColorTable(data.ColorTable, 1u << data.BitsPerPixel);
+            if (backgroundIndex < data.ColorTable.count) backgroundColor_ = data.ColorTable.Color(backgroundIndex);
+        }
+
+        uint8_t separator = in.Separator();
+        while (separator != 0 && separator != ';' && !in.AtEnd()) {
+            // An extension run: graphic control and comment blocks are kept.
+            std::vector<TExtension> run;
+            bool hadRun = false;
+            while (separator == '!') {
+                hadRun = true;
+                const uint8_t label = in.Byte();
+                TExtension extension;
+                switch (label) {
+                case 0xF9: {
+                    const uint8_t* header = in.Bytes(6);
+                    extension.Kind = TExtensionKind::GraphicControl;
+                    extension.Header.assign(header, header + 6);
+                    run.push_back(std::move(extension));
+                    break;
+                }
+                case 0xFE:
+                    extension.Kind = TExtensionKind::Comment;
+                    in.SubBlocks(&extension.Data);
+                    run.push_back(std::move(extension));
+                    break;
+                case 0x01:
+                    in.Bytes(13);
+                    in.SubBlocks(nullptr);
+                    run.clear();  // plain text voids what came before it in the run
+                    break;
+                case 0xFF: {
+                    const uint8_t* header = in.Bytes(12);
+                    std::vector<std::string> strings;
+                    in.SubBlocks(&strings);
+                    const size_t length = std::min<size_t>(header[0], 11);
+                    const bool loopBlock = std::memcmp(header + 1, "NETSCAPE2.0", length) == 0 ||
+                                           std::memcmp(header + 1, "ANIMEXTS1.0", length) == 0;
+                    if (loopBlock && !strings.empty() && strings[0].size() >= 3 && strings[0][0] == 1) {
+                        looping_ = true;
+                        const unsigned repeat =
+                            uint8_t(strings[0][1]) | (unsigned(uint8_t(strings[0][2])) << 8);
+                        repeatCount_ = uint16_t(std::min(repeat, 30000u));
+                    }
+                    break;
+                }
+                default: {
+                    char message[64];
+                    std::snprintf(message, sizeof message, "Unrecognized extension block: %.2X", label);
+                    Fail(message);
+                }
+                }
+                separator = in.AtEnd() ? ';' : in.Separator();
+            }
+
+            if (separator == ',') {
+                auto frame = std::make_unique<TGIFFrame>(*this);
+                TGIFItem& item = *frame->Item;
+                if (data.ColorTable.count > 0) item.BitsPerPixel = BitsForCount(data.ColorTable.count);
+                frame->Extensions = std::move(run);
+
+                frame->Left = in.Word();
+                frame->Top = in.Word();
+                int32_t width = in.Word();
+                int32_t height = in.Word();
+                const uint8_t imagePacked = in.Byte();
+                frame->Interlaced = (imagePacked & 0x40) != 0;
+                if (imagePacked & 0x80) {
+                    item.BitsPerPixel = (imagePacked & 7) + 1;
+                    in.ColorTable(item.ColorTable, 1u << item.BitsPerPixel);
+                    frame->HasLocalColorTable = true;
+                } else {
+                    item.ColorTable.count = 0;
+                }
+
+                // The encoded data exactly as in the file, up to its terminator.
+                item.Data.push_back(in.Byte());
+                while (!in.AtEnd()) {
+                    const uint8_t size = in.Byte();
+                    if (size > in.Remaining()) {
+                        frame->Corrupted = true;
+                        in.SkipToEnd();
+                        break;
+                    }
+                    item.Data.push_back(size);
+                    const uint8_t* bytes = in.Bytes(size);
+                    item.Data.insert(item.Data.end(), bytes, bytes + size);
+                    if (size == 0) break;
+                }
+                if (frame->Corrupted && !TolerateCorruptGif) ReadError();
+
+                item.Width = width ? width : logicalWidth_;
+                item.Height = height ? height : logicalHeight_;
+                item.PackedFields = imagePacked;
+                if (!frame->HasLocalColorTable) item.ColorTable = data.ColorTable;
+
+                for (const TExtension& extension : frame->Extensions) {
+                    if (extension.Kind != TExtensionKind::GraphicControl) continue;
+                    if (extension.HasTransparency()) {
+                        if (extension.TransparentIndex() < item.ColorTable.count)
+                            frame->TransparentColor = item.ColorTable.Color(extension.TransparentIndex());
+                    } else {
+                        frame->TransparentColor = clNone;
+                    }
+                    frame->Delay = std::max<uint32_t>(frame->Delay, uint32_t(extension.DelayHundredths()) * 10);
+                    frame->Disposal = extension.Disposal();
+                }
+                frames_.push_back(std::move(frame));
+
+                if (in.AtEnd()) {
+                    separator = ';';
+                } else {
+                    separator = in.Separator();
+                    if (separator != '!' && separator != ',' && separator != ';') separator = 0;
+                }
+            } else if (hadRun) {
+                // Comments after the last image become the image's comment, once.
+                if (data.Comment.empty()) {
+                    for (const TExtension& extension : run) {
+                        if (extension.Kind != TExtensionKind::Comment) continue;
+                        if (!data.Comment.empty()) data.Comment.emplace_back("\r\n\r\n");
+                        std::string text;
+                        for (const std::string& block : extension.Data) text += block;
+                        data.Comment.push_back(std::move(text));
+                    }
+                }
+            } else if (separator != 0 && separator != ';') {
+                ReadError();
+            }
+        }
+
+        if (!frames_.empty()) {
+            currentIndex_ = 0;
+            if (decodeFirst) {
+                try {
+                    frames_[0]->GetBitmap();
+                } catch (...) {
+                    frames_.erase(frames_.begin());
+                    throw;
+                }
+            }
+        }
+    }
+    PaletteModified = true;
+    if (OnChange) OnChange();
+}
+
+void TGIFImage::Assign(const TGIFImage& source) {
+    if (&source == this) return;
+    data_ = source.data_;
+    version_ = source.version_;
+    backgroundColor_ = source.backgroundColor_;
+    repeatCount_ = source.repeatCount_;
+    looping_ = source.looping_;
+    logicalWidth_ = source.logicalWidth_;
+    logicalHeight_ = source.logicalHeight_;
+    frames_.clear();
+    for (const auto& from : source.frames_) {
+        auto frame = std::make_unique<TGIFFrame>(*this);
+        frame->Item = from->Item;
+        frame->Extensions = from->Extensions;
+        frame->Left = from->Left;
+        frame->Top = from->Top;
+        frame->Interlaced = from->Interlaced;
+        frame->Corrupted = from->Corrupted;
+        frame->TransparentColor = from->TransparentColor;
+        frame->Delay = from->Delay;
+        frame->Disposal = from->Disposal;
+        frame->HasLocalColorTable = from->HasLocalColorTable;
+        frames_.push_back(std::move(frame));
+    }
+    currentIndex_ = source.currentIndex_;
+    PaletteModified = true;
+    if (OnChange) OnChange();
+}
+
+int32_t TGIFImage::Width() {
+    if (currentIndex_ < 0 || currentIndex_ >= FrameCount()) return 0;
+    return frames_[size_t(currentIndex_)]->GetBitmap().width;
+}
+
+int32_t TGIFImage::Height() {
+    if (currentIndex_ < 0 || currentIndex_ >= FrameCount()) return 0;
+    return frames_[size_t(currentIndex_)]->GetBitmap().height;
+}
+
+void TGIFImage::SetWidth(int32_t) { Fail(kCannotResize); }
+void TGIFImage::SetHeight(int32_t) { Fail(kCannotResize); }
+
+bool TGIFImage::Empty() const {
+    if (frames_.empty()) return true;
+    const size_t index = size_t(std::max(currentIndex_, 0));
+    if (index >= frames_.size()) return true;
+    const TGIFFrame& frame = *frames_[index];
+    return !frame.bitmap_ && (!frame.Item || frame.Item->Data.empty());
+}
+
+bool TGIFImage::Transparent() const {
+    if (!TransparentFlag) return false;
+    return std::any_of(frames_.begin(), frames_.end(),
+                       [](const auto& frame) { return frame->TransparentColor != clNone; });
+}
+
+const std::vector<PaletteEntry>* TGIFImage::Palette() {
+    if (currentIndex_ < 0 || currentIndex_ >= FrameCount()) return nullptr;
+    return &frames_[size_t(currentIndex_)]->GetBitmap().palette;
+}
+
+// ---- frame decoding ----
+
+namespace {
+
+// Codes of the frame's data sub-blocks, least significant bit first. The
+// sub-blocks are joined into one buffer (with zero padding for word reads); a
+// code that would reach past the last data bit is the end of the data.
+class CodeReader {
+public:
+    explicit CodeReader(const std::vector<uint8_t>& encoded) {
+        size_t position = 1, total = 0;
+        while (position < encoded.size()) {
+            const size_t size = encoded[position];
+            if (size == 0 || position + 1 + size > encoded.size()) break;
+            total += size;
+            position += 1 + size;
+        }
+        bytes_.resize(total + 8);
+        position = 1;
+        size_t at = 0;
+        while (at < total) {
+            const size_t size = encoded[position];
+            std::memcpy(bytes_.data() + at, encoded.data() + position + 1, size);
+            at += size;
+            position += 1 + size;
+        }
+        totalBits_ = uint64_t(total) * 8;
+    }
+
+    bool Read(unsigned width, unsigned& code) {
+        if (bit_ + width > totalBits_) return false;
+        const uint8_t* p = bytes_.data() + (bit_ >> 3);
+        const uint32_t word = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+        code = (word >> (bit_ & 7)) & ((1u << width) - 1);
+        bit_ += width;
+        return true;
+    }
+    int Percent() const { return totalBits_ ? int(bit_ * 100 / totalBits_) : 100; }
+
+private:
+    std::vector<uint8_t> bytes_;
+    uint64_t bit_ = 0;
+    uint64_t totalBits_ = 0;
+};
+
+// Where decoded pixels go: row by row in file order or through the four
+// interlace passes, packed to the bitmap's depth.
+class PixelSink {
+public:
+    PixelSink(Bitmap& bitmap, bool interlaced) : bitmap_(bitmap), interlaced_(interlaced) {
+        width_ = size_t(bitmap.width);
+        if (bitmap.width <= 0 || bitmap.height <= 0) {
+            done_ = true;
+            return;
+        }
+        if (bitmap.bitsPerPixel != 8) rowBuffer_.resize(width_);
+        StartRow();
+    }
+
+    bool Done() const { return done_; }
+
+    void Put(uint8_t pixel) {
+        row_[column_++] = pixel;
+        if (column_ == width_) FinishRow();
+    }
+    void Put(const uint8_t* pixels, size_t count) {
+        while (count && !done_) {
+            const size_t room = width_ - column_;
+            const size_t n = count < room ? count : room;
+            std::memcpy(row_ + column_, pixels, n);
+            column_ += n;
+            pixels += n;
+            count -= n;
+            if (column_ == width_) FinishRow();
+        }
+    }
+
+    // Puts a row that the data left incomplete into the bitmap, the rest index 0.
+    void Flush() {
+        if (done_ || column_ == 0 || bitmap_.bitsPerPixel == 8) return;
+        std::memset(row_ + column_, 0, width_ - column_);
+        Pack();
+    }
+
+private:
+    void StartRow() {
+        row_ = bitmap_.bitsPerPixel == 8 ? bitmap_.Row(y_) : rowBuffer_.data();
+        column_ = 0;
+    }
+    void FinishRow() {
+        Pack();
+        NextRow();
+        if (!done_) StartRow();
+    }
+    void Pack() {
+        if (bitmap_.bitsPerPixel == 4) {
+            uint8_t* out = bitmap_.Row(y_);
+            for (size_t x = 0; x + 1 < width_; x += 2) out[x / 2] = uint8_t((row_[x] << 4) | (row_[x + 1] & 15));
+            if (width_ & 1) out[width_ / 2] = uint8_t(row_[width_ - 1] << 4);
+        } else if (bitmap_.bitsPerPixel == 1) {
+            uint8_t* out = bitmap_.Row(y_);
+            std::memset(out, 0, (width_ + 7) / 8);
+            for (size_t x = 0; x < width_; ++x)
+                if (row_[x] & 1) out[x / 8] |= uint8_t(0x80 >> (x % 8));
+        }
+    }
+    void NextRow() {
+        static const int kStart[4] = {0, 4, 2, 1};
+        static const int kStep[4] = {8, 8, 4, 2};
+        if (!interlaced_) {
+            if (++y_ >= bitmap_.height) done_ = true;
+            return;
+        }
+        y_ += kStep[pass_];
+        while (y_ >= bitmap_.height) {
+            if (++pass_ >= 4) {
+                done_ = true;
+                return;
+            }
+            y_ = kStart[pass_];
+        }
+    }
+
+    Bitmap& bitmap_;
+    bool interlaced_;
+    size_t width_ = 0;
+    std::vector<uint8_t> rowBuffer_;
+    uint8_t* row_ = nullptr;
+    size_t column_ = 0;
+    int32_t y_ = 0;
+    int pass_ = 0;
+    bool done_ = false;
+};
+
+}  // namespace
+
+Bitmap TGIFImage::DecodeFrame(TGIFFrame& frame, bool& corrupted) {
+    const TGIFItem& item = *frame.Item;
+    int depth;
+    switch (item.BitsPerPixel) {
+    case 1: depth = 1; break;
+    case 2: case 3: case 4: depth = 4; break;
+    case 5: case 6: case 7: case 8: depth = 8; break;
+    default: Fail(kWrongColorCount);
+    }
+
+    Bitmap bitmap;
+    bitmap.palette.resize(size_t(1) << depth, PaletteEntry{128, 128, 128, 0});
+    for (uint32_t i = 0; i < item.ColorTable.count && i < bitmap.palette.size(); ++i) {
+        const auto& rgb = item.ColorTable.entries[i];
+        bitmap.palette[i] = PaletteEntry{rgb[2], rgb[1], rgb[0], 0};
+    }
+    bitmap.Reset(item.Width, item.Height, depth);
+
+    const TProgressEvent progress = OnProgress;
+    if (progress) progress(TProgressStage::psStarting, 0, std::string());
+    try {
+        if (item.Data.empty()) ReadError();
+        unsigned minimum = item.Data[0];
+        if (minimum < 2 || minimum > 9) {
+            if (!TolerateCorruptGif) Fail(kCodeSizeRange);
+            corrupted = true;
+            minimum = std::clamp(minimum, 2u, 9u);
+        }
+
+        const unsigned clearCode = 1u << minimum;
+        const unsigned endCode = clearCode + 1;
+        // A code is a pixel value below 2^b (b: the frame's bits per pixel) and
+        // below the clear code; a table deeper than the code size must not turn
+        // string codes into pixels.
+        const unsigned literals = std::min(1u << item.BitsPerPixel, clearCode);
+        const unsigned literalMask = literals - 1;
+        unsigned width = minimum + 1;
+        unsigned limit = 1u << width;
+        unsigned next = clearCode + 2;
+        bool tableFull = false;
+
+        std::vector<uint16_t> prefix(4096, 0);
+        std::vector<uint8_t> suffix(4096, 0);
+        // The longest string the table allows plus the first character, and one
+        // more for the code-not-yet-in-table case.
+        constexpr size_t kStackSize = 4100;
+        uint8_t stack[kStackSize];
+
+        CodeReader codes(item.Data);
+        PixelSink sink(bitmap, frame.Interlaced);
+        unsigned previous = 0;
+        uint8_t first = 0;
+        bool endOfData = false;
+        // The next code gets the previous string plus the first character; the
+        // width grows up to 12 bits, and then the table is full until a clear code.
+        auto addEntry = [&] {
+            if (tableFull) return;
+            prefix[next] = uint16_t(previous);
+            suffix[next] = first;
+            if (++next < limit) return;
+            if (width < 12) {
+                ++width;
+                limit <<= 1;
+            } else {
+                tableFull = true;
+            }
+        };
+
+        while (!sink.Done()) {
+            unsigned code;
+            if (!codes.Read(width, code)) {
+                endOfData = true;
+                break;
+            }
+            if (code == endCode) break;
+            if (code == clearCode) {
+                width = minimum + 1;
+                limit = 1u << width;
+                next = clearCode + 2;
+                tableFull = false;
+                do {
+                    if (!codes.Read(width, code)) {
+                        endOfData = true;
+                        break;
+                    }
+                } while (code == clearCode);
+                if (endOfData || code == endCode) break;
+                previous = code;
+                first = uint8_t(code & literalMask);
+                sink.Put(first);
+            } else if (code < literals) {
+                // The common case of a single pixel.
+                first = uint8_t(code);
+                sink.Put(first);
+                addEntry();
+                previous = code;
+            } else {
+                size_t top = kStackSize;
+                unsigned current = code;
+                if (code >= next) {
+                    stack[--top] = first;
+                    current = previous;
+                }
+                while (current > literalMask) {
+                    if (kStackSize - top > 4096) {
+                        if (!TolerateCorruptGif) Fail(kCorruptData);
+                        corrupted = true;
+                        break;
+                    }
+                    stack[--top] = suffix[current];
+                    current = prefix[current];
+                }
+                if (corrupted) break;
+                first = uint8_t(current & literalMask);
+                stack[--top] = first;
+                sink.Put(stack + top, kStackSize - top);
+                addEntry();
+                previous = code;
+            }
+            if (progress) progress(TProgressStage::psRunning, codes.Percent(), std::string());
+            if (corrupted) break;
+        }
+
+        // Data that ends before the picture is complete: the rest stays index 0.
+        sink.Flush();
+        if (endOfData && !sink.Done()) {
+            if (!TolerateCorruptGif) ReadError();
+            corrupted = true;
+        }
+    } catch (const std::exception& error) {
+        if (progress) progress(TProgressStage::psEnding, 0, error.what());
+        throw;
+    }
+    if (progress) progress(TProgressStage::psEnding, 100, std::string());
+    return bitmap;
+}

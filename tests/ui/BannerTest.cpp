@@ -1,0 +1,196 @@
+// The banner on the main window, the "Помощь" menu, the About box and the web
+// addresses the program opens.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/StartSteps.h"
+#include "ui/About.h"
+#include "ui/Banner.h"
+#include "ui/Main.h"
+
+namespace {
+
+std::wstring MenuText(HMENU menu, int position) {
+    wchar_t text[256] = {};
+    GetMenuStringW(menu, static_cast<UINT>(position), text, 256, MF_BYPOSITION);
+    return text;
+}
+
+class BannerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        OpenWebAddress = [this](const std::string& address) { opened.push_back(address); };
+    }
+    std::vector<std::string> opened;
+};
+
+RECT ChildRect(HWND child) {
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+}  // namespace
+
+TEST_F(BannerTest, TheBannerPlaysAtTheTopOfTheMainWindow) {
+    TForm1 form;
+    HWND banner = form.GIFAnimator1.Handle();
+    ASSERT_NE(banner, nullptr);
+    const RECT rect = ChildRect(banner);
+    EXPECT_EQ(rect.left, 6);
+    EXPECT_EQ(rect.top, 18);
+    EXPECT_EQ(rect.right - rect.left, 468);
+    EXPECT_EQ(rect.bottom - rect.top, 60);
+    EXPECT_TRUE(form.GIFAnimator1.Animate());
+    EXPECT_FALSE(form.GIFAnimator1.AutoSize());
+    EXPECT_FALSE(form.GIFAnimator1.Transparent());
+    EXPECT_EQ(BannerIndex, 1);
+
+    // The banner resource: 468 x 60, 15 frames in a cycle of about 9 seconds.
+    TGIFImage& image = form.GIFAnimator1.Image();
+    ASSERT_EQ(image.FrameCount(), 15);
+    EXPECT_EQ(image.LogicalWidth(), 468);
+    EXPECT_EQ(image.LogicalHeight(), 60);
+    EXPECT_EQ(image.Version(), TGIFVersion::gv89a);
+    EXPECT_TRUE(image.Looping());
+    uint32_t cycle = 0;
+    for (int i = 0; i < 15; ++i) {
+        TGIFFrame& frame = image.Frame(i);
+        cycle += frame.Delay;
+        EXPECT_GE(frame.Delay, 200u);
+        EXPECT_LE(frame.Delay, 2000u);
+        EXPECT_EQ(frame.Disposal, 0);
+        EXPECT_FALSE(frame.Corrupted);
+        if (i == 0) {
+            EXPECT_EQ(frame.Width(), 468);
+            EXPECT_EQ(frame.TransparentColor, clNone);
+        } else {
+            EXPECT_NE(frame.TransparentColor, clNone);
+            EXPECT_LT(frame.Width() * frame.Height(), 468 * 60 / 4) << "frame " << i << " is a small overlay";
+        }
+    }
+    EXPECT_GE(cycle, 8500u);
+    EXPECT_LE(cycle, 9500u);
+}
+
+TEST_F(BannerTest, TheReloadTimerRestartsTheBannerAndKeepsBannerOne) {
+    TForm1 form;
+    form.Show();
+    EXPECT_TRUE(form.TimerReklama.Enabled());
+    EXPECT_EQ(form.TimerReklama.Interval(), 10000u);
+    form.GIFAnimator1.Tick();
+    form.GIFAnimator1.Tick();
+    EXPECT_EQ(form.GIFAnimator1.FrameIndex(), 2);
+    for (int i = 0; i < 3; ++i) form.TimerReklamaTimer();
+    EXPECT_EQ(BannerIndex, 1);
+    EXPECT_EQ(form.GIFAnimator1.FrameIndex(), 0);
+    EXPECT_TRUE(form.GIFAnimator1.Animate());
+    EXPECT_EQ(form.GIFAnimator1.Timer().Interval(), form.GIFAnimator1.Image().Frame(0).Delay);
+
+    // A click on the banner (press and release inside it) opens advertiser page 1.
+    HWND banner = form.GIFAnimator1.Handle();
+    SendMessageW(banner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 30));
+    SendMessageW(banner, WM_LBUTTONUP, 0, MAKELPARAM(100, 30));
+    // A press released outside is no click.
+    SendMessageW(banner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 30));
+    SendMessageW(banner, WM_LBUTTONUP, 0, MAKELPARAM(600, 30));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], kAdvertiserPage1);
+    EXPECT_NE(opened[0].find("porta.phtml?from="), std::string::npos);
+}
+
+TEST_F(BannerTest, TheHelpMenuOpensTheProgramsPages) {
+    TForm1 form;
+    HMENU bar = GetMenu(form.Handle());
+    ASSERT_GE(GetMenuItemCount(bar), 2);
+    EXPECT_EQ(MenuText(bar, 1), WideFromUtf8("Помощь"));
+    HMENU help = GetSubMenu(bar, 1);
+    ASSERT_EQ(GetMenuItemCount(help), 3);
+    EXPECT_EQ(MenuText(help, 0), WideFromUtf8("О программе"));
+    EXPECT_EQ(MenuText(help, 1), WideFromUtf8("Сайт разработчика"));
+    EXPECT_EQ(MenuText(help, 2), WideFromUtf8("Скачать обои"));
+    EXPECT_EQ(GetMenuItemID(help, 0), UINT(TForm1::CmdN4));
+
+    SendMessageW(form.Handle(), WM_COMMAND, GetMenuItemID(help, 1), 0);
+    SendMessageW(form.Handle(), WM_COMMAND, GetMenuItemID(help, 2), 0);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], "http://www.tavrinwp.ru/");
+    EXPECT_EQ(opened[1], "http://www.tavrinwp.ru/wallpapers.html");
+}
+
+TEST(AboutBox, HasItsLabelsAndButton) {
+    TAboutForm box;
+    RECT client;
+    GetClientRect(box.Handle(), &client);
+    EXPECT_EQ(client.right, 190);
+    EXPECT_EQ(client.bottom, 205);
+    wchar_t caption[64] = {};
+    GetWindowTextW(box.Handle(), caption, 64);
+    EXPECT_EQ(std::wstring(caption), WideFromUtf8("О программе"));
+    const LONG style = GetWindowLongW(box.Handle(), GWL_STYLE);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_TRUE(style & WS_SYSMENU);
+
+    ASSERT_EQ(box.Labels().size(), 7u);
+    const int positions[7][2] = {{48, 0}, {64, 16}, {0, 40}, {40, 56}, {40, 72}, {0, 96}, {40, 112}};
+    for (size_t i = 0; i < 7; ++i) {
+        const RECT rect = ChildRect(box.Labels()[i].handle);
+        EXPECT_EQ(rect.left, positions[i][0]) << i;
+        EXPECT_EQ(rect.top, positions[i][1]) << i;
+        EXPECT_GT(rect.right - rect.left, 10) << "sized to its text";
+    }
+    EXPECT_EQ(box.Labels()[0].text, "Tavrin Wallpaper");
+    EXPECT_EQ(box.Labels()[1].text, "Версия 1.061");
+    EXPECT_EQ(box.Labels()[2].text.rfind("Автор: ", 0), 0u);
+    EXPECT_EQ(box.Labels()[4].text.rfind("E-mail: ", 0), 0u);
+    EXPECT_EQ(box.Labels()[5].text, "Спасибо за помощь:");
+
+    const RECT button = ChildRect(box.Button1());
+    EXPECT_EQ(button.left, 72);
+    EXPECT_EQ(button.top, 176);
+    EXPECT_EQ(button.right - button.left, 49);
+    EXPECT_EQ(button.bottom - button.top, 25);
+}
+
+namespace {
+HWND aboutSeen = nullptr;
+bool ownerDisabled = false;
+int aboutShown = 0;
+TForm1* aboutOwner = nullptr;
+
+// While the box runs its modal loop, a timer of this thread closes it: with
+// Esc the first time, with "OK" the second.
+void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowW(L"TAboutForm", nullptr);
+    if (!box || !IsWindowVisible(box)) return;
+    aboutSeen = box;
+    ownerDisabled = !IsWindowEnabled(aboutOwner->Handle());
+    HWND ok = GetDlgItem(box, IDCANCEL);
+    if (aboutShown++ == 0) {
+        PostMessageW(ok, WM_KEYDOWN, VK_ESCAPE, 0);
+    } else {
+        PostMessageW(ok, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageW(ok, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        KillTimer(nullptr, id);
+    }
+}
+}  // namespace
+
+TEST_F(BannerTest, TheAboutBoxIsModalAndClosesWithEscOrOk) {
+    TForm1 form;
+    form.Show();
+    aboutOwner = &form;
+    aboutShown = 0;
+    SetTimer(nullptr, 0, 200, CloseAboutBox);
+    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdN4, 0);
+    EXPECT_NE(aboutSeen, nullptr);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(form.Handle()));
+    EXPECT_FALSE(IsWindow(aboutSeen)) << "the box is destroyed when it closes";
+    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdN4, 0);
+    EXPECT_EQ(aboutShown, 2);
+    EXPECT_EQ(FindWindowW(L"TAboutForm", nullptr), nullptr);
+}

@@ -1,0 +1,148 @@
+#include "ui/About.h"
+
+#include <memory>
+
+#include "ui/Banner.h"
+
+namespace {
+
+struct LabelSpec {
+    int left, top;
+    const char* text;
+};
+
+const LabelSpec kLabels[] = {
+    {48, 0, "Tavrin Wallpaper"},
+    {64, 16, "Версия 1.061"},
+    {0, 40, "Автор: команда Tavrin Wallpaper"},
+    {40, 56, kDeveloperSiteCaption},
+    {40, 72, "E-mail: support@tavrinwp.ru"},
+    {0, 96, "Спасибо за помощь:"},
+    {40, 112, "бета-тестерам tavrinwp.ru"},
+};
+
+}  // namespace
+
+TAboutForm::TAboutForm() {
+    font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
+    Style style;
+    style.className = "TAboutForm";
+    style.caption = "О программе";
+    // An overlapped window created at CW_USEDEFAULT: the system places it.
+    style.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    style.exStyle = WS_EX_DLGMODALFRAME;
+    style.clientWidth = 190;
+    style.clientHeight = 205;
+    style.color = GetSysColor(COLOR_BTNFACE);
+    style.menu = nullptr;
+    CreateHandle(style);
+
+    HDC dc = GetDC(Handle());
+    HGDIOBJ old = SelectObject(dc, font_);
+    for (const LabelSpec& spec : kLabels) {
+        const std::wstring text = WideFromUtf8(spec.text);
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                                     spec.left, spec.top, size.cx, size.cy, Handle(), nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        labels_.push_back({label, spec.left, spec.top, spec.text});
+    }
+    SelectObject(dc, old);
+    ReleaseDC(Handle(), dc);
+
+    button_ = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 72, 176, 49,
+                              25, Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kButton1Id)),
+                              GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(button_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    FormCreate();
+}
+
+TAboutForm::~TAboutForm() {
+    // The window goes before its font.
+    if (Handle()) DestroyWindow(Handle());
+    if (font_) DeleteObject(font_);
+}
+
+LRESULT TAboutForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kButton1Id) {  // "OK", or Esc through the dialog keys
+            ModalResult = 2;
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    }
+    return TForm::WndProc(message, wParam, lParam);
+}
+
+void TAboutForm::DoClose(bool& allowed) {
+    FormClose();
+    if (modal_) {
+        // The system menu's "Close" ends the modal loop; the caller destroys the box.
+        ModalResult = 2;
+        allowed = false;
+    }
+}
+
+namespace {
+
+// The program's other windows, disabled while a modal window is shown.
+struct DisabledWindows {
+    HWND except;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK DisableWindow(HWND window, LPARAM data) {
+    auto* disabled = reinterpret_cast<DisabledWindows*>(data);
+    if (window != disabled->except && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        EnableWindow(window, FALSE);
+        disabled->windows.push_back(window);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+int TAboutForm::ShowModal() {
+    DisabledWindows disabled{Handle(), {}};
+    EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
+    ModalResult = 0;
+    modal_ = true;
+    ShowWindow(Handle(), SW_SHOW);
+    SetForegroundWindow(Handle());
+    SetFocus(button_);
+    MSG message;
+    bool quit = false;
+    while (ModalResult == 0 && IsWindow(Handle())) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            quit = got == 0;
+            break;
+        }
+        if (!IsDialogMessageW(Handle(), &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    modal_ = false;
+    // Enable the others before hiding the box, so that activation goes back to them.
+    for (HWND window : disabled.windows)
+        if (IsWindow(window)) EnableWindow(window, TRUE);
+    if (Handle()) ShowWindow(Handle(), SW_HIDE);
+    if (quit) PostQuitMessage(static_cast<int>(message.wParam));
+    return ModalResult;
+}
+
+void ShowAbout() {
+    auto box = std::make_unique<TAboutForm>();
+    box->ShowModal();
+}

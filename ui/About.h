@@ -1,0 +1,46 @@
+// The About box: a small modal window with the program's name, version,
+// credits and an "OK" button (Esc presses it).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ui/Forms.h"
+
+class TAboutForm : public TForm {
+public:
+    TAboutForm();
+    ~TAboutForm() override;
+
+    // Shows the box modally: the other windows of the program are disabled
+    // until it closes. Returns the modal result (2, cancel, for "OK" and Esc).
+    int ShowModal();
+
+    void FormCreate() {}
+    void FormClose() {}
+
+    struct Label {
+        HWND handle;
+        int left, top;
+        std::string text;  // UTF-8
+    };
+    const std::vector<Label>& Labels() const { return labels_; }
+    HWND Button1() const { return button_; }
+    int ModalResult = 0;
+
+    enum : UINT { kButton1Id = IDCANCEL };
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DoClose(bool& allowed) override;
+
+private:
+    HFONT font_ = nullptr;
+    HWND button_ = nullptr;
+    std::vector<Label> labels_;
+    bool modal_ = false;
+};
+
+// Creates an About box owned by the application, shows it modally and destroys
+// it, also when showing it failed.
+void ShowAbout();
