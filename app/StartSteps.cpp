@@ -6,7 +6,6 @@ int BannerIndex = 0;
 
 void LoadCaptions() {}
 void AssignCaptions() {}
-void SelectFolderInTree(const std::string&) {}
 void FillSettingsPanel() {}
 void SetWallPaper2() {}
 void SetSpinEditRange(int, int) {}

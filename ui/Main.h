@@ -1,8 +1,10 @@
 // The main window: Form1 of class TForm1.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "shelltree/ShellTree.h"
 #include "ui/Forms.h"
 
 class TForm1 : public TForm {
@@ -22,6 +24,10 @@ public:
     };
 
     TTimer TimerWp;
+    // The folder tree and the picture-folder field under it.
+    std::unique_ptr<TShellTreeView> ShellTreeView1;
+    HWND EditDir = nullptr;
+    void ShellTreeView1Click();  // puts the selected folder's path into EditDir
     HFONT Font() const { return font_; }
     // The canvas draws text over the painted background without filling behind it.
     bool CanvasBrushHollow = false;
@@ -32,6 +38,7 @@ protected:
 
 private:
     HMENU BuildMainMenu();
+    void CreateFolderControls();
     HFONT font_ = nullptr;
 };
 
