@@ -868,6 +868,14 @@ void TShellTreeView::EndLabelEdit(HTREEITEM node, const std::string* text, bool&
     SendMessageW(handle_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&update));
 }
 
+bool TShellTreeView::EndsEdit(HTREEITEM node) {
+    // Some tree controls report the end of one edit twice (hiding the edit box
+    // ends it again, as accepted): only the first report counts.
+    if (!editing_ || editing_ != node) return false;
+    editing_ = nullptr;
+    return true;
+}
+
 bool TShellTreeView::HandleNotify(const NMHDR* header, LRESULT& result) {
     if (!header || !handle_ || header->hwndFrom != handle_) return false;
     result = 0;
@@ -906,8 +914,13 @@ bool TShellTreeView::HandleNotify(const NMHDR* header, LRESULT& result) {
         result = TRUE;
         return true;
     }
+    case TVN_BEGINLABELEDITA:
+    case TVN_BEGINLABELEDITW:
+        editing_ = reinterpret_cast<const NMTVDISPINFOW*>(header)->item.hItem;
+        return true;
     case TVN_ENDLABELEDITA: {
         const auto* edit = reinterpret_cast<const NMTVDISPINFOA*>(header);
+        if (!EndsEdit(edit->item.hItem)) return true;
         std::string text = edit->item.pszText ? edit->item.pszText : "";
         bool accept = false;
         EndLabelEdit(edit->item.hItem, edit->item.pszText ? &text : nullptr, accept);
@@ -916,6 +929,7 @@ bool TShellTreeView::HandleNotify(const NMHDR* header, LRESULT& result) {
     }
     case TVN_ENDLABELEDITW: {
         const auto* edit = reinterpret_cast<const NMTVDISPINFOW*>(header);
+        if (!EndsEdit(edit->item.hItem)) return true;
         std::string text = Ansi(edit->item.pszText);
         bool accept = false;
         EndLabelEdit(edit->item.hItem, edit->item.pszText ? &text : nullptr, accept);

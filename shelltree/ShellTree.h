@@ -154,6 +154,7 @@ private:
     void ShowContextMenu(HTREEITEM node, POINT screen);
     bool RunCommand(HTREEITEM node, IContextMenu* menu, UINT offset, const std::string& verb);
     void EndLabelEdit(HTREEITEM node, const std::string* text, bool& accept);
+    bool EndsEdit(HTREEITEM node);
 
     HWND handle_ = nullptr;
     std::string root_ = "rfDesktop";
@@ -166,6 +167,7 @@ private:
     bool loaded_ = false;
     bool loadingRoot_ = false;
     int updating_ = 0;
+    HTREEITEM editing_ = nullptr;     // the node whose label is being edited
     IContextMenu2* menu2_ = nullptr;  // the open context menu, for its drawing messages
     IContextMenu3* menu3_ = nullptr;
 };
