@@ -85,6 +85,7 @@ public:
 
     // Builds the root, as when the form has been read.
     void Loaded();
+    bool IsLoaded() const { return loaded_; }
 
     // A special folder name ("rfDesktop", "rfMyComputer", ...) or a path. A bad
     // value throws platform::Error("Error setting path: \"<value>\"") after the

@@ -25,6 +25,7 @@ TForm1::TForm1() : TimerWp(*this, kTimerWpId) {
     // The creation handler runs inside the creation of the window; an error in
     // it is reported and ends it, and the window lives on.
     Guarded([this] { FormCreate(); });
+    Guarded([this] { LoadFolderTree(); });
 }
 
 TForm1::~TForm1() {

@@ -28,6 +28,7 @@ public:
     std::unique_ptr<TShellTreeView> ShellTreeView1;
     HWND EditDir = nullptr;
     void ShellTreeView1Click();  // puts the selected folder's path into EditDir
+    void LoadFolderTree();       // builds the tree's root once
     HFONT Font() const { return font_; }
     // The canvas draws text over the painted background without filling behind it.
     bool CanvasBrushHollow = false;

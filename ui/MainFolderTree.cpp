@@ -24,7 +24,13 @@ void TForm1::CreateFolderControls() {
     ShellTreeView1->SetShowRoot(false);
     ShellTreeView1->OnClick = [this] { ShellTreeView1Click(); };
     ShellTreeView1->OnException = [](const std::exception& error) { Application.ShowException(error); };
-    Guarded([this] { ShellTreeView1->Loaded(); });
+}
+
+void TForm1::LoadFolderTree() {
+    // Listing the desktop makes the shell refresh the per-user "Shell Folders"
+    // values, which the start sequence reads first as the user left them: the
+    // root is built when the saved folder is selected, or after start-up.
+    if (ShellTreeView1 && !ShellTreeView1->IsLoaded()) ShellTreeView1->Loaded();
 }
 
 void TForm1::ShellTreeView1Click() {
@@ -32,5 +38,7 @@ void TForm1::ShellTreeView1Click() {
 }
 
 void SelectFolderInTree(const std::string& folder) {
-    if (Form1 && Form1->ShellTreeView1) Form1->ShellTreeView1->SetSelectedPath(folder);
+    if (!Form1 || !Form1->ShellTreeView1) return;
+    Form1->LoadFolderTree();
+    Form1->ShellTreeView1->SetSelectedPath(folder);
 }
