@@ -14,6 +14,7 @@
 #include "platform/Platform.h"
 
 using testing_support::TempFolder;
+using testing_support::ThrownText;
 
 namespace {
 
@@ -73,15 +74,6 @@ std::string FullPath(const std::string& target) {
     char full[MAX_PATH] = {};
     GetFullPathNameA(target.c_str(), MAX_PATH, full, nullptr);
     return full;
-}
-
-std::string ThrownText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const platform::Error& error) {
-        return error.what();
-    }
-    return "(nothing thrown)";
 }
 
 class StartupShortcut : public ::testing::Test {

@@ -13,19 +13,11 @@
 
 using namespace shelltree_test;
 using testing_support::TempFolder;
+using testing_support::ThrownText;
 
 namespace {
 
 void MakeFolder(const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path; }
-
-std::string ThrownText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const platform::Error& error) {
-        return error.what();
-    }
-    return "(nothing thrown)";
-}
 
 }  // namespace
 
