@@ -5,7 +5,6 @@ std::string PreviewName;
 
 void LoadCaptions() {}
 void AssignCaptions() {}
-void SelectFolderInTree(const std::string&) {}
 void FillSettingsPanel() {}
 void SetSpinEditRange(int, int) {}
 void LoadDefaultPreview(const char*) {}

@@ -74,6 +74,15 @@ std::string ReadTextFile(const std::string& path) {
     return text.str();
 }
 
+std::string ThrownText(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "(nothing thrown)";
+}
+
 namespace {
 
 // The folder of the running test program, with "\\" as separator.

@@ -1,6 +1,7 @@
 // Helpers shared by the tests that run on the host and under Wine.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace testing_support {
@@ -24,6 +25,9 @@ private:
 // Whole-file access for checking what the program wrote; paths with "\".
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
+
+// The text of the error that `action` throws, or "(nothing thrown)".
+std::string ThrownText(const std::function<void()>& action);
 
 // The program file of a helper built beside the tests ("name" without ".exe").
 std::string HelperProgram(const std::string& name);

@@ -25,9 +25,11 @@ TForm1::TForm1() : TimerWp(*this, kTimerWpId), TimerReklama(*this, kTimerReklama
     CreateHandle(style);
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     CreateBanner();
+    CreateFolderControls();
     // The creation handler runs inside the creation of the window; an error in
     // it is reported and ends it, and the window lives on.
     Guarded([this] { FormCreate(); });
+    Guarded([this] { LoadFolderTree(); });
 }
 
 TForm1::~TForm1() {
@@ -92,6 +94,10 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
         }
+        break;
+    case WM_NOTIFY:
+        if (LRESULT result = 0; ShellTreeView1 && ShellTreeView1->HandleNotify(reinterpret_cast<NMHDR*>(lParam), result))
+            return result;
         break;
     }
     return TForm::WndProc(message, wParam, lParam);

@@ -1,9 +1,11 @@
 // The main window: Form1 of class TForm1.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "gif/GIFAnimator.h"
+#include "shelltree/ShellTree.h"
 #include "ui/Forms.h"
 
 class TForm1 : public TForm {
@@ -55,6 +57,11 @@ public:
     TTimer TimerWp;
     TTimer TimerReklama;
     TGIFAnimator GIFAnimator1;
+    // The folder tree and the picture-folder field under it.
+    std::unique_ptr<TShellTreeView> ShellTreeView1;
+    HWND EditDir = nullptr;
+    void ShellTreeView1Click();  // puts the selected folder's path into EditDir
+    void LoadFolderTree();       // builds the tree's root once
     HFONT Font() const { return font_; }
     // The canvas draws text over the painted background without filling behind it.
     bool CanvasBrushHollow = false;
@@ -67,6 +74,7 @@ private:
     HMENU BuildMainMenu();
     HMENU BuildTrayMenu();
     void CreateBanner();
+    void CreateFolderControls();
     HFONT font_ = nullptr;
 };
 

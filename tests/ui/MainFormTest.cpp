@@ -1,12 +1,14 @@
 // The main window built in-process, where its menu and painting can be read.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/Paths.h"
 #include "app/Settings.h"
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"
+#include "TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/Main.h"
 
@@ -105,4 +107,88 @@ TEST(MainForm, TheDayModeTickMarksTheDayInConfigIni) {
     EXPECT_EQ(Settings.WpTimerDay, 17);
     EXPECT_EQ(platform::ReadIniString(ConfigPath, "options", "WpTimerDay", ""), "17");
     WallpaperTimerToday = [] { return platform::TodayDayOfMonth(); };
+}
+
+namespace {
+
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+RECT ChildRect(HWND form, HWND child) {
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void SetPersonal(const std::string& folder) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, "Personal", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                             static_cast<DWORD>(folder.size() + 1)),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace
+
+TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
+    // A documents folder of the test's own, holding a config.ini that names a picture folder.
+    testing_support::TempFolder documents;
+    char saved[MAX_PATH] = {};
+    DWORD size = sizeof saved;
+    RegGetValueA(HKEY_CURRENT_USER, kShellFolders, "Personal", RRF_RT_REG_SZ, nullptr, saved, &size);
+    SetPersonal(documents.Path());
+    CreateDirectoryA((documents / "Tavrin Wallpaper").c_str(), nullptr);
+    const std::string pictures = documents / "Pictures\\Summer";
+    CreateDirectoryA((documents / "Pictures").c_str(), nullptr);
+    CreateDirectoryA(pictures.c_str(), nullptr);
+    testing_support::WriteTextFile(documents / "Tavrin Wallpaper\\config.ini",
+                                   "[options]\r\nwallpaper_directory=" + pictures + "\r\n");
+    {
+        TForm1 form;
+        ASSERT_TRUE(form.ShellTreeView1);
+        HWND tree = form.ShellTreeView1->Handle();
+        RECT rect = ChildRect(form.Handle(), tree);
+        EXPECT_EQ(rect.left, 8);
+        EXPECT_EQ(rect.top, 104);
+        EXPECT_EQ(rect.right - rect.left, 249);
+        EXPECT_EQ(rect.bottom - rect.top, 233);
+        rect = ChildRect(form.Handle(), form.EditDir);
+        EXPECT_EQ(rect.left, 8);
+        EXPECT_EQ(rect.top, 355);
+        EXPECT_EQ(rect.right - rect.left, 249);
+        EXPECT_EQ(rect.bottom - rect.top, 21);
+        EXPECT_EQ(TreeView_GetIndent(tree), 19u);
+        EXPECT_FALSE(GetWindowLongW(tree, GWL_STYLE) & TVS_LINESATROOT);
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(tree, WM_GETFONT, 0, 0)), form.Font());
+
+        // The start sequence selected the saved folder.
+        EXPECT_EQ(form.ShellTreeView1->SelectedPath(), pictures);
+        EXPECT_EQ(GetWindowTextLengthW(form.EditDir), 0);
+
+        // A click on a node puts its path into the folder field.
+        form.Show();
+        HTREEITEM parent = TreeView_GetParent(tree, form.ShellTreeView1->Selected());
+        ASSERT_NE(parent, nullptr);
+        TreeView_EnsureVisible(tree, parent);
+        RECT item;
+        ASSERT_TRUE(TreeView_GetItemRect(tree, parent, &item, TRUE));
+        const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        PostMessageW(tree, WM_LBUTTONUP, 0, point);
+        PumpMessages();
+        PumpMessages();
+        char text[MAX_PATH] = {};
+        GetWindowTextA(form.EditDir, text, MAX_PATH);
+        EXPECT_EQ(std::string(text), documents / "Pictures");
+    }
+    SetPersonal(saved);
 }

@@ -1,0 +1,76 @@
+#include "app/StartupShortcut.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "app/Paths.h"
+#include "app/Settings.h"
+#include "app/ShellFolders.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// A COM failure as the system words it.
+[[noreturn]] void ComFailure(HRESULT result) {
+    char* text = nullptr;
+    std::string message;
+    if (FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(result), 0, reinterpret_cast<char*>(&text), 0, nullptr) &&
+        text) {
+        message = text;
+        LocalFree(text);
+    }
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    if (message.empty()) {
+        char fallback[32];
+        wsprintfA(fallback, "OLE error %08X", static_cast<unsigned>(result));
+        message = fallback;
+    }
+    throw platform::Error(message);
+}
+
+struct Released {
+    IUnknown* object = nullptr;
+    ~Released() {
+        if (object) object->Release();
+    }
+};
+
+}  // namespace
+
+void CreateShellLink(const std::string& workingDirectory, const std::string& target, const std::string& linkFile,
+                     const std::string& description, const std::string& arguments) {
+    Released object, link, file;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                      IID_IUnknown, reinterpret_cast<void**>(&object.object));
+    if (FAILED(result)) ComFailure(result);
+    IShellLinkA* shellLink = nullptr;
+    result = object.object->QueryInterface(IID_IShellLinkA, reinterpret_cast<void**>(&shellLink));
+    link.object = shellLink;
+    if (FAILED(result)) ComFailure(result);
+    IPersistFile* persist = nullptr;
+    result = object.object->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist));
+    file.object = persist;
+    if (FAILED(result)) ComFailure(result);
+
+    shellLink->SetWorkingDirectory(workingDirectory.c_str());
+    shellLink->SetArguments(arguments.c_str());
+    shellLink->SetDescription(description.c_str());
+    shellLink->SetPath(target.c_str());
+
+    const int length = MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide.data(), length);
+    persist->Save(wide.c_str(), FALSE);
+}
+
+void UpdateStartupShortcut(bool startup, const std::string& programDir) {
+    const std::string link = ReadUserShellFolder("StartUp") + "\\TavrinWP.lnk";
+    if (startup)
+        CreateShellLink(programDir, programDir + "/tavrinwp.exe", link, "Tavrin Wallpaper", "startup");
+    else if (platform::FileExists(link))
+        platform::RemoveFile(link);
+}
+
+void UpdateStartupShortcut() { UpdateStartupShortcut(Settings.startup, ProgramDir); }

@@ -1,0 +1,941 @@
+#include "shelltree/ShellTree.h"
+
+#include <cctype>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace {
+
+// A COM reference released when it goes.
+template <class T>
+class ComRef {
+public:
+    ComRef() = default;
+    explicit ComRef(T* pointer) : pointer_(pointer) {}
+    ~ComRef() { Reset(); }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    ComRef(ComRef&& other) noexcept : pointer_(other.pointer_) { other.pointer_ = nullptr; }
+    T* get() const { return pointer_; }
+    T* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+    void** Out() {
+        Reset();
+        return reinterpret_cast<void**>(&pointer_);
+    }
+    void Reset() {
+        if (pointer_) pointer_->Release();
+        pointer_ = nullptr;
+    }
+
+private:
+    T* pointer_ = nullptr;
+};
+
+// OLE is initialised for the process when the unit starts and uninitialised
+// when it ends; the desktop item lives as long as the unit.
+struct ShellTreeUnit {
+    ShellTreeUnit() { OleInitialize(nullptr); }
+    ~ShellTreeUnit() {
+        delete desktopItem;
+        if (desktop) desktop->Release();
+        OleUninitialize();
+    }
+    IShellFolder* desktop = nullptr;
+    TShellFolder* desktopItem = nullptr;
+};
+ShellTreeUnit unit;
+
+long liveItems = 0;
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::string Ansi(const wchar_t* text) {
+    if (!text || !*text) return std::string();
+    int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(), length, nullptr, nullptr);
+    ansi.resize(static_cast<size_t>(length > 0 ? length - 1 : 0));
+    return ansi;
+}
+
+[[noreturn]] void InvalidPath(const std::string& path) {
+    throw platform::Error("Error setting path: \"" + path + "\"");
+}
+
+struct SpecialFolder {
+    const char* name;
+    int csidl;
+};
+const SpecialFolder kRootNames[] = {
+    {"rfDesktop", 0},
+    {"rfMyComputer", 17},
+    {"rfNetwork", 18},
+    {"rfRecycleBin", 10},
+    {"rfAppData", 26},
+    {"rfCommonDesktopDirectory", 25},
+    {"rfCommonPrograms", 23},
+    {"rfCommonStartMenu", 22},
+    {"rfCommonStartup", 24},
+    {"rfControlPanel", 3},
+    {"rfDesktopDirectory", 16},
+    {"rfFavorites", 6},
+    {"rfFonts", 20},
+    {"rfInternet", 1},
+    {"rfPersonal", 5},
+    {"rfPrinters", 4},
+    {"rfPrintHood", 27},
+    {"rfPrograms", 2},
+    {"rfRecent", 8},
+    {"rfSendTo", 9},
+    {"rfStartMenu", 11},
+    {"rfStartup", 7},
+    {"rfTemplates", 21},
+};
+
+// The absolute ID that a path names, or null when the shell cannot parse it.
+idlist::Owned ParsePath(const std::string& path) {
+    if (path.empty()) return nullptr;
+    std::wstring wide = Wide(path);
+    ULONG eaten = 0;
+    LPITEMIDLIST id = nullptr;
+    if (FAILED(DesktopFolder()->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, &id, nullptr))) {
+        idlist::Free(id);
+        return nullptr;
+    }
+    return idlist::Owned(id);
+}
+
+// The absolute ID a `Root` value stands for: a special folder's name, letter
+// case ignored, or a path ("C:" taken as "C:\"). Null when it names nothing.
+idlist::Owned RootID(const std::string& root) {
+    for (const SpecialFolder& special : kRootNames) {
+        if (lstrcmpiA(special.name, root.c_str()) != 0) continue;
+        LPITEMIDLIST id = nullptr;
+        if (FAILED(SHGetSpecialFolderLocation(nullptr, special.csidl, &id))) return nullptr;
+        return idlist::Owned(id);
+    }
+    std::string path = root;
+    if (!path.empty() && path.back() == ':') path += '\\';
+    return ParsePath(path);
+}
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+const UINT kClickMessage = WM_APP + 0x51;  // the tree's own: a click, delivered once the tree has selected
+const UINT kFirstCommand = 1;
+
+// Stops the tree from redrawing until the last lock goes.
+class RedrawLock {
+public:
+    RedrawLock(HWND tree, int& depth) : tree_(tree), depth_(depth) {
+        if (depth_++ == 0) SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~RedrawLock() {
+        if (--depth_ == 0) {
+            SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(tree_, nullptr, TRUE);
+        }
+    }
+    RedrawLock(const RedrawLock&) = delete;
+    RedrawLock& operator=(const RedrawLock&) = delete;
+
+private:
+    HWND tree_;
+    int& depth_;
+};
+int redrawDepth = 0;
+
+}  // namespace
+
+// ---- names ----
+
+std::string ShellNameFromShell(const std::string& name) {
+    if (name.size() > 1 && name[0] == '?' && std::isdigit(static_cast<unsigned char>(name[1]))) {
+        std::string cleaned;
+        for (char c : name)
+            if (c != '?') cleaned += c;
+        return cleaned;
+    }
+    return name;
+}
+
+std::string ShellDisplayName(IShellFolder* folder, LPCITEMIDLIST id, DWORD flags) {
+    if (!folder || !id) return std::string();
+    STRRET name = {};
+    if (FAILED(folder->GetDisplayNameOf(id, flags, &name))) return std::string();
+    std::string text;
+    switch (name.uType) {
+    case STRRET_WSTR:
+        text = Ansi(name.pOleStr);
+        CoTaskMemFree(name.pOleStr);
+        break;
+    case STRRET_OFFSET:
+        text = reinterpret_cast<const char*>(id) + name.uOffset;
+        break;
+    case STRRET_CSTR:
+        text = name.cStr;
+        break;
+    }
+    text = ShellNameFromShell(text);
+    if (text.compare(0, 3, "::{") == 0 && flags != SHGDN_NORMAL) return ShellDisplayName(folder, id, SHGDN_NORMAL);
+    return text;
+}
+
+// ---- TShellFolder ----
+
+IShellFolder* DesktopFolder() {
+    if (!unit.desktop) SHGetDesktopFolder(&unit.desktop);
+    return unit.desktop;
+}
+
+TShellFolder& DesktopShellFolder() {
+    if (!unit.desktopItem) {
+        const USHORT empty = 0;
+        unit.desktopItem = new TShellFolder(nullptr, reinterpret_cast<LPCITEMIDLIST>(&empty), DesktopFolder());
+    }
+    return *unit.desktopItem;
+}
+
+TShellFolder::TShellFolder(TShellFolder* parent, LPCITEMIDLIST relative, IShellFolder* folder)
+    : parent_(parent), relative_(idlist::Copy(relative)) {
+    absolute_.reset(parent ? idlist::Concat(parent->AbsoluteID(), relative) : idlist::Copy(relative));
+    level_ = parent ? parent->Level() + 1 : 0;
+    folder_ = folder;
+    if (folder_) folder_->AddRef();
+    ++liveItems;
+}
+
+TShellFolder::~TShellFolder() {
+    if (folder_) folder_->Release();
+    --liveItems;
+}
+
+long TShellFolder::LiveCount() { return liveItems; }
+
+IShellFolder* TShellFolder::ParentShellFolder(LPCITEMIDLIST* child) const {
+    if (idlist::Count(relative_.get()) == 1 && parent_ && parent_->ShellFolder()) {
+        *child = relative_.get();
+        parent_->ShellFolder()->AddRef();
+        return parent_->ShellFolder();
+    }
+    if (absolute_->mkid.cb == 0) {  // the desktop answers for itself
+        *child = absolute_.get();
+        DesktopFolder()->AddRef();
+        return DesktopFolder();
+    }
+    IShellFolder* folder = nullptr;
+    if (FAILED(SHBindToParent(absolute_.get(), IID_IShellFolder, reinterpret_cast<void**>(&folder), child)))
+        return nullptr;
+    return folder;
+}
+
+ULONG TShellFolder::Attributes(ULONG mask) const {
+    LPCITEMIDLIST child = nullptr;
+    ComRef<IShellFolder> folder(ParentShellFolder(&child));
+    if (!folder) return 0;
+    if (child->mkid.cb == 0) return mask & (SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSANCESTOR);
+    ULONG attributes = mask;
+    if (FAILED(folder->GetAttributesOf(1, &child, &attributes))) return 0;
+    return attributes & mask;
+}
+
+std::string TShellFolder::PathName() const {
+    return ShellDisplayName(DesktopFolder(), absolute_.get(), SHGDN_FORPARSING);
+}
+
+std::string TShellFolder::DisplayName() const {
+    LPCITEMIDLIST child = nullptr;
+    ComRef<IShellFolder> folder(ParentShellFolder(&child));
+    return ShellDisplayName(folder.get(), child, SHGDN_INFOLDER);
+}
+
+void TShellFolder::Renamed(LPITEMIDLIST relative, IShellFolder* folder) {
+    idlist::Owned last(relative);
+    // The relative ID of a root item runs from the desktop: only its last item changes.
+    idlist::Owned head(idlist::CopyFirst(relative_.get(), idlist::Count(relative_.get()) - 1));
+    relative_.reset(idlist::Concat(head.get(), last.get()));
+    absolute_.reset(parent_ ? idlist::Concat(parent_->AbsoluteID(), relative_.get()) : idlist::Copy(relative_.get()));
+    if (folder_) folder_->Release();
+    folder_ = folder;
+}
+
+// ---- TShellTreeView ----
+
+TShellTreeView::TShellTreeView(HWND parent, int left, int top, int width, int height, UINT id) {
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS;
+    handle_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"", style, left, top, width, height, parent,
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (!handle_) throw platform::Error("Cannot create the folder tree");
+    SetWindowSubclass(handle_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    SHFILEINFOA info = {};
+    const USHORT desktop = 0;
+    systemImages_ = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(reinterpret_cast<LPCSTR>(&desktop), 0, &info,
+                                                                sizeof info,
+                                                                SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    ApplyImages();
+}
+
+TShellTreeView::~TShellTreeView() {
+    if (handle_) {
+        Clear();
+        RemoveWindowSubclass(handle_, SubclassProc, 1);
+        DestroyWindow(handle_);
+    }
+    delete rootItem_;
+}
+
+void TShellTreeView::Report(const std::exception& error) {
+    try {
+        if (OnException) {
+            OnException(error);
+            return;
+        }
+        MessageBoxA(handle_ ? GetAncestor(handle_, GA_ROOT) : nullptr, error.what(), "Error", MB_OK | MB_ICONERROR);
+    } catch (...) {
+    }
+}
+
+LRESULT CALLBACK TShellTreeView::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR data) {
+    auto* tree = reinterpret_cast<TShellTreeView*>(data);
+    try {
+        return tree->WndProc(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        tree->Report(error);
+    } catch (...) {
+        tree->Report(std::runtime_error("Unexpected error"));
+    }
+    (void)hwnd;
+    return 0;
+}
+
+LRESULT TShellTreeView::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = handle_;
+    switch (message) {
+    case kClickMessage:
+        if (OnClick) OnClick();
+        return 0;
+    case WM_CONTEXTMENU:
+        if (lParam == -1 && AutoContextMenus) {  // the keyboard's menu key: at the selected node
+            HTREEITEM node = Selected();
+            RECT rect;
+            if (node && TreeView_GetItemRect(hwnd, node, &rect, TRUE)) {
+                POINT point = {rect.left, rect.bottom};
+                ClientToScreen(hwnd, &point);
+                ShowContextMenu(node, point);
+            }
+            return 0;
+        }
+        break;
+    case WM_INITMENUPOPUP:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_MENUCHAR:
+        if (menu3_) {
+            LRESULT result = 0;
+            if (SUCCEEDED(menu3_->HandleMenuMsg2(message, wParam, lParam, &result))) return result;
+        } else if (menu2_) {
+            if (SUCCEEDED(menu2_->HandleMenuMsg(message, wParam, lParam)))
+                return message == WM_INITMENUPOPUP ? 0 : TRUE;
+        }
+        break;
+    case WM_DESTROY:
+        Clear();
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, SubclassProc, 1);
+        handle_ = nullptr;
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void TShellTreeView::Loaded() {
+    loaded_ = true;
+    RebuildRoot();
+}
+
+void TShellTreeView::SetRoot(const std::string& root) {
+    if (lstrcmpiA(root.c_str(), root_.c_str()) == 0) return;
+    previousRoot_ = root_;
+    root_ = root;
+    if (loaded_) RebuildRoot();
+}
+
+void TShellTreeView::SetObjectTypes(TShellObjectTypes types) {
+    if (types == objectTypes_) return;
+    objectTypes_ = types;
+    if (loaded_) RebuildRoot();
+}
+
+void TShellTreeView::SetUseShellImages(bool use) {
+    useShellImages_ = use;
+    ApplyImages();
+}
+
+void TShellTreeView::SetImages(HIMAGELIST images) {
+    images_ = images;
+    ApplyImages();
+}
+
+void TShellTreeView::ApplyImages() {
+    HIMAGELIST shown = images_ ? images_ : useShellImages_ ? systemImages_ : nullptr;
+    TreeView_SetImageList(handle_, shown, TVSIL_NORMAL);
+}
+
+void TShellTreeView::SetIndent(int indent) { TreeView_SetIndent(handle_, indent); }
+
+void TShellTreeView::SetShowRoot(bool show) {
+    LONG_PTR style = GetWindowLongPtrW(handle_, GWL_STYLE);
+    style = show ? (style | TVS_LINESATROOT) : (style & ~static_cast<LONG_PTR>(TVS_LINESATROOT));
+    SetWindowLongPtrW(handle_, GWL_STYLE, style);
+}
+
+void TShellTreeView::RebuildRoot() {
+    idlist::Owned id = RootID(root_);
+    if (!id) {
+        const std::string failed = root_;
+        root_ = previousRoot_;
+        if (rootItem_) {
+            idlist::Owned previous(idlist::Copy(rootItem_->AbsoluteID()));
+            BuildRoot(previous.get());
+        }
+        InvalidPath(failed);
+    }
+    BuildRoot(id.get());
+}
+
+void TShellTreeView::BuildRoot(LPCITEMIDLIST absolute) {
+    struct Loading {
+        bool& flag;
+        explicit Loading(bool& f) : flag(f) { flag = true; }
+        ~Loading() { flag = false; }
+    } loading(loadingRoot_);
+    RedrawLock lock(handle_, redrawDepth);
+
+    ComRef<IShellFolder> folder;
+    if (absolute->mkid.cb == 0 || FAILED(DesktopFolder()->BindToObject(absolute, nullptr, IID_IShellFolder,
+                                                                       folder.Out()))) {
+        DesktopFolder()->AddRef();
+        *folder.Out() = DesktopFolder();
+    }
+    auto* item = new TShellFolder(&DesktopShellFolder(), absolute, folder.get());
+    Clear();
+    delete rootItem_;
+    rootItem_ = item;
+
+    HTREEITEM top = AddNode(nullptr, item, ShellDisplayName(DesktopFolder(), item->AbsoluteID(), SHGDN_NORMAL));
+    Expand(top);
+    TreeView_SelectItem(handle_, top);
+}
+
+HTREEITEM TShellTreeView::AddNode(HTREEITEM parent, TShellFolder* item, const std::string& text) {
+    std::wstring wide = Wide(text);
+    TVINSERTSTRUCTW insert = {};
+    insert.hParent = parent ? parent : TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    TVITEMW& node = insert.item;
+    node.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN | TVIF_STATE;
+    node.pszText = wide.data();
+    node.lParam = reinterpret_cast<LPARAM>(item);
+    const ULONG attributes = item->Attributes(SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_SHARE);
+    if ((objectTypes_ & otNonFolders) && item->ShellFolder()) {
+        // With files shown, a node can be opened when its folder lists anything.
+        ComRef<IEnumIDList> list;
+        DWORD flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
+        if (objectTypes_ & otHidden) flags |= SHCONTF_INCLUDEHIDDEN;
+        LPITEMIDLIST first = nullptr;
+        ULONG fetched = 0;
+        node.cChildren = item->ShellFolder()->EnumObjects(nullptr, flags, reinterpret_cast<IEnumIDList**>(list.Out())) ==
+                                 S_OK &&
+                             list && list->Next(1, &first, &fetched) == S_OK && fetched == 1;
+        idlist::Free(first);
+    } else {
+        node.cChildren = (attributes & SFGAO_HASSUBFOLDER) ? 1 : 0;
+    }
+    if (attributes & SFGAO_SHARE) {
+        node.stateMask |= TVIS_OVERLAYMASK;
+        node.state |= INDEXTOOVERLAYMASK(1);
+    }
+    SetNodeImages(node, item);
+    HTREEITEM added = reinterpret_cast<HTREEITEM>(SendMessageW(handle_, TVM_INSERTITEMW, 0,
+                                                               reinterpret_cast<LPARAM>(&insert)));
+    if (!added) {
+        if (item != rootItem_) delete item;
+        throw platform::Error("Cannot add a node to the folder tree");
+    }
+    return added;
+}
+
+void TShellTreeView::SetNodeImages(TVITEMW& node, TShellFolder* item) const {
+    if (images_ || !useShellImages_) return;
+    SHFILEINFOA info = {};
+    const auto id = reinterpret_cast<LPCSTR>(item->AbsoluteID());
+    SHGetFileInfoA(id, 0, &info, sizeof info, SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    const int normal = info.iIcon;
+    info.iIcon = 0;
+    SHGetFileInfoA(id, 0, &info, sizeof info, SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    node.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    node.iImage = normal;
+    node.iSelectedImage = info.iIcon ? info.iIcon : normal;
+}
+
+TShellFolder* TShellTreeView::ItemOf(HTREEITEM node) const {
+    if (!node) return nullptr;
+    TVITEMW item = {};
+    item.mask = TVIF_PARAM | TVIF_HANDLE;
+    item.hItem = node;
+    if (!SendMessageW(handle_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+    return reinterpret_cast<TShellFolder*>(item.lParam);
+}
+
+HTREEITEM TShellTreeView::Selected() const { return handle_ ? TreeView_GetSelection(handle_) : nullptr; }
+
+void TShellTreeView::FreeSubtree(HTREEITEM node) {
+    for (HTREEITEM child = TreeView_GetChild(handle_, node); child; child = TreeView_GetNextSibling(handle_, child))
+        FreeSubtree(child);
+    TShellFolder* item = ItemOf(node);
+    if (!item) return;
+    TVITEMW cleared = {};
+    cleared.mask = TVIF_PARAM | TVIF_HANDLE;
+    cleared.hItem = node;
+    SendMessageW(handle_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&cleared));
+    if (item != rootItem_) delete item;
+}
+
+void TShellTreeView::DeleteNode(HTREEITEM node) {
+    FreeSubtree(node);
+    TreeView_DeleteItem(handle_, node);
+}
+
+void TShellTreeView::Clear() {
+    if (!handle_) return;
+    RedrawLock lock(handle_, redrawDepth);
+    while (HTREEITEM top = TreeView_GetRoot(handle_)) DeleteNode(top);
+}
+
+bool TShellTreeView::NeedsFill(HTREEITEM node) const {
+    TShellFolder* item = ItemOf(node);
+    if (!item || !item->ShellFolder() || TreeView_GetChild(handle_, node)) return false;
+    TVITEMW state = {};
+    state.mask = TVIF_CHILDREN | TVIF_HANDLE;
+    state.hItem = node;
+    SendMessageW(handle_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&state));
+    return state.cChildren != 0 && item->IsFolder();
+}
+
+void TShellTreeView::SetHasChildren(HTREEITEM node, bool hasChildren) {
+    TVITEMW state = {};
+    state.mask = TVIF_CHILDREN | TVIF_HANDLE;
+    state.hItem = node;
+    state.cChildren = hasChildren ? 1 : 0;
+    SendMessageW(handle_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&state));
+}
+
+void TShellTreeView::Fill(HTREEITEM node) {
+    if (!NeedsFill(node)) return;
+    TShellFolder* parent = ItemOf(node);
+    IShellFolder* folder = parent->ShellFolder();
+
+    struct Busy {
+        int& updating;
+        HCURSOR previous;
+        UINT errorMode;
+        explicit Busy(int& u)
+            : updating(u),
+              previous(SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)))),
+              // A drive without a medium fails quietly instead of asking for a disk.
+              errorMode(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {
+            ++updating;
+        }
+        ~Busy() {
+            --updating;
+            SetErrorMode(errorMode);
+            SetCursor(previous);
+        }
+    } busy(updating_);
+    RedrawLock lock(handle_, redrawDepth);
+
+    DWORD flags = 0;
+    if (objectTypes_ & otFolders) flags |= SHCONTF_FOLDERS;
+    if (objectTypes_ & otNonFolders) flags |= SHCONTF_NONFOLDERS;
+    if (objectTypes_ & otHidden) flags |= SHCONTF_INCLUDEHIDDEN;
+    // No owner window: a folder that cannot be listed gives no children and no
+    // box from the shell either.
+    ComRef<IEnumIDList> list;
+    if (folder->EnumObjects(nullptr, flags, reinterpret_cast<IEnumIDList**>(list.Out())) == S_OK && list) {
+        LPITEMIDLIST id = nullptr;
+        ULONG fetched = 0;
+        while (list->Next(1, &id, &fetched) == S_OK && fetched == 1) {
+            idlist::Owned owned(id);
+            id = nullptr;
+            ComRef<IShellFolder> child;
+            if (FAILED(folder->BindToObject(owned.get(), nullptr, IID_IShellFolder, child.Out()))) {
+                LPCITEMIDLIST ids[1] = {owned.get()};
+                if (FAILED(folder->GetUIObjectOf(nullptr, 1, ids, IID_IShellFolder, nullptr, child.Out()))) {
+                    idlist::Owned absolute(idlist::Concat(parent->AbsoluteID(), owned.get()));
+                    if (FAILED(DesktopFolder()->BindToObject(absolute.get(), nullptr, IID_IShellFolder, child.Out())))
+                        child.Reset();
+                }
+            }
+            auto* item = new TShellFolder(parent, owned.get(), child.get());
+            bool canAdd = true;
+            if (OnAddFolder) OnAddFolder(*item, canAdd);
+            if (!canAdd) {
+                delete item;
+                continue;
+            }
+            AddNode(node, item, item->DisplayName());
+        }
+    }
+    SortChildren(node);
+    SetHasChildren(node, TreeView_GetChild(handle_, node) != nullptr);
+}
+
+namespace {
+
+// The parent folder's own order of two children (column 0): the low 16 bits of
+// its result, signed.
+int CALLBACK CompareNodes(LPARAM first, LPARAM second, LPARAM folder) {
+    auto* a = reinterpret_cast<TShellFolder*>(first);
+    auto* b = reinterpret_cast<TShellFolder*>(second);
+    HRESULT order = reinterpret_cast<IShellFolder*>(folder)->CompareIDs(0, a->RelativeID(), b->RelativeID());
+    return static_cast<short>(order & 0xFFFF);
+}
+
+}  // namespace
+
+void TShellTreeView::SortChildren(HTREEITEM node) {
+    TShellFolder* parent = ItemOf(node);
+    if (!parent || !parent->ShellFolder()) return;
+    TVSORTCB sort = {};
+    sort.hParent = node;
+    sort.lParam = reinterpret_cast<LPARAM>(parent->ShellFolder());
+    sort.lpfnCompare = CompareNodes;
+    TreeView_SortChildrenCB(handle_, &sort, FALSE);
+}
+
+void TShellTreeView::Expand(HTREEITEM node) {
+    if (!node) return;
+    Fill(node);
+    TreeView_Expand(handle_, node, TVE_EXPAND);
+}
+
+bool TShellTreeView::SameID(LPCITEMIDLIST a, LPCITEMIDLIST b) const {
+    return static_cast<short>(DesktopFolder()->CompareIDs(0, a, b) & 0xFFFF) == 0;
+}
+
+HTREEITEM TShellTreeView::FindNode(HTREEITEM from, LPCITEMIDLIST absolute) const {
+    if (from) {
+        TShellFolder* item = ItemOf(from);
+        if (item && SameID(item->AbsoluteID(), absolute)) return from;
+    }
+    HTREEITEM child = from ? TreeView_GetChild(handle_, from) : TreeView_GetRoot(handle_);
+    for (; child; child = TreeView_GetNextSibling(handle_, child))
+        if (HTREEITEM found = FindNode(child, absolute)) return found;
+    return nullptr;
+}
+
+std::string TShellTreeView::SelectedPath() const {
+    TShellFolder* item = ItemOf(Selected());
+    return item ? item->PathName() : std::string();
+}
+
+void TShellTreeView::SetSelectedPath(const std::string& path) {
+    idlist::Owned id = ParsePath(path);
+    if (!id) InvalidPath(path);
+    SelectID(id.get());
+}
+
+void TShellTreeView::SelectID(LPCITEMIDLIST absolute) {
+    if (updating_ || loadingRoot_) return;
+    if (TShellFolder* selected = ItemOf(Selected()); selected && SameID(selected->AbsoluteID(), absolute)) return;
+    RedrawLock lock(handle_, redrawDepth);
+    HTREEITEM current = nullptr;
+    for (const idlist::Owned& ancestor : idlist::Ancestors(absolute)) {
+        if (HTREEITEM found = FindNode(current, ancestor.get())) {
+            Expand(found);
+            current = found;
+        }
+    }
+    TreeView_SelectItem(handle_, FindNode(current, absolute));
+}
+
+void TShellTreeView::Refresh(HTREEITEM node) {
+    TShellFolder* item = ItemOf(node);
+    if (!item) return;
+    RedrawLock lock(handle_, redrawDepth);
+
+    // What was open, selected and at the top, by absolute ID.
+    std::vector<idlist::Owned> expanded;
+    std::vector<HTREEITEM> pending = {node};
+    while (!pending.empty()) {
+        HTREEITEM next = pending.back();
+        pending.pop_back();
+        if (!(TreeView_GetItemState(handle_, next, TVIS_EXPANDED) & TVIS_EXPANDED)) continue;
+        expanded.emplace_back(idlist::Copy(ItemOf(next)->AbsoluteID()));
+        for (HTREEITEM child = TreeView_GetChild(handle_, next); child; child = TreeView_GetNextSibling(handle_, child))
+            pending.push_back(child);
+    }
+    auto idOf = [this](HTREEITEM n) {
+        TShellFolder* found = ItemOf(n);
+        return idlist::Owned(found ? idlist::Copy(found->AbsoluteID()) : nullptr);
+    };
+    idlist::Owned selected = idOf(Selected());
+    idlist::Owned top = idOf(TreeView_GetFirstVisible(handle_));
+
+    {
+        ++updating_;
+        struct Done {
+            int& u;
+            ~Done() { --u; }
+        } done{updating_};
+        while (HTREEITEM child = TreeView_GetChild(handle_, node)) DeleteNode(child);
+        TreeView_Expand(handle_, node, TVE_COLLAPSE | TVE_COLLAPSERESET);
+        std::wstring text = Wide(item == rootItem_ ? ShellDisplayName(DesktopFolder(), item->AbsoluteID(), SHGDN_NORMAL)
+                                                   : item->DisplayName());
+        TVITEMW update = {};
+        update.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_CHILDREN;
+        update.hItem = node;
+        update.pszText = text.data();
+        update.cChildren = item->HasSubFolders() ? 1 : 0;
+        SetNodeImages(update, item);
+        SendMessageW(handle_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&update));
+    }
+    for (const idlist::Owned& id : expanded)
+        if (HTREEITEM again = FindNode(node, id.get())) Expand(again);
+    if (selected && !Selected())
+        if (HTREEITEM again = FindNode(nullptr, selected.get())) TreeView_SelectItem(handle_, again);
+    if (selected && Selected() && !SameID(ItemOf(Selected())->AbsoluteID(), selected.get()))
+        if (HTREEITEM again = FindNode(nullptr, selected.get())) TreeView_SelectItem(handle_, again);
+    if (top)
+        if (HTREEITEM again = FindNode(nullptr, top.get())) TreeView_SelectSetFirstVisible(handle_, again);
+}
+
+// ---- context menu ----
+
+namespace {
+
+// The shell's context menu of an item, filled into `popup` from kFirstCommand on.
+ComRef<IContextMenu> ContextMenuOf(TShellFolder* item, HWND owner, HMENU popup) {
+    ComRef<IContextMenu> menu;
+    LPCITEMIDLIST child = nullptr;
+    ComRef<IShellFolder> parent(item->ParentShellFolder(&child));
+    if (!parent) return menu;
+    if (child->mkid.cb == 0) {
+        if (FAILED(DesktopFolder()->CreateViewObject(owner, IID_IContextMenu, menu.Out()))) menu.Reset();
+    } else if (FAILED(parent->GetUIObjectOf(owner, 1, &child, IID_IContextMenu, nullptr, menu.Out()))) {
+        menu.Reset();
+    }
+    if (menu && FAILED(menu->QueryContextMenu(popup, 0, kFirstCommand, 0x7FFF, CMF_NORMAL | CMF_CANRENAME)))
+        menu.Reset();
+    return menu;
+}
+
+std::string VerbOf(IContextMenu* menu, UINT offset) {
+    char verb[256] = {};
+    if (FAILED(menu->GetCommandString(offset, GCS_VERBA, nullptr, verb, sizeof verb))) return std::string();
+    verb[sizeof verb - 1] = '\0';
+    return verb;
+}
+
+struct PopupMenu {
+    HMENU handle = CreatePopupMenu();
+    ~PopupMenu() { DestroyMenu(handle); }
+};
+
+}  // namespace
+
+void TShellTreeView::ShowContextMenu(HTREEITEM node, POINT screen) {
+    TShellFolder* item = ItemOf(node);
+    if (!item) return;
+    PopupMenu popup;
+    ComRef<IContextMenu> menu = ContextMenuOf(item, handle_, popup.handle);
+    if (!menu) return;
+    ComRef<IContextMenu2> menu2;
+    ComRef<IContextMenu3> menu3;
+    if (FAILED(menu->QueryInterface(IID_IContextMenu3, menu3.Out()))) menu3.Reset();
+    if (FAILED(menu->QueryInterface(IID_IContextMenu2, menu2.Out()))) menu2.Reset();
+    menu2_ = menu2.get();
+    menu3_ = menu3.get();
+    const UINT command = TrackPopupMenu(popup.handle, TPM_LEFTALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
+                                        screen.y, 0, handle_, nullptr);
+    menu2_ = nullptr;
+    menu3_ = nullptr;
+    if (command >= kFirstCommand) {
+        const UINT offset = command - kFirstCommand;
+        RunCommand(node, menu.get(), offset, VerbOf(menu.get(), offset));
+    }
+}
+
+bool TShellTreeView::InvokeVerb(HTREEITEM node, const std::string& verb) {
+    TShellFolder* item = ItemOf(node);
+    if (!item) return false;
+    PopupMenu popup;
+    ComRef<IContextMenu> menu = ContextMenuOf(item, handle_, popup.handle);
+    if (!menu) return false;
+    const int count = GetMenuItemCount(popup.handle);
+    for (int i = 0; i < count; ++i) {
+        const UINT command = GetMenuItemID(popup.handle, i);
+        if (command == static_cast<UINT>(-1) || command < kFirstCommand) continue;
+        const UINT offset = command - kFirstCommand;
+        if (lstrcmpiA(VerbOf(menu.get(), offset).c_str(), verb.c_str()) == 0)
+            return RunCommand(node, menu.get(), offset, verb);
+    }
+    return false;
+}
+
+bool TShellTreeView::RunCommand(HTREEITEM node, IContextMenu* menu, UINT offset, const std::string& verb) {
+    TShellFolder* item = ItemOf(node);
+    if (lstrcmpiA(verb.c_str(), "rename") == 0) {
+        TreeView_EditLabel(handle_, node);
+        return true;
+    }
+    CMINVOKECOMMANDINFO invoke = {};
+    invoke.cbSize = sizeof invoke;
+    invoke.hwnd = handle_;
+    invoke.lpVerb = MAKEINTRESOURCEA(offset);
+    invoke.nShow = SW_SHOWNORMAL;
+    const std::string path = item->PathName();
+    HRESULT result;
+    if (lstrcmpiA(verb.c_str(), "open") == 0) {
+        // "open" runs in the folder that holds the item.
+        char saved[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, saved);
+        if (item->Parent()) SetCurrentDirectoryA(item->Parent()->PathName().c_str());
+        result = menu->InvokeCommand(&invoke);
+        SetCurrentDirectoryA(saved);
+    } else {
+        result = menu->InvokeCommand(&invoke);
+    }
+    if (FAILED(result)) return true;
+    // A deletion the user cancelled leaves the folder, and its node, in place.
+    if (lstrcmpiA(verb.c_str(), "delete") == 0 && !PathExists(path))
+        DeleteNode(node);
+    else if (lstrcmpiA(verb.c_str(), "paste") == 0)
+        Refresh(node);
+    return true;
+}
+
+// ---- notifications ----
+
+void TShellTreeView::EndLabelEdit(HTREEITEM node, const std::string* text, bool& accept) {
+    accept = false;
+    TShellFolder* item = ItemOf(node);
+    if (!item || !text) return;
+    std::string name = *text;
+    if (OnEdited) OnEdited(node, name);
+    if (!item->Attributes(SFGAO_CANRENAME)) return;
+    LPCITEMIDLIST child = nullptr;
+    ComRef<IShellFolder> parent(item->ParentShellFolder(&child));
+    LPITEMIDLIST renamed = nullptr;
+    const std::wstring wide = Wide(name);
+    if (!parent || FAILED(parent->SetNameOf(handle_, child, wide.c_str(), SHGDN_NORMAL, &renamed))) {
+        idlist::Free(renamed);
+        throw platform::Error("Rename to " + name + " failed");
+    }
+    if (!renamed) {  // a folder that does not say what the item is now called
+        ULONG eaten = 0;
+        std::wstring parse = wide;
+        if (FAILED(parent->ParseDisplayName(handle_, nullptr, parse.data(), &eaten, &renamed, nullptr))) renamed = nullptr;
+    }
+    if (renamed) {
+        ComRef<IShellFolder> folder;
+        if (FAILED(parent->BindToObject(renamed, nullptr, IID_IShellFolder, folder.Out()))) folder.Reset();
+        IShellFolder* kept = folder.get();
+        if (kept) kept->AddRef();
+        item->Renamed(renamed, kept);
+    }
+    // The nodes below carry the old name in their IDs: they are listed anew when opened.
+    while (HTREEITEM below = TreeView_GetChild(handle_, node)) DeleteNode(below);
+    TreeView_Expand(handle_, node, TVE_COLLAPSE | TVE_COLLAPSERESET);
+    std::wstring shown = Wide(name);
+    TVITEMW update = {};
+    update.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_CHILDREN;
+    update.hItem = node;
+    update.pszText = shown.data();
+    update.cChildren = item->HasSubFolders() ? 1 : 0;
+    SendMessageW(handle_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&update));
+}
+
+bool TShellTreeView::EndsEdit(HTREEITEM node) {
+    // Some tree controls report the end of one edit twice (hiding the edit box
+    // ends it again, as accepted): only the first report counts.
+    if (!editing_ || editing_ != node) return false;
+    editing_ = nullptr;
+    return true;
+}
+
+bool TShellTreeView::HandleNotify(const NMHDR* header, LRESULT& result) {
+    if (!header || !handle_ || header->hwndFrom != handle_) return false;
+    result = 0;
+    switch (header->code) {
+    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW: {
+        const auto* change = reinterpret_cast<const NMTREEVIEWW*>(header);
+        HTREEITEM node = change->itemNew.hItem;
+        if (!(change->action & TVE_EXPAND)) return true;
+        TShellFolder* item = ItemOf(node);
+        if (item && (objectTypes_ & otNonFolders) && !item->IsFolder()) {
+            // A file opens with the shell, in its own folder, instead of expanding.
+            const std::string folder = item->Parent() ? item->Parent()->PathName() : std::string();
+            ShellExecuteA(handle_, nullptr, item->PathName().c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
+            result = TRUE;
+            return true;
+        }
+        Fill(node);
+        return true;
+    }
+    case NM_CLICK:
+        // The tree selects the clicked node after this notification: the click
+        // handler runs once it has.
+        PostMessageW(handle_, kClickMessage, 0, 0);
+        return true;
+    case NM_RCLICK: {
+        const DWORD position = GetMessagePos();
+        POINT screen = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+        TVHITTESTINFO hit = {};
+        hit.pt = screen;
+        ScreenToClient(handle_, &hit.pt);
+        HTREEITEM node = TreeView_HitTest(handle_, &hit);
+        if (RightClickSelect && node && (hit.flags & TVHT_ONITEM)) TreeView_SelectItem(handle_, node);
+        if (!AutoContextMenus) return true;
+        if (HTREEITEM selected = Selected()) ShowContextMenu(selected, screen);
+        result = TRUE;
+        return true;
+    }
+    case TVN_BEGINLABELEDITA:
+    case TVN_BEGINLABELEDITW:
+        editing_ = reinterpret_cast<const NMTVDISPINFOW*>(header)->item.hItem;
+        return true;
+    case TVN_ENDLABELEDITA: {
+        const auto* edit = reinterpret_cast<const NMTVDISPINFOA*>(header);
+        if (!EndsEdit(edit->item.hItem)) return true;
+        std::string text = edit->item.pszText ? edit->item.pszText : "";
+        bool accept = false;
+        EndLabelEdit(edit->item.hItem, edit->item.pszText ? &text : nullptr, accept);
+        result = accept;
+        return true;
+    }
+    case TVN_ENDLABELEDITW: {
+        const auto* edit = reinterpret_cast<const NMTVDISPINFOW*>(header);
+        if (!EndsEdit(edit->item.hItem)) return true;
+        std::string text = Ansi(edit->item.pszText);
+        bool accept = false;
+        EndLabelEdit(edit->item.hItem, edit->item.pszText ? &text : nullptr, accept);
+        result = accept;
+        return true;
+    }
+    }
+    return false;
+}

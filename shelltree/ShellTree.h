@@ -1,0 +1,174 @@
+// The folder tree: a tree-view control over the Windows shell namespace, with
+// the shell's own names and icons, filled lazily as nodes are opened.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "shelltree/IdList.h"
+
+// One namespace object: the data of one tree node, owned by the node.
+class TShellFolder {
+public:
+    // `relative` is copied; the absolute list is the parent's absolute list (the
+    // desktop's, empty, without a parent) followed by it. `folder` may be null.
+    TShellFolder(TShellFolder* parent, LPCITEMIDLIST relative, IShellFolder* folder);
+    ~TShellFolder();
+    TShellFolder(const TShellFolder&) = delete;
+    TShellFolder& operator=(const TShellFolder&) = delete;
+
+    TShellFolder* Parent() const { return parent_; }
+    LPCITEMIDLIST RelativeID() const { return relative_.get(); }
+    LPCITEMIDLIST AbsoluteID() const { return absolute_.get(); }
+    IShellFolder* ShellFolder() const { return folder_; }  // null for plain files
+    int Level() const { return level_; }
+
+    // The folder that answers for this item and the item's ID relative to it.
+    // Null when the shell cannot give one. The folder is AddRef'd for the caller.
+    IShellFolder* ParentShellFolder(LPCITEMIDLIST* child) const;
+    // The requested shell attributes (SFGAO_*) of the item; 0 when unknown.
+    ULONG Attributes(ULONG mask) const;
+    bool IsFolder() const { return Attributes(SFGAO_FOLDER) != 0; }
+    bool HasSubFolders() const { return Attributes(SFGAO_HASSUBFOLDER) != 0; }
+
+    std::string PathName() const;     // the desktop's parsing name of the absolute ID
+    std::string DisplayName() const;  // the parent folder's in-folder name of the relative ID
+
+    // After a rename: the item's new relative ID (taken over) and folder interface.
+    void Renamed(LPITEMIDLIST relative, IShellFolder* folder);
+
+    // Items alive in the process, the desktop item included.
+    static long LiveCount();
+
+private:
+    TShellFolder* parent_;
+    idlist::Owned relative_;
+    idlist::Owned absolute_;
+    IShellFolder* folder_ = nullptr;
+    int level_ = 0;
+};
+
+// The process-wide desktop item and the desktop folder.
+TShellFolder& DesktopShellFolder();
+IShellFolder* DesktopFolder();
+
+// Turns a name the shell gave into the program's 8-bit string by the tree's
+// rules: "?" marks in front of a digit are dropped.
+std::string ShellNameFromShell(const std::string& name);
+// The name of `id` in `folder` (SHGDN_* flags), after the rules above; a
+// namespace object without a path ("::{...}") is asked again for its normal name.
+std::string ShellDisplayName(IShellFolder* folder, LPCITEMIDLIST id, DWORD flags);
+
+enum TShellObjectType : unsigned {
+    otFolders = 1,
+    otNonFolders = 2,
+    otHidden = 4,
+};
+using TShellObjectTypes = unsigned;
+
+class TShellTreeView {
+public:
+    // Creates the control as a child of `parent`. The root is built by Loaded(),
+    // once the caller has set the properties.
+    TShellTreeView(HWND parent, int left, int top, int width, int height, UINT id = 0);
+    ~TShellTreeView();
+    TShellTreeView(const TShellTreeView&) = delete;
+    TShellTreeView& operator=(const TShellTreeView&) = delete;
+
+    HWND Handle() const { return handle_; }
+
+    // Builds the root, as when the form has been read.
+    void Loaded();
+    bool IsLoaded() const { return loaded_; }
+
+    // A special folder name ("rfDesktop", "rfMyComputer", ...) or a path. A bad
+    // value throws platform::Error("Error setting path: \"<value>\"") after the
+    // previous root has been restored.
+    const std::string& Root() const { return root_; }
+    void SetRoot(const std::string& root);
+    TShellObjectTypes ObjectTypes() const { return objectTypes_; }
+    void SetObjectTypes(TShellObjectTypes types);
+    bool UseShellImages() const { return useShellImages_; }
+    void SetUseShellImages(bool use);
+    void SetImages(HIMAGELIST images);  // a list of the caller's, shown instead of the shell's
+    void SetIndent(int indent);
+    void SetShowRoot(bool show);        // lines and buttons at the root level
+    bool AutoContextMenus = true;
+    bool RightClickSelect = true;
+
+    // The path name of the selected node's item, or "" without a selection.
+    std::string SelectedPath() const;
+    // Selects the node of `path`, opening its ancestors. A path the shell cannot
+    // parse throws platform::Error("Error setting path: \"<path>\""); a path that
+    // parses but has no node (a hidden folder, a file) leaves no selection.
+    void SetSelectedPath(const std::string& path);
+
+    HTREEITEM Selected() const;
+    TShellFolder* ItemOf(HTREEITEM node) const;
+    // Opens a node, filling it first if it has never been filled.
+    void Expand(HTREEITEM node);
+    // Rebuilds a node from its item, reopening what was open and finding the
+    // selection and the top node again.
+    void Refresh(HTREEITEM node);
+    // Carries out the shell's context-menu command `verb` for the node's item as
+    // if the user had chosen it; false when the menu has no such command.
+    bool InvokeVerb(HTREEITEM node, const std::string& verb);
+
+    // The owner passes the tree's WM_NOTIFY messages here. Returns true when
+    // the tree took the notification, with the reply in `result`.
+    bool HandleNotify(const NMHDR* header, LRESULT& result);
+
+    std::function<void()> OnClick;
+    std::function<void(TShellFolder& item, bool& canAdd)> OnAddFolder;
+    std::function<void(HTREEITEM node, std::string& text)> OnEdited;
+    // Errors of handlers that run outside the owner's notifications (a click,
+    // the keyboard's context menu); without a handler they are shown in a box.
+    std::function<void(const std::exception&)> OnException;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR data);
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    void Report(const std::exception& error);
+
+    void BuildRoot(LPCITEMIDLIST absolute);
+    void RebuildRoot();
+    void Clear();
+    void FreeSubtree(HTREEITEM node);
+    void DeleteNode(HTREEITEM node);
+    HTREEITEM AddNode(HTREEITEM parent, TShellFolder* item, const std::string& text);
+    void Fill(HTREEITEM node);
+    bool NeedsFill(HTREEITEM node) const;
+    void SetHasChildren(HTREEITEM node, bool hasChildren);
+    void SortChildren(HTREEITEM node);
+    void ApplyImages();
+    void SetNodeImages(TVITEMW& item, TShellFolder* folder) const;
+    HTREEITEM FindNode(HTREEITEM from, LPCITEMIDLIST absolute) const;
+    void SelectID(LPCITEMIDLIST absolute);
+    bool SameID(LPCITEMIDLIST a, LPCITEMIDLIST b) const;
+    void ShowContextMenu(HTREEITEM node, POINT screen);
+    bool RunCommand(HTREEITEM node, IContextMenu* menu, UINT offset, const std::string& verb);
+    void EndLabelEdit(HTREEITEM node, const std::string* text, bool& accept);
+    bool EndsEdit(HTREEITEM node);
+
+    HWND handle_ = nullptr;
+    std::string root_ = "rfDesktop";
+    std::string previousRoot_;
+    TShellFolder* rootItem_ = nullptr;
+    TShellObjectTypes objectTypes_ = otFolders;
+    bool useShellImages_ = true;
+    HIMAGELIST images_ = nullptr;
+    HIMAGELIST systemImages_ = nullptr;
+    bool loaded_ = false;
+    bool loadingRoot_ = false;
+    int updating_ = 0;
+    HTREEITEM editing_ = nullptr;     // the node whose label is being edited
+    IContextMenu2* menu2_ = nullptr;  // the open context menu, for its drawing messages
+    IContextMenu3* menu3_ = nullptr;
+};

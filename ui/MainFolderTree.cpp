@@ -1,0 +1,44 @@
+// The main window's folder tree and the picture-folder field under it.
+#include "app/StartSteps.h"
+#include "ui/Main.h"
+
+namespace {
+const UINT kEditDirId = 200;
+const UINT kShellTreeView1Id = 201;
+}  // namespace
+
+void TForm1::CreateFolderControls() {
+    // EditDir comes first in the tab order, the tree after it.
+    EditDir = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 8,
+                              355, 249, 21, Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kEditDirId)),
+                              GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(EditDir, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+
+    ShellTreeView1 = std::make_unique<TShellTreeView>(Handle(), 8, 104, 249, 233, kShellTreeView1Id);
+    SendMessageW(ShellTreeView1->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    ShellTreeView1->SetObjectTypes(otFolders);
+    ShellTreeView1->SetRoot("rfDesktop");
+    ShellTreeView1->SetUseShellImages(true);
+    ShellTreeView1->SetIndent(19);
+    ShellTreeView1->RightClickSelect = true;
+    ShellTreeView1->SetShowRoot(false);
+    ShellTreeView1->OnClick = [this] { ShellTreeView1Click(); };
+    ShellTreeView1->OnException = [](const std::exception& error) { Application.ShowException(error); };
+}
+
+void TForm1::LoadFolderTree() {
+    // Listing the desktop makes the shell refresh the per-user "Shell Folders"
+    // values, which the start sequence reads first as the user left them: the
+    // root is built when the saved folder is selected, or after start-up.
+    if (ShellTreeView1 && !ShellTreeView1->IsLoaded()) ShellTreeView1->Loaded();
+}
+
+void TForm1::ShellTreeView1Click() {
+    SetWindowTextW(EditDir, WideFromAnsi(ShellTreeView1->SelectedPath()).c_str());
+}
+
+void SelectFolderInTree(const std::string& folder) {
+    if (!Form1 || !Form1->ShellTreeView1) return;
+    Form1->LoadFolderTree();
+    Form1->ShellTreeView1->SetSelectedPath(folder);
+}
