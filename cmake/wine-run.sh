@@ -29,7 +29,7 @@ mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 # Bump when the prefix's set-up below changes: older prefixes are made anew.
-layout=3
+layout=4
 if [ "$(cat "$prefix/.tavrin-ready" 2>/dev/null)" != "$layout" ]; then
   rm -rf "$prefix"
   WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1
@@ -41,6 +41,11 @@ if [ "$(cat "$prefix/.tavrin-ready" 2>/dev/null)" != "$layout" ]; then
   # Sans Serif, Tahoma) beside its DLLs, where fonts-wine does not put them.
   cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
   WINEPREFIX="$prefix" wineserver -w
+  # Wine links Documents, Desktop and the like to the Unix home folder; the
+  # program keeps its data in Documents, so each prefix gets folders of its own.
+  for link in "$prefix"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link" && mkdir "$link"; fi
+  done
   echo "$layout" >"$prefix/.tavrin-ready"
 fi
 flock -u 9
