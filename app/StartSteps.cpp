@@ -3,7 +3,6 @@
 std::string PreviewFolder;
 std::string PreviewName;
 
-void LoadCaptions() {}
 void AssignCaptions() {}
 void FillSettingsPanel() {}
 void SetSpinEditRange(int, int) {}

@@ -10,7 +10,6 @@ extern std::string PreviewFolder;  // the previewed folder; "none" from start-up
 extern std::string PreviewName;    // the previewed picture; "none" from start-up on
 extern int BannerIndex;            // which banner is shown
 
-void LoadCaptions();
 void AssignCaptions();
 void SelectFolderInTree(const std::string& folder);
 void FillSettingsPanel();

@@ -9,6 +9,7 @@
 #include "app/ShellFolders.h"
 #include "app/StartSteps.h"
 #include "app/Tray.h"
+#include "ui/LangUnit.h"
 #include "platform/Platform.h"
 #include "ui/Main.h"
 
