@@ -34,6 +34,9 @@ bool FileExists(const std::string& path);       // an existing file that is not 
 bool DirectoryExists(const std::string& path);  // an existing folder
 std::string GetCurrentDir();                     // no trailing "\" unless it is a root
 bool SetCurrentDir(const std::string& path);
+// SetCurrentDir that fails as the runtime's directory change does: Error with
+// "File not found", "Invalid filename", "File access denied" or "I/O error <n>".
+void ChangeDirectory(const std::string& path);
 bool CreateDir(const std::string& path);         // one level; false when it fails
 bool RemoveFile(const std::string& path);
 

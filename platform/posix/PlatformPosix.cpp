@@ -120,6 +120,21 @@ std::string GetCurrentDir() {
 
 bool SetCurrentDir(const std::string& path) { return chdir(Native(path).c_str()) == 0; }
 
+void ChangeDirectory(const std::string& path) {
+    if (!path.empty() && chdir(Native(path).c_str()) == 0) return;
+    switch (path.empty() ? ENOENT : errno) {
+    case ENOENT:
+        throw Error("File not found");
+    case ENOTDIR:
+    case ENAMETOOLONG:
+        throw Error("Invalid filename");
+    case EACCES:
+        throw Error("File access denied");
+    default:
+        throw Error("I/O error " + std::to_string(errno));
+    }
+}
+
 bool CreateDir(const std::string& path) { return mkdir(Native(path).c_str(), 0755) == 0; }
 
 bool RemoveFile(const std::string& path) { return !DirectoryExists(path) && unlink(Native(path).c_str()) == 0; }

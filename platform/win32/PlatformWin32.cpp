@@ -43,6 +43,22 @@ std::string GetCurrentDir() {
 
 bool SetCurrentDir(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != 0; }
 
+void ChangeDirectory(const std::string& path) {
+    if (SetCurrentDirectoryA(path.c_str())) return;
+    switch (const DWORD code = GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+        throw Error("File not found");
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY:
+        throw Error("Invalid filename");
+    case ERROR_ACCESS_DENIED:
+        throw Error("File access denied");
+    default:
+        throw Error("I/O error " + std::to_string(code));
+    }
+}
+
 bool CreateDir(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
 bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }

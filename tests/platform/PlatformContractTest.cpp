@@ -302,3 +302,20 @@ TEST(FolderIdentity, TheSameFolderByTwoPathsIsOneFolder) {
     EXPECT_FALSE(*a == *b);
     EXPECT_FALSE(platform::IdentifyFolder(folder / "missing"));
 }
+
+TEST(CurrentDirectory, AFailedChangeRaisesTheRuntimesInputOutputError) {
+    TempFolder folder;
+    const std::string before = platform::GetCurrentDir();
+    try {
+        platform::ChangeDirectory(folder / "missing");
+        FAIL() << "changed into a missing folder";
+    } catch (const platform::Error& error) {
+        EXPECT_EQ(std::string(error.what()), "File not found");
+    }
+    WriteTextFile(folder / "file.txt", "x");
+    EXPECT_THROW(platform::ChangeDirectory(folder / "file.txt"), platform::Error);
+    EXPECT_EQ(platform::GetCurrentDir(), before);
+    platform::ChangeDirectory(folder.Path());
+    EXPECT_TRUE(platform::FileExists("file.txt"));
+    ASSERT_TRUE(platform::SetCurrentDir(before));
+}

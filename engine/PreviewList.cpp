@@ -1,0 +1,47 @@
+#include "engine/PreviewList.h"
+
+#include "engine/CatalogueWalk.h"
+#include "platform/Platform.h"
+
+namespace {
+
+bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
+}  // namespace
+
+std::string FirstPicture(const std::string& folder) {
+    std::string result = "none";
+    platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
+        if (IsDotEntry(entry.name) || !IsPictureFile(entry.name)) return true;
+        result = entry.name;
+        return false;
+    });
+    return result;
+}
+
+std::string NextPicture(const std::string& folder, const std::string& current) {
+    platform::ChangeDirectory(folder);
+    std::string result = current;
+    bool passedCurrent = false;
+    platform::ListFolder(".", [&](const platform::FolderEntry& entry) {
+        if (!passedCurrent) {
+            passedCurrent = entry.name == current;
+            return true;
+        }
+        if (IsDotEntry(entry.name) || !IsPictureFile(entry.name)) return true;
+        result = entry.name;
+        return false;
+    });
+    return result;
+}
+
+std::string PreviousPicture(const std::string& folder, const std::string& current) {
+    platform::ChangeDirectory(folder);
+    std::string result = current;
+    platform::ListFolder(".", [&](const platform::FolderEntry& entry) {
+        if (entry.name == current) return false;
+        if (!IsDotEntry(entry.name) && IsPictureFile(entry.name)) result = entry.name;
+        return true;
+    });
+    return result;
+}

@@ -1,0 +1,20 @@
+// Stepping through the pictures of one folder for the preview, in the order
+// the system lists them. Sub-folders are not entered. "none" stands for no
+// picture.
+#pragma once
+
+#include <string>
+
+// The first picture of `folder`, or "none" (also for a folder that cannot be
+// listed).
+std::string FirstPicture(const std::string& folder);
+
+// Make `folder` the current directory (a failure raises the runtime's
+// input/output error), then give the first picture listed after `current`;
+// `current` itself when none follows or `current` is not listed. No wrap-around.
+std::string NextPicture(const std::string& folder, const std::string& current);
+
+// The same, giving the last picture listed before `current`, or `current`
+// itself when none comes before it. When `current` is gone, the last picture
+// of the folder.
+std::string PreviousPicture(const std::string& folder, const std::string& current);
