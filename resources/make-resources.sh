@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Draws the program's banner (reklama1.gif) and icon (tavrinwp.ico) with
-# ImageMagick and the Liberation fonts (Debian: imagemagick, fonts-liberation).
-# The build uses the committed outputs; run this only to change them:
-#   resources/make-resources.sh
+# Draws the program's banner (reklama1.gif), icon (tavrinwp.ico), default
+# preview picture (twp1.bmp) and the glyphs of the preview buttons (prev.bmp,
+# next.bmp, apply.bmp) with ImageMagick and the Liberation fonts (Debian:
+# imagemagick, fonts-liberation). The build uses the committed outputs; run
+# this only to change them, all of them or some:
+#   resources/make-resources.sh [banner] [pictures]
 #
 # The banner is a looping GIF89a of 468 x 60 in 15 frames: a full opaque first
 # frame, then small overlays with a transparent colour and disposal 0, so that
@@ -16,6 +18,42 @@ fonts=/usr/share/fonts/truetype/liberation
 bold="$fonts/LiberationSans-Bold.ttf"
 regular="$fonts/LiberationSans-Regular.ttf"
 italic="$fonts/LiberationSans-Italic.ttf"
+
+parts=" ${*:-banner pictures} "
+want() { [[ $parts == *" $1 "* ]]; }
+
+if want pictures; then
+  # ---- the default preview picture: 150 x 112, 24 bits ----
+  # Black, with a blue glow running down the middle and the name in blue.
+  convert -size 150x112 xc:black \
+    \( -size 150x112 radial-gradient:'#2f7fff'-black -resize 60x112\! -background black -gravity center \
+       -extent 150x112 \) -compose screen -composite \
+    \( -size 150x112 xc:black -fill '#4f9bff' -draw 'rectangle 73,0 76,111' -blur 0x3 \) -compose screen -composite \
+    -font "$bold" -pointsize 17 -fill '#0b2f7a' -gravity center -annotate +1-6 'Tavrin' \
+    -fill '#5aa9ff' -annotate +0-7 'Tavrin' \
+    -font "$regular" -pointsize 15 -fill '#0b2f7a' -annotate +1+13 'Wallpaper' \
+    -fill '#5aa9ff' -annotate +0+12 'Wallpaper' \
+    -alpha off -type TrueColor "BMP3:$here/twp1.bmp"
+
+  # ---- the glyphs of the preview buttons, 24 bits ----
+  # Drawn on the classic button face (212, 208, 200), which is also the colour
+  # their bottom-left pixel gives as transparent; shaded shapes with a dark rim.
+  face='rgb(212,208,200)'
+  # The face shows where the mask is black: build each glyph as face + shape.
+  glyph() {  # $1: size, $2: polygon, $3: gradient, $4: rim, $5: output
+    convert -size "$1" xc:"$face" \
+      \( -size "$1" gradient:"$3" \) \
+      \( -size "$1" xc:black -fill white -stroke white -draw "polygon $2" \) \
+      -composite -fill none -stroke "$4" -strokewidth 1 -draw "polygon $2" \
+      -alpha off -type TrueColor "BMP3:$5"
+  }
+  glyph 23x22 '16,3 16,18 5,10.5' '#8cc4ff-#0b3fa8' '#06286a' "$here/prev.bmp"
+  glyph 23x22 '6,3 6,18 17,10.5' '#8cc4ff-#0b3fa8' '#06286a' "$here/next.bmp"
+  glyph 24x23 '3,11 7,7 10,11 18,3 21,7 10,18' '#9df27a-#1c8a1c' '#0e5a0e' "$here/apply.bmp"
+  identify "$here/twp1.bmp" "$here/prev.bmp" "$here/next.bmp" "$here/apply.bmp"
+fi
+
+want banner || exit 0
 
 W=468 H=60
 

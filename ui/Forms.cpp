@@ -43,6 +43,29 @@ LRESULT CALLBACK ApplicationWndProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 std::wstring WideFromUtf8(const std::string& text) { return Widen(CP_UTF8, text); }
 std::wstring WideFromAnsi(const std::string& text) { return Widen(CP_ACP, text); }
 
+namespace {
+
+std::string Narrow(UINT codePage, const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                         nullptr);
+    std::string result(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+}  // namespace
+
+std::string AnsiFromWide(const std::wstring& text) { return Narrow(CP_ACP, text); }
+std::string Utf8FromWide(const std::wstring& text) { return Narrow(CP_UTF8, text); }
+
+std::wstring WindowTextOf(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
+
 // ---- TApplication ----
 
 void TApplication::Initialize() {
@@ -92,6 +115,8 @@ void TApplication::Run() {
     }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab and the arrow keys move between the main form's controls.
+        if (mainForm_ && mainForm_->Handle() && IsDialogMessageW(mainForm_->Handle(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -11,6 +11,9 @@
 
 std::wstring WideFromUtf8(const std::string& text);  // the program's fixed texts
 std::wstring WideFromAnsi(const std::string& text);  // paths and other ANSI strings
+std::string AnsiFromWide(const std::wstring& text);  // what a user typed, as a path
+std::string Utf8FromWide(const std::wstring& text);
+std::wstring WindowTextOf(HWND window);
 
 class TForm;
 class TTimer;

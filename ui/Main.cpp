@@ -26,6 +26,7 @@ TForm1::TForm1() : TimerWp(*this, kTimerWpId), TimerReklama(*this, kTimerReklama
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     CreateBanner();
     CreateFolderControls();
+    CreatePanelControls();
     // The creation handler runs inside the creation of the window; an error in
     // it is reported and ends it, and the window lives on.
     Guarded([this] { FormCreate(); });
@@ -36,6 +37,7 @@ TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
     if (font_) DeleteObject(font_);
     if (PopupMenu1) DestroyMenu(PopupMenu1);
+    if (image1_) DeleteObject(image1_);
 }
 
 HMENU TForm1::BuildMainMenu() {
@@ -66,6 +68,13 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         TrayIconMessage(lParam);
         return 0;
     case WM_COMMAND:
+        if (lParam != 0) {  // from a control
+            const HWND control = reinterpret_cast<HWND>(lParam);
+            if (control == SpinEditTimer.Handle()) SpinEditTimer.HandleCommand(HIWORD(wParam));
+            if (HIWORD(wParam) == BN_CLICKED && control == ButtonApply) ButtonApplyClick();
+            if (HIWORD(wParam) == BN_CLICKED && control == Button1) Button1Click();
+            break;
+        }
         if (HIWORD(wParam) == 0 && lParam == 0) {
             switch (LOWORD(wParam)) {
             case CmdN2:
@@ -95,7 +104,16 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
         }
         break;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(Handle(), &paint);
+        FormPaint(dc);
+        PaintImage1(dc);
+        EndPaint(Handle(), &paint);
+        return 0;
+    }
     case WM_NOTIFY:
+        if (SpinEditTimer.HandleNotify(*reinterpret_cast<NMHDR*>(lParam))) return TRUE;
         if (LRESULT result = 0; ShellTreeView1 && ShellTreeView1->HandleNotify(reinterpret_cast<NMHDR*>(lParam), result))
             return result;
         break;

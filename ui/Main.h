@@ -1,11 +1,14 @@
 // The main window: Form1 of class TForm1.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "gif/GIFAnimator.h"
 #include "shelltree/ShellTree.h"
+#include "ui/Controls.h"
 #include "ui/Forms.h"
 
 class TForm1 : public TForm {
@@ -62,6 +65,44 @@ public:
     HWND EditDir = nullptr;
     void ShellTreeView1Click();  // puts the selected folder's path into EditDir
     void LoadFolderTree();       // builds the tree's root once
+
+    // The settings panel: filled from Settings, applied back to it.
+    HWND CheckBoxStartUp = nullptr;
+    HWND CheckBoxChangeStart = nullptr;
+    HWND CheckBoxTimer = nullptr;
+    TSpinEdit SpinEditTimer;
+    HWND ComboBox1 = nullptr;  // the timer unit: editable, "Минута", "Час", "день"
+    TColorPanel Panel1;        // the background colour
+    HWND Button1 = nullptr;    // "Выбрать": the colour dialog
+    HWND ButtonApply = nullptr;
+    void AssignCaptions();
+    void FillSettingsPanel();
+    void ButtonApplyClick();
+    void Button1Click();
+    void SetSpinEditRange(int minimum, int maximum);
+    void SetSwatchColor(uint32_t color);
+    // The colour dialog: shows `color` and gives the one chosen; false when
+    // cancelled. Tests put their own in its place.
+    std::function<bool(COLORREF& color)> ColorDialog1Execute;
+
+    // The preview of one folder's pictures.
+    TSpeedButton SpeedButtonPre;
+    TSpeedButton SpeedButtonOn;
+    TSpeedButton SpeedButtonNext;
+    static constexpr RECT Image1Bounds = {288, 88, 458, 218};
+    void SpeedButtonPreClick();
+    void SpeedButtonOnClick();
+    void SpeedButtonNextClick();
+    void ShowPreview();
+    void LoadDefaultPreview(const char* resourceName);
+    HBITMAP Image1Picture() const { return image1_; }
+
+    // Painting: the gradient, the frames, the labels and the preview frame.
+    void FormPaint(HDC dc);
+    void PaintPreviewFrame(HDC dc);
+    void PaintPreviewFrame();  // straight onto the window
+    void PaintImage1(HDC dc);
+
     HFONT Font() const { return font_; }
     // The canvas draws text over the painted background without filling behind it.
     bool CanvasBrushHollow = false;
@@ -75,7 +116,10 @@ private:
     HMENU BuildTrayMenu();
     void CreateBanner();
     void CreateFolderControls();
+    void CreatePanelControls();
+    void SetImage1(HBITMAP picture);
     HFONT font_ = nullptr;
+    HBITMAP image1_ = nullptr;
 };
 
 // The main window, set as soon as the window object exists.

@@ -33,10 +33,6 @@ void TForm1::LoadFolderTree() {
     if (ShellTreeView1 && !ShellTreeView1->IsLoaded()) ShellTreeView1->Loaded();
 }
 
-void TForm1::ShellTreeView1Click() {
-    SetWindowTextW(EditDir, WideFromAnsi(ShellTreeView1->SelectedPath()).c_str());
-}
-
 void SelectFolderInTree(const std::string& folder) {
     if (!Form1 || !Form1->ShellTreeView1) return;
     Form1->LoadFolderTree();

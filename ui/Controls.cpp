@@ -1,0 +1,263 @@
+#include "ui/Controls.h"
+
+#include <commctrl.h>
+
+#include <climits>
+#include <cwctype>
+
+#include "ui/Forms.h"
+
+namespace {
+
+const wchar_t kSpeedButtonClass[] = L"TSpeedButton";
+const wchar_t kColorPanelClass[] = L"TPanel";
+
+void RegisterOnce(const wchar_t* name, WNDPROC procedure, bool& done) {
+    if (done) return;
+    WNDCLASSW windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.lpszClassName = name;
+    RegisterClassW(&windowClass);
+    done = true;
+}
+
+// Draws `bitmap` at (x, y) leaving out the pixels of its transparent colour.
+void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y) {
+    BITMAP info;
+    GetObjectW(bitmap, sizeof info, &info);
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ oldSource = SelectObject(source, bitmap);
+    const COLORREF transparent = GetPixel(source, 0, info.bmHeight - 1);
+    HDC maskDc = CreateCompatibleDC(dc);
+    HBITMAP mask = CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr);
+    HGDIOBJ oldMask = SelectObject(maskDc, mask);
+    SetBkColor(source, transparent);
+    BitBlt(maskDc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);  // 1 where transparent
+    const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
+    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCINVERT);
+    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, maskDc, 0, 0, SRCAND);
+    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCINVERT);
+    SetTextColor(dc, text);
+    SetBkColor(dc, back);
+    SelectObject(maskDc, oldMask);
+    DeleteObject(mask);
+    DeleteDC(maskDc);
+    SelectObject(source, oldSource);
+    DeleteDC(source);
+}
+
+}  // namespace
+
+bool ParseInteger(const std::wstring& text, int& value) {
+    size_t i = 0, end = text.size();
+    while (i < end && std::iswspace(text[i])) ++i;
+    while (end > i && std::iswspace(text[end - 1])) --end;
+    bool negative = false;
+    if (i < end && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+    if (i == end) return false;
+    long long number = 0;
+    for (; i < end; ++i) {
+        if (text[i] < L'0' || text[i] > L'9') return false;
+        number = number * 10 + (text[i] - L'0');
+        if (number > 2147483648LL) return false;
+    }
+    if (negative) number = -number;
+    if (number < INT_MIN || number > INT_MAX) return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+// ---- TSpeedButton ----
+
+TSpeedButton::~TSpeedButton() {
+    if (handle_) DestroyWindow(handle_);
+    if (glyph_) DeleteObject(glyph_);
+}
+
+void TSpeedButton::Create(HWND parent, int left, int top, int width, int height, const char* glyphResource) {
+    static bool registered = false;
+    RegisterOnce(kSpeedButtonClass, WindowProc, registered);
+    glyph_ = static_cast<HBITMAP>(LoadImageA(GetModuleHandleW(nullptr), glyphResource, IMAGE_BITMAP, 0, 0, 0));
+    handle_ = CreateWindowExW(0, kSpeedButtonClass, L"", WS_CHILD | WS_VISIBLE, left, top, width, height, parent,
+                              nullptr, GetModuleHandleW(nullptr), this);
+}
+
+void TSpeedButton::Click() {
+    if (OnClick) OnClick();
+}
+
+void TSpeedButton::Paint(HDC dc) {
+    RECT client;
+    GetClientRect(handle_, &client);
+    DrawFrameControl(dc, &client, DFC_BUTTON, DFCS_BUTTONPUSH | (down_ ? DFCS_PUSHED : 0));
+    if (!glyph_) return;
+    BITMAP info;
+    GetObjectW(glyph_, sizeof info, &info);
+    const int shift = down_ ? 1 : 0;
+    DrawTransparent(dc, glyph_, (client.right - info.bmWidth) / 2 + shift, (client.bottom - info.bmHeight) / 2 + shift);
+}
+
+LRESULT CALLBACK TSpeedButton::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* button = static_cast<TSpeedButton*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(button));
+        button->handle_ = hwnd;
+    }
+    auto* button = reinterpret_cast<TSpeedButton*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!button) return DefWindowProcW(hwnd, message, wParam, lParam);
+    auto inside = [&] {
+        RECT client;
+        GetClientRect(hwnd, &client);
+        POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        return PtInRect(&client, point) != FALSE;
+    };
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd, &paint);
+        button->Paint(dc);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        button->tracking_ = true;
+        button->down_ = true;
+        SetCapture(hwnd);
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (button->tracking_ && button->down_ != inside()) {
+            button->down_ = !button->down_;
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        return 0;
+    case WM_LBUTTONUP: {
+        const bool clicked = button->tracking_ && inside();
+        button->tracking_ = false;
+        button->down_ = false;
+        ReleaseCapture();
+        InvalidateRect(hwnd, nullptr, FALSE);
+        UpdateWindow(hwnd);
+        if (clicked) TForm::Guarded([button] { button->Click(); });
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        if (button->tracking_) {
+            button->tracking_ = false;
+            button->down_ = false;
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        return 0;
+    case WM_NCDESTROY:
+        button->handle_ = nullptr;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// ---- TSpinEdit ----
+
+void TSpinEdit::Create(HWND parent, int left, int top, int width, int height, UINT id, HFONT font) {
+    edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"0", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, left,
+                            top, width, height, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                            GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    // The arrows sit inside the field's width, at its right edge.
+    updown_ = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 0, 0, 0,
+                              parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id + 1)),
+                              GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(updown_, UDM_SETRANGE32, 0, 100);
+    SendMessageW(updown_, UDM_SETPOS32, 0, 50);
+    SendMessageW(updown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
+}
+
+int TSpinEdit::Clamp(int value) const {
+    if (min_ == max_) return value;
+    return value < min_ ? min_ : value > max_ ? max_ : value;
+}
+
+int TSpinEdit::Value() const {
+    const int length = GetWindowTextLengthW(edit_);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(edit_, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    int value;
+    return ParseInteger(text, value) ? value : min_;
+}
+
+void TSpinEdit::SetValue(int value) { SetWindowTextW(edit_, std::to_wstring(Clamp(value)).c_str()); }
+
+void TSpinEdit::SetRange(int minimum, int maximum) {
+    min_ = minimum;
+    max_ = maximum;
+}
+
+void TSpinEdit::HandleCommand(WORD code) {
+    if (code == EN_KILLFOCUS && Clamp(Value()) != Value()) SetValue(Value());
+}
+
+bool TSpinEdit::HandleNotify(const NMHDR& header) {
+    if (header.hwndFrom != updown_ || header.code != UDN_DELTAPOS) return false;
+    const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
+    const long long next = static_cast<long long>(Value()) + (change.iDelta > 0 ? 1 : -1);
+    if (next >= INT_MIN && next <= INT_MAX) SetValue(static_cast<int>(next));
+    return true;
+}
+
+// ---- TColorPanel ----
+
+TColorPanel::~TColorPanel() {
+    if (handle_) DestroyWindow(handle_);
+}
+
+void TColorPanel::Create(HWND parent, int left, int top, int width, int height, UINT id) {
+    static bool registered = false;
+    RegisterOnce(kColorPanelClass, WindowProc, registered);
+    handle_ = CreateWindowExW(0, kColorPanelClass, L"", WS_CHILD | WS_VISIBLE, left, top, width, height, parent,
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), this);
+}
+
+void TColorPanel::SetColor(COLORREF color) {
+    color_ = color;
+    if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+}
+
+LRESULT CALLBACK TColorPanel::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* panel = static_cast<TColorPanel*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(panel));
+        panel->handle_ = hwnd;
+    }
+    auto* panel = reinterpret_cast<TColorPanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (panel) {
+        switch (message) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(hwnd, &paint);
+            RECT client;
+            GetClientRect(hwnd, &client);
+            HBRUSH brush = CreateSolidBrush(panel->color_);
+            FillRect(dc, &client, brush);
+            DeleteObject(brush);
+            DrawEdge(dc, &client, BDR_RAISEDINNER, BF_RECT);
+            EndPaint(hwnd, &paint);
+            return 0;
+        }
+        case WM_NCDESTROY:
+            panel->handle_ = nullptr;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            break;
+        }
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}

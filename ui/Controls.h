@@ -1,0 +1,80 @@
+// Controls the system does not have as the main window needs them: a flat
+// button with a glyph that never takes the focus, a number field with arrow
+// buttons, and a colour swatch.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// A speed button: a raised face with a glyph, pressed while the mouse holds it
+// down; OnClick when the button is released over it. The glyph's bottom-left
+// pixel gives its transparent colour.
+class TSpeedButton {
+public:
+    TSpeedButton() = default;
+    ~TSpeedButton();
+    TSpeedButton(const TSpeedButton&) = delete;
+    TSpeedButton& operator=(const TSpeedButton&) = delete;
+
+    void Create(HWND parent, int left, int top, int width, int height, const char* glyphResource);
+    HWND Handle() const { return handle_; }
+    void Click();  // as a press and release over the button
+    std::function<void()> OnClick;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint(HDC dc);
+    HWND handle_ = nullptr;
+    HBITMAP glyph_ = nullptr;
+    bool down_ = false;
+    bool tracking_ = false;
+};
+
+// A number field with up and down arrows. Without a range (minimum and maximum
+// both 0) any value stands; with one, the arrows and leaving the field keep
+// the value inside it. Text that is not an integer reads as the minimum.
+class TSpinEdit {
+public:
+    void Create(HWND parent, int left, int top, int width, int height, UINT id, HFONT font);
+    HWND Handle() const { return edit_; }
+    HWND Buttons() const { return updown_; }
+
+    int Value() const;
+    void SetValue(int value);  // clamped when a range is set
+    void SetRange(int minimum, int maximum);
+    int MinValue() const { return min_; }
+    int MaxValue() const { return max_; }
+
+    // To be called by the parent for the field's notifications.
+    void HandleCommand(WORD code);            // EN_KILLFOCUS clamps
+    bool HandleNotify(const NMHDR& header);   // UDN_DELTAPOS steps by one
+
+private:
+    bool Ranged() const { return min_ != 0 || max_ != 0; }
+    int Clamp(int value) const;
+    HWND edit_ = nullptr;
+    HWND updown_ = nullptr;
+    int min_ = 0;
+    int max_ = 0;
+};
+
+// A panel showing one colour, with a raised one-pixel bevel.
+class TColorPanel {
+public:
+    ~TColorPanel();
+    void Create(HWND parent, int left, int top, int width, int height, UINT id);
+    HWND Handle() const { return handle_; }
+    void SetColor(COLORREF color);
+    COLORREF Color() const { return color_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND handle_ = nullptr;
+    COLORREF color_ = 0;
+};
+
+// Parses a whole decimal integer (optional sign, blanks around it); false for
+// anything else or a value outside 32 bits.
+bool ParseInteger(const std::wstring& text, int& value);

@@ -1,0 +1,171 @@
+// The main window's settings panel: its controls, the captions, filling it
+// from Settings and applying it back.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include "app/Paths.h"
+#include "app/Settings.h"
+#include "app/StartupShortcut.h"
+#include "engine/Scheduler.h"
+#include "platform/Platform.h"
+#include "ui/LangUnit.h"
+#include "ui/Main.h"
+
+namespace {
+
+enum ControlId : UINT {
+    kCheckBoxStartUpId = 210,
+    kCheckBoxChangeStartId = 211,
+    kCheckBoxTimerId = 212,
+    kSpinEditTimerId = 213,  // and 214 for its arrows
+    kComboBox1Id = 215,
+    kPanel1Id = 216,
+    kButton1Id = 217,
+    kButtonApplyId = 218,
+};
+
+HWND CreateChild(HWND parent, const wchar_t* className, const std::string& text, DWORD style, int left, int top,
+                 int width, int height, UINT id, HFONT font, DWORD exStyle = 0) {
+    HWND child = CreateWindowExW(exStyle, className, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style, left,
+                                 top, width, height, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                                 GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return child;
+}
+
+bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void Tick(HWND box) { SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0); }
+
+void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::string& text) {
+    std::wstring wide = WideFromUtf8(text);
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = wide.data();
+    SetMenuItemInfoW(menu, item, byPosition, &info);
+}
+
+// The colour dialog with the colour it returned last, black at first.
+bool RunColorDialog(HWND owner, COLORREF& color) {
+    static COLORREF custom[16] = {};
+    CHOOSECOLORW choose = {};
+    choose.lStructSize = sizeof choose;
+    choose.hwndOwner = owner;
+    choose.rgbResult = color;
+    choose.lpCustColors = custom;
+    choose.Flags = CC_RGBINIT;
+    if (!ChooseColorW(&choose)) return false;
+    color = choose.rgbResult;
+    return true;
+}
+
+}  // namespace
+
+void TForm1::CreatePanelControls() {
+    const HWND form = Handle();
+    SpeedButtonPre.Create(form, 280, 236, 60, 22, "GLYPHPREV");
+    SpeedButtonOn.Create(form, 344, 236, 60, 22, "GLYPHAPPLY");
+    SpeedButtonNext.Create(form, 408, 236, 60, 22, "GLYPHNEXT");
+    SpeedButtonPre.OnClick = [this] { SpeedButtonPreClick(); };
+    SpeedButtonOn.OnClick = [this] { SpeedButtonOnClick(); };
+    SpeedButtonNext.OnClick = [this] { SpeedButtonNextClick(); };
+
+    const DWORD box = BS_AUTOCHECKBOX | WS_TABSTOP;
+    CheckBoxStartUp = CreateChild(form, L"BUTTON", "", box, 274, 272, 14, 14, kCheckBoxStartUpId, Font());
+    CheckBoxChangeStart = CreateChild(form, L"BUTTON", "", box, 274, 288, 14, 14, kCheckBoxChangeStartId, Font());
+    CheckBoxTimer = CreateChild(form, L"BUTTON", "", box, 274, 306, 14, 14, kCheckBoxTimerId, Font());
+    SpinEditTimer.Create(form, 360, 304, 41, 22, kSpinEditTimerId, Font());
+    // An editable drop-down: 21 pixels for the field, room below for the list.
+    ComboBox1 = CreateChild(form, L"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 406, 304,
+                            65, 21 + 3 * 13 + 8, kComboBox1Id, Font());
+    for (const char* item : {"Minutes", "Hours", "Day"})
+        SendMessageW(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(item).c_str()));
+    SendMessageW(ComboBox1, CB_SETITEMHEIGHT, 0, 13);
+    Panel1.Create(form, 274, 328, 49, 25, kPanel1Id);
+    Button1 = CreateChild(form, L"BUTTON", "Выбрать", BS_PUSHBUTTON | WS_TABSTOP, 408, 328, 65, 25, kButton1Id, Font());
+    ButtonApply = CreateChild(form, L"BUTTON", "Apply", BS_PUSHBUTTON | WS_TABSTOP, 408, 354, 65, 25, kButtonApplyId,
+                              Font());
+    ColorDialog1Execute = [this](COLORREF& color) { return RunColorDialog(Handle(), color); };
+
+    // The tab order: each window goes behind the one before it.
+    HWND order[] = {EditDir,       ButtonApply,   CheckBoxStartUp, CheckBoxChangeStart, CheckBoxTimer,
+                    SpinEditTimer.Handle(), ShellTreeView1 ? ShellTreeView1->Handle() : nullptr,
+                    ComboBox1,     Panel1.Handle(), Button1};
+    HWND previous = HWND_TOP;
+    for (HWND window : order) {
+        if (!window) continue;
+        SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = window;
+    }
+}
+
+void TForm1::AssignCaptions() {
+    HMENU bar = GetMenu(Handle());
+    SetMenuText(bar, 0, true, LangFile);
+    SetMenuText(bar, CmdN2, false, LangExit);
+    SetMenuText(bar, 1, true, LangHelp);
+    SetMenuText(bar, CmdN4, false, LangAbout);
+    SetMenuText(bar, CmdN5, false, LangDeveloperSite);
+    DrawMenuBar(Handle());
+    SetWindowTextW(ButtonApply, WideFromUtf8(LangApply).c_str());
+    SetMenuText(PopupMenu1, CmdN6, false, LangSettings);
+    SetMenuText(PopupMenu1, CmdN7, false, LangNext);
+    SetMenuText(PopupMenu1, CmdN8, false, LangPrevious);
+    SetMenuText(PopupMenu1, CmdN9, false, LangExit);
+    // The unit's items are replaced in place; a chosen index stays chosen.
+    const LRESULT chosen = SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0);
+    const std::string* units[] = {&LangMinute, &LangHour, &LangDay};
+    for (int i = 0; i < 3; ++i) {
+        SendMessageW(ComboBox1, CB_DELETESTRING, i, 0);
+        SendMessageW(ComboBox1, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(WideFromUtf8(*units[i]).c_str()));
+    }
+    if (chosen != CB_ERR) SendMessageW(ComboBox1, CB_SETCURSEL, chosen, 0);
+}
+
+void TForm1::FillSettingsPanel() {
+    // A box whose setting is off keeps whatever tick it has.
+    if (Settings.wptimer) Tick(CheckBoxTimer);
+    SpinEditTimer.SetValue(Settings.nwptimer);
+    SetWindowTextW(EditDir, WideFromAnsi(Settings.wallpaper_directory).c_str());
+    if (Settings.startup) Tick(CheckBoxStartUp);
+    if (Settings.changestart) Tick(CheckBoxChangeStart);
+    SendMessageW(ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(Settings.WpTimerUnit), 0);
+}
+
+void TForm1::ButtonApplyClick() {
+    Settings.number = 1;
+    const std::string folder = AnsiFromWide(WindowTextOf(EditDir));
+    if (platform::DirectoryExists(folder))
+        Settings.wallpaper_directory = folder;
+    else
+        SetWindowTextW(EditDir, WideFromAnsi(Settings.wallpaper_directory).c_str());
+    Settings.startup = Ticked(CheckBoxStartUp);
+    Settings.changestart = Ticked(CheckBoxChangeStart);
+    Settings.nwptimer = SpinEditTimer.Value();
+    Settings.WpTimerUnit = static_cast<int32_t>(SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0));
+    if (Ticked(CheckBoxTimer)) {
+        Settings.wptimer = true;
+        SetWallpaperTimer();
+    } else {
+        Settings.wptimer = false;
+        TimerWp.SetEnabled(false);
+    }
+    Settings.WpTimerDay = WallpaperTimerToday();
+    UpdateStartupShortcut();
+    SaveSettings(ConfigPath);
+}
+
+void TForm1::Button1Click() {
+    static COLORREF last = 0;  // what the dialog returned last in this run
+    COLORREF color = last;
+    if (!ColorDialog1Execute || !ColorDialog1Execute(color)) return;
+    last = color;
+    Settings.BackgroundColor = color;
+    Panel1.SetColor(color);
+}
+
+void TForm1::SetSpinEditRange(int minimum, int maximum) { SpinEditTimer.SetRange(minimum, maximum); }
+
+void TForm1::SetSwatchColor(uint32_t color) { Panel1.SetColor(color); }
