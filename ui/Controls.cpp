@@ -87,7 +87,7 @@ void TSpeedButton::Create(HWND parent, int left, int top, int width, int height,
 }
 
 void TSpeedButton::Click() {
-    if (OnClick) OnClick();
+    if (OnClick) TForm::Guarded(OnClick);
 }
 
 void TSpeedButton::Paint(HDC dc) {
@@ -145,7 +145,7 @@ LRESULT CALLBACK TSpeedButton::WindowProc(HWND hwnd, UINT message, WPARAM wParam
         ReleaseCapture();
         InvalidateRect(hwnd, nullptr, FALSE);
         UpdateWindow(hwnd);
-        if (clicked) TForm::Guarded([button] { button->Click(); });
+        if (clicked) button->Click();
         return 0;
     }
     case WM_CAPTURECHANGED:

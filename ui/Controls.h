@@ -20,7 +20,7 @@ public:
 
     void Create(HWND parent, int left, int top, int width, int height, const char* glyphResource);
     HWND Handle() const { return handle_; }
-    void Click();  // as a press and release over the button
+    void Click();  // as a press and release over the button: errors go to the error box
     std::function<void()> OnClick;
 
 private:

@@ -9,6 +9,7 @@
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"
 #include "TestSupport.h"
+#include "app/StartSteps.h"
 #include "ui/Forms.h"
 #include "ui/Main.h"
 
@@ -170,9 +171,9 @@ TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
         EXPECT_FALSE(GetWindowLongW(tree, GWL_STYLE) & TVS_LINESATROOT);
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(tree, WM_GETFONT, 0, 0)), form.Font());
 
-        // The start sequence selected the saved folder.
+        // The start sequence selected the saved folder and the panel shows it.
         EXPECT_EQ(form.ShellTreeView1->SelectedPath(), pictures);
-        EXPECT_EQ(GetWindowTextLengthW(form.EditDir), 0);
+        EXPECT_EQ(AnsiFromWide(WindowTextOf(form.EditDir)), pictures);
 
         // A click on a node puts its path into the folder field.
         form.Show();
@@ -189,6 +190,10 @@ TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
         char text[MAX_PATH] = {};
         GetWindowTextA(form.EditDir, text, MAX_PATH);
         EXPECT_EQ(std::string(text), documents / "Pictures");
+        // ... and previews that folder, which holds no picture.
+        EXPECT_EQ(PreviewFolder, documents / "Pictures");
+        EXPECT_EQ(PreviewName, "none");
+        EXPECT_EQ(PreviewCaption, "Картинок нет");
     }
     SetPersonal(saved);
 }

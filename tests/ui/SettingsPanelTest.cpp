@@ -1,0 +1,342 @@
+// The settings panel and the preview of the main window, built in-process in a
+// prefix of their own: layout, tab order, filling, applying, the colour, the
+// timer field, and stepping through a folder's pictures.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "TestSupport.h"
+#include "app/Paths.h"
+#include "app/Settings.h"
+#include "app/ShellFolders.h"
+#include "app/StartSteps.h"
+#include "engine/BmpCodec.h"
+#include "engine/PreviewList.h"
+#include "engine/Scheduler.h"
+#include "platform/Platform.h"
+#include "ui/Main.h"
+
+using testing_support::TempFolder;
+using testing_support::WriteTextFile;
+
+namespace {
+
+RECT ChildRect(HWND child) {
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+std::wstring ComboItem(HWND combo, int index) {
+    wchar_t text[64] = {};
+    SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::string StartupLink() { return ReadUserShellFolder("StartUp") + "\\TavrinWP.lnk"; }
+
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application.OnException = [this](const std::exception& error) { errors.push_back(error.what()); };
+        WallpaperTimerToday = [] { return 23; };
+    }
+    void TearDown() override {
+        Application.OnException = nullptr;
+        WallpaperTimerToday = [] { return platform::TodayDayOfMonth(); };
+        platform::SetCurrentDir(start);
+    }
+    std::vector<std::string> errors;
+    std::string start = platform::GetCurrentDir();
+};
+
+}  // namespace
+
+TEST_F(PanelTest, EveryControlStandsAtItsPlaceInItsTabOrderWithItsCaption) {
+    TForm1 form;
+    const struct {
+        HWND window;
+        RECT bounds;
+    } controls[] = {
+        {form.EditDir, {8, 355, 257, 376}},
+        {form.SpeedButtonPre.Handle(), {280, 236, 340, 258}},
+        {form.SpeedButtonOn.Handle(), {344, 236, 404, 258}},
+        {form.SpeedButtonNext.Handle(), {408, 236, 468, 258}},
+        {form.CheckBoxStartUp, {274, 272, 288, 286}},
+        {form.CheckBoxChangeStart, {274, 288, 288, 302}},
+        {form.CheckBoxTimer, {274, 306, 288, 320}},
+        {form.Panel1.Handle(), {274, 328, 323, 353}},
+        {form.Button1, {408, 328, 473, 353}},
+        {form.ButtonApply, {408, 354, 473, 379}},
+    };
+    for (const auto& control : controls) {
+        const RECT rect = ChildRect(control.window);
+        EXPECT_EQ(rect.left, control.bounds.left) << rect.left << "," << rect.top;
+        EXPECT_EQ(rect.top, control.bounds.top) << rect.left << "," << rect.top;
+        EXPECT_EQ(rect.right, control.bounds.right) << rect.left << "," << rect.top;
+        EXPECT_EQ(rect.bottom, control.bounds.bottom) << rect.left << "," << rect.top;
+    }
+    // The number field with its arrows takes 41 x 22 at (360, 304); the unit box 65 wide at (406, 304).
+    const RECT field = ChildRect(form.SpinEditTimer.Handle()), arrows = ChildRect(form.SpinEditTimer.Buttons());
+    EXPECT_EQ(field.left, 360);
+    EXPECT_EQ(field.top, 304);
+    EXPECT_NEAR(arrows.right, 401, 2);  // the arrows may cover the field's 2-pixel edge
+    EXPECT_EQ(arrows.bottom - field.top, 22);
+    const RECT combo = ChildRect(form.ComboBox1);
+    EXPECT_EQ(combo.left, 406);
+    EXPECT_EQ(combo.top, 304);
+    EXPECT_EQ(combo.right - combo.left, 65);
+    EXPECT_TRUE(GetWindowLongW(form.ComboBox1, GWL_STYLE) & CBS_DROPDOWN);
+
+    // Tab goes EditDir, Apply, the three boxes, the number, the tree, the unit, the colour button.
+    HWND expected[] = {form.ButtonApply,   form.CheckBoxStartUp,           form.CheckBoxChangeStart,
+                       form.CheckBoxTimer, form.SpinEditTimer.Handle(),   form.ShellTreeView1->Handle(),
+                       form.ComboBox1,     form.Button1,                  form.EditDir};
+    HWND at = form.EditDir;
+    for (HWND next : expected) {
+        at = GetNextDlgTabItem(form.Handle(), at, FALSE);
+        EXPECT_EQ(at, next);
+    }
+
+    EXPECT_EQ(WindowTextOf(form.ButtonApply), WideFromUtf8("Применить"));
+    EXPECT_EQ(WindowTextOf(form.Button1), WideFromUtf8("Выбрать"));
+    ASSERT_EQ(SendMessageW(form.ComboBox1, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(ComboItem(form.ComboBox1, 0), WideFromUtf8("Минута"));
+    EXPECT_EQ(ComboItem(form.ComboBox1, 1), WideFromUtf8("Час"));
+    EXPECT_EQ(ComboItem(form.ComboBox1, 2), WideFromUtf8("день"));
+}
+
+TEST_F(PanelTest, FillingShowsTheSettingsAndNeverClearsATick) {
+    TForm1 form;
+    Settings = TSettings{};
+    Settings.wallpaper_directory = "C:\\Pictures";
+    Settings.nwptimer = 5000;  // unchecked from config.ini
+    Settings.WpTimerUnit = 1;
+    SendMessageW(form.CheckBoxTimer, BM_SETCHECK, BST_CHECKED, 0);  // ticked by the user, not applied
+    form.FillSettingsPanel();
+    EXPECT_TRUE(Ticked(form.CheckBoxTimer));
+    EXPECT_FALSE(Ticked(form.CheckBoxStartUp));
+    EXPECT_EQ(WindowTextOf(form.EditDir), L"C:\\Pictures");
+    EXPECT_EQ(SendMessageW(form.ComboBox1, CB_GETCURSEL, 0, 0), 1);
+    // The range was set at start, so the stored value is clamped when shown again.
+    EXPECT_EQ(form.SpinEditTimer.MinValue(), 1);
+    EXPECT_EQ(form.SpinEditTimer.MaxValue(), 960);
+    EXPECT_EQ(form.SpinEditTimer.Value(), 960);
+
+    Settings.startup = Settings.changestart = true;
+    form.FillSettingsPanel();
+    EXPECT_TRUE(Ticked(form.CheckBoxStartUp));
+    EXPECT_TRUE(Ticked(form.CheckBoxChangeStart));
+}
+
+TEST_F(PanelTest, TheTimerFieldStepsByOneKeepsItsRangeAndReadsTextAsTheMinimum) {
+    TForm1 form;
+    TSpinEdit& spin = form.SpinEditTimer;
+    auto arrow = [&](int delta) {
+        NMUPDOWN change = {};
+        change.hdr.hwndFrom = spin.Buttons();
+        change.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(spin.Buttons()));
+        change.hdr.code = UDN_DELTAPOS;
+        change.iDelta = delta;
+        SendMessageW(form.Handle(), WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change));
+    };
+    spin.SetValue(10);
+    arrow(1);
+    EXPECT_EQ(spin.Value(), 11);
+    arrow(-1);
+    arrow(-1);
+    EXPECT_EQ(spin.Value(), 9);
+    spin.SetValue(960);
+    arrow(1);
+    EXPECT_EQ(spin.Value(), 960);
+    spin.SetValue(1);
+    arrow(-1);
+    EXPECT_EQ(spin.Value(), 1);
+
+    // Typed values stand until the field loses the focus, which clamps them.
+    SetWindowTextW(spin.Handle(), L"1500");
+    EXPECT_EQ(spin.Value(), 1500);
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(spin.Handle()), EN_KILLFOCUS),
+                 reinterpret_cast<LPARAM>(spin.Handle()));
+    EXPECT_EQ(WindowTextOf(spin.Handle()), L"960");
+    SetWindowTextW(spin.Handle(), L"twelve");
+    EXPECT_EQ(spin.Value(), 1);
+    SetWindowTextW(spin.Handle(), L" 42 ");
+    EXPECT_EQ(spin.Value(), 42);
+
+    // Without a range nothing is clamped and text reads as 0.
+    TSpinEdit loose;
+    loose.Create(form.Handle(), 0, 0, 41, 22, 900, form.Font());
+    loose.SetValue(-5);
+    EXPECT_EQ(loose.Value(), -5);
+    SetWindowTextW(loose.Handle(), L"x");
+    EXPECT_EQ(loose.Value(), 0);
+}
+
+TEST_F(PanelTest, ApplyStoresThePanelRestartsTheRotationAndSetsTimerAndShortcut) {
+    TForm1 form;
+    TempFolder pictures;
+    Settings = TSettings{};
+    Settings.wallpaper_directory = pictures.Path();
+    Settings.number = 7;
+    form.FillSettingsPanel();
+
+    // Unchanged folder, timer on in hours, start with Windows.
+    SendMessageW(form.CheckBoxTimer, BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(form.CheckBoxStartUp, BM_SETCHECK, BST_CHECKED, 0);
+    form.SpinEditTimer.SetValue(3);
+    SendMessageW(form.ComboBox1, CB_SETCURSEL, 1, 0);
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form.ButtonApply), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form.ButtonApply));
+    EXPECT_TRUE(errors.empty()) << errors.front();
+    EXPECT_EQ(Settings.number, 1);
+    EXPECT_EQ(Settings.wallpaper_directory, pictures.Path());
+    EXPECT_TRUE(Settings.wptimer);
+    EXPECT_TRUE(Settings.startup);
+    EXPECT_TRUE(form.TimerWp.Enabled());
+    EXPECT_EQ(form.TimerWp.Interval(), 3u * 3600000u);
+    EXPECT_EQ(Settings.WpTimerDay, 23);
+    EXPECT_TRUE(platform::FileExists(StartupLink()));
+    EXPECT_EQ(platform::ReadIniString(ConfigPath, "options", "number", ""), "1");
+    EXPECT_EQ(platform::ReadIniString(ConfigPath, "options", "WpTimerUnit", ""), "1");
+    EXPECT_EQ(platform::ReadIniString(ConfigPath, "options", "WpTimerDay", ""), "23");
+
+    // A folder that does not exist is put back; the rest still applies: timer
+    // off at once, no shortcut, a unit typed by hand.
+    SetWindowTextW(form.EditDir, L"C:\\no such folder");
+    SendMessageW(form.CheckBoxTimer, BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(form.CheckBoxStartUp, BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(form.ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextW(form.ComboBox1, L"неделя");
+    form.ButtonApplyClick();
+    EXPECT_EQ(WindowTextOf(form.EditDir), WideFromAnsi(pictures.Path()));
+    EXPECT_EQ(Settings.wallpaper_directory, pictures.Path());
+    EXPECT_FALSE(Settings.wptimer);
+    EXPECT_FALSE(form.TimerWp.Enabled());
+    EXPECT_FALSE(platform::FileExists(StartupLink()));
+    EXPECT_EQ(Settings.WpTimerUnit, -1);
+    EXPECT_EQ(platform::ReadIniString(ConfigPath, "options", "WpTimerUnit", ""), "-1");
+    EXPECT_EQ(platform::ReadIniString(ConfigPath, "options", "wptimer", ""), "0");
+}
+
+TEST_F(PanelTest, TheColourDialogOpensWithWhatItReturnedLast) {
+    TForm1 form;
+    Settings = TSettings{};
+    Settings.BackgroundColor = 0x000000FF;
+    std::vector<COLORREF> shown;
+    COLORREF answer = 0;
+    bool confirm = true;
+    form.ColorDialog1Execute = [&](COLORREF& color) {
+        shown.push_back(color);
+        color = answer;
+        return confirm;
+    };
+    answer = 0x00336699;
+    form.Button1Click();
+    EXPECT_EQ(Settings.BackgroundColor, 0x00336699u);
+    EXPECT_EQ(form.Panel1.Color(), 0x00336699u);
+    Settings.BackgroundColor = 0x00FFFFFF;  // not what the dialog starts from
+    confirm = false;
+    answer = 0x00000001;
+    form.Button1Click();
+    EXPECT_EQ(Settings.BackgroundColor, 0x00FFFFFFu);
+    EXPECT_EQ(form.Panel1.Color(), 0x00336699u);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], 0x00336699u);
+}
+
+TEST_F(PanelTest, ThePreviewStepsThroughAFoldersPicturesAndCutsLongNames) {
+    TForm1 form;
+    TempFolder folder;
+    Bitmap picture;
+    picture.Reset(400, 300, 24);
+    const std::string longName = "a-very-long-picture-name-of-40-chars.bmp";
+    for (const std::string& name : {std::string("one.bmp"), std::string("two.BMP"), longName}) {
+        const std::vector<uint8_t> bytes = EncodeBmp(picture);
+        platform::WriteFileReplacing(folder / name, [&](platform::OutputFile& out) { out.Write(bytes.data(), bytes.size()); });
+    }
+    WriteTextFile(folder / "notes.txt", "x");
+    HBITMAP startPicture = form.Image1Picture();
+    ASSERT_NE(startPicture, nullptr);  // the default picture
+
+    form.ShellTreeView1->SetSelectedPath(folder.Path());
+    form.ShellTreeView1Click();
+    EXPECT_EQ(WindowTextOf(form.EditDir), WideFromAnsi(folder.Path()));
+    EXPECT_EQ(PreviewFolder, folder.Path());
+    EXPECT_EQ(PreviewName, FirstPicture(folder.Path()));
+    BITMAP shown;
+    GetObjectW(form.Image1Picture(), sizeof shown, &shown);
+    EXPECT_EQ(shown.bmWidth, 170);  // 400 x 300 reduced into 170 x 130
+    EXPECT_EQ(shown.bmHeight, 127);
+
+    // Next through to the end and back; the long name is cut to 25 characters.
+    std::vector<std::string> seen = {PreviewName};
+    for (int i = 0; i < 3; ++i) {
+        form.SpeedButtonNext.Click();
+        seen.push_back(PreviewName);
+        if (PreviewName == longName) EXPECT_EQ(PreviewCaption, longName.substr(0, 25));
+    }
+    EXPECT_EQ(seen[2], seen[3]) << "no wrap-around at the end";
+    EXPECT_NE(std::find(seen.begin(), seen.end(), longName), seen.end());
+    for (int i = 0; i < 3; ++i) form.SpeedButtonPre.Click();
+    EXPECT_EQ(PreviewName, seen[0]) << "no wrap-around at the start";
+
+    // A folder without pictures: the caption says so, the picture stays.
+    HBITMAP before = form.Image1Picture();
+    TempFolder empty;
+    form.ShellTreeView1->SetSelectedPath(empty.Path());
+    form.ShellTreeView1Click();
+    EXPECT_EQ(PreviewName, "none");
+    EXPECT_EQ(PreviewCaption, "Картинок нет");
+    EXPECT_EQ(form.Image1Picture(), before);
+    form.SpeedButtonNext.Click();  // does nothing
+    EXPECT_EQ(PreviewName, "none");
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(PanelTest, ADamagedPictureIsReportedAndTheNextStepStartsFromIt) {
+    TForm1 form;
+    TempFolder folder;
+    Bitmap picture;
+    picture.Reset(50, 40, 24);
+    const std::vector<uint8_t> bytes = EncodeBmp(picture);
+    platform::WriteFileReplacing(folder / "a.bmp", [&](platform::OutputFile& out) { out.Write(bytes.data(), bytes.size()); });
+    WriteTextFile(folder / "b.bmp", "damaged");
+    form.ShellTreeView1->SetSelectedPath(folder.Path());
+    TForm::Guarded([&] { form.ShellTreeView1Click(); });  // as a click in the tree runs it
+    const std::string good = PreviewName, caption = PreviewCaption;
+    const std::string damaged = good == "a.bmp" ? "b.bmp" : "a.bmp";
+    HBITMAP shown = form.Image1Picture();
+    if (good == "a.bmp") {
+        form.SpeedButtonNext.Click();  // through the button's guard, as a click is
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(PreviewName, damaged);
+        EXPECT_EQ(PreviewCaption, caption);
+        EXPECT_EQ(form.Image1Picture(), shown);
+    } else {
+        EXPECT_EQ(PreviewName, "b.bmp");
+        ASSERT_EQ(errors.size(), 1u);  // the first picture itself failed
+    }
+    // A folder that has gone: the step reports the runtime's error.
+    errors.clear();
+    PreviewFolder = folder / "gone";
+    PreviewName = "a.bmp";
+    form.SpeedButtonPre.Click();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "File not found");
+}
