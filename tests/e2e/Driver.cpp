@@ -67,6 +67,40 @@ bool Program::WaitForExit(DWORD milliseconds, DWORD* exitCode) {
     return true;
 }
 
+bool Program::SendWithBuffer(HWND window, UINT message, WPARAM wParam, void* data, size_t size) const {
+    void* remote = VirtualAllocEx(process_.hProcess, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) return false;
+    SIZE_T moved = 0;
+    bool ok = WriteProcessMemory(process_.hProcess, remote, data, size, &moved) && moved == size;
+    DWORD_PTR result = 0;
+    ok = ok && SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 30000,
+                                   &result) != 0;
+    ok = ok && ReadProcessMemory(process_.hProcess, remote, data, size, &moved) && moved == size;
+    VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+    return ok && result != 0;
+}
+
+HWND Program::ChildAt(HWND parent, int x, int y) {
+    POINT point = {x, y};
+    HWND child = ChildWindowFromPointEx(parent, point, CWP_SKIPINVISIBLE);
+    return child == parent ? nullptr : child;
+}
+
+void Program::Click(HWND window, int x, int y) {
+    const LPARAM point = MAKELPARAM(x, y);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(window, WM_LBUTTONUP, 0, point);
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > milliseconds) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
 std::wstring WindowText(HWND window) {
     wchar_t text[512] = {};
     GetWindowTextW(window, text, 512);

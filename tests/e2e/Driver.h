@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace e2e {
@@ -23,12 +24,23 @@ public:
     // A top-level window of the program with the given class, hidden or not.
     HWND FindWindowOfClass(const char* className, DWORD milliseconds = 30000) const;
     bool WaitForExit(DWORD milliseconds = 30000, DWORD* exitCode = nullptr);
+    // Sends a control message whose lParam points at a structure: a copy of
+    // `data` lives in the program's memory for the call and is copied back.
+    bool SendWithBuffer(HWND window, UINT message, WPARAM wParam, void* data, size_t size) const;
+    // The child window of `parent` at the given client position, or null.
+    static HWND ChildAt(HWND parent, int x, int y);
+    // A click of the left button at a client position of `window`, posted as
+    // the mouse delivers it.
+    static void Click(HWND window, int x, int y);
 
 private:
     PROCESS_INFORMATION process_ = {};
 };
 
 std::wstring WindowText(HWND window);
+
+// Polls `condition` until it holds or `milliseconds` have passed.
+bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 30000);
 
 // The per-user shell folder value "Personal" (the documents folder).
 std::string ReadPersonalFolder();

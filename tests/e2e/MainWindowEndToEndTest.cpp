@@ -1,0 +1,190 @@
+// The real tavrinwp.exe's main window driven the way a user drives it: the
+// settings panel's Apply with each kind of input, a click in the folder tree
+// and the preview's three buttons.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <map>
+#include <memory>
+
+#include "Driver.h"
+#include "engine/JpegFixture.h"
+#include "TestSupport.h"
+#include "engine/BmpCodec.h"
+#include "engine/PreviewList.h"
+#include "platform/Platform.h"
+
+using e2e::Program;
+using testing_support::MakeJpeg;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
+
+namespace {
+
+std::string Text(HWND window) {
+    char text[MAX_PATH] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 30000, nullptr);
+    return text;
+}
+
+void SetText(HWND window, const std::string& text) {
+    SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 30000, nullptr);
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result));
+    return static_cast<LRESULT>(result);
+}
+
+class MainWindowEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        data = e2e::ReadPersonalFolder() + "\\Tavrin Wallpaper";
+        CreateDirectoryA(data.c_str(), nullptr);
+        config = data + "\\config.ini";
+        bitmap = data + "\\TavrinWP.bmp";
+        DeleteFileA(bitmap.c_str());
+        link = e2e::ReadUserString(e2e::ShellFoldersKey(), "StartUp", "") + "\\TavrinWP.lnk";
+        DeleteFileA(link.c_str());
+        // Pictures of sizes of their own: the wallpaper bitmap tells which one was applied.
+        auto plain = [](int, int) { return 0x206090u; };
+        WriteBytes(pictures / "one.jpg", MakeJpeg(130, 100, plain));    // 130 x 100
+        WriteBytes(pictures / "two.jpg", MakeJpeg(200, 100, plain));    // 200 x 154
+        WriteBytes(pictures / "three.jpg", MakeJpeg(300, 100, plain));  // 300 x 231
+        sizes = {{"one.jpg", {130, 100}}, {"two.jpg", {200, 154}}, {"three.jpg", {300, 231}}};
+        testing_support::WriteTextFile(config, "[options]\r\nwallpaper_directory=" + pictures.Path() +
+                                                   "\r\nnumber=5\r\nplugin_directory=none\r\n");
+    }
+
+    void Start() {
+        program = std::make_unique<Program>("");
+        ASSERT_TRUE(program->WaitUntilIdle());
+        form = program->FindWindowOfClass("TForm1");
+        ASSERT_NE(form, nullptr);
+        editDir = Program::ChildAt(form, 20, 360);
+        apply = Program::ChildAt(form, 440, 365);
+        startUp = Program::ChildAt(form, 280, 278);
+        timer = Program::ChildAt(form, 280, 312);
+        spin = Program::ChildAt(form, 365, 314);
+        combo = Program::ChildAt(form, 420, 312);
+        tree = Program::ChildAt(form, 100, 200);
+        ASSERT_TRUE(editDir && apply && startUp && timer && spin && combo && tree);
+    }
+
+    std::string Option(const char* key) { return platform::ReadIniString(config, "options", key, "<none>"); }
+
+    std::pair<int32_t, int32_t> Shown() {
+        if (!platform::FileExists(bitmap)) return {0, 0};
+        const std::vector<uint8_t> bytes = platform::ReadFileBytes(bitmap, 1u << 26);
+        try {
+            const Bitmap written = DecodeBmp(bytes.data(), bytes.size());
+            return {written.width, written.height};
+        } catch (const std::exception&) {
+            return {-1, -1};
+        }
+    }
+    // Clicks a preview button: 280 "previous", 344 the check mark, 408 "next".
+    void Press(int left) { Program::Click(Program::ChildAt(form, left + 30, 247), 30, 11); }
+    // The check mark, and a wait for the wallpaper of `expected`. Clicks are
+    // handled in the order they were posted, so earlier steps are done by then.
+    bool ApplyShows(const std::string& expected) {
+        Press(344);
+        return e2e::WaitFor([&] { return Shown() == sizes[expected]; });
+    }
+
+    TempFolder pictures;
+    std::string data, config, bitmap, link;
+    std::map<std::string, std::pair<int32_t, int32_t>> sizes;
+    std::unique_ptr<Program> program;
+    HWND form = nullptr, editDir = nullptr, apply = nullptr, startUp = nullptr, timer = nullptr, spin = nullptr,
+         combo = nullptr, tree = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainWindowEndToEnd, ApplyStoresWhatThePanelShows) {
+    Start();
+    EXPECT_EQ(Text(editDir), pictures.Path());
+
+    // Unchanged folder: the rotation starts again at 1.
+    Send(apply, BM_CLICK);
+    EXPECT_EQ(Option("number"), "1");
+    EXPECT_EQ(Option("wallpaper_directory"), pictures.Path());
+    EXPECT_EQ(Option("WpTimerDay"), std::to_string(platform::TodayDayOfMonth()));
+    EXPECT_FALSE(platform::FileExists(link));
+
+    // A folder that does not exist is put back; the boxes, the timer and the
+    // shortcut still apply.
+    SetText(editDir, pictures.Path() + "\\missing");
+    Send(startUp, BM_SETCHECK, BST_CHECKED);
+    Send(timer, BM_SETCHECK, BST_CHECKED);
+    SetText(spin, "2");
+    Send(combo, CB_SETCURSEL, 1);
+    Send(apply, BM_CLICK);
+    EXPECT_EQ(Text(editDir), pictures.Path());
+    EXPECT_EQ(Option("wallpaper_directory"), pictures.Path());
+    EXPECT_EQ(Option("wptimer"), "1");
+    EXPECT_EQ(Option("nwptimer"), "2");
+    EXPECT_EQ(Option("WpTimerUnit"), "1");
+    EXPECT_EQ(Option("startup"), "1");
+    EXPECT_TRUE(platform::FileExists(link));
+
+    // A unit typed by hand is index -1; the timer off and the shortcut gone.
+    HWND typed = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+    ASSERT_NE(typed, nullptr);
+    Send(typed, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    for (wchar_t letter : std::wstring(L"\u043D\u0435\u0434\u0435\u043B\u044F")) PostMessageW(typed, WM_CHAR, letter, 1);
+    EXPECT_TRUE(e2e::WaitFor([&] { return Send(combo, CB_GETCURSEL) == CB_ERR; }));
+    Send(timer, BM_SETCHECK, BST_UNCHECKED);
+    Send(startUp, BM_SETCHECK, BST_UNCHECKED);
+    Send(apply, BM_CLICK);
+    EXPECT_EQ(Option("WpTimerUnit"), "-1");
+    EXPECT_EQ(Option("wptimer"), "0");
+    EXPECT_FALSE(platform::FileExists(link));
+
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForExit());
+}
+
+TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApply) {
+    Start();
+    // Before any click in the tree the buttons do nothing.
+    Press(408);
+    Press(344);
+    Sleep(1500);
+    EXPECT_FALSE(platform::FileExists(bitmap));
+
+    // Click the selected folder (the saved one) in the tree.
+    const LRESULT selected = Send(tree, TVM_GETNEXTITEM, TVGN_CARET);
+    ASSERT_NE(selected, 0);
+    RECT item;
+    *reinterpret_cast<HTREEITEM*>(&item) = reinterpret_cast<HTREEITEM>(selected);
+    ASSERT_TRUE(program->SendWithBuffer(tree, TVM_GETITEMRECT, TRUE, &item, sizeof item));
+    SetText(editDir, "");
+    Program::Click(tree, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ASSERT_TRUE(e2e::WaitFor([&] { return Text(editDir) == pictures.Path(); }));
+
+    // The check mark applies the previewed picture: the folder's first.
+    std::vector<std::string> order = {FirstPicture(pictures.Path())};
+    order.push_back(NextPicture(pictures.Path(), order[0]));
+    order.push_back(NextPicture(pictures.Path(), order[1]));
+    platform::SetCurrentDir("C:\\");
+    EXPECT_TRUE(ApplyShows(order[0]));
+    Press(408);
+    EXPECT_TRUE(ApplyShows(order[1]));
+    Press(408);
+    Press(408);  // past the last picture it stays there
+    EXPECT_TRUE(ApplyShows(order[2]));
+    Press(280);
+    EXPECT_TRUE(ApplyShows(order[1]));
+    // The rotation's position and config.ini are not touched.
+    EXPECT_EQ(Option("number"), "5");
+    EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), bitmap);
+
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForExit());
+}
