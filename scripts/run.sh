@@ -34,8 +34,11 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     if xdotool search --onlyvisible --name "^Tavrin Wallpaper$" >/dev/null 2>&1; then found=1; break; fi
     sleep 0.5
   done
-  sleep 1
+  sleep 2
   import -window root "$TAVRIN_SCREENSHOT"
+  # The main window alone: it opens centred on the 1024 x 768 Wine desktop,
+  # 483 x 423 with its frame, caption and menu bar.
+  [ -n "$found" ] && convert "$TAVRIN_SCREENSHOT" -crop 483x423+270+172 +repage "${TAVRIN_SCREENSHOT%.png}-window.png"
   # Close it as a user would (Alt+F4 on the active window).
   [ -n "$found" ] && xdotool key alt+F4
   for _ in $(seq 1 20); do kill -0 $program 2>/dev/null || break; sleep 0.5; done
