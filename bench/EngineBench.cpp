@@ -120,6 +120,18 @@ void ReferenceFullDecodeOfALargePhoto(benchmark::State& state) {
 }
 BENCHMARK(ReferenceFullDecodeOfALargePhoto)->Unit(benchmark::kMillisecond);
 
+// What a preview without the reduced-scale decode would do: decode at full
+// size, then reduce into the box.
+void ReferenceFullDecodeAndReductionOfALargePhoto(benchmark::State& state) {
+    for (auto _ : state) {
+        const std::vector<uint8_t> bytes = platform::ReadFileBytes(LargePhoto(), 1u << 30);
+        const Bitmap full = DecodeJpeg(bytes.data(), bytes.size(), false);
+        const PreviewPlacement place = PlacePreview(full.width, full.height, 170, 130);
+        benchmark::DoNotOptimize(ReducePicture(full, place.width, place.height).pixels.data());
+    }
+}
+BENCHMARK(ReferenceFullDecodeAndReductionOfALargePhoto)->Unit(benchmark::kMillisecond);
+
 void PreviewOfALargePhoto(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(LoadPreviewPicture(LargePhoto(), 170, 130).pixels.data());
 }

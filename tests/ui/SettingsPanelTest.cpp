@@ -18,6 +18,7 @@
 #include "engine/PreviewList.h"
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"
+#include "ui/LangUnit.h"
 #include "ui/Main.h"
 
 using testing_support::TempFolder;
@@ -113,6 +114,14 @@ TEST_F(PanelTest, EveryControlStandsAtItsPlaceInItsTabOrderWithItsCaption) {
         EXPECT_EQ(at, next);
     }
 
+    // The caption table, in the order it is filled, gives the texts.
+    const std::vector<const std::string*> table = CaptionTable();
+    ASSERT_EQ(table.size(), 23u);
+    EXPECT_EQ(*table[0], "Реклама");
+    EXPECT_EQ(*table[2], "Файл");
+    EXPECT_EQ(*table[12], "Картинок нет");
+    EXPECT_EQ(*table[18], "день");
+    EXPECT_EQ(*table[22], "Цвет фона");
     EXPECT_EQ(WindowTextOf(form.ButtonApply), WideFromUtf8("Применить"));
     EXPECT_EQ(WindowTextOf(form.Button1), WideFromUtf8("Выбрать"));
     ASSERT_EQ(SendMessageW(form.ComboBox1, CB_GETCOUNT, 0, 0), 3);
