@@ -92,6 +92,12 @@ void Program::Click(HWND window, int x, int y) {
     PostMessageW(window, WM_LBUTTONUP, 0, point);
 }
 
+LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result);
+    return static_cast<LRESULT>(result);
+}
+
 bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds) {
     const DWORD start = GetTickCount();
     while (!condition()) {

@@ -39,6 +39,10 @@ private:
 
 std::wstring WindowText(HWND window);
 
+// Sends a message the way the shell, a menu or another program delivers it and
+// returns the program's answer once it has handled it.
+LRESULT Deliver(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
 // Polls `condition` until it holds or `milliseconds` have passed.
 bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 30000);
 

@@ -34,12 +34,6 @@ void SetText(HWND window, const std::string& text) {
     SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 30000, nullptr);
 }
 
-LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    EXPECT_TRUE(SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result));
-    return static_cast<LRESULT>(result);
-}
-
 class MainWindowEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -111,7 +105,7 @@ TEST_F(MainWindowEndToEnd, ApplyStoresWhatThePanelShows) {
     EXPECT_EQ(Text(editDir), pictures.Path());
 
     // Unchanged folder: the rotation starts again at 1.
-    Send(apply, BM_CLICK);
+    e2e::Deliver(apply, BM_CLICK);
     EXPECT_EQ(Option("number"), "1");
     EXPECT_EQ(Option("wallpaper_directory"), pictures.Path());
     EXPECT_EQ(Option("WpTimerDay"), std::to_string(platform::TodayDayOfMonth()));
@@ -120,11 +114,11 @@ TEST_F(MainWindowEndToEnd, ApplyStoresWhatThePanelShows) {
     // A folder that does not exist is put back; the boxes, the timer and the
     // shortcut still apply.
     SetText(editDir, pictures.Path() + "\\missing");
-    Send(startUp, BM_SETCHECK, BST_CHECKED);
-    Send(timer, BM_SETCHECK, BST_CHECKED);
+    e2e::Deliver(startUp, BM_SETCHECK, BST_CHECKED);
+    e2e::Deliver(timer, BM_SETCHECK, BST_CHECKED);
     SetText(spin, "2");
-    Send(combo, CB_SETCURSEL, 1);
-    Send(apply, BM_CLICK);
+    e2e::Deliver(combo, CB_SETCURSEL, 1);
+    e2e::Deliver(apply, BM_CLICK);
     EXPECT_EQ(Text(editDir), pictures.Path());
     EXPECT_EQ(Option("wallpaper_directory"), pictures.Path());
     EXPECT_EQ(Option("wptimer"), "1");
@@ -136,12 +130,12 @@ TEST_F(MainWindowEndToEnd, ApplyStoresWhatThePanelShows) {
     // A unit typed by hand is index -1; the timer off and the shortcut gone.
     HWND typed = FindWindowExW(combo, nullptr, L"Edit", nullptr);
     ASSERT_NE(typed, nullptr);
-    Send(typed, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    e2e::Deliver(typed, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     for (wchar_t letter : std::wstring(L"\u043D\u0435\u0434\u0435\u043B\u044F")) PostMessageW(typed, WM_CHAR, letter, 1);
-    EXPECT_TRUE(e2e::WaitFor([&] { return Send(combo, CB_GETCURSEL) == CB_ERR; }));
-    Send(timer, BM_SETCHECK, BST_UNCHECKED);
-    Send(startUp, BM_SETCHECK, BST_UNCHECKED);
-    Send(apply, BM_CLICK);
+    EXPECT_TRUE(e2e::WaitFor([&] { return e2e::Deliver(combo, CB_GETCURSEL) == CB_ERR; }));
+    e2e::Deliver(timer, BM_SETCHECK, BST_UNCHECKED);
+    e2e::Deliver(startUp, BM_SETCHECK, BST_UNCHECKED);
+    e2e::Deliver(apply, BM_CLICK);
     EXPECT_EQ(Option("WpTimerUnit"), "-1");
     EXPECT_EQ(Option("wptimer"), "0");
     EXPECT_FALSE(platform::FileExists(link));
@@ -159,7 +153,7 @@ TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApp
     EXPECT_FALSE(platform::FileExists(bitmap));
 
     // Click the selected folder (the saved one) in the tree.
-    const LRESULT selected = Send(tree, TVM_GETNEXTITEM, TVGN_CARET);
+    const LRESULT selected = e2e::Deliver(tree, TVM_GETNEXTITEM, TVGN_CARET);
     ASSERT_NE(selected, 0);
     RECT item;
     *reinterpret_cast<HTREEITEM*>(&item) = reinterpret_cast<HTREEITEM>(selected);

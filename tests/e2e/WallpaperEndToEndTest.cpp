@@ -22,14 +22,6 @@ using testing_support::WriteTextFile;
 
 namespace {
 
-// Sends a message the way the shell or a menu delivers it and waits until the
-// program has handled it.
-LRESULT Deliver(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    EXPECT_TRUE(SendMessageTimeoutW(form, message, wParam, lParam, SMTO_NORMAL, 60000, &result));
-    return static_cast<LRESULT>(result);
-}
-
 class WallpaperEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -109,13 +101,13 @@ TEST_F(WallpaperEndToEnd, ChangesAtStartOnATrayPressAndStepsBackFromTheMenu) {
     EXPECT_EQ(Number(), showing % kPictures + 1);
 
     // A left press on the tray icon moves on; releases and double-clicks do nothing.
-    Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+    e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
     const int after = NextGood(showing);
     EXPECT_EQ(Shown(), SizeAt(after));
     const int number = Number();
     EXPECT_EQ(number, after % kPictures + 1);
     for (LPARAM ignored : {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_RBUTTONUP, WM_MBUTTONDOWN})
-        Deliver(form, TForm1::TrayCallbackMessage, 1, ignored);
+        e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, ignored);
     EXPECT_EQ(Number(), number);
     EXPECT_EQ(Shown(), SizeAt(after));
 
@@ -124,17 +116,17 @@ TEST_F(WallpaperEndToEnd, ChangesAtStartOnATrayPressAndStepsBackFromTheMenu) {
     int current = after;
     auto steppable = [&] { return current >= 2 && current < kPictures && order[current - 2] != "b.jpg"; };
     for (int i = 0; i < kPictures && !steppable(); ++i) {
-        Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+        e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
         current = NextGood(current);
     }
     ASSERT_TRUE(steppable());
     ASSERT_EQ(Shown(), SizeAt(current));
-    Deliver(form, WM_COMMAND, TForm1::CmdN8, 0);  // "Предыдущая"
+    e2e::Deliver(form, WM_COMMAND, TForm1::CmdN8, 0);  // "Предыдущая"
     EXPECT_EQ(Shown(), SizeAt(current - 1));
     EXPECT_EQ(Number(), current);
 
     // "Следующая" moves on again.
-    Deliver(form, WM_COMMAND, TForm1::CmdN7, 0);
+    e2e::Deliver(form, WM_COMMAND, TForm1::CmdN7, 0);
     EXPECT_EQ(Shown(), SizeAt(current));
 
     // "Выход" of the tray menu ends the program.
@@ -164,7 +156,7 @@ TEST_F(WallpaperEndToEnd, ARightPressOpensTheTrayMenuEvenWhileHidden) {
     EXPECT_FALSE(IsWindowVisible(menu));
 
     // "Настройки" brings the window back, in front.
-    Deliver(form, WM_COMMAND, TForm1::CmdN6, 0);
+    e2e::Deliver(form, WM_COMMAND, TForm1::CmdN6, 0);
     EXPECT_TRUE(IsWindowVisible(form));
     PostMessageW(form, WM_COMMAND, TForm1::CmdN9, 0);
     EXPECT_TRUE(program.WaitForExit());
