@@ -41,6 +41,7 @@ TForm1::~TForm1() {
 HMENU TForm1::BuildMainMenu() {
     HMENU menu = CreateMenu();
     HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, CmdPlugins, WideFromUtf8("Плагины").c_str());
     AppendMenuW(file, MF_STRING, CmdN2, WideFromUtf8("Выход").c_str());
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), WideFromUtf8("Файл").c_str());
     HMENU help = CreatePopupMenu();
@@ -91,6 +92,9 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             case CmdN10:
                 N10Click();
+                return 0;
+            case CmdPlugins:
+                PluginsClick();
                 return 0;
             }
         }
