@@ -113,9 +113,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     RECT frame = {0, 0, 300, 132};
     AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
+    // In the middle of the screen, where the plugin window's button was pressed.
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     dialog.window = CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, L"Сепия и виньетка: настройки", style,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                                    frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+                                    (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                                    (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr,
+                                    instance, nullptr);
     if (!dialog.window) return 1;
     dialog.font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
