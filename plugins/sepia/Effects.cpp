@@ -201,5 +201,8 @@ std::string BitmapPathFromCommandLine(const std::string& commandLine, const std:
         rest = commandLine.substr(end);
     }
     const size_t start = rest.find_first_not_of(" \t");
-    return start == std::string::npos ? std::string() : rest.substr(start);
+    std::string path = start == std::string::npos ? std::string() : rest.substr(start);
+    // Started by hand or by another program, the path may come quoted.
+    if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
+    return path;
 }

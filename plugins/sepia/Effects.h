@@ -35,5 +35,6 @@ void ReworkBitmapFile(const std::string& path, const EffectOptions& options);
 
 // The bitmap's path on the plugin's command line: everything after the
 // program's own path, which the program runs it with unquoted (so both may
-// hold spaces). `self` is the program file as the system names it.
+// hold spaces); a path in quotes loses them. `self` is the program file as
+// the system names it.
 std::string BitmapPathFromCommandLine(const std::string& commandLine, const std::string& self);

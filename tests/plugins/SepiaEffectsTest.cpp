@@ -212,6 +212,7 @@ TEST(SepiaCommandLine, TakesEverythingAfterTheProgramsOwnPath) {
     EXPECT_EQ(BitmapPathFromCommandLine("c:\\program files\\TAVRIN\\plugins\\sepia\\PLUGIN.EXE " + bitmap, self),
               bitmap);
     EXPECT_EQ(BitmapPathFromCommandLine("\"" + self + "\" " + bitmap, self), bitmap);
+    EXPECT_EQ(BitmapPathFromCommandLine("\"" + self + "\" \"" + bitmap + "\"", self), bitmap);
     // Another spelling of the folders (a short name): the program's file name ends its part.
     EXPECT_EQ(BitmapPathFromCommandLine("C:\\PROGRA~1\\Tavrin\\plugins\\sepia\\plugin.exe " + bitmap, self), bitmap);
     EXPECT_EQ(BitmapPathFromCommandLine("plugin " + bitmap, self), bitmap);
