@@ -75,21 +75,6 @@ TEST_F(PluginFoldersTest, ListsFoldersWithPluginIniInListingOrder) {
     }
 }
 
-TEST_F(PluginFoldersTest, TheActivePluginMatchesItsFolderWithExactCase) {
-    AddPlugin("Sepia", "[info]\r\nname=Same\r\nversion=1\r\n");
-    AddPlugin("other", "[info]\r\nname=Same\r\nversion=1\r\n");  // the same name: both listed
-    for (const char* active : {"sepia", "SEPIA", "none", "", "Sepia\\"}) {
-        const std::vector<PluginListing> plugins = FindPlugins(root, active);
-        ASSERT_EQ(plugins.size(), 2u) << active;
-        EXPECT_FALSE(plugins[0].active || plugins[1].active) << active;
-    }
-    const std::vector<PluginListing> plugins = FindPlugins(root, "Sepia");
-    ASSERT_EQ(plugins.size(), 2u);
-    EXPECT_EQ(plugins[0].active, plugins[0].folder == "Sepia");
-    EXPECT_EQ(plugins[1].active, plugins[1].folder == "Sepia");
-    EXPECT_EQ(PluginLineText(plugins[0]), PluginLineText(plugins[1]));
-}
-
 TEST_F(PluginFoldersTest, AMissingOrEmptyRootListsNothing) {
     EXPECT_TRUE(FindPlugins(root, "none").empty());
     EXPECT_TRUE(FindPlugins(folder / "missing", "none").empty());

