@@ -12,6 +12,7 @@
 #include "ui/LangUnit.h"
 #include "platform/Platform.h"
 #include "ui/Main.h"
+#include "ui/PluginForm.h"
 
 namespace {
 
@@ -60,7 +61,14 @@ void TForm1::FormCreate() {
 
 void TForm1::Minimize() {
     Hide();
-    // The plugin manager window joins in once it exists.
+    // The newest plugin manager window, if one was ever opened, is closed
+    // (hidden) too; nothing that goes wrong there stops the minimising.
+    if (PluginForm) {
+        try {
+            PluginForm->Close();
+        } catch (...) {
+        }
+    }
 }
 
 void TForm1::FormClose() { RemoveTrayIcon(); }

@@ -23,6 +23,7 @@ public:
 struct FolderEntry {
     std::string name;
     bool isFolder = false;
+    bool hiddenOrSystem = false;  // marked hidden or system (never on POSIX)
 };
 
 // Calls `visit` for each entry of `folder` in the system's own order, "." and ".."

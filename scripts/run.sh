@@ -11,12 +11,15 @@ cd "$root"
 bash scripts/bootstrap.sh
 mkdir -p build out
 cmake --preset win32 >build/win32.log 2>&1 || { tail -n 40 build/win32.log; exit 1; }
-cmake --build --preset win32 --target tavrinwp >>build/win32.log 2>&1 || { tail -n 40 build/win32.log; exit 1; }
+cmake --build --preset win32 --target tavrinwp plugins >>build/win32.log 2>&1 || { tail -n 40 build/win32.log; exit 1; }
 
 # A prefix of its own, apart from the one the tests copy, so that what you do in
 # the program (settings, wallpapers) never reaches a test.
 prefix="$root/build/win32/wineprefix-run"
 run=("$root/cmake/wine-run.sh" --prefix "$prefix" "$root/build/win32/tavrinwp.exe" "$@")
+# The program finds its plugins under the folder it starts in: the build output,
+# which holds plugins/sepia.
+cd "$root/build/win32"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "Starting Tavrin Wallpaper on display $DISPLAY"

@@ -12,6 +12,17 @@ namespace {
 const wchar_t kApplicationClass[] = L"TApplication";
 const wchar_t kErrorCaption[] = L"Tavrin Wallpaper";
 
+// The forms whose keyboard works as in a dialog box.
+std::vector<HWND> dialogKeyWindows;
+
+bool TakesDialogKeys(const MSG& message) {
+    if (!message.hwnd || dialogKeyWindows.empty()) return false;
+    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    for (HWND window : dialogKeyWindows)
+        if (window == root) return IsDialogMessageW(root, const_cast<MSG*>(&message)) != FALSE;
+    return false;
+}
+
 std::wstring Widen(UINT codePage, const std::string& text) {
     if (text.empty()) return std::wstring();
     int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -115,8 +126,7 @@ void TApplication::Run() {
     }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab and the arrow keys move between the main form's controls.
-        if (mainForm_ && mainForm_->Handle() && IsDialogMessageW(mainForm_->Handle(), &message)) continue;
+        if (TakesDialogKeys(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
@@ -147,6 +157,7 @@ void TApplication::ShowException(const std::exception& error) noexcept {
 
 TForm::~TForm() {
     if (handle_) {
+        std::erase(dialogKeyWindows, handle_);
         SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
         DestroyWindow(handle_);
     }
@@ -180,10 +191,12 @@ void TForm::CreateHandle(const Style& style) {
     RECT frame = {0, 0, style.clientWidth, style.clientHeight};
     AdjustWindowRectEx(&frame, style.style, style.menu != nullptr, style.exStyle);
     handle_ = CreateWindowExW(style.exStyle, className.c_str(),
-                              WideFromUtf8(style.caption).c_str(), style.style, CW_USEDEFAULT,
-                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                              WideFromUtf8(style.caption).c_str(), style.style, style.position.x,
+                              style.position.y, frame.right - frame.left, frame.bottom - frame.top,
                               Application.Handle(), style.menu, instance, this);
     if (!handle_) throw std::runtime_error("Cannot create the window");
+    if (style.position.x != CW_USEDEFAULT) positioned_ = true;
+    if (style.dialogKeys) dialogKeyWindows.push_back(handle_);
     for (TTimer* timer : timers_) timer->Update();
 }
 
@@ -231,6 +244,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (this == Application.MainForm()) PostQuitMessage(0);
         break;
     case WM_NCDESTROY:
+        std::erase(dialogKeyWindows, handle_);
         SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
         handle_ = nullptr;
         break;

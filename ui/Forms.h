@@ -94,6 +94,12 @@ protected:
         int clientHeight;
         COLORREF color;
         HMENU menu;
+        // The window's place on the screen (its frame's top-left corner); left
+        // at CW_USEDEFAULT, the first Show centres the window instead.
+        POINT position = {CW_USEDEFAULT, CW_USEDEFAULT};
+        // Tab, the arrow keys, Enter and Esc move between and press the
+        // controls, as in a dialog box.
+        bool dialogKeys = false;
     };
     void CreateHandle(const Style& style);
 

@@ -20,6 +20,7 @@ TForm1::TForm1() : TimerWp(*this, kTimerWpId), TimerReklama(*this, kTimerReklama
     style.clientHeight = 381;
     style.color = RGB(0xB4, 0xDE, 0xFE);  // 0xFEDEB4
     style.menu = BuildMainMenu();
+    style.dialogKeys = true;  // Tab and the arrow keys move between the controls
     PopupMenu1 = BuildTrayMenu();
     TimerWp.OnTimer = [this] { TimerWpTimer(); };
     CreateHandle(style);
@@ -43,6 +44,7 @@ TForm1::~TForm1() {
 HMENU TForm1::BuildMainMenu() {
     HMENU menu = CreateMenu();
     HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, CmdPlugins, WideFromUtf8("Плагины").c_str());
     AppendMenuW(file, MF_STRING, CmdN2, WideFromUtf8("Выход").c_str());
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), WideFromUtf8("Файл").c_str());
     HMENU help = CreatePopupMenu();
@@ -100,6 +102,9 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             case CmdN10:
                 N10Click();
+                return 0;
+            case CmdPlugins:
+                PluginsClick();
                 return 0;
             }
         }

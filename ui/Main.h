@@ -45,6 +45,9 @@ public:
     void N5Click();   // "Сайт разработчика"
     void N10Click();  // "Скачать обои"
 
+    // The "Файл" menu's "Плагины": opens a further plugin manager window.
+    void PluginsClick();
+
     // Menu command identifiers, as WM_COMMAND carries them.
     enum Command : UINT {
         CmdN2 = 102,  // "Выход"
@@ -55,6 +58,7 @@ public:
         CmdN4 = 404,  // "Помощь" -> "О программе"
         CmdN5 = 405,  // "Помощь" -> "Сайт разработчика"
         CmdN10 = 410,  // "Помощь" -> "Скачать обои"
+        CmdPlugins = 150,  // "Файл" -> "Плагины"
     };
 
     TTimer TimerWp;

@@ -104,6 +104,7 @@ void TForm1::CreatePanelControls() {
 void TForm1::AssignCaptions() {
     HMENU bar = GetMenu(Handle());
     SetMenuText(bar, 0, true, LangFile);
+    SetMenuText(bar, CmdPlugins, false, LangPlugins);
     SetMenuText(bar, CmdN2, false, LangExit);
     SetMenuText(bar, 1, true, LangHelp);
     SetMenuText(bar, CmdN4, false, LangAbout);

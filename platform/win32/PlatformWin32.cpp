@@ -16,6 +16,7 @@ bool ListFolder(const std::string& folder, const std::function<bool(const Folder
         FolderEntry entry;
         entry.name = data.cFileName;
         entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.hiddenOrSystem = (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
         if (!visit(entry)) break;
     } while (FindNextFileA(find, &data));
     FindClose(find);

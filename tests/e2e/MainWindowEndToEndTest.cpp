@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -155,8 +156,10 @@ TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApp
     // Click the selected folder (the saved one) in the tree.
     const LRESULT selected = e2e::Deliver(tree, TVM_GETNEXTITEM, TVGN_CARET);
     ASSERT_NE(selected, 0);
-    RECT item;
-    *reinterpret_cast<HTREEITEM*>(&item) = reinterpret_cast<HTREEITEM>(selected);
+    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+    RECT item = {};
+    const HTREEITEM handle = reinterpret_cast<HTREEITEM>(selected);
+    std::memcpy(&item, &handle, sizeof handle);
     ASSERT_TRUE(program->SendWithBuffer(tree, TVM_GETITEMRECT, TRUE, &item, sizeof item));
     SetText(editDir, "");
     Program::Click(tree, (item.left + item.right) / 2, (item.top + item.bottom) / 2);

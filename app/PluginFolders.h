@@ -1,0 +1,26 @@
+// Plugin folders: one sub-folder of PluginsRoot per plugin, recognised by its
+// "plugin.ini" (section "info": "name" and "version").
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct PluginListing {
+    std::string folder;   // the folder's name under PluginsRoot: what "plugin_directory" holds
+    std::string name;     // "name" of plugin.ini, "unknow" when missing
+    std::string version;  // "version" of plugin.ini, "0.0" when missing
+    bool active = false;  // folder equals the active plugin's name exactly (letter case counts)
+};
+
+// The plugins under `pluginsRoot` in the order the system lists the folder.
+// The listing's first entry is passed over, and the second as well when the
+// first was "." (that is ".."); hidden and system entries are not looked at.
+// An entry without "plugin.ini" is not a plugin. A missing root gives nothing.
+std::vector<PluginListing> FindPlugins(const std::string& pluginsRoot, const std::string& activePlugin);
+
+// A plugin's line in the plugin window without the mark of the active one:
+// name + " ver. " + version.
+std::string PluginLineText(const PluginListing& plugin);
+
+// The plugin's settings program: PluginsRoot + "\" + folder + "\config.exe".
+std::string PluginConfigProgram(const std::string& pluginsRoot, const std::string& folder);

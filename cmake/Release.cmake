@@ -1,0 +1,34 @@
+# The release package: build/win32/tavrinwp-<version>.zip with the program,
+# the plugins that ship with it and the user's guide in Russian and English.
+#   cmake --build --preset win32 --target release
+set(TAVRIN_RELEASE_NAME tavrinwp-${PROJECT_VERSION})
+set(TAVRIN_RELEASE_ZIP ${CMAKE_BINARY_DIR}/${TAVRIN_RELEASE_NAME}.zip)
+set(stage_root ${CMAKE_BINARY_DIR}/release)
+set(stage ${stage_root}/${TAVRIN_RELEASE_NAME})
+set(guides ${PROJECT_SOURCE_DIR}/docs/guide-ru.txt ${PROJECT_SOURCE_DIR}/docs/guide-en.txt)
+set(sepia_ini ${CMAKE_BINARY_DIR}/plugins/sepia/plugin.ini)
+
+set(guide_commands)
+foreach(guide IN LISTS guides)
+  get_filename_component(name ${guide} NAME)
+  list(APPEND guide_commands COMMAND ${CMAKE_COMMAND} -DIN=${guide} -DOUT=${stage}/${name} -DBOM=ON
+       -P ${PROJECT_SOURCE_DIR}/cmake/WindowsText.cmake)
+endforeach()
+
+# Staged afresh each time, so nothing left in the build's own plugin folders
+# (a plugin's saved settings) ever ships.
+add_custom_command(OUTPUT ${TAVRIN_RELEASE_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage_root}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/plugins/sepia
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tavrinwp> ${stage}/tavrinwp.exe
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:sepia_plugin> $<TARGET_FILE:sepia_config> ${sepia_ini}
+          ${stage}/plugins/sepia/
+  ${guide_commands}
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${TAVRIN_RELEASE_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E chdir ${stage_root}
+          ${CMAKE_COMMAND} -E tar cf ${TAVRIN_RELEASE_ZIP} --format=zip ${TAVRIN_RELEASE_NAME}
+  DEPENDS tavrinwp sepia_plugin sepia_config sepia_ini ${sepia_ini} ${guides}
+          ${PROJECT_SOURCE_DIR}/cmake/WindowsText.cmake
+  COMMENT "Packing ${TAVRIN_RELEASE_NAME}.zip"
+  VERBATIM)
+add_custom_target(release ALL DEPENDS ${TAVRIN_RELEASE_ZIP})

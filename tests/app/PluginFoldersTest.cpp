@@ -1,0 +1,82 @@
+// Which folders under the plugins folder are plugins, and what their lines say:
+// on the host against the POSIX listing, under Wine against FindFirstFileA.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "app/PluginFolders.h"
+#include "platform/Platform.h"
+
+using testing_support::TempFolder;
+using testing_support::WriteTextFile;
+
+namespace {
+
+class PluginFoldersTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(platform::CreateDir(root)); }
+
+    void AddPlugin(const std::string& folder, const std::string& ini) {
+        ASSERT_TRUE(platform::CreateDir(root + "\\" + folder));
+        WriteTextFile(root + "\\" + folder + "\\plugin.ini", ini);
+    }
+    // The folder names in the order the system lists them, "." and ".." left out.
+    std::vector<std::string> Listed() const {
+        std::vector<std::string> names;
+        platform::ListFolder(root, [&](const platform::FolderEntry& entry) {
+            if (entry.name != "." && entry.name != "..") names.push_back(entry.name);
+            return true;
+        });
+        return names;
+    }
+
+    TempFolder folder;
+    const std::string root = folder / "plugins";
+};
+
+std::vector<std::string> Folders(const std::vector<PluginListing>& plugins) {
+    std::vector<std::string> folders;
+    for (const PluginListing& plugin : plugins) folders.push_back(plugin.folder);
+    return folders;
+}
+
+}  // namespace
+
+TEST_F(PluginFoldersTest, ListsFoldersWithPluginIniInListingOrder) {
+    AddPlugin("sepia", "[info]\r\nname=Sepia\r\nversion=2.5\r\n");
+    AddPlugin("Blur", "[info]\r\nname=Blur\r\n");                        // no version
+    AddPlugin("bare", "[other]\r\nname=elsewhere\r\n");                  // neither key in "info"
+    ASSERT_TRUE(platform::CreateDir(root + "\\noini"));                 // a folder without plugin.ini
+    WriteTextFile(root + "\\noini\\plugin.exe", "");
+    WriteTextFile(root + "\\readme.txt", "a file is no plugin");
+    // "." and ".." are passed over, even where plugin.ini would make them look like plugins.
+    WriteTextFile(root + "\\plugin.ini", "[info]\r\nname=root itself\r\n");
+    WriteTextFile(folder / "plugin.ini", "[info]\r\nname=the parent\r\n");
+
+    const std::vector<PluginListing> plugins = FindPlugins(root, "sepia");
+    std::vector<std::string> expected;
+    for (const std::string& name : Listed())
+        if (name == "sepia" || name == "Blur" || name == "bare") expected.push_back(name);
+    EXPECT_EQ(Folders(plugins), expected);
+
+    for (const PluginListing& plugin : plugins) {
+        if (plugin.folder == "sepia") {
+            EXPECT_EQ(PluginLineText(plugin), "Sepia ver. 2.5");
+            EXPECT_TRUE(plugin.active);
+        } else if (plugin.folder == "Blur") {
+            EXPECT_EQ(PluginLineText(plugin), "Blur ver. 0.0");
+            EXPECT_FALSE(plugin.active);
+        } else {
+            EXPECT_EQ(PluginLineText(plugin), "unknow ver. 0.0");
+            EXPECT_FALSE(plugin.active);
+        }
+    }
+}
+
+TEST_F(PluginFoldersTest, AMissingOrEmptyRootListsNothing) {
+    EXPECT_TRUE(FindPlugins(root, "none").empty());
+    EXPECT_TRUE(FindPlugins(folder / "missing", "none").empty());
+    EXPECT_EQ(PluginConfigProgram(root, "sepia"), root + "\\sepia\\config.exe");
+}

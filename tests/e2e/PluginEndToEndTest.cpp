@@ -1,0 +1,168 @@
+// The real tavrinwp.exe with the sepia plugin beside it: switched on in the
+// plugin window, the next change's wallpaper carries the effect; switched off,
+// it does not; minimising hides the plugin window too.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "Driver.h"
+#include "Effects.h"
+#include "TestSupport.h"
+#include "engine/BmpCodec.h"
+#include "engine/JpegFixture.h"
+#include "engine/Render.h"
+#include "platform/Platform.h"
+#include "ui/Forms.h"
+#include "ui/Main.h"
+#include "ui/PluginForm.h"
+
+using e2e::Program;
+using testing_support::MakeJpeg;
+using testing_support::ReadTextFile;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
+using testing_support::WriteTextFile;
+
+namespace {
+
+using e2e::Deliver;
+
+std::wstring Line(HWND list, int index) {
+    wchar_t text[256] = {};
+    Deliver(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+Bitmap ReadBitmap(const std::string& path) {
+    const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, 1u << 28);
+    return DecodeBmp(bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
+    const std::string data = e2e::ReadPersonalFolder() + "\\Tavrin Wallpaper";
+    CreateDirectoryA(data.c_str(), nullptr);
+    const std::string config = data + "\\config.ini", bitmap = data + "\\TavrinWP.bmp";
+    DeleteFileA(bitmap.c_str());
+
+    // The program's folder, with spaces, holding the shipped plugin.
+    TempFolder folder;
+    const std::string programDir = folder / "Tavrin Program";
+    const std::string plugin = programDir + "\\plugins\\sepia";
+    for (const std::string& path : {programDir, programDir + "\\plugins", plugin}) ASSERT_TRUE(platform::CreateDir(path));
+    for (const char* file : {"plugin.exe", "config.exe", "plugin.ini"})
+        ASSERT_TRUE(CopyFileA((std::string(SEPIA_PLUGIN_DIR) + "\\" + file).c_str(), (plugin + "\\" + file).c_str(),
+                              FALSE))
+            << file;
+    WriteTextFile(plugin + "\\settings.ini", "[sepia]\r\neffect=both\r\nstrength=90\r\n");
+
+    const std::string tree = folder / "pictures";
+    ASSERT_TRUE(platform::CreateDir(tree));
+    const std::string picture = tree + "\\wide.jpg";
+    WriteBytes(picture, MakeJpeg(240, 100, [](int x, int y) { return static_cast<uint32_t>(x * 0x010203 ^ y * 0x030201); }));
+    WriteTextFile(config, "[options]\r\nwallpaper_directory=" + tree +
+                              "\r\nchangestart=0\r\nnumber=1\r\nplugin_directory=none\r\nR=0\r\nG=0\r\nB=128\r\n"
+                              "[extra]\r\nkept=yes\r\n");
+
+    Program program("", SW_SHOWNORMAL, programDir);
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+
+    // "Файл" -> "Плагины": the plugin window with the one plugin's line.
+    Deliver(form, WM_COMMAND, TForm1::CmdPlugins, 0);
+    HWND window = program.FindWindowOfClass("TPluginForm");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsWindowVisible(window));
+    HWND list = GetDlgItem(window, TPluginForm::kListBox1Id);
+    ASSERT_EQ(Deliver(list, LB_GETCOUNT, 0, 0), 1);
+    const std::string name = platform::ReadIniString(plugin + "\\plugin.ini", "info", "name", "?");
+    const std::wstring line = WideFromAnsi(name + " ver. " +
+                                           platform::ReadIniString(plugin + "\\plugin.ini", "info", "version", "?"));
+    EXPECT_EQ(Line(list, 0), line);
+
+    // Select the line and press "Вкл".
+    Deliver(list, LB_SETCURSEL, 0, 0);
+    Deliver(window, WM_COMMAND, MAKEWPARAM(TPluginForm::kListBox1Id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, TPluginForm::kButton3Id)));  // the plugin has config.exe
+    Deliver(GetDlgItem(window, TPluginForm::kButton1Id), BM_CLICK, 0, 0);
+    EXPECT_EQ(platform::ReadIniString(config, "options", "plugin_directory", "?"), "sepia");
+    EXPECT_EQ(platform::ReadIniString(config, "options", "number", "?"), "1");
+    EXPECT_EQ(platform::ReadIniString(config, "extra", "kept", "?"), "yes");
+    EXPECT_EQ(Line(list, 0), line + L" " + WideFromUtf8("Вкл"));
+
+    // A press on the tray icon: the wallpaper is the fitted picture, reworked by the plugin.
+    Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+    RenderOptions options;
+    options.background = 0x00800000;
+    options.displayBits = platform::DisplayColorDepth();
+    const Bitmap plain = RenderWallpaper(picture, options);
+    Bitmap expected = plain;
+    ApplyEffect(expected, ReadEffectOptions(plugin + "\\settings.ini"));
+    const Bitmap shown = ReadBitmap(bitmap);
+    ASSERT_EQ(shown.width, 240);
+    ASSERT_EQ(shown.height, 185);
+    EXPECT_EQ(shown.bitsPerPixel, expected.bitsPerPixel);
+    EXPECT_TRUE(shown.pixels == expected.pixels);
+    EXPECT_FALSE(shown.pixels == plain.pixels);
+    EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), bitmap);
+    EXPECT_FALSE(platform::FileExists(bitmap + ".tmp"));
+
+    // "Выкл": stored, and the next change is the plain picture again.
+    Deliver(GetDlgItem(window, TPluginForm::kButton2Id), BM_CLICK, 0, 0);
+    EXPECT_EQ(platform::ReadIniString(config, "options", "plugin_directory", "?"), "none");
+    EXPECT_EQ(Line(list, 0), line);
+    Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+    EXPECT_TRUE(ReadBitmap(bitmap).pixels == plain.pixels);
+
+    // Minimising the main window hides the plugin window as well.
+    Deliver(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(IsWindowVisible(form));
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    PostMessageW(form, WM_COMMAND, TForm1::CmdN9, 0);
+    EXPECT_TRUE(program.WaitForExit());
+}
+
+// The plugin's settings dialog keeps its choice beside itself.
+TEST(PluginEndToEnd, TheSettingsDialogStoresTheEffectAndStrength) {
+    TempFolder folder;
+    const std::string plugin = folder / "sepia plugin";
+    ASSERT_TRUE(platform::CreateDir(plugin));
+    const std::string program = plugin + "\\config.exe";
+    ASSERT_TRUE(CopyFileA((std::string(SEPIA_PLUGIN_DIR) + "\\config.exe").c_str(), program.c_str(), FALSE));
+    WriteTextFile(plugin + "\\settings.ini", "[sepia]\r\neffect=vignette\r\nstrength=40\r\n");
+
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    std::string line = program;
+    ASSERT_TRUE(CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    WaitForInputIdle(process.hProcess, 30000);
+    HWND dialog = nullptr;
+    for (int i = 0; i < 600 && !dialog; ++i) {
+        HWND candidate = FindWindowW(L"SepiaConfig", nullptr);
+        DWORD owner = 0;
+        if (candidate) GetWindowThreadProcessId(candidate, &owner);
+        if (owner == process.dwProcessId) dialog = candidate;
+        else Sleep(50);
+    }
+    ASSERT_NE(dialog, nullptr);
+    HWND effect = GetDlgItem(dialog, 101), strength = GetDlgItem(dialog, 102);
+    // It shows what is stored.
+    EXPECT_EQ(Deliver(effect, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(Deliver(strength, TBM_GETPOS, 0, 0), 40);
+    // A new choice, confirmed with "OK".
+    Deliver(effect, CB_SETCURSEL, 0, 0);
+    Deliver(strength, TBM_SETPOS, TRUE, 65);
+    Deliver(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    const EffectOptions stored = ReadEffectOptions(plugin + "\\settings.ini");
+    EXPECT_EQ(stored.effect, Effect::Sepia);
+    EXPECT_EQ(stored.strength, 65);
+}

@@ -1,0 +1,168 @@
+#include "ui/PluginForm.h"
+
+#include "app/Paths.h"
+#include "app/PluginFolders.h"
+#include "app/Settings.h"
+#include "platform/Platform.h"
+#include "ui/LangUnit.h"
+#include "ui/Main.h"
+
+TPluginForm* PluginForm = nullptr;
+std::vector<std::string> PluginFolders;
+
+namespace {
+
+// The plugin windows, owned by the program until it ends.
+std::vector<std::unique_ptr<TPluginForm>> pluginForms;
+
+void SetText(HWND window, const std::string& utf8) { SetWindowTextW(window, WideFromUtf8(utf8).c_str()); }
+
+}  // namespace
+
+TPluginForm::TPluginForm() {
+    font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
+    Style style;
+    style.className = "TPluginForm";
+    style.caption = "PluginForm";  // replaced by the caption table's text
+    // A single, fixed border; of the border icons only the system menu.
+    style.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    style.exStyle = 0;
+    style.clientWidth = 388;
+    style.clientHeight = 151;
+    style.color = GetSysColor(COLOR_BTNFACE);
+    style.menu = nullptr;
+    style.position = {240, 225};
+    style.dialogKeys = true;
+    CreateHandle(style);
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+
+    // Created in their tab order.
+    ListBox1 = CreateControl(L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                             WS_EX_CLIENTEDGE, kListBox1Id, 0, 0, 305, 145);
+    SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, 13);
+    Button1 = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, kButton1Id, 312, 0, 75, 25);
+    Button2 = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, kButton2Id, 312, 32, 75, 25);
+    Button3 = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0, kButton3Id, 312, 64, 75, 25);
+    Button4 = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, kButton4Id, 312, 120, 75, 25);
+    FormCreate();
+}
+
+TPluginForm::~TPluginForm() {
+    if (PluginForm == this) PluginForm = nullptr;
+    // The window goes before its font.
+    if (Handle()) DestroyWindow(Handle());
+    if (font_) DeleteObject(font_);
+}
+
+HWND TPluginForm::CreateControl(const wchar_t* className, DWORD style, DWORD exStyle, UINT id, int left, int top,
+                                int width, int height) {
+    HWND control = CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, left, top, width, height,
+                                   Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (!control) throw std::runtime_error("Cannot create the window");
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return control;
+}
+
+void TPluginForm::FormCreate() { PluginFolders = std::vector<std::string>(); }
+
+LRESULT TPluginForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && lParam != 0) {
+        const UINT id = LOWORD(wParam), code = HIWORD(wParam);
+        if (id == kListBox1Id && code == LBN_SELCHANGE) {
+            ListBox1Click();
+            return 0;
+        }
+        if (code == BN_CLICKED) {
+            switch (id) {
+            case kButton1Id:
+                Button1Click();
+                return 0;
+            case kButton2Id:
+                Button2Click();
+                return 0;
+            case kButton3Id:
+                Button3Click();
+                return 0;
+            case kButton4Id:
+                Button4Click();
+                return 0;
+            }
+        }
+    }
+    return TForm::WndProc(message, wParam, lParam);
+}
+
+void TPluginForm::DoClose(bool& allowed) {
+    allowed = false;
+    Hide();
+}
+
+void TPluginForm::PluginSearch() {
+    SendMessageW(ListBox1, LB_RESETCONTENT, 0, 0);
+    PluginFolders.clear();
+    for (const PluginListing& plugin : FindPlugins(PluginsRoot, Settings.plugin_directory)) {
+        PluginFolders.push_back(plugin.folder);
+        // The name and version are the plugin's own ANSI text; the mark is the program's.
+        std::wstring line = WideFromAnsi(PluginLineText(plugin));
+        if (plugin.active) line += L" " + WideFromUtf8(LangOn);
+        SendMessageW(ListBox1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    }
+}
+
+void TPluginForm::ListBox1Click() {
+    // The settings button of the newest window follows the selection in any window.
+    if (PluginForm) EnableWindow(PluginForm->Button3, FALSE);
+    const LRESULT index = SendMessageW(ListBox1, LB_GETCURSEL, 0, 0);
+    // A line of an older window may have no folder any more once a newer
+    // window has listed fewer plugins into the shared list: it selects nothing.
+    if (index >= 0 && static_cast<size_t>(index) < PluginFolders.size())
+        Settings.plugin_directory = PluginFolders[static_cast<size_t>(index)];
+    if (PluginForm && platform::FileExists(PluginConfigProgram(PluginsRoot, Settings.plugin_directory)))
+        EnableWindow(PluginForm->Button3, TRUE);
+}
+
+void TPluginForm::Button1Click() {
+    const LRESULT index = SendMessageW(ListBox1, LB_GETCURSEL, 0, 0);
+    if (index < 0 || static_cast<size_t>(index) >= PluginFolders.size()) return;
+    Settings.plugin_directory = PluginFolders[static_cast<size_t>(index)];
+    platform::WriteIniString(ConfigPath, "options", "plugin_directory", Settings.plugin_directory);
+    PluginSearch();
+}
+
+void TPluginForm::Button2Click() {
+    Settings.plugin_directory = "none";
+    platform::WriteIniString(ConfigPath, "options", "plugin_directory", Settings.plugin_directory);
+    PluginSearch();
+}
+
+void TPluginForm::Button3Click() {
+    // The program is named apart from its command line, so a folder path with
+    // spaces can never start another program. Nothing waits for it.
+    const std::string program = PluginConfigProgram(PluginsRoot, Settings.plugin_directory);
+    platform::StartProcess(program, program, platform::ShowRestore, false);
+}
+
+void TPluginForm::Button4Click() { Close(); }
+
+TPluginForm* CreatePluginForm() {
+    pluginForms.push_back(std::make_unique<TPluginForm>());
+    TPluginForm* form = pluginForms.back().get();
+    PluginForm = form;
+    SetText(form->Handle(), LangPlugins);
+    SetText(form->Button1, LangOn);
+    SetText(form->Button2, LangOff);
+    SetText(form->Button3, LangSettings);
+    SetText(form->Button4, LangExit);
+    form->PluginSearch();
+    form->Show();
+    return form;
+}
+
+void DestroyPluginForms() {
+    PluginForm = nullptr;
+    pluginForms.clear();
+}
+
+void TForm1::PluginsClick() { CreatePluginForm(); }

@@ -1,0 +1,57 @@
+// The plugin manager window: lists the plugin folders under PluginsRoot,
+// switches one on or off, and starts a plugin's own settings program.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/Forms.h"
+
+class TPluginForm : public TForm {
+public:
+    TPluginForm();
+    ~TPluginForm() override;
+
+    // The creation handler: PluginFolders becomes a new, empty list.
+    void FormCreate();
+    // Rebuilds ListBox1 and PluginFolders from PluginsRoot; no line stays selected.
+    void PluginSearch();
+
+    void ListBox1Click();  // a line was selected: that plugin is active in memory
+    void Button1Click();   // "Вкл": the selected plugin is active and stored
+    void Button2Click();   // "Выкл": no plugin is active, and that is stored
+    void Button3Click();   // "Настройки": starts the active plugin's config.exe
+    void Button4Click();   // "Выход": closes (hides) the window
+
+    HWND ListBox1 = nullptr;
+    HWND Button1 = nullptr;
+    HWND Button2 = nullptr;
+    HWND Button3 = nullptr;
+    HWND Button4 = nullptr;
+
+    // Control identifiers, as WM_COMMAND carries them.
+    enum : UINT { kListBox1Id = 10, kButton1Id = 11, kButton2Id = 12, kButton3Id = 13, kButton4Id = 14 };
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DoClose(bool& allowed) override;  // closing only hides the window
+
+private:
+    HWND CreateControl(const wchar_t* className, DWORD style, DWORD exStyle, UINT id, int left, int top, int width,
+                       int height);
+    HFONT font_ = nullptr;
+};
+
+// The most recently created plugin window; null until the first one exists.
+extern TPluginForm* PluginForm;
+// Folder names in the order of the lines of the newest window's list: line i
+// belongs to PluginFolders[i]. Every plugin window works on this one list.
+extern std::vector<std::string> PluginFolders;
+
+// What the main menu's "Плагины" does: creates a further plugin window (an
+// earlier one stays open), gives it its texts from the caption table, lists
+// the plugins and shows it. The windows live until the program ends.
+TPluginForm* CreatePluginForm();
+// Destroys every plugin window; PluginForm becomes null.
+void DestroyPluginForms();
