@@ -46,6 +46,15 @@ void InstallErrorManager(Decoder& decoder) {
     decoder.errors.message[0] = '\0';
 }
 
+// Creates the decompressor over the data and reads the header. Called after
+// the caller's setjmp, so the library's errors unwind to the caller.
+void OpenStream(Decoder& decoder, const uint8_t* data, size_t size) {
+    jpeg_create_decompress(&decoder.info);
+    decoder.created = true;
+    jpeg_mem_src(&decoder.info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&decoder.info, TRUE);
+}
+
 void Decode(const uint8_t* data, size_t size, bool quantize, int denominator, JpegSink& sink) {
     if (size == 0) throw JpegError("Empty JPEG data");
     Decoder decoder;
@@ -53,10 +62,7 @@ void Decode(const uint8_t* data, size_t size, bool quantize, int denominator, Jp
     JpegOutput output;
     InstallErrorManager(decoder);
     if (setjmp(decoder.errors.jump)) throw JpegError(decoder.errors.message);
-    jpeg_create_decompress(&decoder.info);
-    decoder.created = true;
-    jpeg_mem_src(&decoder.info, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&decoder.info, TRUE);
+    OpenStream(decoder, data, size);
 
     decoder.info.scale_num = 1;
     decoder.info.scale_denom = static_cast<unsigned>(denominator);
@@ -135,10 +141,7 @@ JpegSize ReadJpegSize(const uint8_t* data, size_t size) {
     Decoder decoder;
     InstallErrorManager(decoder);
     if (setjmp(decoder.errors.jump)) throw JpegError(decoder.errors.message);
-    jpeg_create_decompress(&decoder.info);
-    decoder.created = true;
-    jpeg_mem_src(&decoder.info, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&decoder.info, TRUE);
+    OpenStream(decoder, data, size);
     return JpegSize{static_cast<int32_t>(decoder.info.image_width), static_cast<int32_t>(decoder.info.image_height)};
 }
 

@@ -6,12 +6,12 @@
 
 namespace {
 
-struct LabelSpec {
+struct LabelLayout {
     int left, top;
     const char* text;
 };
 
-const LabelSpec kLabels[] = {
+const LabelLayout kLabels[] = {
     {48, 0, "Tavrin Wallpaper"},
     {64, 16, "Версия 1.061"},
     {0, 40, "Автор: команда Tavrin Wallpaper"},
@@ -40,15 +40,15 @@ TAboutForm::TAboutForm() {
 
     HDC dc = GetDC(Handle());
     HGDIOBJ old = SelectObject(dc, font_);
-    for (const LabelSpec& spec : kLabels) {
-        const std::wstring text = WideFromUtf8(spec.text);
+    for (const LabelLayout& layout : kLabels) {
+        const std::wstring text = WideFromUtf8(layout.text);
         SIZE size = {};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                     spec.left, spec.top, size.cx, size.cy, Handle(), nullptr,
+                                     layout.left, layout.top, size.cx, size.cy, Handle(), nullptr,
                                      GetModuleHandleW(nullptr), nullptr);
         SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        labels_.push_back({label, spec.left, spec.top, spec.text});
+        labels_.push_back({label, layout.left, layout.top, layout.text});
     }
     SelectObject(dc, old);
     ReleaseDC(Handle(), dc);
