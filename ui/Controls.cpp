@@ -52,6 +52,18 @@ void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y) {
 
 }  // namespace
 
+// The control object of a window made with it as its creation parameter: kept
+// in the window's user data from WM_NCCREATE on.
+template <class Control>
+Control* AttachedControl(HWND hwnd, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* control = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+        control->handle_ = hwnd;
+    }
+    return reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 bool ParseInteger(const std::wstring& text, int& value) {
     size_t i = 0, end = text.size();
     while (i < end && std::iswspace(text[i])) ++i;
@@ -102,12 +114,7 @@ void TSpeedButton::Paint(HDC dc) {
 }
 
 LRESULT CALLBACK TSpeedButton::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* button = static_cast<TSpeedButton*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(button));
-        button->handle_ = hwnd;
-    }
-    auto* button = reinterpret_cast<TSpeedButton*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* button = AttachedControl<TSpeedButton>(hwnd, message, lParam);
     if (!button) return DefWindowProcW(hwnd, message, wParam, lParam);
     auto inside = [&] {
         RECT client;
@@ -231,12 +238,7 @@ void TColorPanel::SetColor(COLORREF color) {
 }
 
 LRESULT CALLBACK TColorPanel::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* panel = static_cast<TColorPanel*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(panel));
-        panel->handle_ = hwnd;
-    }
-    auto* panel = reinterpret_cast<TColorPanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* panel = AttachedControl<TColorPanel>(hwnd, message, lParam);
     if (panel) {
         switch (message) {
         case WM_ERASEBKGND:

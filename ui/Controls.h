@@ -25,6 +25,8 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <class Control>
+    friend Control* AttachedControl(HWND hwnd, UINT message, LPARAM lParam);
     void Paint(HDC dc);
     HWND handle_ = nullptr;
     HBITMAP glyph_ = nullptr;
@@ -71,6 +73,8 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <class Control>
+    friend Control* AttachedControl(HWND hwnd, UINT message, LPARAM lParam);
     HWND handle_ = nullptr;
     COLORREF color_ = 0;
 };

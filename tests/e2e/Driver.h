@@ -55,4 +55,11 @@ std::string ReadUserString(const char* key, const char* name, const std::string&
 // A value of "Control Panel\Desktop" ("Wallpaper", "WallpaperStyle"), or "<none>".
 std::string ReadDesktopValue(const char* name);
 
+// The program's data folder in the documents folder, made if missing and with
+// no wallpaper bitmap left from an earlier run.
+struct DataFiles {
+    std::string folder, config, bitmap;
+};
+DataFiles FreshDataFolder();
+
 }  // namespace e2e

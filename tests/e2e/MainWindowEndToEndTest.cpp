@@ -38,11 +38,9 @@ void SetText(HWND window, const std::string& text) {
 class MainWindowEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        data = e2e::ReadPersonalFolder() + "\\Tavrin Wallpaper";
-        CreateDirectoryA(data.c_str(), nullptr);
-        config = data + "\\config.ini";
-        bitmap = data + "\\TavrinWP.bmp";
-        DeleteFileA(bitmap.c_str());
+        const e2e::DataFiles files = e2e::FreshDataFolder();
+        config = files.config;
+        bitmap = files.bitmap;
         link = e2e::ReadUserString(e2e::ShellFoldersKey(), "StartUp", "") + "\\TavrinWP.lnk";
         DeleteFileA(link.c_str());
         // Pictures of sizes of their own: the wallpaper bitmap tells which one was applied.
@@ -92,7 +90,7 @@ protected:
     }
 
     TempFolder pictures;
-    std::string data, config, bitmap, link;
+    std::string config, bitmap, link;
     std::map<std::string, std::pair<int32_t, int32_t>> sizes;
     std::unique_ptr<Program> program;
     HWND form = nullptr, editDir = nullptr, apply = nullptr, startUp = nullptr, timer = nullptr, spin = nullptr,

@@ -43,10 +43,8 @@ Bitmap ReadBitmap(const std::string& path) {
 }  // namespace
 
 TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
-    const std::string data = e2e::ReadPersonalFolder() + "\\Tavrin Wallpaper";
-    CreateDirectoryA(data.c_str(), nullptr);
-    const std::string config = data + "\\config.ini", bitmap = data + "\\TavrinWP.bmp";
-    DeleteFileA(bitmap.c_str());
+    const e2e::DataFiles files = e2e::FreshDataFolder();
+    const std::string config = files.config, bitmap = files.bitmap;
 
     // The program's folder, with spaces, holding the shipped plugin.
     TempFolder folder;
@@ -136,7 +134,8 @@ TEST(PluginEndToEnd, TheSettingsDialogStoresTheEffectAndStrength) {
     ASSERT_TRUE(CopyFileA((std::string(SEPIA_PLUGIN_DIR) + "\\config.exe").c_str(), program.c_str(), FALSE));
     WriteTextFile(plugin + "\\settings.ini", "[sepia]\r\neffect=vignette\r\nstrength=40\r\n");
 
-    STARTUPINFOA startup = {sizeof startup};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     std::string line = program;
     ASSERT_TRUE(CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

@@ -17,4 +17,14 @@ std::string ReadPersonalFolder() { return ReadUserString(ShellFoldersKey(), "Per
 
 std::string ReadDesktopValue(const char* name) { return ReadUserString("Control Panel\\Desktop", name, "<none>"); }
 
+DataFiles FreshDataFolder() {
+    DataFiles files;
+    files.folder = ReadPersonalFolder() + "\\Tavrin Wallpaper";
+    CreateDirectoryA(files.folder.c_str(), nullptr);
+    files.config = files.folder + "\\config.ini";
+    files.bitmap = files.folder + "\\TavrinWP.bmp";
+    DeleteFileA(files.bitmap.c_str());
+    return files;
+}
+
 }  // namespace e2e

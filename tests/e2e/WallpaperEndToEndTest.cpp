@@ -25,12 +25,10 @@ namespace {
 class WallpaperEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        data = e2e::ReadPersonalFolder() + "\\Tavrin Wallpaper";
-        CreateDirectoryA(data.c_str(), nullptr);
-        config = data + "\\config.ini";
-        bitmap = data + "\\TavrinWP.bmp";
+        const e2e::DataFiles files = e2e::FreshDataFolder();
+        config = files.config;
+        bitmap = files.bitmap;
         DeleteFileA(config.c_str());
-        DeleteFileA(bitmap.c_str());
         // Every picture has a size of its own, so the written bitmap tells which one it was.
         ASSERT_TRUE(platform::CreateDir(tree / "sub"));
         auto plain = [](int, int) { return 0x3080C0u; };
@@ -77,7 +75,7 @@ protected:
 
     static constexpr int kPictures = 5;
     TempFolder tree;
-    std::string data, config, bitmap;
+    std::string config, bitmap;
     std::map<std::string, std::pair<int32_t, int32_t>> sizes;
     std::vector<std::string> order;
 };
