@@ -20,10 +20,10 @@ std::string FirstPicture(const std::string& folder) {
 }
 
 std::string NextPicture(const std::string& folder, const std::string& current) {
-    platform::ChangeDirectory(folder);
+    platform::CheckDirectory(folder);
     std::string result = current;
     bool passedCurrent = false;
-    platform::ListFolder(".", [&](const platform::FolderEntry& entry) {
+    platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
         if (!passedCurrent) {
             passedCurrent = entry.name == current;
             return true;
@@ -36,9 +36,9 @@ std::string NextPicture(const std::string& folder, const std::string& current) {
 }
 
 std::string PreviousPicture(const std::string& folder, const std::string& current) {
-    platform::ChangeDirectory(folder);
+    platform::CheckDirectory(folder);
     std::string result = current;
-    platform::ListFolder(".", [&](const platform::FolderEntry& entry) {
+    platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
         if (entry.name == current) return false;
         if (!IsDotEntry(entry.name) && IsPictureFile(entry.name)) result = entry.name;
         return true;

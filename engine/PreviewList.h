@@ -9,9 +9,10 @@
 // listed).
 std::string FirstPicture(const std::string& folder);
 
-// Make `folder` the current directory (a failure raises the runtime's
-// input/output error), then give the first picture listed after `current`;
-// `current` itself when none follows or `current` is not listed. No wrap-around.
+// The first picture listed in `folder` after `current`; `current` itself when
+// none follows or `current` is not listed. No wrap-around. A folder that cannot
+// be entered raises the runtime's input/output error for a change of directory,
+// but the current directory is never changed: the folder is listed by its path.
 std::string NextPicture(const std::string& folder, const std::string& current);
 
 // The same, giving the last picture listed before `current`, or `current`

@@ -35,9 +35,10 @@ bool FileExists(const std::string& path);       // an existing file that is not 
 bool DirectoryExists(const std::string& path);  // an existing folder
 std::string GetCurrentDir();                     // no trailing "\" unless it is a root
 bool SetCurrentDir(const std::string& path);
-// SetCurrentDir that fails as the runtime's directory change does: Error with
-// "File not found", "Invalid filename", "File access denied" or "I/O error <n>".
-void ChangeDirectory(const std::string& path);
+// Fails as the runtime's change of directory to `path` would: Error with "File
+// not found", "Invalid filename", "File access denied" or "I/O error <n>". The
+// current directory stays as it is.
+void CheckDirectory(const std::string& path);
 bool CreateDir(const std::string& path);         // one level; false when it fails
 bool RemoveFile(const std::string& path);
 
@@ -89,11 +90,27 @@ enum ShowCommand : int {
 };
 
 // Starts a process. `program` is the program file, or empty to take the program
-// from the start of `commandLine` by the system's rules. When `wait` is set the
-// call returns only after the process has ended. Returns false when the process
-// could not be started.
+// from the start of `commandLine` by the system's rules; `folder` is its working
+// folder (empty: the caller's). When `wait` is set the call returns only after
+// the process has ended. Returns false when the process could not be started.
 bool StartProcess(const std::string& program, const std::string& commandLine,
-                  ShowCommand show, bool wait);
+                  ShowCommand show, bool wait, const std::string& folder = std::string());
+
+// How a process that RunProcess waited for ended.
+enum class ProcessEnd {
+    NotStarted,  // it could not be started
+    Ended,       // it ended by itself within the limit
+    Stopped,     // it still ran at the limit and was ended then
+};
+
+// Starts a process as StartProcess does and waits for its end, at most
+// `limitMs` milliseconds; a process still running then is ended. While it
+// waits, the calling thread's window messages go on being dispatched (a message
+// wait: its windows stay painted and answering), and InProcessWait() is true, so
+// that handlers can drop input that would start other work.
+ProcessEnd RunProcess(const std::string& program, const std::string& commandLine, ShowCommand show,
+                      const std::string& folder, unsigned limitMs);
+bool InProcessWait();
 
 int TodayDayOfMonth();     // 1..31, local time
 int DisplayColorDepth();   // bits per pixel of the screen

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -120,9 +121,12 @@ std::string GetCurrentDir() {
 
 bool SetCurrentDir(const std::string& path) { return chdir(Native(path).c_str()) == 0; }
 
-void ChangeDirectory(const std::string& path) {
-    if (!path.empty() && chdir(Native(path).c_str()) == 0) return;
-    switch (path.empty() ? ENOENT : errno) {
+void CheckDirectory(const std::string& path) {
+    struct stat info;
+    const bool found = !path.empty() && stat(Native(path).c_str(), &info) == 0;
+    switch (!found ? (path.empty() ? ENOENT : errno) : S_ISDIR(info.st_mode) ? 0 : ENOTDIR) {
+    case 0:
+        return;
     case ENOENT:
         throw Error("File not found");
     case ENOTDIR:
@@ -157,8 +161,9 @@ void WriteIniString(const std::string& file, const std::string& section,
         throw Error("Unable to write to " + file);
 }
 
-bool StartProcess(const std::string& program, const std::string& commandLine,
-                  ShowCommand, bool wait) {
+namespace {
+
+bool Launch(const std::string& program, const std::string& commandLine, const std::string& folder, pid_t& child) {
     // The command line is split at blanks, as an unquoted Windows command line is.
     std::vector<std::string> words;
     std::istringstream split(commandLine);
@@ -170,15 +175,55 @@ bool StartProcess(const std::string& program, const std::string& commandLine,
     std::string nativeFile = Native(file);
     if (argv.empty()) argv.push_back(nativeFile.data());
     argv.push_back(nullptr);
-    pid_t child;
-    if (posix_spawn(&child, nativeFile.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
-    if (wait) {
-        int status;
-        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string nativeFolder = Native(folder);
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, nativeFolder.c_str());
+    const bool started = posix_spawn(&child, nativeFile.c_str(), &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    return started;
+}
+
+// Waits for the child's end without a limit.
+void Reap(pid_t child) {
+    int status;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
+}
+
+}  // namespace
+
+bool StartProcess(const std::string& program, const std::string& commandLine,
+                  ShowCommand, bool wait, const std::string& folder) {
+    pid_t child;
+    if (!Launch(program, commandLine, folder, child)) return false;
+    if (wait) Reap(child);
     return true;
 }
+
+ProcessEnd RunProcess(const std::string& program, const std::string& commandLine, ShowCommand,
+                      const std::string& folder, unsigned limitMs) {
+    pid_t child;
+    if (!Launch(program, commandLine, folder, child)) return ProcessEnd::NotStarted;
+    // No window messages here: the wait polls the child's end.
+    timespec start;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        int status;
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child || (done < 0 && errno != EINTR)) return ProcessEnd::Ended;
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long long spent = (now.tv_sec - start.tv_sec) * 1000LL + (now.tv_nsec - start.tv_nsec) / 1000000;
+        if (spent >= limitMs) break;
+        usleep(5000);
+    }
+    kill(child, SIGKILL);
+    Reap(child);
+    return ProcessEnd::Stopped;
+}
+
+bool InProcessWait() { return false; }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
     int fd = path.empty() ? -1 : open(Native(path).c_str(), O_RDONLY);

@@ -44,9 +44,10 @@ std::string GetCurrentDir() {
 
 bool SetCurrentDir(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != 0; }
 
-void ChangeDirectory(const std::string& path) {
-    if (SetCurrentDirectoryA(path.c_str())) return;
-    switch (const DWORD code = GetLastError()) {
+namespace {
+
+[[noreturn]] void ThrowDirectoryError(DWORD code) {
+    switch (code) {
     case ERROR_FILE_NOT_FOUND:
         throw Error("File not found");
     case ERROR_PATH_NOT_FOUND:
@@ -58,6 +59,14 @@ void ChangeDirectory(const std::string& path) {
     default:
         throw Error("I/O error " + std::to_string(code));
     }
+}
+
+}  // namespace
+
+void CheckDirectory(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) ThrowDirectoryError(GetLastError());
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) ThrowDirectoryError(ERROR_DIRECTORY);
 }
 
 bool CreateDir(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
@@ -78,23 +87,92 @@ void WriteIniString(const std::string& file, const std::string& section,
         throw Error("Unable to write to " + file);
 }
 
-bool StartProcess(const std::string& program, const std::string& commandLine,
-                  ShowCommand show, bool wait) {
+namespace {
+
+bool Launch(const std::string& program, const std::string& commandLine, ShowCommand show,
+            const std::string& folder, PROCESS_INFORMATION& process) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(show);
-    PROCESS_INFORMATION process = {};
+    process = {};
     // CreateProcessA may write into the command line, so it gets a copy of its own.
     std::string line = commandLine;
-    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
-                        FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr, FALSE,
+                        CREATE_DEFAULT_ERROR_MODE, nullptr, folder.empty() ? nullptr : folder.c_str(), &startup,
+                        &process))
         return false;
-    if (wait) WaitForSingleObject(process.hProcess, INFINITE);
     CloseHandle(process.hThread);
+    return true;
+}
+
+int processWaits = 0;  // RunProcess calls waiting on this (the GUI) thread
+
+// Waits for `process` up to `limitMs`, dispatching the thread's messages
+// meanwhile. True when it ended. A WM_QUIT met on the way is posted again after.
+bool MessageWait(HANDLE process, unsigned limitMs) {
+    const DWORD start = GetTickCount();
+    bool quit = false;
+    WPARAM quitCode = 0;
+    bool ended = false;
+    ++processWaits;
+    for (;;) {
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= limitMs) break;
+        const DWORD result = MsgWaitForMultipleObjects(1, &process, FALSE, limitMs - spent, QS_ALLINPUT);
+        if (result == WAIT_OBJECT_0) {
+            ended = true;
+            break;
+        }
+        if (result != WAIT_OBJECT_0 + 1) break;  // the limit, or a failed wait
+        MSG message;
+        while (!quit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                quitCode = message.wParam;
+                break;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (quit) {
+            // The loop that ends on it is outside; the wait goes on without messages.
+            ended = WaitForSingleObject(process, limitMs - std::min<DWORD>(limitMs, GetTickCount() - start)) == WAIT_OBJECT_0;
+            break;
+        }
+    }
+    --processWaits;
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    return ended;
+}
+
+}  // namespace
+
+bool StartProcess(const std::string& program, const std::string& commandLine,
+                  ShowCommand show, bool wait, const std::string& folder) {
+    PROCESS_INFORMATION process;
+    if (!Launch(program, commandLine, show, folder, process)) return false;
+    if (wait) WaitForSingleObject(process.hProcess, INFINITE);
     CloseHandle(process.hProcess);
     return true;
 }
+
+ProcessEnd RunProcess(const std::string& program, const std::string& commandLine, ShowCommand show,
+                      const std::string& folder, unsigned limitMs) {
+    PROCESS_INFORMATION process;
+    if (!Launch(program, commandLine, show, folder, process)) return ProcessEnd::NotStarted;
+    ProcessEnd end = ProcessEnd::Ended;
+    if (!MessageWait(process.hProcess, limitMs)) {
+        TerminateProcess(process.hProcess, 1);
+        // Its files are closed once it is gone.
+        WaitForSingleObject(process.hProcess, 5000);
+        end = ProcessEnd::Stopped;
+    }
+    CloseHandle(process.hProcess);
+    return end;
+}
+
+bool InProcessWait() { return processWaits > 0; }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

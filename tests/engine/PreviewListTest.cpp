@@ -10,7 +10,7 @@ using testing_support::WriteTextFile;
 
 namespace {
 
-// Restores the current directory that the step operations change.
+// Restores the current directory, should a step operation change it.
 class PreviewListTest : public ::testing::Test {
 protected:
     void TearDown() override { platform::SetCurrentDir(saved); }
@@ -50,8 +50,8 @@ TEST_F(PreviewListTest, StepsThroughThePicturesOfOneFolderWithoutWrapping) {
     // The ends stay where they are.
     EXPECT_EQ(NextPicture(folder.Path(), pictures.back()), pictures.back());
     EXPECT_EQ(PreviousPicture(folder.Path(), pictures.front()), pictures.front());
-    // Both leave the current directory at the folder.
-    EXPECT_TRUE(platform::FileExists("b.txt"));
+    // Both list the folder by its path: the current directory stays where it was.
+    EXPECT_EQ(platform::GetCurrentDir(), saved);
 }
 
 TEST_F(PreviewListTest, AVanishedPictureAndEmptyOrMissingFolders) {

@@ -225,6 +225,22 @@ TEST(Processes, AMissingProgramIsNotStarted) {
     EXPECT_FALSE(platform::StartProcess("", folder / "missing.exe", platform::ShowNormal, true));
 }
 
+// A waited-for process runs in the folder it is given; one that outlives the
+// limit is ended.
+TEST(Processes, RunsInItsOwnFolderAndIsEndedAtTheLimit) {
+    TempFolder folder;
+    const std::string child = testing_support::HelperProgram("ChildProcess");
+    EXPECT_EQ(platform::RunProcess(child, "ChildProcess " + (folder / "cwd.txt") + " 0 %cwd", platform::ShowNoActivate,
+                                   folder.Path(), 60000),
+              platform::ProcessEnd::Ended);
+    const std::string cwd = ReadTextFile(folder / "cwd.txt");
+    EXPECT_EQ(platform::IdentifyFolder(cwd.substr(0, cwd.size() - 1)), platform::IdentifyFolder(folder.Path())) << cwd;
+    EXPECT_EQ(platform::RunProcess(child, "ChildProcess " + (folder / "late.txt") + " 1500", platform::ShowNormal, "", 300),
+              platform::ProcessEnd::Stopped);
+    EXPECT_EQ(platform::RunProcess(folder / "no.exe", "no.exe", platform::ShowNormal, "", 300),
+              platform::ProcessEnd::NotStarted);
+}
+
 TEST(Clock, TodayIsTheLocalDayOfTheMonth) {
     std::time_t now = std::time(nullptr);
     const int expected = std::localtime(&now)->tm_mday;
@@ -303,19 +319,17 @@ TEST(FolderIdentity, TheSameFolderByTwoPathsIsOneFolder) {
     EXPECT_FALSE(platform::IdentifyFolder(folder / "missing"));
 }
 
-TEST(CurrentDirectory, AFailedChangeRaisesTheRuntimesInputOutputError) {
+TEST(CurrentDirectory, CheckingAFolderRaisesTheRuntimesInputOutputErrorAndChangesNothing) {
     TempFolder folder;
     const std::string before = platform::GetCurrentDir();
     try {
-        platform::ChangeDirectory(folder / "missing");
-        FAIL() << "changed into a missing folder";
+        platform::CheckDirectory(folder / "missing");
+        FAIL() << "a missing folder passed";
     } catch (const platform::Error& error) {
         EXPECT_EQ(std::string(error.what()), "File not found");
     }
     WriteTextFile(folder / "file.txt", "x");
-    EXPECT_THROW(platform::ChangeDirectory(folder / "file.txt"), platform::Error);
+    EXPECT_EQ(testing_support::ThrownText([&] { platform::CheckDirectory(folder / "file.txt"); }), "Invalid filename");
+    platform::CheckDirectory(folder.Path());
     EXPECT_EQ(platform::GetCurrentDir(), before);
-    platform::ChangeDirectory(folder.Path());
-    EXPECT_TRUE(platform::FileExists("file.txt"));
-    ASSERT_TRUE(platform::SetCurrentDir(before));
 }
