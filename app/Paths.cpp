@@ -15,6 +15,13 @@ PathSet MakePathSet(const std::string& programDir, const std::string& personalFo
     return paths;
 }
 
+std::string FolderOfFile(const std::string& path) {
+    const size_t separator = path.find_last_of('\\');
+    if (separator == std::string::npos) return std::string();
+    if (separator == 2 && path[1] == ':') return path.substr(0, 3);
+    return path.substr(0, separator);
+}
+
 bool HasStartupArgument(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
         std::string lower = argument;

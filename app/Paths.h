@@ -20,6 +20,11 @@ struct PathSet {
 // folder gives paths at the root of the current drive.
 PathSet MakePathSet(const std::string& programDir, const std::string& personalFolder);
 
+// The folder that holds the file `path`: everything before its last "\". A
+// drive root keeps its backslash ("C:\"), as the system gives folders; a bare
+// name gives the empty string.
+std::string FolderOfFile(const std::string& path);
+
 // True when some argument is "startup" in any letter case: the program then
 // starts hidden in the tray.
 bool HasStartupArgument(const std::vector<std::string>& arguments);

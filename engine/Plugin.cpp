@@ -12,11 +12,14 @@ std::string PluginCommandLine(const std::string& pluginsRoot, const std::string&
     return PluginProgramPath(pluginsRoot, plugin) + " " + bitmap;
 }
 
-void RunAndWait(const std::string& program, const std::string& commandLine) {
-    platform::StartProcess(program, commandLine, platform::ShowNoActivate, true);
+unsigned PluginTimeLimitMs = 60000;
+
+platform::ProcessEnd RunAndWait(const std::string& program, const std::string& commandLine) {
+    return platform::RunProcess(program, commandLine, platform::ShowNoActivate, FolderOfFile(program),
+                                PluginTimeLimitMs);
 }
 
-void RunPlugin() {
-    RunAndWait(PluginProgramPath(PluginsRoot, Settings.plugin_directory),
-               PluginCommandLine(PluginsRoot, Settings.plugin_directory, WallpaperBmpPath));
+platform::ProcessEnd RunPlugin() {
+    return RunAndWait(PluginProgramPath(PluginsRoot, Settings.plugin_directory),
+                      PluginCommandLine(PluginsRoot, Settings.plugin_directory, WallpaperBmpPath));
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/Platform.h"
+
 // PluginsRoot + "\" + plugin + "\plugin.exe".
 std::string PluginProgramPath(const std::string& pluginsRoot, const std::string& plugin);
 
@@ -12,11 +14,16 @@ std::string PluginProgramPath(const std::string& pluginsRoot, const std::string&
 // arguments split at them; plugins join them again.
 std::string PluginCommandLine(const std::string& pluginsRoot, const std::string& plugin, const std::string& bitmap);
 
-// Starts `program` with `commandLine`, its window shown without taking the
-// focus, and returns when it has ended. The program is named explicitly, so a
-// path with spaces can never start another program; one that cannot be started
-// is skipped without a word.
-void RunAndWait(const std::string& program, const std::string& commandLine);
+// How long a plugin may run: 60 seconds. Tests shorten it.
+extern unsigned PluginTimeLimitMs;
+
+// Starts `program` with `commandLine` in the program's own folder, its window
+// shown without taking the focus, and returns when it has ended, or has been
+// ended because it still ran after PluginTimeLimitMs. Meanwhile the calling
+// thread's windows go on answering (platform::RunProcess). The program is named
+// explicitly, so a path with spaces can never start another program; one that
+// cannot be started is skipped without a word.
+platform::ProcessEnd RunAndWait(const std::string& program, const std::string& commandLine);
 
 // Runs the plugin Settings.plugin_directory under PluginsRoot on WallpaperBmpPath.
-void RunPlugin();
+platform::ProcessEnd RunPlugin();

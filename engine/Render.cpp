@@ -150,9 +150,12 @@ Bitmap RenderWallpaper(const std::string& picture, const RenderOptions& options)
     return canvas;
 }
 
-void WriteWallpaperFile(const std::string& picture, const std::string& output, const RenderOptions& options) {
-    const Bitmap canvas = RenderWallpaper(picture, options);
+void WriteBitmapFile(const Bitmap& canvas, const std::string& output) {
     platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
         EncodeBmp(canvas, [&](const void* data, size_t size) { out.Write(data, size); });
     });
+}
+
+void WriteWallpaperFile(const std::string& picture, const std::string& output, const RenderOptions& options) {
+    WriteBitmapFile(RenderWallpaper(picture, options), output);
 }

@@ -44,6 +44,10 @@ struct RenderOptions {
 // a fitted canvas has 24 bits per pixel. Throws on any failure.
 Bitmap RenderWallpaper(const std::string& picture, const RenderOptions& options);
 
+// `canvas` written to `output` as a BMP file, replaced only when the new one is
+// complete. Throws on any failure.
+void WriteBitmapFile(const Bitmap& canvas, const std::string& output);
+
 // RenderWallpaper written to `output` as a BMP file. The file is replaced only
 // when the new one is complete. Throws on any failure.
 void WriteWallpaperFile(const std::string& picture, const std::string& output, const RenderOptions& options);

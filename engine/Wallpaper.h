@@ -12,6 +12,9 @@ void ApplyWallpaper(const std::string& path, int style);
 
 // Renders `path` into WallpaperBmpPath on Settings.BackgroundColor at the
 // display's colour depth, runs the active plugin unless Settings.plugin_directory
-// is "none", and applies the bitmap with style 3. True when every step up to
-// the registry write succeeded; any failure gives false and shows nothing.
+// is "none", and applies the bitmap with style 3. A plugin still running after
+// PluginTimeLimitMs is ended, and one that leaves no readable bitmap behind is
+// overruled: the program's own render is written again and applied. True when
+// every step up to the registry write succeeded; any failure gives false and
+// shows nothing.
 bool MakeWallpaper(const std::string& path);

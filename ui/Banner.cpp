@@ -32,7 +32,9 @@ void TForm1::CreateBanner() {
     GIFAnimator1.SetAutoSize(false);
     GIFAnimator1.SetTransparent(false);
     GIFAnimator1.CreateHandle(Handle(), 6, 18, 468, 60);
-    GIFAnimator1.OnClick = [this] { GIFAnimator1Click(); };
+    GIFAnimator1.OnClick = [this] {
+        if (!Application.Busy()) GIFAnimator1Click();
+    };
     GIFAnimator1.SetAnimate(true);
     TimerReklama.SetInterval(10000);
     TimerReklama.OnTimer = [this] { TimerReklamaTimer(); };

@@ -99,7 +99,7 @@ void TSpeedButton::Create(HWND parent, int left, int top, int width, int height,
 }
 
 void TSpeedButton::Click() {
-    if (OnClick) TForm::Guarded(OnClick);
+    if (OnClick && !Application.Busy()) TForm::Guarded(OnClick);
 }
 
 void TSpeedButton::Paint(HDC dc) {

@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+#include "platform/Platform.h"
+
 TApplication Application;
 
 namespace {
@@ -126,11 +128,18 @@ void TApplication::Run() {
     }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (TakesDialogKeys(message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        if (!TakesDialogKeys(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (closePending_ && !Busy() && mainForm_) {
+            closePending_ = false;
+            mainForm_->Close();
+        }
     }
 }
+
+bool TApplication::Busy() const { return platform::InProcessWait(); }
 
 void TApplication::Minimize() {
     if (OnMinimize)
@@ -208,6 +217,13 @@ LRESULT CALLBACK TForm::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LP
     }
     auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (Application.Busy()) {
+        if (message == WM_CLOSE && form == Application.MainForm()) {
+            Application.closePending_ = true;
+            return 0;
+        }
+        if (form->StartsWork(message, wParam, lParam)) return 0;
+    }
     LRESULT result = 0;
     Guarded([&] { result = form->WndProc(message, wParam, lParam); });
     return result;
@@ -250,6 +266,19 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return DefWindowProcW(handle_, message, wParam, lParam);
+}
+
+bool TForm::StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const {
+    switch (message) {
+    case WM_TIMER:
+        return true;
+    case WM_COMMAND:
+        // Menu commands and accelerators, and button clicks; other notices of
+        // the controls (an edit field's change) are no work of their own.
+        return lParam == 0 || HIWORD(wParam) == BN_CLICKED;
+    default:
+        return false;
+    }
 }
 
 void TForm::Show() {

@@ -52,14 +52,22 @@ public:
 
     HWND Handle() const { return handle_; }
 
+    // True while a wallpaper change waits for a plugin with a message wait:
+    // windows keep answering, but input that would start other work (tray
+    // clicks, timer ticks, menu commands, button clicks) is dropped, and closing
+    // the main form waits until the change is over.
+    bool Busy() const;
+
     bool ShowMainForm = true;
     std::function<void()> OnMinimize;
     std::function<void(const std::exception&)> OnException;
 
 private:
+    friend class TForm;
     HWND handle_ = nullptr;
     TForm* mainForm_ = nullptr;
     std::string title_;
+    bool closePending_ = false;  // the main form was closed while Busy()
 };
 
 extern TApplication Application;
@@ -104,6 +112,9 @@ protected:
     void CreateHandle(const Style& style);
 
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Whether the message would start work of its own (a menu command, a button
+    // click, a timer tick): such messages are dropped while Application.Busy().
+    virtual bool StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const;
     // The close handler: clear `allowed` to keep the window open.
     virtual void DoClose(bool& allowed) { (void)allowed; }
 

@@ -64,6 +64,10 @@ HMENU TForm1::BuildTrayMenu() {
     return menu;
 }
 
+bool TForm1::StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return message == TrayCallbackMessage || TForm::StartsWork(message, wParam, lParam);
+}
+
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case TrayCallbackMessage:

@@ -113,6 +113,7 @@ public:
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const override;
     void DoClose(bool& allowed) override;
 
 private:

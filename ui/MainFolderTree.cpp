@@ -22,7 +22,9 @@ void TForm1::CreateFolderControls() {
     ShellTreeView1->SetIndent(19);
     ShellTreeView1->RightClickSelect = true;
     ShellTreeView1->SetShowRoot(false);
-    ShellTreeView1->OnClick = [this] { ShellTreeView1Click(); };
+    ShellTreeView1->OnClick = [this] {
+        if (!Application.Busy()) ShellTreeView1Click();
+    };
     ShellTreeView1->OnException = [](const std::exception& error) { Application.ShowException(error); };
 }
 

@@ -141,7 +141,7 @@ void TPluginForm::Button3Click() {
     // The program is named apart from its command line, so a folder path with
     // spaces can never start another program. Nothing waits for it.
     const std::string program = PluginConfigProgram(PluginsRoot, Settings.plugin_directory);
-    platform::StartProcess(program, program, platform::ShowRestore, false);
+    platform::StartProcess(program, program, platform::ShowRestore, false, FolderOfFile(program));
 }
 
 void TPluginForm::Button4Click() { Close(); }

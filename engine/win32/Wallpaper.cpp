@@ -4,6 +4,7 @@
 
 #include "app/Paths.h"
 #include "app/Settings.h"
+#include "engine/BmpCodec.h"
 #include "engine/Plugin.h"
 #include "engine/Render.h"
 #include "platform/Platform.h"
@@ -24,13 +25,33 @@ void ApplyWallpaper(const std::string& path, int style) {
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
 }
 
+namespace {
+
+// True when `path` holds a bitmap the program can read in full.
+bool ReadableBitmap(const std::string& path) {
+    try {
+        const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, kMaxBitmapBytes + (1u << 16));
+        DecodeBmp(bytes.data(), bytes.size());
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
 bool MakeWallpaper(const std::string& path) {
     try {
         RenderOptions options;
         options.background = Settings.BackgroundColor;
         options.displayBits = platform::DisplayColorDepth();
-        WriteWallpaperFile(path, WallpaperBmpPath, options);
-        if (Settings.plugin_directory != "none") RunPlugin();
+        const Bitmap canvas = RenderWallpaper(path, options);
+        WriteBitmapFile(canvas, WallpaperBmpPath);
+        // A plugin that had to be ended, or that left no readable bitmap, does
+        // not decide the wallpaper: the program's own render is written again.
+        if (Settings.plugin_directory != "none" &&
+            (RunPlugin() == platform::ProcessEnd::Stopped || !ReadableBitmap(WallpaperBmpPath)))
+            WriteBitmapFile(canvas, WallpaperBmpPath);
         ApplyWallpaper(WallpaperBmpPath, 3);
         return true;
     } catch (...) {

@@ -36,3 +36,10 @@ TEST(StartupArgument, MatchesTheWholeWordInAnyLetterCase) {
     // Only ASCII letters change case: a Cyrillic "с" is not a Latin "s".
     EXPECT_FALSE(HasStartupArgument({"\xD1\x81tartup"}));
 }
+
+TEST(PathSet, TheProgramsFolderIsThePartBeforeTheLastBackslash) {
+    EXPECT_EQ(FolderOfFile("C:\\Program Files\\Tavrin\\tavrinwp.exe"), "C:\\Program Files\\Tavrin");
+    EXPECT_EQ(FolderOfFile("C:\\tavrinwp.exe"), "C:\\");
+    EXPECT_EQ(FolderOfFile("\\\\server\\share\\tavrinwp.exe"), "\\\\server\\share");
+    EXPECT_EQ(FolderOfFile("tavrinwp.exe"), "");
+}

@@ -25,13 +25,14 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
 
 }  // namespace
 
-Program::Program(const std::string& arguments, WORD showCommand, const std::string& currentDirectory) {
+Program::Program(const std::string& arguments, WORD showCommand, const std::string& currentDirectory,
+                 const std::string& programFile) {
     std::string commandLine = std::string("tavrinwp.exe") + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showCommand;
-    if (!CreateProcessA(TAVRINWP_EXE, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessA(programFile.empty() ? TAVRINWP_EXE : programFile.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &process_))
         process_ = {};
 }

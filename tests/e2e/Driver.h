@@ -11,10 +11,11 @@ namespace e2e {
 
 class Program {
 public:
-    // Starts tavrinwp.exe with `arguments`, in `currentDirectory` (empty: the
-    // test's own), with the show command a shortcut or Explorer would pass.
+    // Starts tavrinwp.exe (or a copy of it, `programFile`) with `arguments`, in
+    // `currentDirectory` (empty: the test's own), with the show command a
+    // shortcut or Explorer would pass.
     explicit Program(const std::string& arguments, WORD showCommand = SW_SHOWNORMAL,
-                     const std::string& currentDirectory = "");
+                     const std::string& currentDirectory = "", const std::string& programFile = "");
     ~Program();  // ends the program if it still runs
 
     bool Started() const { return process_.hProcess != nullptr; }

@@ -40,17 +40,24 @@ Bitmap ReadBitmap(const std::string& path) {
     return DecodeBmp(bytes.data(), bytes.size());
 }
 
+// A copy of the program in `programDir` with an empty plugin folder `name`
+// beside it; gives the plugin folder.
+std::string ProgramWithPlugin(const std::string& programDir, const std::string& name) {
+    const std::string plugin = programDir + "\\plugins\\" + name;
+    for (const std::string& path : {programDir, programDir + "\\plugins", plugin}) EXPECT_TRUE(platform::CreateDir(path));
+    EXPECT_TRUE(CopyFileA(TAVRINWP_EXE, (programDir + "\\tavrinwp.exe").c_str(), FALSE));
+    return plugin;
+}
+
 }  // namespace
 
 TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
     const e2e::DataFiles files = e2e::FreshDataFolder();
     const std::string config = files.config, bitmap = files.bitmap;
 
-    // The program's folder, with spaces, holding the shipped plugin.
+    // The program's folder, with spaces, holding the program and the shipped plugin.
     TempFolder folder;
-    const std::string programDir = folder / "Tavrin Program";
-    const std::string plugin = programDir + "\\plugins\\sepia";
-    for (const std::string& path : {programDir, programDir + "\\plugins", plugin}) ASSERT_TRUE(platform::CreateDir(path));
+    const std::string programDir = folder / "Tavrin Program", plugin = ProgramWithPlugin(programDir, "sepia");
     for (const char* file : {"plugin.exe", "config.exe", "plugin.ini"})
         ASSERT_TRUE(CopyFileA((std::string(SEPIA_PLUGIN_DIR) + "\\" + file).c_str(), (plugin + "\\" + file).c_str(),
                               FALSE))
@@ -65,7 +72,7 @@ TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
                               "\r\nchangestart=0\r\nnumber=1\r\nplugin_directory=none\r\nR=0\r\nG=0\r\nB=128\r\n"
                               "[extra]\r\nkept=yes\r\n");
 
-    Program program("", SW_SHOWNORMAL, programDir);
+    Program program("", SW_SHOWNORMAL, programDir, programDir + "\\tavrinwp.exe");
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1");
     ASSERT_NE(form, nullptr);
@@ -123,6 +130,50 @@ TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
 
     PostMessageW(form, WM_COMMAND, TForm1::CmdN9, 0);
     EXPECT_TRUE(program.WaitForExit());
+}
+
+// While a plugin hangs, the program answers; clicks and commands that would
+// start other work are dropped, closing waits for the change, and the change
+// ends with a sound bitmap once the plugin is gone.
+TEST(PluginEndToEnd, WhileAPluginHangsTheProgramAnswersAndStartsNothingElse) {
+    const e2e::DataFiles files = e2e::FreshDataFolder();
+    TempFolder folder;
+    const std::string programDir = folder / "Tavrin Program", plugin = ProgramWithPlugin(programDir, "hang");
+    ASSERT_TRUE(CopyFileA(testing_support::HelperProgram("InvertPlugin").c_str(), (plugin + "\\plugin.exe").c_str(),
+                          FALSE));
+    WriteTextFile(plugin + "\\plugin.exe.mode", "hang");
+    const std::string tree = folder / "pictures";
+    ASSERT_TRUE(platform::CreateDir(tree));
+    for (const char* name : {"\\a.jpg", "\\b.jpg"})
+        WriteBytes(tree + name, MakeJpeg(130, 100, [](int, int) { return 7u; }));
+    WriteTextFile(files.config, "[options]\r\nwallpaper_directory=" + tree + "\r\nnumber=1\r\nplugin_directory=hang\r\n");
+
+    // Started from the test's own folder: the program finds its plugin beside itself.
+    Program program("", SW_SHOWNORMAL, "", programDir + "\\tavrinwp.exe");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    PostMessageW(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+    const std::string ran = plugin + "\\plugin.exe.ran";
+    ASSERT_TRUE(e2e::WaitFor([&] { return platform::FileExists(ran); }));
+
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(form, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
+    e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+    e2e::Deliver(form, WM_COMMAND, TForm1::CmdN7);
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(program.WaitForExit(1000));
+    EXPECT_EQ(platform::ReadIniString(files.config, "options", "number", "?"), "1");  // still changing
+
+    HANDLE hung = OpenProcess(PROCESS_TERMINATE, FALSE, std::stoul(ReadTextFile(ran)));
+    ASSERT_NE(hung, nullptr);
+    TerminateProcess(hung, 9);
+    CloseHandle(hung);
+    // The change ends, then the program closes as it was asked to.
+    EXPECT_TRUE(program.WaitForExit());
+    EXPECT_EQ(ReadTextFile(ran).find('\n') + 1, ReadTextFile(ran).size());  // the plugin ran once
+    EXPECT_EQ(platform::ReadIniString(files.config, "options", "number", "?"), "2");
+    EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), files.bitmap);
+    EXPECT_EQ(ReadBitmap(files.bitmap).width, 130);
 }
 
 // The plugin's settings dialog keeps its choice beside itself.

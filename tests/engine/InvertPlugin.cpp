@@ -1,5 +1,9 @@
 // A plugin for the tests: inverts every pixel byte of the bitmap it is given,
-// in place, and leaves "<its own program file>.ran" behind as proof that it ran.
+// in place. Each run writes its working folder into "<its own program
+// file>.cwd", then adds a line with its process id to "<program file>.ran".
+// A word in "<program file>.mode" makes it misbehave instead: "hang" sleeps 30
+// seconds before it works, "crash" writes half the bitmap and crashes,
+// "truncate" writes half the bitmap and ends, "garbage" writes text.
 // The command line is the plugin's own path and the bitmap's path, neither
 // quoted: both may hold spaces, so the bitmap's path is what follows the
 // program's own path on the command line (or, failing that, the arguments
@@ -7,13 +11,21 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (FILE* marker = std::fopen((std::string(self) + ".ran").c_str(), "wb")) std::fclose(marker);
+    const std::string me = self;
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    std::ofstream(me + ".cwd") << folder;
+    std::ofstream(me + ".ran", std::ios::app) << GetCurrentProcessId() << "\n";
+    std::string misbehaviour;
+    std::ifstream(me + ".mode") >> misbehaviour;
+    if (misbehaviour == "hang") Sleep(30000);
 
     std::string path;
     const std::string line = GetCommandLineA();
@@ -35,9 +47,15 @@ int main(int argc, char** argv) {
     if (bytes.size() < 54) return 1;
     const size_t offset = bytes[10] | bytes[11] << 8 | bytes[12] << 16 | static_cast<size_t>(bytes[13]) << 24;
     for (size_t i = offset; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(~bytes[i]);
+    if (misbehaviour == "garbage") bytes.assign(bytes.size(), 'x');
+    const bool half = misbehaviour == "crash" || misbehaviour == "truncate";
     file = std::fopen(path.c_str(), "wb");
     if (!file) return 1;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fwrite(bytes.data(), 1, half ? bytes.size() / 2 : bytes.size(), file);
     std::fclose(file);
+    if (misbehaviour == "crash") {
+        SetErrorMode(SEM_NOGPFAULTERRORBOX);  // no debugger, no box: it just dies
+        *static_cast<volatile int*>(nullptr) = 1;
+    }
     return 0;
 }

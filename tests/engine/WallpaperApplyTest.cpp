@@ -11,6 +11,7 @@
 #include "app/Settings.h"
 #include "engine/BmpCodec.h"
 #include "engine/Render.h"
+#include "engine/Plugin.h"
 #include "engine/Wallpaper.h"
 #include "platform/Platform.h"
 
@@ -25,6 +26,9 @@ void SetDesktopValue(const char* name, const std::string& value) {
     RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, REG_SZ, value.c_str(),
                     static_cast<DWORD>(value.size() + 1));
 }
+
+int timerTicks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++timerTicks; }
 
 std::vector<uint8_t> FileBytes(const std::string& path) { return platform::ReadFileBytes(path, 1u << 30); }
 
@@ -122,4 +126,32 @@ TEST_F(WallpaperApplyTest, FailuresLeaveTheDesktopAsItWas) {
     RegCloseKey(desktop);
     RegCloseKey(panel);
     EXPECT_TRUE(MakeWallpaper(picture));
+}
+
+// A plugin that hangs is ended at the limit while the thread's messages go on;
+// one that crashes, truncates the bitmap or writes no bitmap at all is
+// overruled. Each time the program's own render becomes the wallpaper.
+TEST_F(WallpaperApplyTest, AMisbehavingPluginLeavesTheProgramsOwnRender) {
+    Settings.plugin_directory = "invert";
+    RenderOptions options;
+    options.background = Settings.BackgroundColor;
+    options.displayBits = platform::DisplayColorDepth();
+    const std::vector<uint8_t> plain = EncodeBmp(RenderWallpaper(picture, options));
+    const std::string plugin = PluginsRoot + "\\invert\\plugin.exe";
+    PluginTimeLimitMs = 1500;
+    for (const char* mode : {"hang", "crash", "truncate", "garbage"}) {
+        WriteTextFile(plugin + ".mode", mode);
+        SetDesktopValue("Wallpaper", "before");
+        timerTicks = 0;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, CountTick);
+        EXPECT_TRUE(MakeWallpaper(picture)) << mode;
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(FileBytes(WallpaperBmpPath), plain) << mode;
+        EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), WallpaperBmpPath) << mode;
+        // It ran in its own folder.
+        EXPECT_EQ(platform::IdentifyFolder(testing_support::ReadTextFile(plugin + ".cwd")),
+                  platform::IdentifyFolder(PluginsRoot + "\\invert"));
+        if (std::string(mode) == "hang") EXPECT_GT(timerTicks, 5);  // the wait dispatched the timer's messages
+    }
+    PluginTimeLimitMs = 60000;
 }

@@ -242,6 +242,9 @@ TEST_F(PluginFormTest, SettingsStartsTheConfigProgramByItsFullPathAndNeverAnothe
     const std::string marker = PluginsRoot + "\\sepia\\config.exe.ran";
     for (int i = 0; i < 600 && !platform::FileExists(marker); ++i) Sleep(50);
     EXPECT_TRUE(platform::FileExists(marker));
+    // It runs in its own folder, not in the program's working folder.
+    EXPECT_EQ(platform::IdentifyFolder(testing_support::ReadTextFile(PluginsRoot + "\\sepia\\config.exe.cwd")),
+              platform::IdentifyFolder(PluginsRoot + "\\sepia"));
     // The folder path with spaces did not start "<folder>\Tavrin.exe".
     EXPECT_FALSE(platform::FileExists(folder / "Tavrin.exe.ran"));
     EXPECT_TRUE(errors.empty());
