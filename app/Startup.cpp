@@ -25,6 +25,16 @@ std::vector<std::string> CommandLineArguments() {
 }  // namespace
 
 void TForm1::FormCreate() {
+    try {
+        RunStartSteps();
+    } catch (...) {
+        // The error box comes next; the program stays reachable through its icon.
+        if (!TrayIconAdded()) AddTrayIcon();
+        throw;
+    }
+}
+
+void TForm1::RunStartSteps() {
     ProgramDir = platform::GetCurrentDir();
     CanvasBrushHollow = true;
     Application.OnMinimize = [this] { Minimize(); };

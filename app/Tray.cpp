@@ -14,6 +14,8 @@ namespace {
 
 constexpr UINT kTrayIconId = 1;
 
+bool iconAdded = false;  // between AddTrayIcon and RemoveTrayIcon
+
 // The notify-icon record in its first layout: 88 bytes, ending with a 64-byte
 // tip. Every version of the shell takes it.
 NOTIFYICONDATAA TrayRecord(UINT flags) {
@@ -35,11 +37,20 @@ void AddTrayIcon() {
     NOTIFYICONDATAA data = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
     std::strncpy(data.szTip, "Tavrin Wallpaper", 64);
     Shell_NotifyIconA(NIM_ADD, &data);
+    iconAdded = true;
 }
+
+bool TrayIconAdded() { return iconAdded; }
 
 void RemoveTrayIcon() {
     NOTIFYICONDATAA data = TrayRecord(NIF_MESSAGE | NIF_ICON);
     Shell_NotifyIconA(NIM_DELETE, &data);
+    iconAdded = false;
+}
+
+void TForm1::TaskbarCreated() {
+    // The new taskbar knows no icons: the same record is added once more.
+    if (iconAdded) AddTrayIcon();
 }
 
 void TForm1::TrayIconMessage(LPARAM mouseMessage) {

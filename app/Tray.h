@@ -6,3 +6,5 @@
 void AddTrayIcon();
 // Removes it again.
 void RemoveTrayIcon();
+// True from AddTrayIcon to RemoveTrayIcon.
+bool TrayIconAdded();

@@ -328,9 +328,17 @@ void TTimer::SetInterval(UINT milliseconds) {
 }
 
 void TTimer::SystemTick() {
-    if (++elapsed_ < periods_) return;
+    if (ticking_ || ++elapsed_ < periods_) return;
     elapsed_ = 0;
-    if (OnTimer) OnTimer();
+    if (!OnTimer) return;
+    ticking_ = true;
+    try {
+        OnTimer();
+    } catch (...) {
+        ticking_ = false;
+        throw;
+    }
+    ticking_ = false;
 }
 
 void TTimer::Update() {
@@ -340,5 +348,6 @@ void TTimer::Update() {
     periods_ = interval_ / USER_TIMER_MAXIMUM + 1;
     period_ = static_cast<UINT>((static_cast<uint64_t>(interval_) + periods_ - 1) / periods_);
     elapsed_ = 0;
-    if (enabled_ && interval_ > 0 && OnTimer) SetTimer(window, id_, period_, nullptr);
+    if (enabled_ && interval_ > 0 && OnTimer && !SetTimer(window, id_, period_, nullptr))
+        throw std::runtime_error("Not enough timers available");
 }

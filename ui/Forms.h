@@ -134,7 +134,9 @@ private:
 // Setting the enabled flag or the interval to the value it already has changes
 // nothing, so a running countdown goes on. Intervals above what the system's
 // timer takes (USER_TIMER_MAXIMUM) run as several equal system periods, so a
-// long interval never becomes a short one.
+// long interval never becomes a short one. A tick whose handler is still
+// running (an error box it opened is answering messages) gets no nested ticks;
+// a system timer that cannot be started raises "Not enough timers available".
 class TTimer {
 public:
     TTimer(TForm& owner, UINT_PTR id);
@@ -159,6 +161,7 @@ private:
     UINT period_ = 1000;
     UINT periods_ = 1;
     UINT elapsed_ = 0;
+    bool ticking_ = false;  // OnTimer is running
     TForm& owner_;
     UINT_PTR id_;
     bool enabled_ = true;

@@ -22,6 +22,8 @@ TForm1::TForm1() : TimerWp(*this, kTimerWpId), TimerReklama(*this, kTimerReklama
     style.menu = BuildMainMenu();
     style.dialogKeys = true;  // Tab and the arrow keys move between the controls
     PopupMenu1 = BuildTrayMenu();
+    // The wallpaper timer stays still until SetWallpaperTimer arms it.
+    TimerWp.SetEnabled(false);
     TimerWp.OnTimer = [this] { TimerWpTimer(); };
     CreateHandle(style);
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -69,6 +71,11 @@ bool TForm1::StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const {
 }
 
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    if (message == taskbarCreated && message != 0) {
+        TaskbarCreated();
+        return 0;
+    }
     switch (message) {
     case TrayCallbackMessage:
         TrayIconMessage(lParam);

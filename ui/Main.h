@@ -17,7 +17,8 @@ public:
     ~TForm1() override;
 
     // Start-up and shutdown handlers.
-    void FormCreate();
+    void FormCreate();     // runs the start steps; a failed one still leaves the tray icon
+    void RunStartSteps();
     void Minimize();
     void FormClose();
     void N2Click();  // main menu "Файл" -> "Выход"
@@ -32,6 +33,9 @@ public:
     // the tray menu: "Настройки", "Следующая", "Предыдущая", "Выход".
     static constexpr UINT TrayCallbackMessage = WM_USER + 117;
     void TrayIconMessage(LPARAM mouseMessage);
+    // The shell's "TaskbarCreated": the taskbar was made anew (Explorer
+    // restarted), and the tray icon, if it was there, is added again.
+    void TaskbarCreated();
     void N6Click();
     void N7Click();
     void N8Click();

@@ -2,6 +2,9 @@
 // where it keeps its data, how it minimises and how it ends.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <string>
 
 #include "Driver.h"
@@ -36,6 +39,16 @@ bool ShownAtStart(const std::string& arguments, WORD showCommand = SW_SHOWNORMAL
     ChooseExit(form);
     EXPECT_TRUE(program.WaitForExit()) << arguments;
     return shown;
+}
+
+// Acts on the program's tray icon from outside, as the shell's own tray does;
+// NIM_MODIFY succeeds only while the icon exists.
+bool TrayIcon(HWND form, DWORD action) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = form;
+    data.uID = 1;
+    return Shell_NotifyIconA(action, &data) != FALSE;
 }
 
 class PersonalFolderValue {
@@ -196,3 +209,38 @@ TEST(Startup, ADocumentsFolderWithEnvironmentVariablesIsExpanded) {
     EXPECT_TRUE(program.WaitForExit());
     RemoveDirectoryA(dataFolder.c_str());
 }
+
+TEST(Startup, TheTrayIconComesBackWhenTheTaskbarIsMadeAnew) {
+    Program program("startup");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    // A restarted Explorer knows no icons, then tells every window.
+    ASSERT_TRUE(TrayIcon(form, NIM_DELETE));
+    ASSERT_FALSE(TrayIcon(form, NIM_MODIFY));
+    e2e::Deliver(form, RegisterWindowMessageW(L"TaskbarCreated"));
+    EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));
+    ChooseExit(form);
+    EXPECT_TRUE(program.WaitForExit());
+}
+
+TEST(Startup, AfterAFailedStartStepTheProgramIsQuietAndReachable) {
+    PersonalFolderValue personal;
+    personal.SetNumber(5);
+    Program program("startup");
+    HWND box = program.FindWindowOfClass("#32770");
+    ASSERT_NE(box, nullptr);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }) && program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    // The wallpaper timer was never armed: no change, and no further box, comes.
+    Sleep(3000);
+    EXPECT_EQ(program.FindWindowOfClass("#32770", 0), nullptr);
+    // The icon is there, and its "Настройки" opens the window.
+    EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));
+    e2e::Deliver(form, WM_COMMAND, TForm1::CmdN6);
+    EXPECT_TRUE(IsWindowVisible(form));
+    ChooseExit(form);
+    EXPECT_TRUE(program.WaitForExit());
+}
+

@@ -1,10 +1,12 @@
 // The window toolkit under Wine: guarded dispatch, closing, timers, texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "ui/Forms.h"
 
 namespace {
@@ -180,6 +182,32 @@ TEST_F(FormsTest, LongIntervalsRunAsSeveralSystemPeriodsAndRepeatedSettingsKeepT
     EXPECT_EQ(timer.PeriodsPerTick(), 1u);
     SendMessageW(form.Handle(), WM_TIMER, 9, 0);
     EXPECT_EQ(ticks, 2);
+}
+
+// A tick whose handler waits on messages (as an error box does) is not entered
+// again; a system timer that cannot be made is an error of the enabling call.
+TEST_F(FormsTest, ARunningTickGetsNoNestedTicksAndAFailedSystemTimerIsAnError) {
+    ProbeForm form;
+    TTimer timer(form, 10);
+    int depth = 0, deepest = 0, ticks = 0;
+    timer.OnTimer = [&] {  // each tick waits on messages for a while, as an error box does
+        deepest = std::max(deepest, ++depth);
+        ++ticks;
+        for (int i = 0; i < 10; ++i, Sleep(10)) Pump();
+        --depth;
+    };
+    timer.SetInterval(10);
+    timer.SetEnabled(true);
+    for (int i = 0; i < 500 && ticks < 2; ++i, Sleep(10)) Pump();
+    EXPECT_GE(ticks, 2);
+    EXPECT_EQ(deepest, 1);
+
+    // The window is gone behind the form's back: the system refuses the timer.
+    TTimer orphan(form, 11);
+    orphan.OnTimer = [] {};
+    SetWindowLongPtrW(form.Handle(), GWLP_USERDATA, 0);
+    DestroyWindow(form.Handle());
+    EXPECT_EQ(testing_support::ThrownText([&] { orphan.SetInterval(50); }), "Not enough timers available");
 }
 
 TEST(Texts, FixedTextsAreUtf8AndPathsAreAnsi) {
