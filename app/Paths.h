@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-extern std::string ProgramDir;        // the current directory at start, not the program file's folder
+extern std::string ProgramDir;        // the folder of the running program file
 extern std::string DataFolder;        // the documents folder + "\Tavrin Wallpaper"
 extern std::string ConfigPath;        // DataFolder + "\config.ini"
 extern std::string WallpaperBmpPath;  // DataFolder + "\TavrinWP.bmp"

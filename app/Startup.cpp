@@ -22,6 +22,20 @@ std::vector<std::string> CommandLineArguments() {
     return arguments;
 }
 
+// The folder of the running program file, whatever folder it was started in.
+std::string ProgramFileFolder() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return platform::GetCurrentDir();
+        if (length < path.size()) {
+            path.resize(length);
+            return FolderOfFile(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 }  // namespace
 
 void TForm1::FormCreate() {
@@ -35,7 +49,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::RunStartSteps() {
-    ProgramDir = platform::GetCurrentDir();
+    ProgramDir = ProgramFileFolder();
     CanvasBrushHollow = true;
     Application.OnMinimize = [this] { Minimize(); };
     if (HasStartupArgument(CommandLineArguments())) Application.ShowMainForm = false;

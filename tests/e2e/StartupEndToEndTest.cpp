@@ -4,11 +4,13 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <string>
 
 #include "Driver.h"
 #include "ui/Main.h"
+#include "ui/PluginForm.h"
 
 using e2e::Program;
 
@@ -244,3 +246,35 @@ TEST(Startup, AfterAFailedStartStepTheProgramIsQuietAndReachable) {
     EXPECT_TRUE(program.WaitForExit());
 }
 
+TEST(Startup, StartedFromAnotherFolderItFindsItsPluginsAndLinksItsOwnFile) {
+    const std::string link = e2e::ReadUserString(e2e::ShellFoldersKey(), "StartUp", "") + "\\TavrinWP.lnk";
+    DeleteFileA(link.c_str());
+    Program program("", SW_SHOWNORMAL, "C:\\windows");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    // The plugin window lists the plugin that ships beside the program.
+    e2e::Deliver(form, WM_COMMAND, TForm1::CmdPlugins);
+    HWND plugins = program.FindWindowOfClass("TPluginForm");
+    EXPECT_EQ(e2e::Deliver(GetDlgItem(plugins, TPluginForm::kListBox1Id), LB_GETCOUNT), 1);
+    // Apply with "Запускать после загрузки": the shortcut starts the real program in its folder.
+    e2e::Deliver(Program::ChildAt(form, 280, 278), BM_SETCHECK, BST_CHECKED);
+    e2e::Deliver(Program::ChildAt(form, 440, 365), BM_CLICK);
+    CoInitialize(nullptr);
+    IShellLinkA* shortcut = nullptr;
+    IPersistFile* file = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                               reinterpret_cast<void**>(&shortcut)), S_OK);
+    shortcut->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    ASSERT_EQ(file->Load(WideFromAnsi(link).c_str(), STGM_READ), S_OK);
+    char target[MAX_PATH] = {}, folder[MAX_PATH] = {};
+    shortcut->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+    shortcut->GetWorkingDirectory(folder, MAX_PATH);
+    file->Release();
+    shortcut->Release();
+    const std::string exe = TAVRINWP_EXE;
+    EXPECT_EQ(lstrcmpiA(folder, exe.substr(0, exe.rfind('\\')).c_str()), 0) << folder;
+    GetFullPathNameA(std::string(target).c_str(), MAX_PATH, target, nullptr);
+    EXPECT_EQ(lstrcmpiA(target, exe.c_str()), 0) << target;
+    ChooseExit(form);
+    EXPECT_TRUE(program.WaitForExit());
+}
