@@ -14,7 +14,7 @@
 int BannerIndex = 0;
 
 std::function<void(const std::string&)> OpenWebAddress = [](const std::string& address) {
-    ShellExecuteA(Application.Handle(), "open", address.c_str(), nullptr, nullptr, SW_HIDE);
+    ShellExecuteA(Application.Handle(), "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 };
 
 namespace {

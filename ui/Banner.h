@@ -12,6 +12,6 @@ inline constexpr const char kWallpapersPage[] = "http://www.tavrinwp.ru/wallpape
 inline constexpr const char kAdvertiserPage1[] = "http://reklama.tavrinwp.ru/porta.phtml?from=tavrinwp1061";
 inline constexpr int kBannerCount = 1;
 
-// Opens a web address in the user's browser (ShellExecuteA, "open", hidden);
+// Opens a web address in the user's browser (ShellExecuteA, "open", shown normally);
 // the result is not looked at. Tests replace it to see what would be opened.
 extern std::function<void(const std::string& address)> OpenWebAddress;

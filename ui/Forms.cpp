@@ -156,7 +156,9 @@ void TApplication::ShowException(const std::exception& error) noexcept {
             return;
         }
         std::wstring caption = title_.empty() ? std::wstring(kErrorCaption) : WideFromAnsi(title_);
-        MessageBoxW(GetActiveWindow(), WideFromAnsi(error.what()).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+        const bool own = dynamic_cast<const TextError*>(&error) != nullptr;
+        const std::wstring text = own ? WideFromUtf8(error.what()) : WideFromAnsi(error.what());
+        MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     } catch (...) {
         // Nothing more can be said safely; the program goes on.
     }

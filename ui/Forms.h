@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <stdexcept>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +18,13 @@ std::wstring WindowTextOf(HWND window);
 
 class TForm;
 class TTimer;
+
+// An error whose text is one of the program's own, in UTF-8 (the system's and
+// the runtime's errors carry ANSI texts).
+class TextError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 class TApplication {
 public:

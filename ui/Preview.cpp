@@ -105,5 +105,7 @@ void TForm1::SpeedButtonPreClick() {
 
 void TForm1::SpeedButtonOnClick() {
     if (PreviewName == "none") return;
-    MakeWallpaper(PreviewFolder + "\\" + PreviewName);
+    // The user asked for this picture: a failure is never silent.
+    if (!MakeWallpaper(PreviewFolder + "\\" + PreviewName))
+        throw TextError("Не удалось сделать эту картинку обоями рабочего стола.");
 }

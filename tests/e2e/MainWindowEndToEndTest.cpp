@@ -180,6 +180,17 @@ TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApp
     EXPECT_EQ(Option("number"), "5");
     EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), bitmap);
 
+    // A picture that cannot be made the wallpaper is reported, in Russian.
+    testing_support::WriteTextFile(pictures / order[1], "damaged");
+    Press(344);
+    HWND box = program->FindWindowOfClass("#32770");
+    ASSERT_NE(box, nullptr);
+    wchar_t text[256] = {};
+    for (int i = 0; i < 200 && !GetDlgItemTextW(box, 0xFFFF, text, 256); ++i) Sleep(50);
+    EXPECT_STREQ(text, L"Не удалось сделать эту картинку обоями рабочего стола.");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }));
+
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program->WaitForExit());
 }

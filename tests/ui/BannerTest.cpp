@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "app/StartSteps.h"
 #include "ui/About.h"
 #include "ui/Banner.h"
@@ -21,7 +22,13 @@ std::wstring MenuText(HMENU menu, int position) {
 class BannerTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        RealOpenWebAddress();
         OpenWebAddress = [this](const std::string& address) { opened.push_back(address); };
+    }
+    // The program's own OpenWebAddress, kept before the first test replaces it.
+    static const std::function<void(const std::string&)>& RealOpenWebAddress() {
+        static const std::function<void(const std::string&)> real = OpenWebAddress;
+        return real;
     }
     std::vector<std::string> opened;
 };
@@ -193,4 +200,17 @@ TEST_F(BannerTest, TheAboutBoxIsModalAndClosesWithEscOrOk) {
     SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdN4, 0);
     EXPECT_EQ(aboutShown, 2);
     EXPECT_EQ(FindWindowW(L"TAboutForm", nullptr), nullptr);
+}
+
+// A browser that honours the show command shows the page: the address is
+// opened with SW_SHOWNORMAL. (A program stands in for the page here.)
+TEST_F(BannerTest, AnAddressOpensShownNormally) {
+    testing_support::TempFolder folder;
+    const std::string page = folder / "page.exe";
+    ASSERT_TRUE(CopyFileA(testing_support::HelperProgram("ChildProcess").c_str(), page.c_str(), FALSE));
+    RealOpenWebAddress()(page);
+    const std::string report = page + ".txt";
+    for (int i = 0; i < 600 && GetFileAttributesA(report.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+    Sleep(100);  // written in one go; let it be closed
+    EXPECT_EQ(testing_support::ReadTextFile(report), std::to_string(SW_SHOWNORMAL) + "\n");
 }
