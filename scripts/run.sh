@@ -17,8 +17,8 @@ cmake --build --preset win32 --target tavrinwp plugins >>build/win32.log 2>&1 ||
 # the program (settings, wallpapers) never reaches a test.
 prefix="$root/build/win32/wineprefix-run"
 run=("$root/cmake/wine-run.sh" --prefix "$prefix" "$root/build/win32/tavrinwp.exe" "$@")
-# The program finds its plugins under the folder it starts in: the build output,
-# which holds plugins/sepia.
+# The program finds its plugins beside its own file: the build output holds
+# plugins/sepia. It starts in that folder as a double click there would.
 cd "$root/build/win32"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then

@@ -148,8 +148,7 @@ TEST(PluginEndToEnd, WhileAPluginHangsTheProgramAnswersAndStartsNothingElse) {
         WriteBytes(tree + name, MakeJpeg(130, 100, [](int, int) { return 7u; }));
     WriteTextFile(files.config, "[options]\r\nwallpaper_directory=" + tree + "\r\nnumber=1\r\nplugin_directory=hang\r\n");
 
-    // Started from the test's own folder: the program finds its plugin beside itself.
-    Program program("", SW_SHOWNORMAL, "", programDir + "\\tavrinwp.exe");
+    Program program("", SW_SHOWNORMAL, programDir, programDir + "\\tavrinwp.exe");
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1");
     PostMessageW(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
