@@ -32,7 +32,8 @@ Program::Program(const std::string& arguments, WORD showCommand, const std::stri
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showCommand;
-    if (!CreateProcessA(programFile.empty() ? TAVRINWP_EXE : programFile.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    const std::string program = programFile.empty() ? TAVRINWP_EXE : programFile;
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &process_))
         process_ = {};
 }
