@@ -127,15 +127,17 @@ void TApplication::Run() {
             mainForm_->Show();
     }
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!TakesDialogKeys(message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+    for (;;) {
+        // A close asked for while a change waited (it may have been the one at
+        // start, before this loop) is carried out once the change is over.
         if (closePending_ && !Busy() && mainForm_) {
             closePending_ = false;
             mainForm_->Close();
         }
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
+        if (TakesDialogKeys(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
     }
 }
 
