@@ -30,20 +30,22 @@ public:
     Walker(int32_t number, WalkState& state, FolderSource& source)
         : number_(number), state_(state), source_(source) {}
 
-    void Walk(const std::string& folder) {
+    bool Walk(const std::string& folder) {
         const std::optional<platform::FolderId> id = source_.Identify(folder);
         if (id) {
             for (const platform::FolderId& ancestor : ancestors_)
-                if (ancestor == *id) return;  // a link back up: walking it would never end
+                if (ancestor == *id) return true;  // a link back up: walking it would never end
             ancestors_.push_back(*id);
         }
         bool mainPhase = true;
-        source_.List(folder, [&](const platform::FolderEntry& entry) {
+        const bool listed = source_.List(folder, [&](const platform::FolderEntry& entry) {
             if (entry.name == "." || entry.name == "..") return true;
             if (mainPhase && state_.counter >= number_) mainPhase = false;
             if (mainPhase) {
                 if (entry.isFolder) Walk(folder + "\\" + entry.name);
-                if (IsPictureFile(entry.name)) {
+                // A folder named like a picture counts as one only when the
+                // position was not reached inside it.
+                if (IsPictureFile(entry.name) && !(entry.isFolder && state_.counter >= number_)) {
                     state_.found = folder + "\\" + entry.name;
                     ++state_.counter;
                 }
@@ -57,6 +59,7 @@ public:
             return true;
         });
         if (id) ancestors_.pop_back();
+        return listed;
     }
 
 private:
@@ -78,19 +81,20 @@ public:
 
 }  // namespace
 
-void PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source) {
-    Walker(number, state, source).Walk(folder);
+bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source) {
+    return Walker(number, state, source).Walk(folder);
 }
 
-void PictureSearch(const std::string& folder, int32_t number, WalkState& state) {
+bool PictureSearch(const std::string& folder, int32_t number, WalkState& state) {
     FileSystemSource files;
-    PictureSearch(folder, number, state, files);
+    return PictureSearch(folder, number, state, files);
 }
 
-void PictureSearch(const std::string& folder) {
+bool PictureSearch(const std::string& folder) {
     WalkState state{PictureCounter, FoundPicture, CatalogueEnd};
-    PictureSearch(folder, Settings.number, state);
+    const bool listed = PictureSearch(folder, Settings.number, state);
     PictureCounter = state.counter;
     FoundPicture = std::move(state.found);
     CatalogueEnd = state.catalogueEnd;
+    return listed;
 }

@@ -34,8 +34,10 @@ bool IsPictureFile(const std::string& name);
 // folder on the way back up for anything that could give another picture.
 // Paths are formed as folder + "\" + name. A folder that cannot be listed is
 // empty, and a folder that leads back to one of the folders being walked (a link
-// to an ancestor) is not entered again.
-void PictureSearch(const std::string& folder, int32_t number, WalkState& state);
+// to an ancestor) is not entered again. A folder named like a picture is walked
+// and then counted as a picture itself, unless the position was reached inside
+// it. Returns false when `folder` itself cannot be listed (missing, no access).
+bool PictureSearch(const std::string& folder, int32_t number, WalkState& state);
 
 // Where the walk reads folders from: the file system, or a tree the tests make.
 class FolderSource {
@@ -46,8 +48,8 @@ public:
 protected:
     ~FolderSource() = default;
 };
-void PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source);
+bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source);
 
 // The same walk on the process-wide state, for position Settings.number. The
 // caller sets PictureCounter to 0 and CatalogueEnd to true first.
-void PictureSearch(const std::string& folder);
+bool PictureSearch(const std::string& folder);

@@ -149,23 +149,38 @@ TEST(CatalogueWalk, PositionsBelowOneCountNothingAndKeepTheEarlierFind) {
     EXPECT_EQ(Walk(tree, "E", 5).found, "");
 }
 
-TEST(CatalogueWalk, AFolderWithAPictureNameIsWalkedThenCounted) {
+TEST(CatalogueWalk, AFolderWithAPictureNameIsCountedAfterItsPicturesUnlessThePositionIsInside) {
     Tree tree;
     tree.Folder("T", {"holiday.jpg/", "z.jpg"}).Folder("T\\holiday.jpg", {"1.jpg"});
-    const WalkState state = Walk(tree, "T", 1);
-    EXPECT_EQ(state.counter, 2);
-    EXPECT_EQ(state.found, "T\\holiday.jpg");
-    EXPECT_FALSE(state.catalogueEnd);
+    const WalkState inside = Walk(tree, "T", 1);
+    EXPECT_EQ(inside.counter, 1);
+    EXPECT_EQ(inside.found, "T\\holiday.jpg\\1.jpg");
+    EXPECT_FALSE(inside.catalogueEnd);
+    // Past it, the folder keeps its own position and those after it keep theirs.
+    const WalkState folder = Walk(tree, "T", 2);
+    EXPECT_EQ(folder.counter, 2);
+    EXPECT_EQ(folder.found, "T\\holiday.jpg");
+    EXPECT_EQ(Walk(tree, "T", 3).found, "T\\z.jpg");
+    // The last picture of the tree inside such a folder ends the catalogue.
+    Tree last;
+    last.Folder("T", {"a.jpg/"}).Folder("T\\a.jpg", {"1.jpg"});
+    const WalkState end = Walk(last, "T", 1);
+    EXPECT_EQ(end.found, "T\\a.jpg\\1.jpg");
+    EXPECT_TRUE(end.catalogueEnd);
 }
 
 TEST(CatalogueWalk, MissingFoldersAreEmptyAndPathsAreJoinedUnchanged) {
     Tree tree;
     tree.Folder("D:\\", {"photo.jpg"});
-    const WalkState missing = Walk(tree, "nowhere", 1, "X\\x.jpg");
+    WalkState missing;
+    missing.found = "X\\x.jpg";
+    EXPECT_FALSE(PictureSearch("nowhere", 1, missing, tree));
     EXPECT_EQ(missing.counter, 0);
     EXPECT_EQ(missing.found, "X\\x.jpg");
     EXPECT_TRUE(missing.catalogueEnd);
-    EXPECT_EQ(Walk(tree, "D:\\", 1).found, "D:\\\\photo.jpg");
+    WalkState root;
+    EXPECT_TRUE(PictureSearch("D:\\", 1, root, tree));
+    EXPECT_EQ(root.found, "D:\\\\photo.jpg");
 }
 
 TEST(CatalogueWalk, DotEntriesAreSkippedWhereverTheyStand) {
