@@ -177,6 +177,33 @@ std::optional<FolderId> IdentifyFolder(const std::string& path) {
     return id;
 }
 
+std::optional<FolderStamp> StampFolder(const std::string& path) {
+    HANDLE folder = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const BOOL ok = GetFileInformationByHandle(folder, &info);
+    // NTFS and ReFS move a folder's last-write time, finely, on every change of
+    // its entries. FAT keeps times to two seconds, and whether a folder's time
+    // moves there depends on the driver: there it is never relied on.
+    wchar_t system[MAX_PATH + 1];
+    const bool keepsTimes = GetVolumeInformationByHandleW(folder, nullptr, 0, nullptr, nullptr, nullptr, system,
+                                                          MAX_PATH + 1) &&
+                            (lstrcmpiW(system, L"NTFS") == 0 || lstrcmpiW(system, L"ReFS") == 0);
+    CloseHandle(folder);
+    if (!ok || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+    auto ticks = [](const FILETIME& time) { return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime; };
+    FolderStamp stamp;
+    stamp.id.volume = info.dwVolumeSerialNumber;
+    stamp.id.index = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    stamp.written = ticks(info.ftLastWriteTime);
+    stamp.other = ticks(info.ftCreationTime);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    stamp.settled = keepsTimes && stamp.written + kFolderSettleSeconds * 10000000u < ticks(now);
+    return stamp;
+}
+
 int TodayDayOfMonth() {
     SYSTEMTIME now;
     GetLocalTime(&now);
