@@ -35,8 +35,8 @@ public:
     std::optional<platform::FolderId> Identify(const std::string& folder) override {
         return platform::IdentifyFolder(folder);
     }
-    std::optional<platform::FolderStamp> Stamp(const std::string& folder) override {
-        return platform::StampFolder(folder);
+    std::optional<platform::FolderStamp> Stamp(const std::string& folder, const platform::FolderStamp* within) override {
+        return platform::StampFolder(folder, within);
     }
 };
 
@@ -57,6 +57,7 @@ struct CachedEntry {
 
 struct CatalogueCache::Folder {
     std::optional<platform::FolderStamp> stamp;  // set while the listing may be used again
+    std::optional<platform::FolderId> id;        // which folder it is, as found when it was listed
     bool listed = false;
     std::vector<CachedEntry> entries;  // pictures and folders in listing order; "." and ".." left out
 };
@@ -78,19 +79,29 @@ public:
             cache.root_ = std::make_unique<CatalogueCache::Folder>();
             cache.top_ = top;
         }
-        return Walk(top, *cache.root_);
+        return Walk(top, *cache.root_, nullptr);
     }
 
 private:
-    bool Walk(const std::string& path, CatalogueCache::Folder& folder) {
-        const std::optional<platform::FolderStamp> stamp = source_.Stamp(path);
-        const std::optional<platform::FolderId> id = stamp ? stamp->id : source_.Identify(path);
+    bool Walk(const std::string& path, CatalogueCache::Folder& folder, const platform::FolderStamp* within) {
+        const std::optional<platform::FolderStamp> stamp = source_.Stamp(path, within);
+        const bool unchanged = folder.stamp && stamp && stamp->settled && SameStamp(*folder.stamp, *stamp);
+        // The identity, for telling links back up: from the stamp when it has
+        // one, else kept with an unchanged listing, else asked for.
+        std::optional<platform::FolderId> id;
+        if (stamp && stamp->id != platform::FolderId{})
+            id = stamp->id;
+        else
+            id = unchanged ? folder.id : source_.Identify(path);
         if (id) {
             for (const platform::FolderId& ancestor : ancestors_)
                 if (ancestor == *id) return true;  // a link back up: walking it would never end
             ancestors_.push_back(*id);
         }
-        if (!folder.stamp || !stamp || !stamp->settled || !SameStamp(*folder.stamp, *stamp)) Refresh(path, folder, stamp);
+        if (!unchanged) {
+            Refresh(path, folder, stamp);
+            folder.id = id;
+        }
 
         std::vector<CachedEntry>& entries = folder.entries;
         size_t i = 0;
@@ -106,7 +117,7 @@ private:
             }
             CachedEntry& entry = entries[i++];
             if (!entry.folder) entry.folder = std::make_unique<CatalogueCache::Folder>();
-            Walk(path + "\\" + entry.name, *entry.folder);
+            Walk(path + "\\" + entry.name, *entry.folder, stamp ? &*stamp : nullptr);
             // A folder named like a picture counts as one only when the
             // position was not reached inside it.
             if (entry.isPicture && state_.counter < number_) {

@@ -47,7 +47,9 @@ class FolderSource {
 public:
     virtual bool List(const std::string& folder, const std::function<bool(const platform::FolderEntry&)>& visit) = 0;
     virtual std::optional<platform::FolderId> Identify(const std::string& folder) = 0;
-    virtual std::optional<platform::FolderStamp> Stamp(const std::string&) { return std::nullopt; }
+    virtual std::optional<platform::FolderStamp> Stamp(const std::string&, const platform::FolderStamp* /*within*/) {
+        return std::nullopt;
+    }
 
 protected:
     ~FolderSource() = default;

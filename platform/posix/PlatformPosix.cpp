@@ -94,11 +94,11 @@ bool ListFolder(const std::string& folder, const std::function<bool(const Folder
         entries.push_back(std::move(entry));
     }
     closedir(dir);
-    auto rank = [](const std::string& name) { return name == "." ? 0 : name == ".." ? 1 : 2; };
-    std::sort(entries.begin(), entries.end(), [&](const FolderEntry& a, const FolderEntry& b) {
-        if (rank(a.name) != rank(b.name)) return rank(a.name) < rank(b.name);
-        return a.name < b.name;
-    });
+    // "." and ".." first, then the other names in byte order.
+    auto dot = [](const FolderEntry& entry) { return entry.name == "." || entry.name == ".."; };
+    const auto others = std::partition(entries.begin(), entries.end(), dot);
+    std::sort(entries.begin(), others, [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    std::sort(others, entries.end(), [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     for (const FolderEntry& entry : entries)
         if (!visit(entry)) break;
     return true;
@@ -259,7 +259,7 @@ std::optional<FolderId> IdentifyFolder(const std::string& path) {
     return id;
 }
 
-std::optional<FolderStamp> StampFolder(const std::string& path) {
+std::optional<FolderStamp> StampFolder(const std::string& path, const FolderStamp*) {
     struct stat info;
     if (!StatPath(path, info) || !S_ISDIR(info.st_mode)) return std::nullopt;
     auto nanoseconds = [](const timespec& time) {
@@ -271,6 +271,7 @@ std::optional<FolderStamp> StampFolder(const std::string& path) {
     stamp.other = nanoseconds(info.st_ctim);
     timespec now;
     clock_gettime(CLOCK_REALTIME, &now);
+    stamp.keepsTimes = true;
     stamp.settled = stamp.written + kFolderSettleSeconds * 1000000000u < nanoseconds(now);
     return stamp;
 }

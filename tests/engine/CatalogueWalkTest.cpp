@@ -65,10 +65,10 @@ public:
         if (found == folders_.end()) return std::nullopt;
         return platform::FolderId{1, static_cast<uint64_t>(std::distance(folders_.begin(), found))};
     }
-    std::optional<platform::FolderStamp> Stamp(const std::string& folder) override {
+    std::optional<platform::FolderStamp> Stamp(const std::string& folder, const platform::FolderStamp*) override {
         const std::optional<platform::FolderId> id = Identify(folder);
         if (!stamps || !id) return std::nullopt;
-        return platform::FolderStamp{*id, versions_[Resolve(folder)], 0, settled};
+        return platform::FolderStamp{*id, versions_[Resolve(folder)], 0, settled, true};
     }
 
 private:
@@ -95,8 +95,8 @@ public:
     std::optional<platform::FolderId> Identify(const std::string& folder) override {
         return platform::IdentifyFolder(folder);
     }
-    std::optional<platform::FolderStamp> Stamp(const std::string& folder) override {
-        return platform::StampFolder(folder);
+    std::optional<platform::FolderStamp> Stamp(const std::string& folder, const platform::FolderStamp* within) override {
+        return platform::StampFolder(folder, within);
     }
 };
 
