@@ -250,8 +250,6 @@ int main(int argc, char** argv) {
                    "<= 1000");
     reporter.Ratio("first change after start (cold, position 100,000) / find", "ColdChangeAtTheLastPosition",
                    "ReferenceFindInTheLargeTree", "<= 1.5");
-    reporter.Ratio("walk to the last picture / plain listing (5,000-file tree, cold)", "WalkToTheLastPicture",
-                   "ReferenceListing", "-");
     benchmark::Shutdown();
     return 0;
 }
