@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 namespace platform {
 
@@ -175,6 +177,64 @@ std::optional<FolderId> IdentifyFolder(const std::string& path) {
     id.volume = info.dwVolumeSerialNumber;
     id.index = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
     return id;
+}
+
+namespace {
+
+uint64_t Ticks(const FILETIME& time) { return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime; }
+
+// NTFS and ReFS move a folder's last-write time, finely, on every change of its
+// entries. FAT keeps times to two seconds, and whether a folder's time moves
+// there depends on the driver: there it is never relied on. Asking the volume
+// costs more than the rest of a stamp, so the answer is kept per volume.
+bool KeepsFolderTimes(HANDLE folder, DWORD volume) {
+    static std::mutex lock;
+    static std::map<DWORD, bool> known;
+    const std::lock_guard<std::mutex> hold(lock);
+    if (auto found = known.find(volume); found != known.end()) return found->second;
+    wchar_t system[MAX_PATH + 1];
+    if (!GetVolumeInformationByHandleW(folder, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH + 1))
+        return false;
+    return known[volume] = lstrcmpiW(system, L"NTFS") == 0 || lstrcmpiW(system, L"ReFS") == 0;
+}
+
+bool Settled(const FolderStamp& stamp) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return stamp.keepsTimes && stamp.written + kFolderSettleSeconds * 10000000u < Ticks(now);
+}
+
+}  // namespace
+
+std::optional<FolderStamp> StampFolder(const std::string& path, const FolderStamp* within) {
+    FolderStamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (within && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+        !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        // A plain sub-folder: one query by name, no handle.
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+        stamp.written = Ticks(data.ftLastWriteTime);
+        stamp.other = Ticks(data.ftCreationTime);
+        stamp.keepsTimes = within->keepsTimes;
+        stamp.settled = Settled(stamp);
+        return stamp;
+    }
+    // The top folder, a link or a mount point: opened, to learn which folder
+    // and which volume it leads to.
+    HANDLE folder = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const BOOL ok = GetFileInformationByHandle(folder, &info);
+    stamp.keepsTimes = ok && KeepsFolderTimes(folder, info.dwVolumeSerialNumber);
+    CloseHandle(folder);
+    if (!ok || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+    stamp.id.volume = info.dwVolumeSerialNumber;
+    stamp.id.index = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    stamp.written = Ticks(info.ftLastWriteTime);
+    stamp.other = Ticks(info.ftCreationTime);
+    stamp.settled = Settled(stamp);
+    return stamp;
 }
 
 int TodayDayOfMonth() {
