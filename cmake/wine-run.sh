@@ -2,18 +2,23 @@
 # Runs a Windows program under Wine in a prefix that belongs to the build,
 # never the user's own ~/.wine.
 #
-#   wine-run.sh --prefix DIR [--own-prefix] PROGRAM.exe [ARGS...]
+#   wine-run.sh --prefix DIR [--locale LOCALE] [--own-prefix] PROGRAM.exe [ARGS...]
 #
 # DIR is made once (wineboot) and reused. With --own-prefix the program runs in
 # a fresh copy of DIR that is thrown away afterwards, for tests that change
 # prefix-wide state (registry, documents folder) or start the whole program.
+# LOCALE (a Unix locale, en_US.UTF-8 unless given) makes Windows' locale and its
+# ANSI code page: ru_RU.UTF-8 gives a Russian Windows (code page 1251),
+# en_US.UTF-8 an English one (1252). A prefix keeps the locale it was made with.
 set -euo pipefail
 
 prefix=
 own=0
+locale=en_US.UTF-8
 while [ $# -gt 0 ]; do
   case "$1" in
     --prefix) prefix=$2; shift 2 ;;
+    --locale) locale=$2; shift 2 ;;
     --own-prefix) own=1; shift ;;
     *) break ;;
   esac
@@ -23,13 +28,15 @@ done
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win32
+# Wine takes the locale from the Unix one of every process it starts.
+export LANG=$locale LC_ALL=$locale
 
 # Make the shared prefix once; concurrent callers wait for the first.
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 # Bump when the prefix's set-up below changes: older prefixes are made anew.
-layout=4
+layout="5 $locale"
 if [ "$(cat "$prefix/.tavrin-ready" 2>/dev/null)" != "$layout" ]; then
   rm -rf "$prefix"
   WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1
@@ -39,6 +46,7 @@ if [ "$(cat "$prefix/.tavrin-ready" 2>/dev/null)" != "$layout" ]; then
   WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
   # Debian's Wine looks for its own fonts (Marlett for the caption buttons, MS
   # Sans Serif, Tahoma) beside its DLLs, where fonts-wine does not put them.
+  # They are Windows' own bitmap fonts, in the variant of every code page.
   cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
   WINEPREFIX="$prefix" wineserver -w
   # Wine links Documents, Desktop and the like to the Unix home folder; the
