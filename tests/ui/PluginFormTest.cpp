@@ -150,7 +150,13 @@ TEST_F(PluginFormTest, OpensAtItsPlaceWithItsControlsAndTexts) {
     ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form->Button1, WM_GETFONT, 0, 0)), sizeof font, &font));
     EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
     EXPECT_EQ(font.lfHeight, -11);
-    EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET);
+    // The font declares the Russian character set: its texts read on any code page.
+    EXPECT_EQ(font.lfCharSet, RUSSIAN_CHARSET);
+    HDC dc = GetDC(form->Button1);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(form->Button1, WM_GETFONT, 0, 0)));
+    EXPECT_EQ(GetTextCharset(dc), RUSSIAN_CHARSET);
+    SelectObject(dc, old);
+    ReleaseDC(form->Button1, dc);
 }
 
 TEST_F(PluginFormTest, ListsThePluginFoldersAndMarksTheActiveOne) {
