@@ -6,8 +6,10 @@
 
 #include "app/Paths.h"
 #include "app/Settings.h"
+#include "engine/BmpCodec.h"
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"
+#include "platform/win32/AnsiPaths.h"
 #include "TestSupport.h"
 #include "app/StartSteps.h"
 #include "ui/Forms.h"
@@ -194,6 +196,91 @@ TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
         EXPECT_EQ(PreviewFolder, documents / "Pictures");
         EXPECT_EQ(PreviewName, "none");
         EXPECT_EQ(PreviewCaption, "Картинок нет");
+    }
+    SetPersonal(saved);
+}
+
+namespace {
+
+// Writes `bytes` to a file whose name may hold any characters.
+void WriteWide(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::wstring NodeText(HWND tree, HTREEITEM node) {
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = node;
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+}  // namespace
+
+// A documents folder and a picture folder named in a script the ANSI code page
+// cannot hold (Japanese on a Russian or English Windows): the program reaches
+// them by names the A functions open and shows their real names.
+TEST(MainForm, NamesOutsideTheCodePageAreReachedAndShownByTheirRealNames) {
+    testing_support::TempFolder root;
+    const std::wstring base = platform::WideFromAnsiText(root.Path());
+    const std::wstring documents = base + L"\\\u6587\u66F8", pictures = base + L"\\\u65E5\u672C\u306E\u58C1\u7D19";
+    const std::wstring picture = L"\u5199\u771F.bmp";
+    for (const std::wstring& folder : {documents, documents + L"\\Tavrin Wallpaper", pictures})
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    Bitmap bitmap;
+    bitmap.width = 40;
+    bitmap.height = 30;
+    bitmap.pixels.assign(bitmap.Stride() * 30, 0x80);
+    WriteWide(pictures + L"\\" + picture, EncodeBmp(bitmap));
+    const std::string storedPictures = platform::OpenableAnsiPath(pictures);
+    ASSERT_TRUE(platform::DirectoryExists(storedPictures));
+    testing_support::WriteTextFile(platform::OpenableAnsiPath(documents + L"\\Tavrin Wallpaper\\config.ini"),
+                                   "[options]\r\nwallpaper_directory=" + storedPictures + "\r\n");
+    char saved[MAX_PATH] = {};
+    DWORD size = sizeof saved;
+    RegGetValueA(HKEY_CURRENT_USER, kShellFolders, "Personal", RRF_RT_REG_SZ, nullptr, saved, &size);
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegSetValueExW(key, L"Personal", 0, REG_SZ, reinterpret_cast<const BYTE*>(documents.c_str()),
+                   static_cast<DWORD>((documents.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    {
+        TForm1 form;
+        // The settings were found in the documents folder and name the picture folder.
+        EXPECT_EQ(platform::ShownPath(ConfigPath), documents + L"\\Tavrin Wallpaper\\config.ini");
+        EXPECT_EQ(Settings.wallpaper_directory, storedPictures);
+        EXPECT_EQ(WindowTextOf(form.EditDir), pictures);
+        HWND tree = form.ShellTreeView1->Handle();
+        ASSERT_NE(form.ShellTreeView1->Selected(), nullptr);
+        EXPECT_EQ(NodeText(tree, form.ShellTreeView1->Selected()), L"\u65E5\u672C\u306E\u58C1\u7D19");
+
+        // A click on the folder's node previews its picture under the picture's own name.
+        form.Show();
+        SetWindowTextW(form.EditDir, L"");
+        RECT item;
+        ASSERT_TRUE(TreeView_GetItemRect(tree, form.ShellTreeView1->Selected(), &item, TRUE));
+        const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        PostMessageW(tree, WM_LBUTTONUP, 0, point);
+        PumpMessages();
+        PumpMessages();
+        EXPECT_EQ(WindowTextOf(form.EditDir), pictures);
+        EXPECT_TRUE(platform::FileExists(PreviewFolder + "\\" + PreviewName)) << PreviewFolder << "\\" << PreviewName;
+        EXPECT_EQ(PreviewCaption, Utf8FromWide(picture));
+
+        // Apply with the real name typed into the field stores a name that opens.
+        SetWindowTextW(form.EditDir, pictures.c_str());
+        Settings.wallpaper_directory = "C:\\";
+        form.ButtonApplyClick();
+        EXPECT_EQ(Settings.wallpaper_directory, storedPictures);
+        EXPECT_EQ(WindowTextOf(form.EditDir), pictures);
     }
     SetPersonal(saved);
 }
