@@ -88,6 +88,18 @@ protected:
             return {-1, -1};
         }
     }
+    // Empties the folder field and clicks the tree's selected node, which fills it again.
+    void ClickSelectedFolder() {
+        const LRESULT selected = e2e::Deliver(tree, TVM_GETNEXTITEM, TVGN_CARET);
+        ASSERT_NE(selected, 0);
+        // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+        RECT item = {};
+        const HTREEITEM handle = reinterpret_cast<HTREEITEM>(selected);
+        std::memcpy(&item, &handle, sizeof handle);
+        ASSERT_TRUE(program->SendWithBuffer(tree, TVM_GETITEMRECT, TRUE, &item, sizeof item));
+        SetText(editDir, "");
+        Program::Click(tree, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    }
     // Clicks a preview button: 280 "previous", 344 the check mark, 408 "next".
     void Press(int left) { Program::Click(Program::ChildAt(form, left + 30, 247), 30, 11); }
     // The check mark, and a wait for the wallpaper of `expected`. Clicks are
@@ -160,15 +172,7 @@ TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApp
     EXPECT_FALSE(platform::FileExists(bitmap));
 
     // Click the selected folder (the saved one) in the tree.
-    const LRESULT selected = e2e::Deliver(tree, TVM_GETNEXTITEM, TVGN_CARET);
-    ASSERT_NE(selected, 0);
-    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
-    RECT item = {};
-    const HTREEITEM handle = reinterpret_cast<HTREEITEM>(selected);
-    std::memcpy(&item, &handle, sizeof handle);
-    ASSERT_TRUE(program->SendWithBuffer(tree, TVM_GETITEMRECT, TRUE, &item, sizeof item));
-    SetText(editDir, "");
-    Program::Click(tree, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ClickSelectedFolder();
     ASSERT_TRUE(e2e::WaitFor([&] { return Text(editDir) == pictures.Path(); }));
 
     // The check mark applies the previewed picture: the folder's first.
@@ -226,14 +230,7 @@ TEST_F(MainWindowEndToEnd, APictureInAFolderNamedInAnyScriptBecomesTheWallpaper)
     DeleteFileA(bitmap.c_str());
     Start();
     EXPECT_EQ(WideText(editDir), folder);
-    const LRESULT selected = e2e::Deliver(tree, TVM_GETNEXTITEM, TVGN_CARET);
-    ASSERT_NE(selected, 0);
-    RECT item = {};
-    const HTREEITEM handle = reinterpret_cast<HTREEITEM>(selected);
-    std::memcpy(&item, &handle, sizeof handle);
-    ASSERT_TRUE(program->SendWithBuffer(tree, TVM_GETITEMRECT, TRUE, &item, sizeof item));
-    e2e::Deliver(editDir, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    Program::Click(tree, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ClickSelectedFolder();
     ASSERT_TRUE(e2e::WaitFor([&] { return WideText(editDir) == folder; }));
     EXPECT_TRUE(ApplyShows("picture"));
     EXPECT_EQ(Option("wallpaper_directory"), stored);
