@@ -160,20 +160,12 @@ TEST_F(PluginFormTest, OpensAtItsPlaceWithItsControlsAndTexts) {
     ReleaseDC(form->Button1, dc);
 }
 
-// A plugin.ini in UTF-8 shows its Russian name whatever the code page; one in
-// the ANSI code page shows as that code page reads it.
-TEST_F(PluginFormTest, ListsUtf8NamesByTheirLettersAndAnsiNamesAsTheCodePageReadsThem) {
+// A plugin.ini in UTF-8 shows its Russian name whatever the code page.
+TEST_F(PluginFormTest, ListsAUtf8NameByItsLetters) {
     AddPlugin("ru", "\xEF\xBB\xBF[info]\r\nname=Сепия по-русски\r\nversion=2.0\r\n", false);
-    AddPlugin("ru-bare", "[info]\r\nname=Виньетка\r\nversion=1.1\r\n", false);
-    AddPlugin("ansi", "[info]\r\nname=\xC2\xE8\xED\xFC\xE5\xF2\xEA\xE0\r\n", false);  // Windows-1251
     Settings.plugin_directory = "ru";
-    TPluginForm* form = CreatePluginForm();
-    const std::vector<std::wstring> lines = Lines(form);
-    const auto shown = [&](const std::wstring& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
-    EXPECT_TRUE(shown(WideFromUtf8("Сепия по-русски ver. 2.0 Вкл")));
-    EXPECT_TRUE(shown(WideFromUtf8("Виньетка ver. 1.1")));
-    EXPECT_TRUE(shown(WideFromAnsi("\xC2\xE8\xED\xFC\xE5\xF2\xEA\xE0 ver. 0.0")));
-    EXPECT_EQ(lines.size(), 5u);
+    const std::vector<std::wstring> lines = Lines(CreatePluginForm());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), WideFromUtf8("Сепия по-русски ver. 2.0 Вкл")), lines.end());
 }
 
 TEST_F(PluginFormTest, ListsThePluginFoldersAndMarksTheActiveOne) {
