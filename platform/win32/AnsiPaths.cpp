@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -34,6 +36,11 @@ std::wstring ShortNameOf(const std::wstring& path) {
 }  // namespace
 
 bool AnsiExactly(const std::wstring& text, std::string& ansi) {
+    // Every ANSI code page holds ASCII as it is: most names need no conversion.
+    if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; })) {
+        ansi.assign(text.begin(), text.end());
+        return true;
+    }
     BOOL usedDefault = FALSE;
     ansi = Narrow(text, WC_NO_BEST_FIT_CHARS, &usedDefault);
     return !usedDefault && WideFromAnsiText(ansi) == text;
