@@ -7,14 +7,16 @@
 # DIR is made once (wineboot) and reused. With --own-prefix the program runs in
 # a fresh copy of DIR that is thrown away afterwards, for tests that change
 # prefix-wide state (registry, documents folder) or start the whole program.
-# LOCALE (a Unix locale, en_US.UTF-8 unless given) makes Windows' locale and its
-# ANSI code page: ru_RU.UTF-8 gives a Russian Windows (code page 1251),
-# en_US.UTF-8 an English one (1252). A prefix keeps the locale it was made with.
+# LOCALE (a Unix locale) makes Windows' locale and its ANSI code page:
+# ru_RU.UTF-8 gives a Russian Windows (code page 1251), en_US.UTF-8 an English
+# one (1252). A prefix made with another locale is made anew. Without --locale
+# an existing prefix keeps its own, and a new one takes the user's (LC_ALL or
+# LANG), en_US.UTF-8 when that is unset or C.
 set -euo pipefail
 
 prefix=
 own=0
-locale=en_US.UTF-8
+locale=
 while [ $# -gt 0 ]; do
   case "$1" in
     --prefix) prefix=$2; shift 2 ;;
@@ -24,6 +26,16 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ -n "$prefix" ] || { echo "wine-run.sh: --prefix is required" >&2; exit 2; }
+layout_version=5
+if [ -z "$locale" ]; then
+  { read -r version made_with <"$prefix/.tavrin-ready"; } 2>/dev/null || true
+  if [ "${version:-}" = "$layout_version" ] && [ -n "${made_with:-}" ]; then
+    locale=$made_with
+  else
+    locale=${LC_ALL:-${LANG:-}}
+    case "$locale" in "" | C | C.* | POSIX) locale=en_US.UTF-8 ;; esac
+  fi
+fi
 
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -36,7 +48,7 @@ mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 # Bump when the prefix's set-up below changes: older prefixes are made anew.
-layout="5 $locale"
+layout="$layout_version $locale"
 if [ "$(cat "$prefix/.tavrin-ready" 2>/dev/null)" != "$layout" ]; then
   rm -rf "$prefix"
   WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1
