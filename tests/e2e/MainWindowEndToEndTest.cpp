@@ -66,14 +66,18 @@ protected:
         ASSERT_TRUE(program->WaitUntilIdle());
         form = program->FindWindowOfClass("TForm1");
         ASSERT_NE(form, nullptr);
-        editDir = Program::ChildAt(form, 20, 360);
-        apply = Program::ChildAt(form, 440, 365);
-        startUp = Program::ChildAt(form, 280, 278);
-        timer = Program::ChildAt(form, 280, 312);
-        spin = Program::ChildAt(form, 365, 314);
-        combo = Program::ChildAt(form, 420, 312);
-        tree = Program::ChildAt(form, 100, 200);
-        ASSERT_TRUE(editDir && apply && startUp && timer && spin && combo && tree);
+        // The window can be found before its controls exist (the first start in
+        // a new prefix is slow): they are looked for until all are there.
+        ASSERT_TRUE(e2e::WaitFor([&] {
+            editDir = Program::ChildAt(form, 20, 360);
+            apply = Program::ChildAt(form, 440, 365);
+            startUp = Program::ChildAt(form, 280, 278);
+            timer = Program::ChildAt(form, 280, 312);
+            spin = Program::ChildAt(form, 365, 314);
+            combo = Program::ChildAt(form, 420, 312);
+            tree = Program::ChildAt(form, 100, 200);
+            return editDir && apply && startUp && timer && spin && combo && tree;
+        }));
     }
 
     std::string Option(const char* key) { return platform::ReadIniString(config, "options", key, "<none>"); }
