@@ -7,20 +7,37 @@
 #include <map>
 #include <mutex>
 
+#include "platform/win32/AnsiPaths.h"
+
 namespace platform {
 
+namespace {
+
+// An entry's name as the A functions open it: the name itself when the ANSI
+// code page holds it, otherwise its short name when the system made one.
+std::string OpenableName(const WIN32_FIND_DATAW& data) {
+    std::string name;
+    if (AnsiExactly(data.cFileName, name)) return name;
+    std::string shortName;
+    if (data.cAlternateFileName[0] && AnsiExactly(data.cAlternateFileName, shortName)) return shortName;
+    return name;
+}
+
+}  // namespace
 
 bool ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
+    // Listed through the wide function, so that names the ANSI code page cannot
+    // hold come with their short names.
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((WideFromAnsiText(folder) + L"\\*.*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     do {
         FolderEntry entry;
-        entry.name = data.cFileName;
+        entry.name = OpenableName(data);
         entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.hiddenOrSystem = (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
         if (!visit(entry)) break;
-    } while (FindNextFileA(find, &data));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
     return true;
 }
@@ -36,12 +53,12 @@ bool DirectoryExists(const std::string& path) {
 }
 
 std::string GetCurrentDir() {
-    DWORD size = GetCurrentDirectoryA(0, nullptr);
+    DWORD size = GetCurrentDirectoryW(0, nullptr);
     if (size == 0) return std::string();
-    std::string buffer(size, '\0');
-    DWORD length = GetCurrentDirectoryA(size, buffer.data());
+    std::wstring buffer(size, L'\0');
+    DWORD length = GetCurrentDirectoryW(size, buffer.data());
     buffer.resize(length < size ? length : 0);
-    return buffer;
+    return OpenableAnsiPath(buffer);
 }
 
 bool SetCurrentDir(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != 0; }
