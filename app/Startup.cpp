@@ -11,6 +11,7 @@
 #include "app/Tray.h"
 #include "ui/LangUnit.h"
 #include "platform/Platform.h"
+#include "platform/win32/AnsiPaths.h"
 #include "ui/Main.h"
 #include "ui/PluginForm.h"
 
@@ -22,15 +23,17 @@ std::vector<std::string> CommandLineArguments() {
     return arguments;
 }
 
-// The folder of the running program file, whatever folder it was started in.
+// The folder of the running program file, whatever folder it was started in,
+// in a form the A functions open (short names for what the ANSI code page
+// cannot hold).
 std::string ProgramFileFolder() {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return platform::GetCurrentDir();
         if (length < path.size()) {
             path.resize(length);
-            return FolderOfFile(path);
+            return FolderOfFile(platform::OpenableAnsiPath(path));
         }
         path.resize(path.size() * 2);
     }

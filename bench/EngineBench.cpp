@@ -1,15 +1,23 @@
-// The catalogue walk beside a plain recursive listing of the same tree, and one
-// wallpaper render beside decoding the same JPEG alone.
+// The catalogue walk beside a plain recursive listing of the same tree; changes
+// in a tree of 100,000 pictures beside `find` over it; and one wallpaper render
+// beside decoding the same JPEG alone. The ratios that count are printed at the
+// end.
 //   build/host-release/bench/EngineBench
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 
+#include "app/Settings.h"
 #include "engine/CatalogueWalk.h"
+#include "engine/Rotation.h"
 #include "engine/JpegDecoder.h"
 #include "engine/Render.h"
 #include "engine/Thumbnail.h"
@@ -71,6 +79,78 @@ void WalkToTheLastPicture(benchmark::State& state) {
     }
 }
 BENCHMARK(WalkToTheLastPicture)->Unit(benchmark::kMillisecond);
+
+// 100 folders of 1,000 pictures each (empty files), made once and removed at the
+// end. The folders' times are set an hour back, as in an archive that is not
+// being written to, so that their stamps are settled and listings can be kept.
+class LargeTree {
+public:
+    static constexpr int kPictures = 100000;
+    LargeTree() {
+        char pattern[] = "/tmp/tavrin-bench-large-XXXXXX";
+        path = mkdtemp(pattern);
+        const timespec hourAgo[2] = {{0, UTIME_OMIT}, {time(nullptr) - 3600, 0}};
+        for (int f = 0; f < 100; ++f) {
+            const std::string folder = path + "/album" + std::to_string(f);
+            mkdir(folder.c_str(), 0755);
+            for (int i = 0; i < kPictures / 100; ++i)
+                if (FILE* file = std::fopen((folder + "/" + std::to_string(i) + ".jpg").c_str(), "w")) std::fclose(file);
+            utimensat(AT_FDCWD, folder.c_str(), hourAgo, 0);
+        }
+        utimensat(AT_FDCWD, path.c_str(), hourAgo, 0);
+    }
+    ~LargeTree() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string path;
+};
+
+const std::string& Large() {
+    static const LargeTree tree;
+    return tree.path;
+}
+
+// One change as the program makes it, through the process's kept listings;
+// every picture found is taken as applied.
+void Change() {
+    RotateWallpaper([](const std::string& path) { return !path.empty(); }, [] {});
+}
+
+void ReferenceFindInTheLargeTree(benchmark::State& state) {
+    const std::string command = "find '" + Large() + "' -type f | sed -n 100000p > /dev/null";
+    for (auto _ : state)
+        if (std::system(command.c_str()) != 0) state.SkipWithError("find failed");
+}
+BENCHMARK(ReferenceFindInTheLargeTree)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The first change after start: nothing kept yet, the whole tree listed.
+void ColdChangeAtTheLastPosition(benchmark::State& state) {
+    for (auto _ : state) {
+        WalkState walk;
+        PictureSearch(Large(), LargeTree::kPictures, walk);
+        benchmark::DoNotOptimize(walk.counter);
+    }
+}
+BENCHMARK(ColdChangeAtTheLastPosition)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void ChangeAtPosition(benchmark::State& state) {
+    Settings.wallpaper_directory = Large();
+    Settings.number = LargeTree::kPictures;
+    Change();  // the listings are kept from here on
+    for (auto _ : state) {
+        Settings.number = static_cast<int32_t>(state.range(0));
+        Change();
+    }
+}
+BENCHMARK(ChangeAtPosition)->Arg(1)->Arg(LargeTree::kPictures)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void FullCycleOfChanges(benchmark::State& state) {
+    Settings.wallpaper_directory = Large();
+    for (auto _ : state) {
+        Settings.number = 1;
+        for (int i = 0; i < LargeTree::kPictures; ++i) Change();
+        if (Settings.number != 1) state.SkipWithError("the cycle did not end at the last picture");
+    }
+}
+BENCHMARK(FullCycleOfChanges)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 const std::string& Photo() {
     static const std::string path = [] {
@@ -137,6 +217,39 @@ void PreviewOfALargePhoto(benchmark::State& state) {
 }
 BENCHMARK(PreviewOfALargePhoto)->Unit(benchmark::kMillisecond);
 
+// Prints the runs as usual and keeps their real times for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                seconds_[run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args)] =
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    }
+    void Ratio(const char* what, const std::string& measured, const std::string& reference, const char* goal) {
+        if (!seconds_.count(measured) || !seconds_.count(reference)) return;
+        std::printf("%-58s %10.2fx  (goal %s)\n", what, seconds_[measured] / seconds_[reference], goal);
+    }
+
+private:
+    std::map<std::string, double> seconds_;
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nRatios, same run:\n");
+    reporter.Ratio("change at position 100,000 / change at position 1", "ChangeAtPosition/100000", "ChangeAtPosition/1",
+                   "<= 3");
+    reporter.Ratio("full cycle of 100,000 changes / one find", "FullCycleOfChanges", "ReferenceFindInTheLargeTree",
+                   "<= 1000");
+    reporter.Ratio("first change after start (cold, position 100,000) / find", "ColdChangeAtTheLastPosition",
+                   "ReferenceFindInTheLargeTree", "<= 1.5");
+    benchmark::Shutdown();
+    return 0;
+}

@@ -2,34 +2,53 @@
 # Runs a Windows program under Wine in a prefix that belongs to the build,
 # never the user's own ~/.wine.
 #
-#   wine-run.sh --prefix DIR [--own-prefix] PROGRAM.exe [ARGS...]
+#   wine-run.sh --prefix DIR [--locale LOCALE] [--own-prefix] PROGRAM.exe [ARGS...]
 #
 # DIR is made once (wineboot) and reused. With --own-prefix the program runs in
 # a fresh copy of DIR that is thrown away afterwards, for tests that change
 # prefix-wide state (registry, documents folder) or start the whole program.
+# LOCALE (a Unix locale) makes Windows' locale and its ANSI code page:
+# ru_RU.UTF-8 gives a Russian Windows (code page 1251), en_US.UTF-8 an English
+# one (1252). A prefix made with another locale is made anew. Without --locale
+# an existing prefix keeps its own, and a new one takes the user's (LC_ALL or
+# LANG), en_US.UTF-8 when that is unset or C.
 set -euo pipefail
 
 prefix=
 own=0
+locale=
 while [ $# -gt 0 ]; do
   case "$1" in
     --prefix) prefix=$2; shift 2 ;;
+    --locale) locale=$2; shift 2 ;;
     --own-prefix) own=1; shift ;;
     *) break ;;
   esac
 done
 [ -n "$prefix" ] || { echo "wine-run.sh: --prefix is required" >&2; exit 2; }
+layout_version=5
+if [ -z "$locale" ]; then
+  { read -r version made_with <"$prefix/.tavrin-ready"; } 2>/dev/null || true
+  if [ "${version:-}" = "$layout_version" ] && [ -n "${made_with:-}" ]; then
+    locale=$made_with
+  else
+    locale=${LC_ALL:-${LANG:-}}
+    case "$locale" in "" | C | C.* | POSIX) locale=en_US.UTF-8 ;; esac
+  fi
+fi
 
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win32
+# Wine takes the locale from the Unix one of every process it starts.
+export LANG=$locale LC_ALL=$locale
 
 # Make the shared prefix once; concurrent callers wait for the first.
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 # Bump when the prefix's set-up below changes: older prefixes are made anew.
-layout=4
+layout="$layout_version $locale"
 if [ "$(cat "$prefix/.tavrin-ready" 2>/dev/null)" != "$layout" ]; then
   rm -rf "$prefix"
   WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1
@@ -39,6 +58,7 @@ if [ "$(cat "$prefix/.tavrin-ready" 2>/dev/null)" != "$layout" ]; then
   WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
   # Debian's Wine looks for its own fonts (Marlett for the caption buttons, MS
   # Sans Serif, Tahoma) beside its DLLs, where fonts-wine does not put them.
+  # They are Windows' own bitmap fonts, in the variant of every code page.
   cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
   WINEPREFIX="$prefix" wineserver -w
   # Wine links Documents, Desktop and the like to the Unix home folder; the

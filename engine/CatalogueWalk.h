@@ -1,9 +1,11 @@
 // The catalogue of the rotation: the pictures of the folder tree under the
-// wallpaper folder, numbered 1, 2, 3 ... in depth-first order, read afresh at
-// every change.
+// wallpaper folder, numbered 1, 2, 3 ... in depth-first order, as the tree
+// stands at every change. Listings may be kept between walks (CatalogueCache),
+// but one is used again only while its folder is shown unchanged.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/Platform.h"
@@ -34,20 +36,48 @@ bool IsPictureFile(const std::string& name);
 // folder on the way back up for anything that could give another picture.
 // Paths are formed as folder + "\" + name. A folder that cannot be listed is
 // empty, and a folder that leads back to one of the folders being walked (a link
-// to an ancestor) is not entered again.
-void PictureSearch(const std::string& folder, int32_t number, WalkState& state);
+// to an ancestor) is not entered again. A folder named like a picture is walked
+// and then counted as a picture itself, unless the position was reached inside
+// it. Returns false when `folder` itself cannot be listed (missing, no access).
+bool PictureSearch(const std::string& folder, int32_t number, WalkState& state);
 
 // Where the walk reads folders from: the file system, or a tree the tests make.
+// A source that gives no stamps gives no listing that may be kept.
 class FolderSource {
 public:
     virtual bool List(const std::string& folder, const std::function<bool(const platform::FolderEntry&)>& visit) = 0;
     virtual std::optional<platform::FolderId> Identify(const std::string& folder) = 0;
+    virtual std::optional<platform::FolderStamp> Stamp(const std::string&, const platform::FolderStamp* /*within*/) {
+        return std::nullopt;
+    }
 
 protected:
     ~FolderSource() = default;
 };
-void PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source);
+bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source);
 
-// The same walk on the process-wide state, for position Settings.number. The
-// caller sets PictureCounter to 0 and CatalogueEnd to true first.
-void PictureSearch(const std::string& folder);
+// The listings of one tree kept between walks. Every walk stamps each folder it
+// enters (platform::StampFolder) and lists it again unless its stamp is settled
+// and equal to the one taken just before the kept listing was made; so a
+// folder's pictures are always those it holds now, also when only something
+// deeper down changed. Only pictures and folders are kept.
+class CatalogueCache {
+public:
+    CatalogueCache();
+    ~CatalogueCache();
+    CatalogueCache(const CatalogueCache&) = delete;
+    CatalogueCache& operator=(const CatalogueCache&) = delete;
+    struct Folder;
+
+private:
+    friend class CachedWalk;
+    std::string top_;
+    std::unique_ptr<Folder> root_;
+};
+bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source,
+                   CatalogueCache& cache);
+
+// The same walk on the process-wide state, for position Settings.number, with
+// the process's own CatalogueCache. The caller sets PictureCounter to 0 and
+// CatalogueEnd to true first.
+bool PictureSearch(const std::string& folder);

@@ -16,7 +16,10 @@ bool RotateWallpaper(const std::function<bool(const std::string&)>& makeWallpape
         if (position >= 1 && failed.count(position)) return false;  // a whole pass failed
         CatalogueEnd = true;
         PictureCounter = 0;
-        PictureSearch(Settings.wallpaper_directory);
+        // A folder that cannot be listed (a stick or a network drive that is
+        // away for now) changes nothing, so the rotation goes on where it was
+        // once the folder is back.
+        if (!PictureSearch(Settings.wallpaper_directory)) return false;
         const bool ok = makeWallpaper(FoundPicture);
         // The walk reached `position` unless the catalogue ended, so the next
         // position cannot overflow.

@@ -9,7 +9,8 @@
 // 1 at the end of the catalogue) and, when the picture was applied, calls
 // `save`. A picture that fails is passed over at once for the next position.
 // The change gives up, without saving, once every position of a full pass has
-// failed; an empty wallpaper folder (none chosen yet) changes nothing. Returns
+// failed; an empty wallpaper folder (none chosen yet) and a folder that cannot
+// be listed (missing for now) change nothing, the position included. Returns
 // whether a picture was applied.
 bool RotateWallpaper(const std::function<bool(const std::string&)>& makeWallpaper,
                      const std::function<void()>& save);

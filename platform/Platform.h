@@ -72,6 +72,29 @@ struct FolderId {
 };
 std::optional<FolderId> IdentifyFolder(const std::string& path);
 
+// What tells, without listing a folder, whether its listing may differ from an
+// earlier one: which folder it is and the times the system moves whenever an
+// entry is added to it, removed from it or renamed in it (not when something
+// deeper down changes). `settled` is set only where those times can be relied
+// on: the file system keeps them for folders, and the last-write time lies a
+// few seconds in the past, so that a later change cannot fall in the same tick
+// of the file system's clock and leave it as it is. Empty when the path leads
+// to no folder that can be opened.
+//
+// `within` is the stamp of the folder that lists this one, when there is one:
+// a sub-folder that is neither a link nor a mount point lies on the same
+// volume, which is then not asked again, and its identity may be left out
+// (zero) where the system would need to open the folder to tell it.
+struct FolderStamp {
+    FolderId id;           // zero when not told
+    uint64_t written = 0;  // last-write time, in the system's own units
+    uint64_t other = 0;    // the status-change time (POSIX) or creation time (Windows)
+    bool settled = false;
+    bool keepsTimes = false;  // the volume keeps folder times that can be relied on
+};
+std::optional<FolderStamp> StampFolder(const std::string& path, const FolderStamp* within = nullptr);
+inline constexpr uint64_t kFolderSettleSeconds = 5;
+
 // Private-profile (INI) access. Section and key names match without regard to
 // case; a value is read back up to 2047 characters, with surrounding blanks and
 // one pair of enclosing quotes removed; a missing key gives `defaultValue`.

@@ -18,7 +18,10 @@ packages=(
   libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs time
   libgif-dev
+  locales
 )
+# The Windows tests run under a Russian and an English locale.
+unix_locales=(ru_RU.UTF-8 en_US.UTF-8)
 
 fail() { echo "bootstrap: $1 failed; the end of $2:" >&2; tail -n 30 "$2" >&2; exit 1; }
 
@@ -73,6 +76,22 @@ fi
 if [ -n "$missing" ]; then
   echo "bootstrap: installing $(echo $missing | wc -w) packages" >&2
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+fi
+
+# Generates the locales that `locale -a` does not list yet (it lists them as
+# ru_RU.utf8), keeping whatever /etc/locale.gen already asks for.
+missing_locales=()
+for l in "${unix_locales[@]}"; do
+  locale -a 2>/dev/null | grep -qix "${l%%.*}.utf8" || missing_locales+=("$l")
+done
+if [ ${#missing_locales[@]} -gt 0 ]; then
+  echo "bootstrap: generating the locales ${missing_locales[*]}" >&2
+  for l in "${missing_locales[@]}"; do
+    grep -qx "$l UTF-8" /etc/locale.gen 2>/dev/null || echo "$l UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+  done
+  log=$(mktemp)
+  as_root locale-gen >"$log" 2>&1 || fail "locale-gen" "$log"
+  rm -f "$log"
 fi
 
 if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the host suite (sanitizers on) and the
-# Windows suite under Wine on a private Xvfb display. Sets the machine up first.
+# Windows suite under Wine on a private Xvfb display, in an English prefix (code
+# page 1252), with the end-to-end suite once more in a Russian one (code page
+# 1251; its tests end in "-ru"). Sets the machine up first.
 # Exits non-zero when a build step or any test fails.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -35,7 +37,7 @@ start=$SECONDS
 bash fuzz/run.sh 25 || status=1
 echo "   ($((SECONDS - start)) s)"
 if build win32; then
-  echo "== Windows tests under Wine"
+  echo "== Windows tests under Wine (en-US; the end-to-end suite in ru-RU too)"
   # Windows tests always get a display of their own with a known size and depth,
   # so they neither flash on the user's screen nor depend on it.
   start=$SECONDS

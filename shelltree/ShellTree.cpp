@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/win32/AnsiPaths.h"
 
 namespace {
 
@@ -169,7 +170,8 @@ std::string ShellNameFromShell(const std::string& name) {
     return name;
 }
 
-std::string ShellDisplayName(IShellFolder* folder, LPCITEMIDLIST id, DWORD flags) {
+std::string ShellDisplayName(IShellFolder* folder, LPCITEMIDLIST id, DWORD flags, std::wstring* wide) {
+    if (wide) wide->clear();
     if (!folder || !id) return std::string();
     STRRET name = {};
     if (FAILED(folder->GetDisplayNameOf(id, flags, &name))) return std::string();
@@ -177,6 +179,7 @@ std::string ShellDisplayName(IShellFolder* folder, LPCITEMIDLIST id, DWORD flags
     switch (name.uType) {
     case STRRET_WSTR:
         text = Ansi(name.pOleStr);
+        if (wide && name.pOleStr) *wide = name.pOleStr;
         CoTaskMemFree(name.pOleStr);
         break;
     case STRRET_OFFSET:
@@ -187,7 +190,8 @@ std::string ShellDisplayName(IShellFolder* folder, LPCITEMIDLIST id, DWORD flags
         break;
     }
     text = ShellNameFromShell(text);
-    if (text.compare(0, 3, "::{") == 0 && flags != SHGDN_NORMAL) return ShellDisplayName(folder, id, SHGDN_NORMAL);
+    if (text.compare(0, 3, "::{") == 0 && flags != SHGDN_NORMAL)
+        return ShellDisplayName(folder, id, SHGDN_NORMAL, wide);
     return text;
 }
 
@@ -250,13 +254,42 @@ ULONG TShellFolder::Attributes(ULONG mask) const {
 }
 
 std::string TShellFolder::PathName() const {
-    return ShellDisplayName(DesktopFolder(), absolute_.get(), SHGDN_FORPARSING);
+    std::wstring wide;
+    const std::string path = ShellDisplayName(DesktopFolder(), absolute_.get(), SHGDN_FORPARSING, &wide);
+    std::string exact;
+    if (wide.empty()) return path;
+    if (platform::AnsiExactly(wide, exact)) {
+        if (exact.find('?') == std::string::npos) return path;
+        // A shell that gave "?" for letters the ANSI code page cannot hold.
+        wide = platform::ResolveStandIns(exact);
+    }
+    return ShellNameFromShell(platform::OpenableAnsiPath(wide));
 }
 
 std::string TShellFolder::DisplayName() const {
     LPCITEMIDLIST child = nullptr;
     ComRef<IShellFolder> folder(ParentShellFolder(&child));
     return ShellDisplayName(folder.get(), child, SHGDN_INFOLDER);
+}
+
+std::wstring TShellFolder::ShownName() const {
+    LPCITEMIDLIST child = nullptr;
+    ComRef<IShellFolder> folder(ParentShellFolder(&child));
+    std::wstring wide;
+    const std::string name = ShellDisplayName(folder.get(), child, SHGDN_INFOLDER, &wide);
+    // Names the ANSI code page holds, and those the rules above changed, show as before.
+    std::string exact;
+    if (wide.empty() || name != Ansi(wide.c_str())) return Wide(name);
+    if (!platform::AnsiExactly(wide, exact)) return wide;
+    if (exact.find('?') != std::string::npos) {
+        // A shell that gave "?" for letters the ANSI code page cannot hold: the
+        // name of the file or folder its path leads to.
+        const std::string path = ShellDisplayName(DesktopFolder(), absolute_.get(), SHGDN_FORPARSING);
+        const std::wstring real = platform::ResolveStandIns(path);
+        const size_t slash = real.find_last_of(L'\\');
+        if (real != Wide(path) && slash != std::wstring::npos) return real.substr(slash + 1);
+    }
+    return Wide(name);
 }
 
 void TShellFolder::Renamed(LPITEMIDLIST relative, IShellFolder* folder) {
@@ -434,13 +467,13 @@ void TShellTreeView::BuildRoot(LPCITEMIDLIST absolute) {
     delete rootItem_;
     rootItem_ = item;
 
-    HTREEITEM top = AddNode(nullptr, item, ShellDisplayName(DesktopFolder(), item->AbsoluteID(), SHGDN_NORMAL));
+    HTREEITEM top = AddNode(nullptr, item, Wide(ShellDisplayName(DesktopFolder(), item->AbsoluteID(), SHGDN_NORMAL)));
     Expand(top);
     TreeView_SelectItem(handle_, top);
 }
 
-HTREEITEM TShellTreeView::AddNode(HTREEITEM parent, TShellFolder* item, const std::string& text) {
-    std::wstring wide = Wide(text);
+HTREEITEM TShellTreeView::AddNode(HTREEITEM parent, TShellFolder* item, const std::wstring& text) {
+    std::wstring wide = text;
     TVINSERTSTRUCTW insert = {};
     insert.hParent = parent ? parent : TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
@@ -595,7 +628,7 @@ void TShellTreeView::Fill(HTREEITEM node) {
                 delete item;
                 continue;
             }
-            AddNode(node, item, item->DisplayName());
+            AddNode(node, item, item->ShownName());
         }
     }
     SortChildren(node);
@@ -702,8 +735,8 @@ void TShellTreeView::Refresh(HTREEITEM node) {
         } done{updating_};
         while (HTREEITEM child = TreeView_GetChild(handle_, node)) DeleteNode(child);
         TreeView_Expand(handle_, node, TVE_COLLAPSE | TVE_COLLAPSERESET);
-        std::wstring text = Wide(item == rootItem_ ? ShellDisplayName(DesktopFolder(), item->AbsoluteID(), SHGDN_NORMAL)
-                                                   : item->DisplayName());
+        std::wstring text = item == rootItem_ ? Wide(ShellDisplayName(DesktopFolder(), item->AbsoluteID(), SHGDN_NORMAL))
+                                              : item->ShownName();
         TVITEMW update = {};
         update.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_CHILDREN;
         update.hItem = node;

@@ -37,8 +37,13 @@ public:
     bool IsFolder() const { return Attributes(SFGAO_FOLDER) != 0; }
     bool HasSubFolders() const { return Attributes(SFGAO_HASSUBFOLDER) != 0; }
 
-    std::string PathName() const;     // the desktop's parsing name of the absolute ID
+    // The desktop's parsing name of the absolute ID; names the ANSI code page
+    // cannot hold are given by their short names, which the A functions open.
+    std::string PathName() const;
     std::string DisplayName() const;  // the parent folder's in-folder name of the relative ID
+    // DisplayName as the node shows it: the real name where the ANSI code page
+    // cannot hold it.
+    std::wstring ShownName() const;
 
     // After a rename: the item's new relative ID (taken over) and folder interface.
     void Renamed(LPITEMIDLIST relative, IShellFolder* folder);
@@ -63,7 +68,9 @@ IShellFolder* DesktopFolder();
 std::string ShellNameFromShell(const std::string& name);
 // The name of `id` in `folder` (SHGDN_* flags), after the rules above; a
 // namespace object without a path ("::{...}") is asked again for its normal name.
-std::string ShellDisplayName(IShellFolder* folder, LPCITEMIDLIST id, DWORD flags);
+// With `wide`, the name as the shell gave it goes there too ("" when the shell
+// gave an 8-bit one).
+std::string ShellDisplayName(IShellFolder* folder, LPCITEMIDLIST id, DWORD flags, std::wstring* wide = nullptr);
 
 enum TShellObjectType : unsigned {
     otFolders = 1,
@@ -142,7 +149,7 @@ private:
     void Clear();
     void FreeSubtree(HTREEITEM node);
     void DeleteNode(HTREEITEM node);
-    HTREEITEM AddNode(HTREEITEM parent, TShellFolder* item, const std::string& text);
+    HTREEITEM AddNode(HTREEITEM parent, TShellFolder* item, const std::wstring& text);
     void Fill(HTREEITEM node);
     bool NeedsFill(HTREEITEM node) const;
     void SetHasChildren(HTREEITEM node, bool hasChildren);

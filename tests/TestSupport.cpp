@@ -66,6 +66,12 @@ void WriteTextFile(const std::string& path, const std::string& text) {
     out << text;
 }
 
+bool RenamePath(const std::string& from, const std::string& to) {
+    std::error_code failed;
+    fs::rename(Native(from), Native(to), failed);
+    return !failed;
+}
+
 std::string ReadTextFile(const std::string& path) {
     std::ifstream in(Native(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the release package: the entries a user needs, the program as built,
 # the guides readable in Notepad (UTF-8 with a byte-order mark, CRLF) and the
-# plugin's INI file in Windows-1251.
+# plugin's INI file in UTF-8 with a byte-order mark.
 #   release-test.sh PACKAGE.zip tavrinwp.exe VERSION
 set -euo pipefail
 zip=$1 exe=$2 version=$3
@@ -33,7 +33,9 @@ for guide in guide-ru.txt guide-en.txt; do
   grep -q 'startup' "$file" || fail "$guide does not tell how to start with Windows"
 done
 grep -q 'Как написать свой плагин' "$work/$top/guide-ru.txt" || fail "guide-ru.txt is not the Russian guide"
-ini=$(iconv -f CP1251 -t UTF-8 "$work/$top/plugins/sepia/plugin.ini") || fail "plugin.ini is not Windows-1251"
+ini_file=$work/$top/plugins/sepia/plugin.ini
+[ "$(head -c 3 "$ini_file" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "plugin.ini has no UTF-8 byte-order mark"
+ini=$(tail -c +4 "$ini_file" | iconv -f UTF-8 -t UTF-8) || fail "plugin.ini is not UTF-8"
 grep -q '^name=Сепия и виньетка' <<<"$ini" || fail "plugin.ini has no Russian name: $ini"
 grep -q '^version=' <<<"$ini" || fail "plugin.ini has no version"
 echo "release package: OK"

@@ -1,10 +1,13 @@
 #include "ui/About.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "ui/Banner.h"
 
 namespace {
+
+constexpr int kClientWidth = 190;
 
 struct LabelLayout {
     int left, top;
@@ -24,7 +27,7 @@ const LabelLayout kLabels[] = {
 }  // namespace
 
 TAboutForm::TAboutForm() {
-    font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
     Style style;
     style.className = "TAboutForm";
@@ -32,7 +35,7 @@ TAboutForm::TAboutForm() {
     // An overlapped window created at CW_USEDEFAULT: the system places it.
     style.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     style.exStyle = WS_EX_DLGMODALFRAME;
-    style.clientWidth = 190;
+    style.clientWidth = kClientWidth;
     style.clientHeight = 205;
     style.color = GetSysColor(COLOR_BTNFACE);
     style.menu = nullptr;
@@ -44,8 +47,13 @@ TAboutForm::TAboutForm() {
         const std::wstring text = WideFromUtf8(layout.text);
         SIZE size = {};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        // Each label reaches the box's right edge: where the Russian letters
+        // come from another face (on another code page), a line can draw wider
+        // than the extent measured here and would lose its last letters. The
+        // label's background is the box's own, so the room shows nothing.
+        const int width = std::max<int>(size.cx, kClientWidth - layout.left);
         HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                     layout.left, layout.top, size.cx, size.cy, Handle(), nullptr,
+                                     layout.left, layout.top, width, size.cy, Handle(), nullptr,
                                      GetModuleHandleW(nullptr), nullptr);
         SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         labels_.push_back({label, layout.left, layout.top, layout.text});

@@ -20,7 +20,7 @@ void SetText(HWND window, const std::string& utf8) { SetWindowTextW(window, Wide
 }  // namespace
 
 TPluginForm::TPluginForm() {
-    font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
     Style style;
     style.className = "TPluginForm";
@@ -104,8 +104,9 @@ void TPluginForm::PluginSearch() {
     PluginFolders.clear();
     for (const PluginListing& plugin : FindPlugins(PluginsRoot, Settings.plugin_directory)) {
         PluginFolders.push_back(plugin.folder);
-        // The name and version are the plugin's own ANSI text; the mark is the program's.
-        std::wstring line = WideFromAnsi(PluginLineText(plugin));
+        // The name and version are the plugin's own text, UTF-8 or ANSI; the mark is the program's.
+        const std::string text = PluginLineText(plugin);
+        std::wstring line = plugin.utf8 ? WideFromUtf8(text) : WideFromAnsi(text);
         if (plugin.active) line += L" " + WideFromUtf8(LangOn);
         SendMessageW(ListBox1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }

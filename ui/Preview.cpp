@@ -9,6 +9,7 @@
 #include "engine/PreviewList.h"
 #include "engine/Thumbnail.h"
 #include "engine/Wallpaper.h"
+#include "platform/win32/AnsiPaths.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
 
@@ -70,7 +71,9 @@ void TForm1::ShowPreview() {
     if (PreviewName != "none") {
         const Bitmap picture = LoadPreviewPicture(PreviewFolder + "\\" + PreviewName, kBoxWidth, kBoxHeight);
         SetImage1(DibFromBitmap(picture));
-        PreviewCaption = Utf8FromWide(WideFromAnsi(PreviewName).substr(0, kCaptionLength));
+        // The picture's real name, also where the program reaches it by its short name.
+        const std::wstring name = platform::ShownName(PreviewFolder + "\\" + PreviewName);
+        PreviewCaption = Utf8FromWide(name.substr(0, kCaptionLength));
         loaded = true;
     } else {
         PreviewCaption = LangNoPictures;
@@ -85,7 +88,7 @@ void TForm1::ShowPreview() {
 
 void TForm1::ShellTreeView1Click() {
     const std::string path = ShellTreeView1->SelectedPath();
-    SetWindowTextW(EditDir, WideFromAnsi(path).c_str());
+    SetWindowTextW(EditDir, platform::ShownPath(path).c_str());
     PreviewFolder = path;
     PreviewName = FirstPicture(PreviewFolder);
     ShowPreview();

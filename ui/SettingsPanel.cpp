@@ -10,6 +10,7 @@
 #include "app/StartupShortcut.h"
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"
+#include "platform/win32/AnsiPaths.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
 
@@ -129,7 +130,7 @@ void TForm1::FillSettingsPanel() {
     // A box whose setting is off keeps whatever tick it has.
     if (Settings.wptimer) Tick(CheckBoxTimer);
     SpinEditTimer.SetValue(Settings.nwptimer);
-    SetWindowTextW(EditDir, WideFromAnsi(Settings.wallpaper_directory).c_str());
+    SetWindowTextW(EditDir, platform::ShownPath(Settings.wallpaper_directory).c_str());
     if (Settings.startup) Tick(CheckBoxStartUp);
     if (Settings.changestart) Tick(CheckBoxChangeStart);
     SendMessageW(ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(Settings.WpTimerUnit), 0);
@@ -137,11 +138,12 @@ void TForm1::FillSettingsPanel() {
 
 void TForm1::ButtonApplyClick() {
     Settings.number = 1;
-    const std::string folder = AnsiFromWide(WindowTextOf(EditDir));
+    // Stored in a form the A functions open; the field shows the real name.
+    const std::string folder = platform::OpenableAnsiPath(WindowTextOf(EditDir));
     if (platform::DirectoryExists(folder))
         Settings.wallpaper_directory = folder;
     else
-        SetWindowTextW(EditDir, WideFromAnsi(Settings.wallpaper_directory).c_str());
+        SetWindowTextW(EditDir, platform::ShownPath(Settings.wallpaper_directory).c_str());
     Settings.startup = Ticked(CheckBoxStartUp);
     Settings.changestart = Ticked(CheckBoxChangeStart);
     Settings.nwptimer = SpinEditTimer.Value();

@@ -85,16 +85,21 @@ bool ListFolder(const std::string& folder, const std::function<bool(const Folder
     while (dirent* item = readdir(dir)) {
         FolderEntry entry;
         entry.name = item->d_name;
-        struct stat info;
-        entry.isFolder = stat((native + "/" + entry.name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        if (item->d_type == DT_DIR) {
+            entry.isFolder = true;
+        } else if (item->d_type == DT_UNKNOWN || item->d_type == DT_LNK) {
+            // The type is not known, or the entry is a link: what it leads to decides.
+            struct stat info;
+            entry.isFolder = stat((native + "/" + entry.name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        }
         entries.push_back(std::move(entry));
     }
     closedir(dir);
-    auto rank = [](const std::string& name) { return name == "." ? 0 : name == ".." ? 1 : 2; };
-    std::sort(entries.begin(), entries.end(), [&](const FolderEntry& a, const FolderEntry& b) {
-        if (rank(a.name) != rank(b.name)) return rank(a.name) < rank(b.name);
-        return a.name < b.name;
-    });
+    // "." and ".." first, then the other names in byte order.
+    auto dot = [](const FolderEntry& entry) { return entry.name == "." || entry.name == ".."; };
+    const auto others = std::partition(entries.begin(), entries.end(), dot);
+    std::sort(entries.begin(), others, [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    std::sort(others, entries.end(), [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     for (const FolderEntry& entry : entries)
         if (!visit(entry)) break;
     return true;
@@ -297,6 +302,23 @@ std::optional<FolderId> IdentifyFolder(const std::string& path) {
     id.volume = static_cast<uint64_t>(info.st_dev);
     id.index = static_cast<uint64_t>(info.st_ino);
     return id;
+}
+
+std::optional<FolderStamp> StampFolder(const std::string& path, const FolderStamp*) {
+    struct stat info;
+    if (!StatPath(path, info) || !S_ISDIR(info.st_mode)) return std::nullopt;
+    auto nanoseconds = [](const timespec& time) {
+        return static_cast<uint64_t>(time.tv_sec) * 1000000000u + static_cast<uint64_t>(time.tv_nsec);
+    };
+    FolderStamp stamp;
+    stamp.id = {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+    stamp.written = nanoseconds(info.st_mtim);
+    stamp.other = nanoseconds(info.st_ctim);
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    stamp.keepsTimes = true;
+    stamp.settled = stamp.written + kFolderSettleSeconds * 1000000000u < nanoseconds(now);
+    return stamp;
 }
 
 int TodayDayOfMonth() {

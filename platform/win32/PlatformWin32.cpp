@@ -4,21 +4,40 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
+#include <mutex>
+
+#include "platform/win32/AnsiPaths.h"
 
 namespace platform {
 
+namespace {
+
+// An entry's name as the A functions open it: the name itself when the ANSI
+// code page holds it, otherwise its short name when the system made one.
+std::string OpenableName(const WIN32_FIND_DATAW& data) {
+    std::string name;
+    if (AnsiExactly(data.cFileName, name)) return name;
+    std::string shortName;
+    if (data.cAlternateFileName[0] && AnsiExactly(data.cAlternateFileName, shortName)) return shortName;
+    return name;
+}
+
+}  // namespace
 
 bool ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
+    // Listed through the wide function, so that names the ANSI code page cannot
+    // hold come with their short names.
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((WideFromAnsiText(folder) + L"\\*.*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     do {
         FolderEntry entry;
-        entry.name = data.cFileName;
+        entry.name = OpenableName(data);
         entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.hiddenOrSystem = (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
         if (!visit(entry)) break;
-    } while (FindNextFileA(find, &data));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
     return true;
 }
@@ -34,12 +53,12 @@ bool DirectoryExists(const std::string& path) {
 }
 
 std::string GetCurrentDir() {
-    DWORD size = GetCurrentDirectoryA(0, nullptr);
+    DWORD size = GetCurrentDirectoryW(0, nullptr);
     if (size == 0) return std::string();
-    std::string buffer(size, '\0');
-    DWORD length = GetCurrentDirectoryA(size, buffer.data());
+    std::wstring buffer(size, L'\0');
+    DWORD length = GetCurrentDirectoryW(size, buffer.data());
     buffer.resize(length < size ? length : 0);
-    return buffer;
+    return OpenableAnsiPath(buffer);
 }
 
 bool SetCurrentDir(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != 0; }
@@ -253,6 +272,64 @@ std::optional<FolderId> IdentifyFolder(const std::string& path) {
     id.volume = info.dwVolumeSerialNumber;
     id.index = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
     return id;
+}
+
+namespace {
+
+uint64_t Ticks(const FILETIME& time) { return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime; }
+
+// NTFS and ReFS move a folder's last-write time, finely, on every change of its
+// entries. FAT keeps times to two seconds, and whether a folder's time moves
+// there depends on the driver: there it is never relied on. Asking the volume
+// costs more than the rest of a stamp, so the answer is kept per volume.
+bool KeepsFolderTimes(HANDLE folder, DWORD volume) {
+    static std::mutex lock;
+    static std::map<DWORD, bool> known;
+    const std::lock_guard<std::mutex> hold(lock);
+    if (auto found = known.find(volume); found != known.end()) return found->second;
+    wchar_t system[MAX_PATH + 1];
+    if (!GetVolumeInformationByHandleW(folder, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH + 1))
+        return false;
+    return known[volume] = lstrcmpiW(system, L"NTFS") == 0 || lstrcmpiW(system, L"ReFS") == 0;
+}
+
+bool Settled(const FolderStamp& stamp) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return stamp.keepsTimes && stamp.written + kFolderSettleSeconds * 10000000u < Ticks(now);
+}
+
+}  // namespace
+
+std::optional<FolderStamp> StampFolder(const std::string& path, const FolderStamp* within) {
+    FolderStamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (within && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+        !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        // A plain sub-folder: one query by name, no handle.
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+        stamp.written = Ticks(data.ftLastWriteTime);
+        stamp.other = Ticks(data.ftCreationTime);
+        stamp.keepsTimes = within->keepsTimes;
+        stamp.settled = Settled(stamp);
+        return stamp;
+    }
+    // The top folder, a link or a mount point: opened, to learn which folder
+    // and which volume it leads to.
+    HANDLE folder = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const BOOL ok = GetFileInformationByHandle(folder, &info);
+    stamp.keepsTimes = ok && KeepsFolderTimes(folder, info.dwVolumeSerialNumber);
+    CloseHandle(folder);
+    if (!ok || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+    stamp.id.volume = info.dwVolumeSerialNumber;
+    stamp.id.index = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    stamp.written = Ticks(info.ftLastWriteTime);
+    stamp.other = Ticks(info.ftCreationTime);
+    stamp.settled = Settled(stamp);
+    return stamp;
 }
 
 int TodayDayOfMonth() {

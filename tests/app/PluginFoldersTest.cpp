@@ -1,7 +1,8 @@
 // Which folders under the plugins folder are plugins, and what their lines say:
-// on the host against the POSIX listing, under Wine against FindFirstFileA.
+// on the host against the POSIX listing, under Wine against the Win32 one.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -79,4 +80,24 @@ TEST_F(PluginFoldersTest, AMissingOrEmptyRootListsNothing) {
     EXPECT_TRUE(FindPlugins(root, "none").empty());
     EXPECT_TRUE(FindPlugins(folder / "missing", "none").empty());
     EXPECT_EQ(PluginConfigProgram(root, "sepia"), root + "\\sepia\\config.exe");
+}
+
+// A plugin.ini in UTF-8, with a byte-order mark or without one, gives UTF-8
+// texts; any other file is read in the ANSI code page as ever.
+TEST_F(PluginFoldersTest, ReadsUtf8PluginIniAsUtf8AndAnyOtherAsAnsi) {
+    AddPlugin("marked", "\xEF\xBB\xBF[info]\r\nname=\xD0\xA1\xD0\xB5\xD0\xBF\xD0\xB8\xD1\x8F\r\nversion=2.0\r\n");
+    AddPlugin("bare", "[info]\r\nname=\xE6\x97\xA5\xE6\x9C\xAC\r\n");                    // no mark, no version
+    AddPlugin("ansi", "[info]\r\nname=\xD1\xE5\xEF\xE8\xFF\r\nversion=1.5\r\n");          // Windows-1251
+    AddPlugin("ascii", "[info]\r\nname=Plain\r\nversion=1.0\r\n");
+    AddPlugin("broken", "\xEF\xBB\xBF[info]\r\nname=\xC0\xAF\r\n");                       // marked, but an overlong form
+    AddPlugin("empty", "\xEF\xBB\xBF");
+    std::map<std::string, std::pair<std::string, bool>> lines;
+    for (const PluginListing& plugin : FindPlugins(root, "none")) lines[plugin.folder] = {PluginLineText(plugin), plugin.utf8};
+    EXPECT_EQ(lines["marked"], std::make_pair(std::string("\xD0\xA1\xD0\xB5\xD0\xBF\xD0\xB8\xD1\x8F ver. 2.0"), true));
+    EXPECT_EQ(lines["bare"], std::make_pair(std::string("\xE6\x97\xA5\xE6\x9C\xAC ver. 0.0"), true));
+    EXPECT_EQ(lines["ansi"], std::make_pair(std::string("\xD1\xE5\xEF\xE8\xFF ver. 1.5"), false));
+    EXPECT_EQ(lines["ascii"], std::make_pair(std::string("Plain ver. 1.0"), false));
+    EXPECT_FALSE(lines["broken"].second);
+    EXPECT_EQ(lines["empty"], std::make_pair(std::string("unknow ver. 0.0"), true));
+    EXPECT_EQ(lines.size(), 6u);
 }

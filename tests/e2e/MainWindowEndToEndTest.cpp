@@ -1,6 +1,6 @@
 // The real tavrinwp.exe's main window driven the way a user drives it: the
-// settings panel's Apply with each kind of input, a click in the folder tree
-// and the preview's three buttons.
+// settings panel's Apply with each kind of input, a click in the folder tree,
+// the preview's three buttons, and folders named in any script.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -17,6 +17,8 @@
 #include "engine/BmpCodec.h"
 #include "engine/PreviewList.h"
 #include "platform/Platform.h"
+#include "platform/win32/AnsiPaths.h"
+#include "ui/Main.h"
 
 using e2e::Program;
 using testing_support::MakeJpeg;
@@ -28,6 +30,12 @@ namespace {
 std::string Text(HWND window) {
     char text[MAX_PATH] = {};
     SendMessageTimeoutA(window, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 30000, nullptr);
+    return text;
+}
+
+std::wstring WideText(HWND window) {
+    wchar_t text[MAX_PATH] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 30000, nullptr);
     return text;
 }
 
@@ -58,14 +66,18 @@ protected:
         ASSERT_TRUE(program->WaitUntilIdle());
         form = program->FindWindowOfClass("TForm1");
         ASSERT_NE(form, nullptr);
-        editDir = Program::ChildAt(form, 20, 360);
-        apply = Program::ChildAt(form, 440, 365);
-        startUp = Program::ChildAt(form, 280, 278);
-        timer = Program::ChildAt(form, 280, 312);
-        spin = Program::ChildAt(form, 365, 314);
-        combo = Program::ChildAt(form, 420, 312);
-        tree = Program::ChildAt(form, 100, 200);
-        ASSERT_TRUE(editDir && apply && startUp && timer && spin && combo && tree);
+        // The window can be found before its controls exist (the first start in
+        // a new prefix is slow): they are looked for until all are there.
+        ASSERT_TRUE(e2e::WaitFor([&] {
+            editDir = Program::ChildAt(form, 20, 360);
+            apply = Program::ChildAt(form, 440, 365);
+            startUp = Program::ChildAt(form, 280, 278);
+            timer = Program::ChildAt(form, 280, 312);
+            spin = Program::ChildAt(form, 365, 314);
+            combo = Program::ChildAt(form, 420, 312);
+            tree = Program::ChildAt(form, 100, 200);
+            return editDir && apply && startUp && timer && spin && combo && tree;
+        }));
     }
 
     std::string Option(const char* key) { return platform::ReadIniString(config, "options", key, "<none>"); }
@@ -191,6 +203,37 @@ TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApp
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }));
 
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForExit());
+}
+
+// A picture in a folder named in a script the ANSI code page cannot hold
+// (C:\pics\日本の壁紙, on a Russian or an English Windows): a config.ini written
+// before, naming C:\pics, finds it, and the real name typed into the field is
+// stored in a form that opens. (The tree and the preview: MainFormTest.)
+TEST_F(MainWindowEndToEnd, APictureInAFolderNamedInAnyScriptBecomesTheWallpaper) {
+    const std::wstring folder = L"C:\\pics\\\u65E5\u672C\u306E\u58C1\u7D19";
+    CreateDirectoryW(L"C:\\pics", nullptr);
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::vector<uint8_t> jpeg = MakeJpeg(300, 100, [](int, int) { return 0x803020u; });  // 300 x 231
+    HANDLE file = CreateFileW((folder + L"\\\u5199\u771F.jpg").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, jpeg.data(), static_cast<DWORD>(jpeg.size()), &written, nullptr);
+    CloseHandle(file);
+    testing_support::WriteTextFile(config, "[options]\r\nwallpaper_directory=C:\\pics\r\nnumber=1\r\nplugin_directory=none\r\n");
+    sizes["picture"] = {300, 231};
+
+    Start();
+    e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+    EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == sizes["picture"]; }));
+
+    e2e::Deliver(editDir, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+    e2e::Deliver(apply, BM_CLICK);
+    const std::string stored = Option("wallpaper_directory");
+    EXPECT_TRUE(platform::DirectoryExists(stored)) << stored;
+    EXPECT_EQ(platform::ShownPath(stored), folder);
+    EXPECT_EQ(WideText(editDir), folder);
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program->WaitForExit());
 }

@@ -12,6 +12,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -66,6 +68,53 @@ private:
     std::map<std::string, std::vector<platform::FolderEntry>> folders_;
     std::map<std::string, std::string> links_;
 };
+
+// The file system, counting the folders it lists.
+class CountingDisk final : public FolderSource {
+public:
+    int listings = 0;
+    bool List(const std::string& folder, const std::function<bool(const platform::FolderEntry&)>& visit) override {
+        ++listings;
+        return platform::ListFolder(folder, visit);
+    }
+    std::optional<platform::FolderId> Identify(const std::string& folder) override {
+        return platform::IdentifyFolder(folder);
+    }
+    std::optional<platform::FolderStamp> Stamp(const std::string& folder, const platform::FolderStamp* within) override {
+        return platform::StampFolder(folder, within);
+    }
+};
+
+// At every position, and just below and beyond the catalogue, a walk with
+// `cache` finds what a walk with nothing kept finds.
+void ExpectSameAsFresh(const std::string& top, FolderSource& source, CatalogueCache& cache) {
+    for (int32_t position = -1; position <= 9; ++position) {
+        WalkState fresh, kept;
+        PictureSearch(top, position, fresh, source);
+        PictureSearch(top, position, kept, source, cache);
+        EXPECT_EQ(kept.found, fresh.found) << position;
+        EXPECT_EQ(kept.counter, fresh.counter) << position;
+        EXPECT_EQ(kept.catalogueEnd, fresh.catalogueEnd) << position;
+    }
+}
+
+// Sets a folder's last-write time to `minutes` past an hour long gone: a
+// settled stamp that differs from any it had before.
+void SetFolderTime(const std::string& path, int minutes) {
+#ifdef _WIN32
+    HANDLE folder = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 7, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const uint64_t ticks = 132000000000000000ull + static_cast<uint64_t>(minutes) * 600000000ull;
+    const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    EXPECT_TRUE(SetFileTime(folder, nullptr, nullptr, &time));
+    CloseHandle(folder);
+#else
+    std::string native = path;
+    for (char& c : native)
+        if (c == '\\') c = '/';
+    const timespec times[2] = {{0, UTIME_OMIT}, {1600000000 + minutes * 60, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, native.c_str(), times, 0), 0);
+#endif
+}
 
 WalkState Walk(Tree& tree, const std::string& top, int32_t number, const std::string& found = "") {
     WalkState state;
@@ -149,23 +198,38 @@ TEST(CatalogueWalk, PositionsBelowOneCountNothingAndKeepTheEarlierFind) {
     EXPECT_EQ(Walk(tree, "E", 5).found, "");
 }
 
-TEST(CatalogueWalk, AFolderWithAPictureNameIsWalkedThenCounted) {
+TEST(CatalogueWalk, AFolderWithAPictureNameIsCountedAfterItsPicturesUnlessThePositionIsInside) {
     Tree tree;
     tree.Folder("T", {"holiday.jpg/", "z.jpg"}).Folder("T\\holiday.jpg", {"1.jpg"});
-    const WalkState state = Walk(tree, "T", 1);
-    EXPECT_EQ(state.counter, 2);
-    EXPECT_EQ(state.found, "T\\holiday.jpg");
-    EXPECT_FALSE(state.catalogueEnd);
+    const WalkState inside = Walk(tree, "T", 1);
+    EXPECT_EQ(inside.counter, 1);
+    EXPECT_EQ(inside.found, "T\\holiday.jpg\\1.jpg");
+    EXPECT_FALSE(inside.catalogueEnd);
+    // Past it, the folder keeps its own position and those after it keep theirs.
+    const WalkState folder = Walk(tree, "T", 2);
+    EXPECT_EQ(folder.counter, 2);
+    EXPECT_EQ(folder.found, "T\\holiday.jpg");
+    EXPECT_EQ(Walk(tree, "T", 3).found, "T\\z.jpg");
+    // The last picture of the tree inside such a folder ends the catalogue.
+    Tree last;
+    last.Folder("T", {"a.jpg/"}).Folder("T\\a.jpg", {"1.jpg"});
+    const WalkState end = Walk(last, "T", 1);
+    EXPECT_EQ(end.found, "T\\a.jpg\\1.jpg");
+    EXPECT_TRUE(end.catalogueEnd);
 }
 
 TEST(CatalogueWalk, MissingFoldersAreEmptyAndPathsAreJoinedUnchanged) {
     Tree tree;
     tree.Folder("D:\\", {"photo.jpg"});
-    const WalkState missing = Walk(tree, "nowhere", 1, "X\\x.jpg");
+    WalkState missing;
+    missing.found = "X\\x.jpg";
+    EXPECT_FALSE(PictureSearch("nowhere", 1, missing, tree));
     EXPECT_EQ(missing.counter, 0);
     EXPECT_EQ(missing.found, "X\\x.jpg");
     EXPECT_TRUE(missing.catalogueEnd);
-    EXPECT_EQ(Walk(tree, "D:\\", 1).found, "D:\\\\photo.jpg");
+    WalkState root;
+    EXPECT_TRUE(PictureSearch("D:\\", 1, root, tree));
+    EXPECT_EQ(root.found, "D:\\\\photo.jpg");
 }
 
 TEST(CatalogueWalk, DotEntriesAreSkippedWhereverTheyStand) {
@@ -189,6 +253,58 @@ TEST(CatalogueWalk, ALinkBackToAnAncestorIsNotEnteredButOtherLinksAre) {
     EXPECT_EQ(state.found, "T\\9.jpg");
     EXPECT_EQ(Walk(tree, "T", 2).found, "T\\a\\side\\2.jpg");
     EXPECT_LT(tree.listings, 20);
+}
+
+TEST(CatalogueCacheOnDisk, KeptListingsFollowPicturesAndFoldersAddedRemovedAndRenamed) {
+    TempFolder folder;
+    for (const char* name : {"a", "a\\deep", "b"}) ASSERT_TRUE(platform::CreateDir(folder / name));
+    for (const char* name : {"a\\1.jpg", "a\\deep\\2.jpg", "a\\3.jpg", "b\\4.BMP", "b\\5.jpg", "6.jpg"})
+        WriteTextFile(folder / name, "x");
+    int minutes = 0;
+    auto settle = [&](std::initializer_list<const char*> names) {
+        for (const char* name : names) SetFolderTime(*name ? folder / name : folder.Path(), ++minutes);
+    };
+    settle({"", "a", "a\\deep", "b"});
+    CountingDisk disk;
+    CatalogueCache cache;
+    ExpectSameAsFresh(folder.Path(), disk, cache);
+    // Warm, no walk lists anything; cold, each folder is listed once.
+    disk.listings = 0;
+    for (int32_t position = -1; position <= 8; ++position) {
+        WalkState kept;
+        PictureSearch(folder.Path(), position, kept, disk, cache);
+    }
+    EXPECT_EQ(disk.listings, 0);
+    CatalogueCache cold;
+    WalkState all;
+    PictureSearch(folder.Path(), 1000, all, disk, cold);
+    EXPECT_EQ(disk.listings, 4);
+
+    // A picture added two levels down: that folder alone is listed again, at
+    // every walk while its stamp is too recent to be relied on.
+    WriteTextFile(folder / "a\\deep\\0.jpg", "x");
+    disk.listings = 0;
+    PictureSearch(folder.Path(), 100, all, disk, cache);
+    PictureSearch(folder.Path(), 100, all, disk, cache);
+    EXPECT_EQ(disk.listings, 2);
+    ExpectSameAsFresh(folder.Path(), disk, cache);
+    settle({"a\\deep"});
+    ExpectSameAsFresh(folder.Path(), disk, cache);
+    ASSERT_TRUE(platform::RemoveFile(folder / "b\\4.BMP"));
+    settle({"b"});
+    ExpectSameAsFresh(folder / "b", disk, cache);  // another top folder: kept listings start again
+    ExpectSameAsFresh(folder.Path(), disk, cache);
+    ASSERT_TRUE(testing_support::RenamePath(folder / "a\\1.jpg", folder / "a\\9.jpg"));
+    ASSERT_TRUE(testing_support::RenamePath(folder / "a\\3.jpg", folder / "a\\3.txt"));  // no picture now
+    settle({"a"});
+    ExpectSameAsFresh(folder.Path(), disk, cache);
+    ASSERT_TRUE(platform::CreateDir(folder / "0"));
+    WriteTextFile(folder / "0\\new.jpg", "x");
+    settle({"", "0"});
+    ExpectSameAsFresh(folder.Path(), disk, cache);
+    ASSERT_TRUE(testing_support::RenamePath(folder / "a", folder / "z"));
+    settle({""});
+    ExpectSameAsFresh(folder.Path(), disk, cache);
 }
 
 TEST(CatalogueWalk, TheProcessWideWalkUsesTheSettingsPosition) {

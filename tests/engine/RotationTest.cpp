@@ -35,7 +35,7 @@ protected:
             [&](const std::string& path) {
                 ++attempts;
                 tried.push_back(path);
-                if (broken.count(path) || path.empty()) return false;
+                if (broken.count(path) || path.empty() || platform::DirectoryExists(path)) return false;
                 applied = path;
                 return true;
             },
@@ -165,6 +165,28 @@ TEST_F(RotationTest, ATreeWhereNothingWorksIsTriedOncePerPositionAndGivesUp) {
     Settings.wallpaper_directory.clear();
     EXPECT_EQ(Change(), "");
     EXPECT_EQ(attempts, 0);
+}
+
+TEST_F(RotationTest, PicturesInAFolderNamedLikeAPictureAreShownThenTheFolderIsPassedOver) {
+    ASSERT_TRUE(platform::CreateDir(folder / "x.jpg"));
+    Pictures({"x.jpg\\1.jpg", "x.jpg\\2.jpg", "y.jpg"});
+    // Positions 1, 2 inside the folder; 3 is the folder itself, which fails; 4 is y.jpg.
+    for (const char* expected : {"x.jpg\\1.jpg", "x.jpg\\2.jpg", "y.jpg", "x.jpg\\1.jpg"}) EXPECT_EQ(Change(), expected);
+    EXPECT_EQ(Settings.number, 2);
+}
+
+TEST_F(RotationTest, AMissingFolderChangesNothingAndTheRotationGoesOnWhenItIsBack) {
+    Pictures({"1.jpg", "2.jpg", "3.jpg"});
+    const std::string away = folder.Path() + "-away";
+    Settings.number = 2;
+    EXPECT_EQ(Change(), "2.jpg");
+    ASSERT_TRUE(testing_support::RenamePath(folder.Path(), away));
+    EXPECT_EQ(Change(), "");
+    EXPECT_EQ(attempts, 1);
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(Settings.number, 3);
+    ASSERT_TRUE(testing_support::RenamePath(away, folder.Path()));
+    EXPECT_EQ(Change(), "3.jpg");
 }
 
 TEST(WallpaperTimer, IntervalsFollowTheUnitAndNeverWrapToShortOnes) {

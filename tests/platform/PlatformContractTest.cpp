@@ -333,3 +333,51 @@ TEST(CurrentDirectory, CheckingAFolderRaisesTheRuntimesInputOutputErrorAndChange
     platform::CheckDirectory(folder.Path());
     EXPECT_EQ(platform::GetCurrentDir(), before);
 }
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/AnsiPaths.h"
+
+// Names the ANSI code page cannot hold (Japanese, on a Russian or an English
+// Windows): the listing and the current folder give forms the A functions open,
+// and the real names come back for showing. Names it holds stay as they are.
+TEST(FolderListing, NamesOutsideTheCodePageComeInAFormThatOpens) {
+    TempFolder folder;
+    const std::wstring base = platform::WideFromAnsiText(folder.Path());
+    const std::wstring japanese = base + L"\\\u65E5\u672C\u306E\u58C1\u7D19", picture = L"\u5199\u771F.jpg";
+    ASSERT_TRUE(CreateDirectoryW(japanese.c_str(), nullptr));
+    HANDLE file = CreateFileW((japanese + L"\\" + picture).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "picture", 7, &written, nullptr);
+    CloseHandle(file);
+    WriteTextFile(folder / "plain.jpg", "x");
+
+    std::string folderName;
+    for (const auto& entry : List(folder.Path()))
+        if (entry.isFolder && entry.name != "." && entry.name != "..") folderName = entry.name;
+    const std::string listed = folder / folderName;
+    EXPECT_TRUE(platform::DirectoryExists(listed)) << listed;
+    const auto inside = List(listed);
+    ASSERT_EQ(inside.size(), 3u);
+    const std::string pictureFile = listed + "\\" + inside[2].name;
+    EXPECT_EQ(platform::ReadFileBytes(pictureFile, 100).size(), 7u) << pictureFile;
+    EXPECT_EQ(platform::ShownPath(listed), japanese);
+    EXPECT_EQ(platform::ShownName(pictureFile), picture);
+
+    // The other way: the folder part the code page holds is kept as it is.
+    const std::string openable = platform::OpenableAnsiPath(japanese + L"\\" + picture);
+    EXPECT_EQ(openable.rfind(folder.Path() + "\\", 0), 0u) << openable;
+    EXPECT_TRUE(platform::FileExists(openable)) << openable;
+    EXPECT_EQ(platform::OpenableAnsiPath(base + L"\\plain.jpg"), folder / "plain.jpg");
+    EXPECT_EQ(platform::ShownPath(folder / "plain.jpg"), base + L"\\plain.jpg");
+
+    const std::string before = platform::GetCurrentDir();
+    ASSERT_TRUE(SetCurrentDirectoryW(japanese.c_str()));
+    const std::string current = platform::GetCurrentDir();
+    platform::SetCurrentDir(before);
+    EXPECT_TRUE(platform::DirectoryExists(current)) << current;
+    EXPECT_EQ(platform::ShownPath(current), japanese);
+}
+#endif

@@ -147,13 +147,20 @@ TEST(AboutBox, HasItsLabelsAndButton) {
         const RECT rect = ChildRect(box.Labels()[i].handle);
         EXPECT_EQ(rect.left, positions[i][0]) << i;
         EXPECT_EQ(rect.top, positions[i][1]) << i;
-        EXPECT_GT(rect.right - rect.left, 10) << "sized to its text";
+        EXPECT_EQ(rect.right, 190) << "reaches the right edge, whatever face draws it";
     }
     EXPECT_EQ(box.Labels()[0].text, "Tavrin Wallpaper");
     EXPECT_EQ(box.Labels()[1].text, "Версия 1.061");
     EXPECT_EQ(box.Labels()[2].text.rfind("Автор: ", 0), 0u);
     EXPECT_EQ(box.Labels()[4].text.rfind("E-mail: ", 0), 0u);
     EXPECT_EQ(box.Labels()[5].text, "Спасибо за помощь:");
+    // The labels' font declares the Russian character set: they read on any code page.
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(box.Labels()[1].handle, WM_GETFONT, 0, 0));
+    HDC dc = GetDC(box.Handle());
+    HGDIOBJ old = SelectObject(dc, font);
+    EXPECT_EQ(GetTextCharset(dc), RUSSIAN_CHARSET);
+    SelectObject(dc, old);
+    ReleaseDC(box.Handle(), dc);
 
     const RECT button = ChildRect(box.Button1());
     EXPECT_EQ(button.left, 72);

@@ -2,12 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "app/Paths.h"
 #include "app/Settings.h"
+#include "engine/BmpCodec.h"
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"
+#include "platform/win32/AnsiPaths.h"
 #include "TestSupport.h"
 #include "app/StartSteps.h"
 #include "ui/Forms.h"
@@ -194,6 +198,76 @@ TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
         EXPECT_EQ(PreviewFolder, documents / "Pictures");
         EXPECT_EQ(PreviewName, "none");
         EXPECT_EQ(PreviewCaption, "Картинок нет");
+    }
+    SetPersonal(saved);
+}
+
+namespace {
+
+std::wstring NodeText(HWND tree, HTREEITEM node) {
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = node;
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+}  // namespace
+
+// A documents folder and a picture folder named in a script the ANSI code page
+// cannot hold (Japanese on a Russian or English Windows): the program reaches
+// them by names the A functions open and shows their real names.
+TEST(MainForm, NamesOutsideTheCodePageAreReachedAndShownByTheirRealNames) {
+    testing_support::TempFolder root;
+    const std::wstring base = platform::WideFromAnsiText(root.Path());
+    const std::wstring documents = base + L"\\\u6587\u66F8", pictures = base + L"\\\u65E5\u672C\u306E\u58C1\u7D19";
+    const std::wstring picture = L"\u5199\u771F.bmp";
+    for (const std::wstring& folder : {documents, documents + L"\\Tavrin Wallpaper", pictures})
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    Bitmap bitmap;
+    bitmap.width = bitmap.height = 30;
+    bitmap.pixels.assign(bitmap.Stride() * 30, 0x80);
+    const std::vector<uint8_t> bytes = EncodeBmp(bitmap);
+    std::ofstream(std::filesystem::path(pictures + L"\\" + picture), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const std::string storedPictures = platform::OpenableAnsiPath(pictures);
+    ASSERT_TRUE(platform::DirectoryExists(storedPictures));
+    testing_support::WriteTextFile(platform::OpenableAnsiPath(documents + L"\\Tavrin Wallpaper\\config.ini"),
+                                   "[options]\r\nwallpaper_directory=" + storedPictures + "\r\n");
+    char saved[MAX_PATH] = {};
+    DWORD size = sizeof saved;
+    RegGetValueA(HKEY_CURRENT_USER, kShellFolders, "Personal", RRF_RT_REG_SZ, nullptr, saved, &size);
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegSetValueExW(key, L"Personal", 0, REG_SZ, reinterpret_cast<const BYTE*>(documents.c_str()),
+                   static_cast<DWORD>((documents.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    {
+        TForm1 form;
+        // The settings were found in the documents folder and name the picture folder.
+        EXPECT_EQ(platform::ShownPath(ConfigPath), documents + L"\\Tavrin Wallpaper\\config.ini");
+        EXPECT_EQ(Settings.wallpaper_directory, storedPictures);
+        EXPECT_EQ(WindowTextOf(form.EditDir), pictures);
+        HWND tree = form.ShellTreeView1->Handle();
+        ASSERT_NE(form.ShellTreeView1->Selected(), nullptr);
+        EXPECT_EQ(NodeText(tree, form.ShellTreeView1->Selected()), L"\u65E5\u672C\u306E\u58C1\u7D19");
+
+        // A click on the folder's node previews its picture under the picture's own name.
+        form.Show();
+        SetWindowTextW(form.EditDir, L"");
+        RECT item;
+        ASSERT_TRUE(TreeView_GetItemRect(tree, form.ShellTreeView1->Selected(), &item, TRUE));
+        const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        PostMessageW(tree, WM_LBUTTONUP, 0, point);
+        PumpMessages();
+        PumpMessages();
+        EXPECT_EQ(WindowTextOf(form.EditDir), pictures);
+        EXPECT_TRUE(platform::FileExists(PreviewFolder + "\\" + PreviewName)) << PreviewFolder << "\\" << PreviewName;
+        EXPECT_EQ(PreviewCaption, Utf8FromWide(picture));
     }
     SetPersonal(saved);
 }

@@ -2,6 +2,7 @@
 // folders, the four buttons, several windows at once, and minimising.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -150,7 +151,21 @@ TEST_F(PluginFormTest, OpensAtItsPlaceWithItsControlsAndTexts) {
     ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form->Button1, WM_GETFONT, 0, 0)), sizeof font, &font));
     EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
     EXPECT_EQ(font.lfHeight, -11);
-    EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET);
+    // The font declares the Russian character set: its texts read on any code page.
+    EXPECT_EQ(font.lfCharSet, RUSSIAN_CHARSET);
+    HDC dc = GetDC(form->Button1);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(form->Button1, WM_GETFONT, 0, 0)));
+    EXPECT_EQ(GetTextCharset(dc), RUSSIAN_CHARSET);
+    SelectObject(dc, old);
+    ReleaseDC(form->Button1, dc);
+}
+
+// A plugin.ini in UTF-8 shows its Russian name whatever the code page.
+TEST_F(PluginFormTest, ListsAUtf8NameByItsLetters) {
+    AddPlugin("ru", "\xEF\xBB\xBF[info]\r\nname=Сепия по-русски\r\nversion=2.0\r\n", false);
+    Settings.plugin_directory = "ru";
+    const std::vector<std::wstring> lines = Lines(CreatePluginForm());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), WideFromUtf8("Сепия по-русски ver. 2.0 Вкл")), lines.end());
 }
 
 TEST_F(PluginFormTest, ListsThePluginFoldersAndMarksTheActiveOne) {

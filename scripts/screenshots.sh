@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Screenshots of the About box and the plugin window on a Russian Windows (code
+# page 1251) and an English one (1252), both with Windows' own bitmap fonts,
+# into docs/: about-ru.png, about-en.png, plugins-ru.png, plugins-en.png.
+# The program runs in prefixes of its own on a private Xvfb display and is
+# driven with the keyboard as a user would: F10 and the arrow keys open the menus.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/bootstrap.sh
+mkdir -p build
+cmake --preset win32 >build/win32.log 2>&1 || { tail -n 40 build/win32.log; exit 1; }
+cmake --build --preset win32 --target tavrinwp plugins >>build/win32.log 2>&1 || { tail -n 40 build/win32.log; exit 1; }
+
+shoot() {  # LOCALE TAG
+  local locale=$1 tag=$2
+  local prefix="$root/build/win32/wineprefix-shots-$tag"
+  # A fresh documents folder each time: no settings from an earlier run.
+  rm -rf "$prefix"
+  "$root/cmake/wine-run.sh" --prefix "$prefix" --locale "$locale" cmd /c exit >/dev/null 2>&1 || true
+  # Its Wine processes, started without a display, must be gone before the program starts on one.
+  WINEPREFIX="$prefix" wineserver -w
+  export SHOT_DIR="$root/docs" SHOT_TAG=$tag SHOT_PREFIX=$prefix
+  (cd "$root/build/win32" && xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    "$@" &
+    program=$!
+    # The Wine desktop comes first, the main window a few seconds later.
+    for _ in $(seq 1 60); do
+      xdotool search --name "Wine desktop" >/dev/null 2>&1 && break
+      sleep 1
+    done
+    sleep 8
+    # The main window has the focus: "Помощь" -> "О программе".
+    xdotool key F10 Right Down Return
+    sleep 3
+    # The box opens where the system puts a new window, the top-left corner.
+    import -window root -crop 195x229+0+0 +repage "$SHOT_DIR/about-$SHOT_TAG.png"
+    xdotool key Escape
+    sleep 2
+    # "Файл" -> "Плагины".
+    xdotool key F10 Down Return
+    sleep 3
+    # The plugin window has its own place: 240, 225 and 394 x 176 with its frame.
+    import -window root -crop 394x176+240+225 +repage "$SHOT_DIR/plugins-$SHOT_TAG.png"
+    WINEPREFIX="$SHOT_PREFIX" wineserver -k >/dev/null 2>&1 || true
+    wait $program 2>/dev/null || true
+  ' shoot "$root/cmake/wine-run.sh" --prefix "$prefix" --locale "$locale" "$root/build/win32/tavrinwp.exe")
+  rm -rf "$prefix" "$prefix.lock"
+}
+
+shoot ru_RU.UTF-8 ru
+shoot en_US.UTF-8 en
+echo "Screenshots in docs/: about-ru.png about-en.png plugins-ru.png plugins-en.png"

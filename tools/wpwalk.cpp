@@ -1,0 +1,74 @@
+// wpwalk FOLDER [--from N] [--changes K]
+//
+// Prints, one a line, the picture that each of K successive wallpaper changes
+// shows, starting at position N (1 and 1 when not given), with the program's
+// own walk, kept listings and rotation: positions move on and wrap to 1 at the
+// end of the catalogue exactly as they do in the program. Nothing is decoded and
+// no wallpaper is set; a path that is no file (a folder named like a picture) is
+// passed over as the program passes over a picture it cannot load. For checking
+// which picture comes when, and for timing changes in a large tree.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/Settings.h"
+#include "engine/Rotation.h"
+#include "platform/Platform.h"
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: wpwalk FOLDER [--from N] [--changes K]\n"
+                 "  FOLDER     the wallpaper folder\n"
+                 "  --from     the position of the first change (default 1)\n"
+                 "  --changes  how many changes to make (default 1)\n");
+    return 2;
+}
+
+bool ParseNumber(const char* text, long long low, long long high, long long& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoll(text, &end, 10);
+    return *text && !*end && errno == 0 && value >= low && value <= high;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string folder;
+    long long from = 1, changes = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--from" && i + 1 < argc) {
+            if (!ParseNumber(argv[++i], INT32_MIN, INT32_MAX, from)) return Usage();
+        } else if (argument == "--changes" && i + 1 < argc) {
+            if (!ParseNumber(argv[++i], 0, INT64_MAX, changes)) return Usage();
+        } else if (!argument.empty() && argument[0] == '-') {
+            return Usage();
+        } else if (folder.empty()) {
+            folder = argument;
+        } else {
+            return Usage();
+        }
+    }
+    if (folder.empty()) return Usage();
+    Settings.wallpaper_directory = folder;
+    Settings.number = static_cast<int32_t>(from);
+    for (long long change = 0; change < changes; ++change) {
+        const bool shown = RotateWallpaper(
+            [](const std::string& path) {
+                if (!platform::FileExists(path)) return false;
+                std::fputs(path.c_str(), stdout);
+                std::fputc('\n', stdout);
+                return true;
+            },
+            [] {});
+        if (!shown) {
+            std::fprintf(stderr, "wpwalk: no picture to show in %s\n", folder.c_str());
+            return 1;
+        }
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
