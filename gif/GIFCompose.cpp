@@ -29,6 +29,7 @@ void FillBitmapRect(Bitmap& target, int32_t left, int32_t top, int32_t width, in
     const int64_t x0 = std::max<int64_t>(left, 0), y0 = std::max<int64_t>(top, 0);
     const int64_t x1 = std::min<int64_t>(int64_t(left) + width, target.width);
     const int64_t y1 = std::min<int64_t>(int64_t(top) + height, target.height);
+    if (x0 >= x1 || y0 >= y1) return;  // wholly off the bitmap
     const uint32_t pixel = PixelOfColor(color);
     for (int64_t y = y0; y < y1; ++y) std::fill(PixelRow(target, int32_t(y)) + x0, PixelRow(target, int32_t(y)) + x1, pixel);
 }
