@@ -79,6 +79,13 @@ std::string Unquoted(const std::string& value) {
     return value;
 }
 
+// A last line must end in a line break before anything follows it: none, or a
+// lone CR, which the reading rules do not take for one, becomes CR LF.
+void EndLastLine(std::vector<Line>& lines) {
+    if (!lines.empty() && lines.back().ending != "\n" && lines.back().ending != "\r\n")
+        lines.back().ending = "\r\n";
+}
+
 }  // namespace
 
 bool FindProfileValue(const std::string& text, const std::string& section, const std::string& key,
@@ -120,10 +127,10 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
     if (keyLine >= 0) {
         lines[keyLine].text = newLine;
     } else if (sectionLine >= 0) {
-        if (lines.back().ending.empty()) lines.back().ending = "\r\n";
+        EndLastLine(lines);
         lines.insert(lines.begin() + lastContent + 1, Line{newLine, "\r\n"});
     } else {
-        if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = "\r\n";
+        EndLastLine(lines);
         lines.push_back(Line{"[" + section + "]", "\r\n"});
         lines.push_back(Line{newLine, "\r\n"});
     }
