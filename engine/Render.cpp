@@ -145,19 +145,25 @@ Bitmap RenderWallpaper(const std::string& picture, const RenderOptions& options)
     const Kind kind = KindOf(picture);
     if (kind == Kind::None) throw RenderError("No picture loaded");
     const std::vector<uint8_t> file = platform::ReadFileBytes(picture, kMaxPictureFileBytes);
+    return RenderWallpaper(picture, file.data(), file.size(), options);
+}
+
+Bitmap RenderWallpaper(const std::string& picture, const uint8_t* data, size_t bytes, const RenderOptions& options) {
+    const Kind kind = KindOf(picture);
+    if (kind == Kind::None) throw RenderError("No picture loaded");
     if (kind == Kind::Jpeg) {
-        const JpegSize size = ReadJpegSize(file.data(), file.size());
-        CheckPictureBounds(size.width, size.height, 24, file.size());
+        const JpegSize size = ReadJpegSize(data, bytes);
+        CheckPictureBounds(size.width, size.height, 24, bytes);
         CheckCanvas(ComputeFit(size.width, size.height), 24);
         CanvasSink sink(options.background);
-        DecodeJpeg(file.data(), file.size(), options.displayBits <= 8, sink);
+        DecodeJpeg(data, bytes, options.displayBits <= 8, sink);
         return std::move(sink.canvas);
     }
-    const BmpSize size = ReadBmpSize(file.data(), file.size());
-    CheckPictureBounds(size.width, size.height, size.bitsPerPixel, file.size());
+    const BmpSize size = ReadBmpSize(data, bytes);
+    CheckPictureBounds(size.width, size.height, size.bitsPerPixel, bytes);
     const Fit fit = ComputeFit(size.width, size.height);
     CheckCanvas(fit, size.bitsPerPixel);
-    Bitmap source = DecodeBmp(file.data(), file.size());
+    Bitmap source = DecodeBmp(data, bytes);
     if (fit.rule == Fit::Band) return source;
     Bitmap canvas = FittedCanvas(fit, source.width, source.height, options.background);
     for (int32_t y = 0; y < source.height; ++y) {

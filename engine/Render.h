@@ -63,6 +63,8 @@ struct RenderOptions {
 // a fitted canvas has 24 bits per pixel. Throws on any failure, and for a
 // picture or canvas beyond the bounds above.
 Bitmap RenderWallpaper(const std::string& picture, const RenderOptions& options);
+// The same for the file's bytes, already read; `picture` names the kind only.
+Bitmap RenderWallpaper(const std::string& picture, const uint8_t* data, size_t size, const RenderOptions& options);
 
 // RenderWallpaper written to `output` as a BMP file. The file is replaced only
 // when the new one is complete. Throws on any failure.
