@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "engine/BmpCodec.h"
 #include "tests/engine/CraftedPictures.h"
+#include "tests/engine/JpegFixture.h"
 
 namespace {
 
@@ -91,51 +90,23 @@ void BmpSeeds(const std::string& folder) {
 
 struct JpegKind {
     const char* name;
-    int width, height, components;
-    bool progressive, smallChroma;
-    int restart;
+    int width, height;
+    testing_support::JpegLayout layout;
 };
 
-Bytes MakeJpeg(const JpegKind& kind) {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = JDIMENSION(kind.width);
-    info.image_height = JDIMENSION(kind.height);
-    info.input_components = kind.components;
-    info.in_color_space = kind.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 75, TRUE);
-    if (kind.progressive) jpeg_simple_progression(&info);
-    if (kind.components == 3 && !kind.smallChroma)
-        for (int c = 0; c < 3; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
-    info.restart_interval = static_cast<unsigned>(kind.restart);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(size_t(kind.width) * kind.components);
-    for (int y = 0; y < kind.height; ++y) {
-        for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(i * 7 + y * 13);
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    Bytes bytes(buffer, buffer + size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return bytes;
-}
-
 void JpegSeeds(const std::string& folder) {
+    using testing_support::JpegLayout;
     const JpegKind kinds[] = {
-        {"wide420", 40, 16, 3, false, true, 0},  {"tall444", 8, 24, 3, false, false, 0},
-        {"band", 26, 20, 3, false, true, 0},     {"gray", 17, 9, 1, false, false, 0},
-        {"progressive", 24, 16, 3, true, true, 0}, {"restart", 32, 16, 3, false, true, 1},
+        {"wide420", 40, 16, JpegLayout{3, true, false, 0, 75}},
+        {"tall444", 8, 24, JpegLayout{3, false, false, 0, 75}},
+        {"band", 26, 20, JpegLayout{3, true, false, 0, 75}},
+        {"grey", 17, 9, JpegLayout{1, false, false, 0, 75}},
+        {"progressive", 24, 16, JpegLayout{3, true, true, 0, 75}},
+        {"restart", 32, 16, JpegLayout{3, true, false, 1, 75}},
     };
     for (const JpegKind& kind : kinds) {
-        Bytes bytes = MakeJpeg(kind);
+        Bytes bytes = testing_support::MakeJpeg(
+            kind.width, kind.height, [](int x, int y) { return uint32_t(x * 0x0A0703 + y * 0x130D05); }, kind.layout);
         Save(folder, std::string(kind.name) + ".jpg", bytes);  // ends in 0xD9: an 8-bit display
         bytes.push_back(0);
         Save(folder, std::string(kind.name) + "-24.jpg", bytes);
