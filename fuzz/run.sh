@@ -39,9 +39,12 @@ status=0
 for t in "${chosen[@]}"; do
   dir="$out/$t"
   mkdir -p "$dir/corpus"
-  if ! "$out/cmake/fuzz/${t}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  # The CPU time the run took (user and system), beside the wall-clock time:
+  # on a shared machine the inputs per CPU second are the rate on one core.
+  TIMEFORMAT='%U %S'
+  if ! { time "$out/cmake/fuzz/${t}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -max_len="${maxlen[$t]}" -artifact_prefix="$dir/" -print_final_stats=1 \
-      "$dir/corpus" "$out/seeds/$t" 2>"$dir/fuzz.log"; then
+      "$dir/corpus" "$out/seeds/$t" 2>"$dir/fuzz.log"; } 2>"$dir/cpu.txt"; then
     tail -n 40 "$dir/fuzz.log" >&2
     echo "fuzz $t: the target failed on an input; see $dir/fuzz.log" >&2
     status=1
@@ -50,6 +53,9 @@ for t in "${chosen[@]}"; do
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/fuzz.log")
   rss=$(sed -n 's/^stat::peak_rss_mb: *//p' "$dir/fuzz.log")
   time=$(sed -n 's/.*Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$dir/fuzz.log")
-  echo "fuzz $t: $runs inputs in ${time:-$seconds} s ($((runs / ${time:-$seconds})) a second), peak ${rss} MB; no crash, hang or memory error"
+  cpu=$(awk -v runs="$runs" '{ cpu = $1 + $2; printf "%.1f s of CPU, %d per CPU second", cpu, runs / (cpu > 0 ? cpu : 1) }' \
+        "$dir/cpu.txt")
+  echo "fuzz $t: $runs inputs in ${time:-$seconds} s ($((runs / ${time:-$seconds})) a second; $cpu)," \
+       "peak ${rss} MB; no crash, hang or memory error"
 done
 exit $status
