@@ -14,8 +14,8 @@ namespace {
 // clearing those took most of the time while finding nothing that smaller
 // pictures do not show (the decoder and the composer clip the same way at any
 // size). The program itself takes any size the bitmap type holds.
-constexpr int64_t kMaxFramePixels = int64_t(1) << 18;
-constexpr int64_t kMaxScreenPixels = int64_t(1) << 18;
+constexpr int64_t kMaxFramePixels = int64_t(1) << 16;
+constexpr int64_t kMaxScreenPixels = int64_t(1) << 16;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
