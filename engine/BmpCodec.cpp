@@ -47,8 +47,10 @@ void SetIndex(Bitmap& bitmap, int32_t x, int32_t y, uint8_t index) {
 // dropped, a stream that ends early leaves the rest at index 0.
 void DecodeRle(const uint8_t* p, const uint8_t* end, Bitmap& bitmap, bool four) {
     int32_t x = 0, line = 0;  // line counts from the bottom
+    // The column stops at the width, so no run of records can carry it further.
     auto put = [&](uint8_t index) {
-        if (x < bitmap.width && line < bitmap.height) SetIndex(bitmap, x, bitmap.height - 1 - line, index);
+        if (x >= bitmap.width) return;
+        SetIndex(bitmap, x, bitmap.height - 1 - line, index);
         ++x;
     };
     while (line < bitmap.height) {
@@ -69,7 +71,7 @@ void DecodeRle(const uint8_t* p, const uint8_t* end, Bitmap& bitmap, bool four) 
             return;
         case 2:  // move right and up
             if (end - p < 2) return;
-            x += p[0];
+            x = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + p[0], bitmap.width));  // never past the row
             line += p[1];
             p += 2;
             break;
@@ -115,33 +117,44 @@ uint8_t Channel(uint32_t pixel, uint32_t mask, int shift, int bits) {
 
 }  // namespace
 
-Bitmap DecodeBmp(const uint8_t* data, size_t size) {
+namespace {
+
+// What the file and info headers say, checked as far as they can be alone.
+struct Header {
+    uint32_t offBits = 0;
+    uint32_t headerSize = 0;
+    int32_t width = 0, height = 0;  // height made positive
+    int bits = 0;
+    uint32_t compression = kRgb, colorsUsed = 0;
+    bool core = false, topDown = false;
+};
+
+Header ReadHeader(const uint8_t* data, size_t size) {
     if (size < 14 + 12 || data[0] != 'B' || data[1] != 'M') throw BmpError("Not a bitmap file");
-    const uint32_t offBits = U32(data + 10);
+    Header h;
+    h.offBits = U32(data + 10);
     const uint8_t* info = data + 14;
     const size_t afterFileHeader = size - 14;
-    const uint32_t headerSize = U32(info);
-    if (headerSize < 12 || headerSize > afterFileHeader) throw BmpError("Invalid bitmap header");
-
-    Bitmap bitmap;
+    h.headerSize = U32(info);
+    if (h.headerSize < 12 || h.headerSize > afterFileHeader) throw BmpError("Invalid bitmap header");
     int32_t width, height;
     int bits;
-    uint32_t compression = kRgb, colorsUsed = 0;
-    bool core = headerSize == 12;
-    if (core) {
+    uint32_t compression = kRgb;
+    h.core = h.headerSize == 12;
+    if (h.core) {
         width = U16(info + 4);
         height = static_cast<int16_t>(U16(info + 6));
         if (U16(info + 8) != 1) throw BmpError("Invalid bitmap header");
         bits = U16(info + 10);
     } else {
-        if (headerSize < 16) throw BmpError("Invalid bitmap header");
+        if (h.headerSize < 16) throw BmpError("Invalid bitmap header");
         width = static_cast<int32_t>(U32(info + 4));
         height = static_cast<int32_t>(U32(info + 8));
         if (U16(info + 12) != 1) throw BmpError("Invalid bitmap header");
         bits = U16(info + 14);
-        if (headerSize >= 20) compression = U32(info + 16);
-        if (headerSize >= 36) colorsUsed = U32(info + 32);
-        if (headerSize == 64 && compression > kRle4) throw BmpError("Unsupported bitmap compression");
+        if (h.headerSize >= 20) compression = U32(info + 16);
+        if (h.headerSize >= 36) h.colorsUsed = U32(info + 32);
+        if (h.headerSize == 64 && compression > kRle4) throw BmpError("Unsupported bitmap compression");
     }
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         throw BmpError("Unsupported bitmap depth");
@@ -150,9 +163,33 @@ Bitmap DecodeBmp(const uint8_t* data, size_t size) {
     if (!(compression == kRgb || (compression == kRle8 && bits == 8) || (compression == kRle4 && bits == 4) ||
           (fields && (bits == 16 || bits == 32))))
         throw BmpError("Unsupported bitmap compression");
-    const bool topDown = height < 0;
-    if (width <= 0 || height == 0 || height == INT32_MIN || (topDown && rle)) throw BmpError("Invalid bitmap size");
-    if (topDown) height = -height;
+    h.topDown = height < 0;
+    if (width <= 0 || height == 0 || height == INT32_MIN || (h.topDown && rle)) throw BmpError("Invalid bitmap size");
+    h.width = width;
+    h.height = h.topDown ? -height : height;
+    h.bits = bits;
+    h.compression = compression;
+    return h;
+}
+
+}  // namespace
+
+BmpSize ReadBmpSize(const uint8_t* data, size_t size) {
+    const Header h = ReadHeader(data, size);
+    return BmpSize{h.width, h.height, h.bits};
+}
+
+Bitmap DecodeBmp(const uint8_t* data, size_t size) {
+    const Header h = ReadHeader(data, size);
+    const uint8_t* info = data + 14;
+    const uint32_t offBits = h.offBits, headerSize = h.headerSize, compression = h.compression,
+                   colorsUsed = h.colorsUsed;
+    const int32_t width = h.width, height = h.height;
+    const int bits = h.bits;
+    const bool core = h.core, topDown = h.topDown;
+    const bool rle = compression == kRle8 || compression == kRle4;
+    const bool fields = compression == kBitFields || compression == kAlphaBitFields;
+    Bitmap bitmap;
 
     size_t cursor = 14 + headerSize;
     if (fields) {

@@ -23,6 +23,15 @@ public:
 // BitmapSizeError for sizes that cannot be held.
 Bitmap DecodeBmp(const uint8_t* data, size_t size);
 
+// The size and depth a BMP file's headers claim, read without its pixels.
+// Throws as DecodeBmp does for headers it does not accept.
+struct BmpSize {
+    int32_t width = 0;
+    int32_t height = 0;  // positive for top-down files too
+    int bitsPerPixel = 0;
+};
+BmpSize ReadBmpSize(const uint8_t* data, size_t size);
+
 // Writes `bitmap` as a bottom-up BMP file with an info header: BI_RGB, or
 // BI_BITFIELDS for 16 and 32 bits with other than the default masks. The bytes
 // are handed to `write` in order: the headers, then row by row.

@@ -51,6 +51,7 @@ void InstallErrorManager(Decoder& decoder) {
 void OpenStream(Decoder& decoder, const uint8_t* data, size_t size) {
     jpeg_create_decompress(&decoder.info);
     decoder.created = true;
+    decoder.info.mem->max_memory_to_use = static_cast<long>(kMaxJpegWorkBytes);
     jpeg_mem_src(&decoder.info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&decoder.info, TRUE);
 }

@@ -35,6 +35,12 @@ protected:
     ~JpegSink() = default;
 };
 
+// The most memory the library may take for its own work on one picture
+// (256 MiB): a progressive picture keeps all its coefficients, 2 to 6 bytes a
+// pixel, and a stream of a few bytes may claim any size. Beyond it decoding
+// fails with JpegError.
+inline constexpr size_t kMaxJpegWorkBytes = size_t(1) << 28;
+
 // Full size, colour, the accurate integer method, block smoothing on. With
 // `quantize` the output is an 8-bit picture of at most 236 colours (for
 // displays of 8 bits per pixel or fewer). Throws JpegError for data the

@@ -10,9 +10,6 @@
 
 namespace {
 
-// Picture files above this size are refused before they are read.
-constexpr size_t kMaxPictureFileBytes = size_t(1) << 30;
-
 int64_t FloorDiv(int64_t numerator, int64_t denominator) {
     int64_t quotient = numerator / denominator;
     if ((numerator % denominator != 0) && (numerator < 0)) --quotient;
@@ -31,6 +28,13 @@ Kind KindOf(const std::string& path) {
 int32_t Checked(int64_t value) {
     if (value <= 0 || value > INT32_MAX) throw BitmapSizeError("wallpaper too large");
     return static_cast<int32_t>(value);
+}
+
+// The canvas `fit` asks for, within the bounds.
+void CheckCanvas(const Fit& fit, int bitsPerPixel) {
+    const int bits = fit.rule == Fit::Band ? bitsPerPixel : 24;
+    if (Bitmap::ByteCountFor(fit.canvasWidth, fit.canvasHeight, bits) > kMaxWallpaperBytes)
+        throw RenderError("The wallpaper would be too large");
 }
 
 void FillBackground(Bitmap& canvas, uint32_t color, int32_t fromX, int32_t toX, int32_t fromY, int32_t toY) {
@@ -100,6 +104,14 @@ private:
 
 }  // namespace
 
+void CheckPictureBounds(int32_t width, int32_t height, int bitsPerPixel, size_t fileBytes) {
+    if (width <= 0 || height <= 0) throw RenderError("Invalid picture size");
+    if (uint64_t(width) * uint64_t(height) > kMaxPixelsPerFileByte * fileBytes)
+        throw RenderError("The picture claims more pixels than its file can hold");
+    if (Bitmap::ByteCountFor(width, height, bitsPerPixel) > kMaxWallpaperBytes)
+        throw RenderError("The picture is too large");
+}
+
 int64_t RoundHalfEven(int64_t numerator, int64_t denominator) {
     const int64_t quotient = FloorDiv(numerator, denominator);
     const int64_t twiceRest = 2 * (numerator - quotient * denominator);
@@ -133,13 +145,25 @@ Bitmap RenderWallpaper(const std::string& picture, const RenderOptions& options)
     const Kind kind = KindOf(picture);
     if (kind == Kind::None) throw RenderError("No picture loaded");
     const std::vector<uint8_t> file = platform::ReadFileBytes(picture, kMaxPictureFileBytes);
+    return RenderWallpaper(picture, file.data(), file.size(), options);
+}
+
+Bitmap RenderWallpaper(const std::string& picture, const uint8_t* data, size_t bytes, const RenderOptions& options) {
+    const Kind kind = KindOf(picture);
+    if (kind == Kind::None) throw RenderError("No picture loaded");
     if (kind == Kind::Jpeg) {
+        const JpegSize size = ReadJpegSize(data, bytes);
+        CheckPictureBounds(size.width, size.height, 24, bytes);
+        CheckCanvas(ComputeFit(size.width, size.height), 24);
         CanvasSink sink(options.background);
-        DecodeJpeg(file.data(), file.size(), options.displayBits <= 8, sink);
+        DecodeJpeg(data, bytes, options.displayBits <= 8, sink);
         return std::move(sink.canvas);
     }
-    Bitmap source = DecodeBmp(file.data(), file.size());
-    const Fit fit = ComputeFit(source.width, source.height);
+    const BmpSize size = ReadBmpSize(data, bytes);
+    CheckPictureBounds(size.width, size.height, size.bitsPerPixel, bytes);
+    const Fit fit = ComputeFit(size.width, size.height);
+    CheckCanvas(fit, size.bitsPerPixel);
+    Bitmap source = DecodeBmp(data, bytes);
     if (fit.rule == Fit::Band) return source;
     Bitmap canvas = FittedCanvas(fit, source.width, source.height, options.background);
     for (int32_t y = 0; y < source.height; ++y) {

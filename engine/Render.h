@@ -34,6 +34,25 @@ Fit ComputeFit(int32_t width, int32_t height);
 // exact halves to the even neighbour.
 int64_t RoundHalfEven(int64_t numerator, int64_t denominator);
 
+// Bounds on pictures from outside: a picture that breaks one is passed over
+// like one that does not decode, before any memory is asked for its pixels.
+//
+// A file holds at most this many pixels per byte. Real pictures stay far below
+// it (a blank photo compresses to a few hundred pixels a byte, a blank
+// run-length bitmap to half its width), while a header of a few dozen bytes
+// can claim a hundred million pixels.
+inline constexpr uint64_t kMaxPixelsPerFileByte = 4096;
+// The largest picture, wallpaper canvas or picture file the program holds:
+// 256 MiB, a 24-bit canvas of about 89 million pixels (10,900 × 8,200). A
+// 32-bit program has 2 GiB of address space, and the system makes its own copy
+// of the wallpaper on top.
+inline constexpr size_t kMaxWallpaperBytes = size_t(1) << 28;
+inline constexpr size_t kMaxPictureFileBytes = kMaxWallpaperBytes;
+
+// Throws RenderError when a picture of width × height at `bitsPerPixel`, read
+// from a file of `fileBytes`, breaks the bounds above.
+void CheckPictureBounds(int32_t width, int32_t height, int bitsPerPixel, size_t fileBytes);
+
 struct RenderOptions {
     uint32_t background = 0;  // 0x00BBGGRR
     int displayBits = 24;     // 8 or fewer: JPEG pictures are quantised to 236 colours
@@ -41,8 +60,11 @@ struct RenderOptions {
 
 // The canvas for `picture` (a ".jpg", ".JPG", ".jpeg", ".JPEG", ".bmp" or
 // ".BMP" file). A picture in the band is an exact copy in its own pixel format;
-// a fitted canvas has 24 bits per pixel. Throws on any failure.
+// a fitted canvas has 24 bits per pixel. Throws on any failure, and for a
+// picture or canvas beyond the bounds above.
 Bitmap RenderWallpaper(const std::string& picture, const RenderOptions& options);
+// The same for the file's bytes, already read; `picture` names the kind only.
+Bitmap RenderWallpaper(const std::string& picture, const uint8_t* data, size_t size, const RenderOptions& options);
 
 // `canvas` written to `output` as a BMP file, replaced only when the new one is
 // complete. Throws on any failure.

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr size_t kMaxPictureFileBytes = size_t(1) << 30;
-
 class WholeBitmap final : public JpegSink {
 public:
     Bitmap bitmap;
@@ -104,6 +102,7 @@ Bitmap LoadPreviewPicture(const std::string& path, int32_t boxWidth, int32_t box
     Bitmap picture;
     if (jpeg) {
         const JpegSize size = ReadJpegSize(file.data(), file.size());
+        CheckPictureBounds(size.width, size.height, 24, file.size());
         const PreviewPlacement place = PlacePreview(size.width, size.height, boxWidth, boxHeight);
         int denominator = 8;
         while (denominator > 1 && ((size.width + denominator - 1) / denominator < place.width ||
@@ -113,6 +112,8 @@ Bitmap LoadPreviewPicture(const std::string& path, int32_t boxWidth, int32_t box
         DecodeJpegScaled(file.data(), file.size(), denominator, sink);
         picture = std::move(sink.bitmap);
     } else {
+        const BmpSize size = ReadBmpSize(file.data(), file.size());
+        CheckPictureBounds(size.width, size.height, size.bitsPerPixel, file.size());
         picture = DecodeBmp(file.data(), file.size());
     }
     const PreviewPlacement place = PlacePreview(picture.width, picture.height, boxWidth, boxHeight);

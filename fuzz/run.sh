@@ -1,29 +1,61 @@
 #!/usr/bin/env bash
-# Builds the GIF fuzz target with clang and libFuzzer (AddressSanitizer and
-# UndefinedBehaviorSanitizer on) and runs it from the seed corpus.
-#   fuzz/run.sh [SECONDS]      default 25; scripts/test.sh runs it this way
-# New inputs go to build/fuzz/corpus (the committed seeds stay as they are);
-# a crashing input is saved as build/fuzz/crash-* and the script fails.
+# Builds the fuzz targets with clang and libFuzzer (AddressSanitizer and
+# UndefinedBehaviorSanitizer on; the "fuzz" preset) and runs one of them, or
+# each in turn, from its seeds.
+#   fuzz/run.sh TARGET [SECONDS]   TARGET: gif, bmp, jpeg, ini, preview or all
+#                                  (all: SECONDS for each); default 18 seconds
+#   fuzz/run.sh SECONDS            the GIF target, as before
+# Seeds: fuzz/corpus (GIF) and the small files fuzz_seeds makes into
+# build/fuzz/seeds. Inputs a run finds go to build/fuzz/TARGET/corpus; a
+# crashing input is saved as build/fuzz/TARGET/crash-* and the script fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-seconds=${1:-25}
+targets=(gif bmp jpeg ini preview)
+if [[ ${1:-} =~ ^[0-9]+$ ]]; then set -- gif "$1"; fi
+target=${1:-gif}
+seconds=${2:-18}
+case " ${targets[*]} all " in
+*" $target "*) ;;
+*) echo "usage: fuzz/run.sh TARGET [SECONDS]   (TARGET: ${targets[*]} or all)" >&2; exit 2 ;;
+esac
+[ "$target" = all ] && chosen=("${targets[@]}") || chosen=("$target")
+
 out="$root/build/fuzz"
-mkdir -p "$out/corpus"
-
-sources=("$root/fuzz/GifFuzz.cpp" "$root/gif/GIFImage.cpp" "$root/gif/GIFCompose.cpp" "$root/engine/Bitmap.cpp")
-binary="$out/gif_fuzz"
-if [ ! -x "$binary" ] || [ -n "$(find "${sources[@]}" "$root/gif" "$root/engine" -newer "$binary" -print -quit)" ]; then
-  clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$root" "${sources[@]}" -o "$binary"
-fi
-
-cp -n "$root"/fuzz/corpus/* "$out/corpus/" 2>/dev/null || true
-cd "$out"
-"$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
-  -artifact_prefix="$out/" -print_final_stats=1 "$out/corpus" 2>"$out/fuzz.log" || {
-  tail -n 40 "$out/fuzz.log" >&2
-  echo "fuzz: the GIF decoder failed on an input; see $out/fuzz.log" >&2
+mkdir -p "$out"
+cd "$root"
+{ cmake --preset fuzz && cmake --build --preset fuzz --target fuzz_seeds "${chosen[@]/%/_fuzz}"; } >"$out/build.log" 2>&1 || {
+  tail -n 40 "$out/build.log" >&2
+  echo "fuzz: the targets did not build; see $out/build.log" >&2
   exit 1
 }
-grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$out/fuzz.log" | sed 's/^/fuzz: /'
-echo "fuzz: no crash, hang or memory error in $seconds s"
+rm -rf "$out/seeds"
+"$out/cmake/fuzz/fuzz_seeds" "$out/seeds"
+cp -r "$root/fuzz/corpus" "$out/seeds/gif"
+
+# Longest input per target: a GIF animation, small pictures, an INI file, a
+# picture's description for the preview.
+declare -A maxlen=([gif]=65536 [bmp]=16384 [jpeg]=16384 [ini]=1024 [preview]=8192)
+status=0
+for t in "${chosen[@]}"; do
+  dir="$out/$t"
+  mkdir -p "$dir/corpus"
+  # The CPU time the run took (user and system), beside the wall-clock time:
+  # on a shared machine the inputs per CPU second are the rate on one core.
+  TIMEFORMAT='%U %S'
+  if ! { time "$out/cmake/fuzz/${t}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -max_len="${maxlen[$t]}" -artifact_prefix="$dir/" -print_final_stats=1 \
+      "$dir/corpus" "$out/seeds/$t" 2>"$dir/fuzz.log"; } 2>"$dir/cpu.txt"; then
+    tail -n 40 "$dir/fuzz.log" >&2
+    echo "fuzz $t: the target failed on an input; see $dir/fuzz.log" >&2
+    status=1
+    continue
+  fi
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/fuzz.log")
+  rss=$(sed -n 's/^stat::peak_rss_mb: *//p' "$dir/fuzz.log")
+  time=$(sed -n 's/.*Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$dir/fuzz.log")
+  cpu=$(awk -v runs="$runs" '{ cpu = $1 + $2; printf "%.1f s of CPU, %d per CPU second", cpu, runs / (cpu > 0 ? cpu : 1) }' \
+        "$dir/cpu.txt")
+  echo "fuzz $t: $runs inputs in ${time:-$seconds} s ($((runs / ${time:-$seconds})) a second; $cpu)," \
+       "peak ${rss} MB; no crash, hang or memory error"
+done
+exit $status

@@ -15,11 +15,22 @@ const uint32_t* PixelRow(const Bitmap& bitmap, int32_t y) {
     return reinterpret_cast<const uint32_t*>(bitmap.Row(y));
 }
 
-unsigned IndexAt(const uint8_t* row, int32_t x, int depth) {
-    switch (depth) {
-    case 8: return row[x];
-    case 4: return (row[x / 2] >> ((x & 1) ? 0 : 4)) & 15;
-    default: return (row[x / 8] >> (7 - x % 8)) & 1;
+template <int depth>
+unsigned IndexAt(const uint8_t* row, int64_t x) {
+    if constexpr (depth == 8) return row[x];
+    if constexpr (depth == 4) return (row[x / 2] >> ((x & 1) ? 0 : 4)) & 15;
+    return (row[x / 8] >> (7 - x % 8)) & 1;
+}
+
+// Columns x0 .. x1 of one row of a frame at `depth` bits into `out` from
+// column `left` on; `shown` is false for the transparent colour and for
+// indices beyond the palette.
+template <int depth>
+void DrawRow(const uint8_t* in, uint32_t* out, int64_t left, int64_t x0, int64_t x1, const uint32_t* pixels,
+             const bool* shown) {
+    for (int64_t x = x0; x < x1; ++x) {
+        const unsigned index = IndexAt<depth>(in, x);
+        if (shown[index]) out[left + x] = pixels[index];
     }
 }
 
@@ -29,6 +40,7 @@ void FillBitmapRect(Bitmap& target, int32_t left, int32_t top, int32_t width, in
     const int64_t x0 = std::max<int64_t>(left, 0), y0 = std::max<int64_t>(top, 0);
     const int64_t x1 = std::min<int64_t>(int64_t(left) + width, target.width);
     const int64_t y1 = std::min<int64_t>(int64_t(top) + height, target.height);
+    if (x0 >= x1 || y0 >= y1) return;  // wholly off the bitmap
     const uint32_t pixel = PixelOfColor(color);
     for (int64_t y = y0; y < y1; ++y) std::fill(PixelRow(target, int32_t(y)) + x0, PixelRow(target, int32_t(y)) + x1, pixel);
 }
@@ -40,14 +52,14 @@ void DrawFrameInto(Bitmap& target, TGIFFrame& frame, bool useTransparency) {
 void DrawFrameAt(Bitmap& target, TGIFFrame& frame, bool useTransparency, int32_t left, int32_t top) {
     const Bitmap& source = frame.GetBitmap();
     const size_t colours = source.palette.size();
-    uint32_t pixels[256];
-    bool hidden[256];
+    uint32_t pixels[256] = {};
+    bool shown[256] = {};
     const TColor key = useTransparency ? frame.TransparentColor : clNone;
     for (size_t i = 0; i < colours && i < 256; ++i) {
         const PaletteEntry& entry = source.palette[i];
         const TColor color = RGBColor(entry.red, entry.green, entry.blue);
         pixels[i] = PixelOfColor(color);
-        hidden[i] = key != clNone && color == key;
+        shown[i] = key == clNone || color != key;
     }
     const int64_t x0 = std::max<int64_t>(0, -int64_t(left));
     const int64_t x1 = std::min<int64_t>(source.width, int64_t(target.width) - left);
@@ -57,9 +69,10 @@ void DrawFrameAt(Bitmap& target, TGIFFrame& frame, bool useTransparency, int32_t
         if (ty >= target.height) break;
         const uint8_t* in = source.Row(y);
         uint32_t* out = PixelRow(target, int32_t(ty));
-        for (int64_t x = x0; x < x1; ++x) {
-            const unsigned index = IndexAt(in, int32_t(x), source.bitsPerPixel);
-            if (index < colours && !hidden[index]) out[left + x] = pixels[index];
+        switch (source.bitsPerPixel) {
+        case 8: DrawRow<8>(in, out, left, x0, x1, pixels, shown); break;
+        case 4: DrawRow<4>(in, out, left, x0, x1, pixels, shown); break;
+        default: DrawRow<1>(in, out, left, x0, x1, pixels, shown); break;
         }
     }
 }

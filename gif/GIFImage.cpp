@@ -557,8 +557,8 @@ Bitmap TGIFImage::DecodeFrame(TGIFFrame& frame, bool& corrupted) {
         unsigned next = clearCode + 2;
         bool tableFull = false;
 
-        std::vector<uint16_t> prefix(4096, 0);
-        std::vector<uint8_t> suffix(4096, 0);
+        std::array<uint16_t, 4096> prefix{};
+        std::array<uint8_t, 4096> suffix{};
         // The longest string the table allows plus the first character, and one
         // more for the code-not-yet-in-table case.
         constexpr size_t kStackSize = 4100;

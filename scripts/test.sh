@@ -32,9 +32,9 @@ if build host; then
 else
   status=1
 fi
-echo "== GIF decoder fuzzing (bounded)"
+echo "== fuzzing every reader of outside data (16 s each, under 90 s in all with start-up)"
 start=$SECONDS
-bash fuzz/run.sh 25 || status=1
+bash fuzz/run.sh all 16 || status=1
 echo "   ($((SECONDS - start)) s)"
 if build win32; then
   echo "== Windows tests under Wine (en-US; the end-to-end suite in ru-RU too)"

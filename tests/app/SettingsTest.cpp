@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TestSupport.h"
@@ -218,4 +219,36 @@ TEST(SaveSettings, AFailedWriteRaisesUnableToWriteAndWritesNothing) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
     }
     EXPECT_FALSE(platform::FileExists(path));
+}
+
+TEST(LoadSettings, HostileFilesLoadAndAreWrittenBackSound) {
+    TempFolder folder;
+    const std::string path = folder / "config.ini";
+    const std::string extremes = "[options]\r\nnwptimer=2147483647\r\nWpTimerUnit=2\r\nnumber=-2147483648\r\n"
+                                 "WpTimerDay=99999999999\r\nR=-1\r\nG=256\r\nB=\x01\x02\r\nwallpaper_directory=" +
+                                 std::string(5000, 'a') + "\r\n";
+    const std::string texts[] = {extremes, "", std::string(300, '\xFF'), "\x01\x7F\x80garbage=\xC0[\r"};
+    auto fields = [](const TSettings& s) {
+        return std::make_tuple(s.wallpaper_directory, s.plugin_directory, s.startup, s.changestart, s.wptimer,
+                               s.nwptimer, s.WpTimerUnit, s.WpTimerDay, s.number, s.BackgroundColor);
+    };
+    // Whatever the file held, settings written over it read back as written.
+    TSettings wanted;
+    wanted.wallpaper_directory = "C:\\Pictures";
+    wanted.plugin_directory = "sepia";
+    wanted.startup = wanted.wptimer = true;
+    wanted.nwptimer = 5;
+    wanted.WpTimerUnit = wanted.WpTimerDay = 1;
+    wanted.number = 9;
+    wanted.BackgroundColor = 0x123456;
+    for (const std::string& text : texts) {
+        WriteTextFile(path, text);
+        LoadFrom(path);
+        SaveSettings(path, wanted);
+        EXPECT_EQ(fields(LoadFrom(path)), fields(wanted)) << text.substr(0, 40);
+    }
+    WriteTextFile(path, extremes);
+    const TSettings s = LoadFrom(path);
+    EXPECT_EQ(fields(s), std::make_tuple(std::string(2047, 'a'), std::string("none"), false, false, false, INT32_MAX,
+                                         2, 0, INT32_MIN, 0x0000FFu));
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 
+#include "CraftedPictures.h"
 #include "engine/BmpCodec.h"
 
 namespace {
@@ -240,4 +241,16 @@ TEST(BmpReader, RefusesDamagedFilesWithoutReadingBeyondThem) {
         } catch (const std::exception&) {
         }
     }
+}
+
+TEST(BmpReader, RunLengthMovesStopAtTheEndOfTheRow) {
+    // Moves that would carry the column past 2^31 leave it at the row's end, so
+    // the run after them is dropped instead of written before the row.
+    const Bitmap crafted = Decode(testing_support::ColumnOverflowBmp());
+    for (int32_t y = 0; y < 2; ++y)
+        EXPECT_EQ(std::vector<uint8_t>(crafted.Row(y), crafted.Row(y) + 16), std::vector<uint8_t>(16)) << y;
+    // A move past the end drops the rest of the line; the next line starts at column 0.
+    const Bitmap moved = Decode(testing_support::RleBmp(4, 2, {0, 2, 200, 0, 2, 1, 0, 0, 2, 1, 0, 1}));
+    EXPECT_EQ(std::vector<uint8_t>(moved.Row(1), moved.Row(1) + 4), std::vector<uint8_t>(4));
+    EXPECT_EQ(std::vector<uint8_t>(moved.Row(0), moved.Row(0) + 4), (std::vector<uint8_t>{1, 1, 0, 0}));
 }

@@ -11,6 +11,13 @@
 namespace testing_support {
 
 std::vector<uint8_t> MakeJpeg(int width, int height, const std::function<uint32_t(int, int)>& color, int quality) {
+    JpegLayout layout;
+    layout.quality = quality;
+    return MakeJpeg(width, height, color, layout);
+}
+
+std::vector<uint8_t> MakeJpeg(int width, int height, const std::function<uint32_t(int, int)>& color,
+                              const JpegLayout& layout) {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
     info.err = jpeg_std_error(&errors);
@@ -20,15 +27,24 @@ std::vector<uint8_t> MakeJpeg(int width, int height, const std::function<uint32_
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
+    const bool grey = layout.components == 1;
+    info.input_components = grey ? 1 : 3;
+    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_set_quality(&info, layout.quality, TRUE);
+    if (layout.progressive) jpeg_simple_progression(&info);
+    if (!grey && !layout.subsampled)
+        for (int c = 0; c < 3; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+    info.restart_interval = layout.restartInterval;
     jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
+    std::vector<uint8_t> row(static_cast<size_t>(width) * info.input_components);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const uint32_t c = color(x, y);
+            if (grey) {
+                row[x] = static_cast<uint8_t>(c >> 8);
+                continue;
+            }
             row[3 * x] = static_cast<uint8_t>(c >> 16);
             row[3 * x + 1] = static_cast<uint8_t>(c >> 8);
             row[3 * x + 2] = static_cast<uint8_t>(c);

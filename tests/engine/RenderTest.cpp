@@ -4,11 +4,13 @@
 #include <cstring>
 #include <set>
 
+#include "CraftedPictures.h"
 #include "JpegFixture.h"
 #include "TestSupport.h"
 #include "engine/BmpCodec.h"
 #include "engine/JpegDecoder.h"
 #include "engine/Render.h"
+#include "engine/Thumbnail.h"
 #include "platform/Platform.h"
 
 using testing_support::MakeJpeg;
@@ -197,4 +199,37 @@ TEST(WallpaperRender, BadPicturesFailAndLeaveTheOldWallpaperFile) {
     // An output folder that has gone: the write fails.
     WriteBytes(folder / "ok.jpg", MakeJpeg(130, 100, [](int, int) { return 0u; }));
     EXPECT_THROW(WriteWallpaperFile(folder / "ok.jpg", folder / "gone\\TavrinWP.bmp", {kBlue, 24}), platform::Error);
+}
+
+TEST(WallpaperRender, TinyFilesClaimingHugePicturesArePassedOverButCutPicturesShow) {
+    TempFolder folder;
+    const std::string output = folder / "TavrinWP.bmp";
+    WriteTextFile(output, "the previous wallpaper");
+    // 64 bytes claiming 13000 × 10000 pixels; 83 bytes claiming 18432 × 3,
+    // whose fitted canvas would take 784 MB.
+    const std::vector<uint8_t> claims = testing_support::RleBmp(13000, 10000, {0, 1});
+    const std::vector<uint8_t> wide = testing_support::RleBmp(18432, 3, std::vector<uint8_t>(21, 1));
+    ASSERT_EQ(claims.size() + wide.size(), 64u + 83u);
+    WriteBytes(folder / "claims.bmp", claims);
+    WriteBytes(folder / "wide.bmp", wide);
+    for (const char* name : {"claims.bmp", "wide.bmp"}) {
+        EXPECT_THROW(WriteWallpaperFile(folder / name, output, {kBlue, 24}), RenderError) << name;
+        EXPECT_EQ(testing_support::ReadTextFile(output), "the previous wallpaper") << name;
+    }
+    EXPECT_THROW(LoadPreviewPicture(folder / "claims.bmp", 170, 130), RenderError);
+
+    // A real run-length picture cut after 50 of its 1000 lines, and a JPEG cut
+    // in half, still show as far as they go.
+    std::vector<uint8_t> lines;
+    for (int line = 0; line < 50; ++line) lines.insert(lines.end(), {255, 1, 255, 1, 0, 0});
+    WriteBytes(folder / "cut.bmp", testing_support::RleBmp(1300, 1000, lines));
+    const Bitmap cut = RenderWallpaper(folder / "cut.bmp", {kBlue, 24});
+    ASSERT_EQ(cut.width, 1300);
+    EXPECT_EQ(Pixel(cut, 509, 999), (std::vector<uint8_t>{255, 255, 255}));
+    EXPECT_EQ(Pixel(cut, 510, 999), (std::vector<uint8_t>{0, 0, 0}));
+    EXPECT_EQ(Pixel(cut, 0, 949), (std::vector<uint8_t>{0, 0, 0}));
+    std::vector<uint8_t> half = MakeJpeg(260, 200, [](int, int) { return 0xFF0000u; });
+    half.resize(half.size() / 2);
+    WriteBytes(folder / "half.jpg", half);
+    EXPECT_TRUE(NearRed(Pixel(RenderWallpaper(folder / "half.jpg", {kBlue, 24}), 10, 10)));
 }

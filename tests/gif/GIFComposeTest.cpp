@@ -198,3 +198,27 @@ TEST(GIFStretch, ClipsToTheTargetAndLeavesTheKeyColourOut) {
     StretchBitmapInto(target, 2, 2, 6, 6, source, clNone);
     EXPECT_EQ(At(target, 4, 4), kRed) << "(4,4) is source pixel (0,0) at a scale of 3";
 }
+
+TEST(GIFCompose, ADisposedFrameBeyondTheScreenClearsNothing) {
+    // A 20 × 20 screen whose first frame (disposal 2) stands at column 238;
+    // the second frame covers the screen.
+    const Bytes file = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x14, 0x00, 0x14, 0x00, 0xf0, 0x00, 0x00,
+                        0x00, 0x00, 0xff, 0x00, 0x00, 0x93, 0x21, 0xf9, 0x04, 0x0b, 0x03, 0x01, 0x00,
+                        0x00, 0x2c, 0xee, 0x00, 0x00, 0x00, 0x14, 0x27, 0x05, 0x00, 0x21, 0x01, 0x00,
+                        0x2c, 0x00, 0x00, 0x00, 0x00, 0x14, 0x00, 0x14, 0x00, 0x15, 0x00};
+    TGIFImage image;
+    try {
+        Load(image, file);
+    } catch (const std::exception&) {
+    }
+    ASSERT_EQ(image.FrameCount(), 2);
+    TGIFComposer cached, full;
+    TColor transparent;
+    cached.Compose(image, 0, kWindow, true, transparent);
+    const Bitmap& stepped = cached.Compose(image, 1, kWindow, true, transparent);
+    ASSERT_FALSE(cached.LastWasFull());
+    const Bitmap& whole = full.Compose(image, 1, kWindow, true, transparent);
+    ASSERT_TRUE(full.LastWasFull());
+    EXPECT_EQ(stepped.pixels, whole.pixels);
+    EXPECT_EQ(stepped.width, 20);
+}

@@ -44,3 +44,12 @@ TEST(ProfileText, TakesSectionNamesUpToTheLastBracketAndTrimmed) {
     EXPECT_EQ(value, "v");
     EXPECT_FALSE(FindProfileValue("[options\nk=v\n", "options", "k", value));
 }
+
+TEST(ProfileText, ALoneCarriageReturnEndsNoLineThatAnythingCanFollow) {
+    const std::string added = SetProfileValue("abc\r", "options", "number", "5");
+    EXPECT_EQ(added, "abc\r\n[options]\r\nnumber=5\r\n");
+    std::string value;
+    ASSERT_TRUE(FindProfileValue(added, "options", "number", value));
+    EXPECT_EQ(value, "5");
+    EXPECT_EQ(SetProfileValue("[options]\r\nk=v\r", "options", "a", "1"), "[options]\r\nk=v\r\na=1\r\n");
+}

@@ -1,0 +1,85 @@
+// libFuzzer target: the INI text rules the host platform uses, and the
+// settings and plugin.ini read through them. An input is a section, a key and
+// a value (one short line each) and then a file's text.
+//  - Setting a key of plain names and reading it back gives the value written.
+//  - Any text reads as config.ini and as plugin.ini; the settings' keys
+//    written over it read back as written.
+#include <fuzzer/FuzzedDataProvider.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <utility>
+
+#include "app/PluginFolders.h"
+#include "app/Settings.h"
+#include "platform/Platform.h"
+#include "platform/posix/ProfileText.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Names the rules can find again: one line, no brackets or "=", not blank
+// at either end, a key not taken for a comment.
+bool Plain(const std::string& name, bool key) {
+    if (name.empty() || IsBlank(name.front()) || IsBlank(name.back()) || (key && name.front() == ';')) return false;
+    return name.find_first_of("\r\n[]=") == std::string::npos;
+}
+
+std::string Expected(std::string value) {
+    while (!value.empty() && IsBlank(value.front())) value.erase(0, 1);
+    while (!value.empty() && IsBlank(value.back())) value.pop_back();
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+std::string ScratchFile() {
+    std::string folder = "/dev/shm";
+    if (access(folder.c_str(), W_OK) != 0) folder = "/tmp";
+    return folder + "/tavrin-ini-fuzz-" + std::to_string(getpid()) + ".ini";
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider input(data, size);
+    const std::string section = input.ConsumeRandomLengthString(24);
+    const std::string key = input.ConsumeRandomLengthString(24);
+    const std::string value = input.ConsumeRandomLengthString(64);
+    const std::string text = input.ConsumeRemainingBytesAsString();
+
+    std::string found;
+    platform::FindProfileValue(text, section, key, found);
+    const std::string written = platform::SetProfileValue(text, section, key, value);
+    if (Plain(section, false) && Plain(key, true) && value.find_first_of("\r\n") == std::string::npos) {
+        if (!platform::FindProfileValue(written, section, key, found) || found != Expected(value)) __builtin_trap();
+    }
+    ParseIniInteger(value, 7);
+
+    static const std::string file = ScratchFile();
+    FILE* out = fopen(file.c_str(), "wb");
+    if (!out) abort();
+    fwrite(text.data(), 1, text.size(), out);
+    fclose(out);
+    PluginListing plugin;
+    plugin.name = platform::ReadIniString(file, "info", "name", "unknow");
+    plugin.version = platform::ReadIniString(file, "info", "version", "0.0");
+    if (PluginLineText(plugin).size() > 2 * platform::kProfileValueLimit + 6) __builtin_trap();
+    TSettings loaded;
+    LoadSettings(file, loaded);
+
+    // Settings written over the text, key by key as SaveSettings does through
+    // the file, read back as written: the first key may start the section,
+    // the others join it or rewrite their lines.
+    static const std::pair<const char*, const char*> kWanted[] = {
+        {"wallpaper_directory", "C:\\Pictures"}, {"plugin_directory", "sepia"}, {"number", "9"}, {"B", "18"}};
+    std::string saved = text;
+    for (const auto& [name, wanted] : kWanted) saved = platform::SetProfileValue(saved, "options", name, wanted);
+    for (const auto& [name, wanted] : kWanted)
+        if (!platform::FindProfileValue(saved, "options", name, found) || found != wanted) __builtin_trap();
+    return 0;
+}
