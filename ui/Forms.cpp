@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/Platform.h"
+#include "platform/win32/AnsiPaths.h"
 
 TApplication Application;
 
@@ -54,7 +55,8 @@ LRESULT CALLBACK ApplicationWndProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 std::wstring WideFromUtf8(const std::string& text) { return Widen(CP_UTF8, text); }
-std::wstring WideFromAnsi(const std::string& text) { return Widen(CP_ACP, text); }
+// The ANSI conversions are the platform layer's, which the paths use too.
+std::wstring WideFromAnsi(const std::string& text) { return platform::WideFromAnsiText(text); }
 
 namespace {
 
@@ -69,7 +71,7 @@ std::string Narrow(UINT codePage, const std::wstring& text) {
 
 }  // namespace
 
-std::string AnsiFromWide(const std::wstring& text) { return Narrow(CP_ACP, text); }
+std::string AnsiFromWide(const std::wstring& text) { return platform::AnsiLossy(text); }
 std::string Utf8FromWide(const std::wstring& text) { return Narrow(CP_UTF8, text); }
 
 std::wstring WindowTextOf(HWND window) {
