@@ -1,7 +1,7 @@
 // The wallpaper changes of the main window: through the rotation, on request
 // and on the timer.
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "engine/Rotation.h"
 #include "engine/Scheduler.h"
 #include "engine/Wallpaper.h"

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/Paths.h"
-#include "app/Settings.h"
-#include "app/ShellFolders.h"
-#include "app/StartSteps.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
+#include "platform/win32/ShellFolders.h"
+#include "ui/StartSteps.h"
 #include "app/Tray.h"
 #include "ui/LangUnit.h"
 #include "platform/Platform.h"

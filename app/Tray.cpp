@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "app/StartSteps.h"
+#include "ui/StartSteps.h"
 #include "engine/Rotation.h"
 #include "ui/Main.h"
 

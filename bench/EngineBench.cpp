@@ -15,7 +15,7 @@
 #include <map>
 #include <string>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "engine/CatalogueWalk.h"
 #include "engine/Rotation.h"
 #include "engine/JpegDecoder.h"

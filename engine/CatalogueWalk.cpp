@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "platform/Platform.h"
 
 int32_t PictureCounter = 0;

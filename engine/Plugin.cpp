@@ -1,7 +1,7 @@
 #include "engine/Plugin.h"
 
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "platform/Platform.h"
 
 std::string PluginProgramPath(const std::string& pluginsRoot, const std::string& plugin) {

@@ -4,7 +4,7 @@
 #include <limits>
 #include <set>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "engine/CatalogueWalk.h"
 
 bool RotateWallpaper(const std::function<bool(const std::string&)>& makeWallpaper,

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "platform/Platform.h"
 
 std::function<int()> WallpaperTimerToday = [] { return platform::TodayDayOfMonth(); };

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "engine/Rotation.h"
 #include "platform/Platform.h"
 

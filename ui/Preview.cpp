@@ -5,7 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "app/StartSteps.h"
+#include "ui/StartSteps.h"
 #include "engine/PreviewList.h"
 #include "engine/Thumbnail.h"
 #include "engine/Wallpaper.h"

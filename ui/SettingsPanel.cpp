@@ -5,8 +5,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "app/StartupShortcut.h"
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"

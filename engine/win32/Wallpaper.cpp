@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "engine/BmpCodec.h"
 #include "engine/Plugin.h"
 #include "engine/Render.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "engine/CatalogueWalk.h"
 
 #ifdef _WIN32

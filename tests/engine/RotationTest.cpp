@@ -6,7 +6,7 @@
 #include <set>
 
 #include "TestSupport.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "engine/CatalogueWalk.h"
 #include "engine/Plugin.h"
 #include "engine/Rotation.h"
