@@ -8,20 +8,6 @@ TSettings Settings;
 
 namespace {
 
-const char kSection[] = "options";
-
-int32_t ReadInteger(const std::string& path, const char* key, int32_t fallback) {
-    return ParseIniInteger(platform::ReadIniString(path, kSection, key, ""), fallback);
-}
-
-bool ReadBool(const std::string& path, const char* key, bool fallback) {
-    return ReadInteger(path, key, fallback ? 1 : 0) != 0;
-}
-
-void WriteInteger(const std::string& path, const char* key, int64_t value) {
-    platform::WriteIniString(path, kSection, key, std::to_string(value));
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -62,32 +48,37 @@ int32_t ParseIniInteger(const std::string& text, int32_t fallback) {
 
 void LoadSettings(const std::string& path, TSettings& settings) {
     if (!platform::FileExists(path)) return;
-    settings.wallpaper_directory = platform::ReadIniString(path, kSection, "wallpaper_directory", "");
-    settings.startup = ReadBool(path, "startup", false);
-    settings.changestart = ReadBool(path, "changestart", false);
-    settings.wptimer = ReadBool(path, "wptimer", false);
-    settings.nwptimer = ReadInteger(path, "nwptimer", 60);
-    settings.WpTimerUnit = ReadInteger(path, "WpTimerUnit", 0);
-    settings.WpTimerDay = ReadInteger(path, "WpTimerDay", 0);
-    settings.number = ReadInteger(path, "number", 0);
-    settings.plugin_directory = platform::ReadIniString(path, kSection, "plugin_directory", "none");
-    const uint32_t r = static_cast<uint32_t>(ReadInteger(path, "R", 255)) & 0xFF;
-    const uint32_t g = static_cast<uint32_t>(ReadInteger(path, "G", 0)) & 0xFF;
-    const uint32_t b = static_cast<uint32_t>(ReadInteger(path, "B", 0)) & 0xFF;
-    settings.BackgroundColor = r | g << 8 | b << 16;
+    for (const SettingsKey& key : kSettingsKeys) {
+        if (const auto* text = std::get_if<std::string TSettings::*>(&key.member)) {
+            settings.*(*text) = platform::ReadIniString(path, key.section, key.name, std::get<const char*>(key.fallback));
+            continue;
+        }
+        const int32_t value =
+            ParseIniInteger(platform::ReadIniString(path, key.section, key.name, ""), std::get<int32_t>(key.fallback));
+        if (const auto* flag = std::get_if<bool TSettings::*>(&key.member))
+            settings.*(*flag) = value != 0;
+        else if (const auto* number = std::get_if<int32_t TSettings::*>(&key.member))
+            settings.*(*number) = value;
+        else {
+            // Each channel replaces its byte; the byte above the three is always cleared.
+            const int shift = std::get<ColorChannel>(key.member).shift;
+            settings.BackgroundColor = (settings.BackgroundColor & ~(0xFFu << shift) & 0xFFFFFFu) |
+                                       (static_cast<uint32_t>(value) & 0xFF) << shift;
+        }
+    }
 }
 
 void SaveSettings(const std::string& path, const TSettings& settings) {
-    platform::WriteIniString(path, kSection, "wallpaper_directory", settings.wallpaper_directory);
-    platform::WriteIniString(path, kSection, "plugin_directory", settings.plugin_directory);
-    WriteInteger(path, "startup", settings.startup ? 1 : 0);
-    WriteInteger(path, "changestart", settings.changestart ? 1 : 0);
-    WriteInteger(path, "wptimer", settings.wptimer ? 1 : 0);
-    WriteInteger(path, "nwptimer", settings.nwptimer);
-    WriteInteger(path, "WpTimerUnit", settings.WpTimerUnit);
-    WriteInteger(path, "WpTimerDay", settings.WpTimerDay);
-    WriteInteger(path, "number", settings.number);
-    WriteInteger(path, "R", settings.BackgroundColor & 0xFF);
-    WriteInteger(path, "G", settings.BackgroundColor >> 8 & 0xFF);
-    WriteInteger(path, "B", settings.BackgroundColor >> 16 & 0xFF);
+    for (const SettingsKey& key : kSettingsKeys) {
+        std::string value;
+        if (const auto* text = std::get_if<std::string TSettings::*>(&key.member))
+            value = settings.*(*text);
+        else if (const auto* flag = std::get_if<bool TSettings::*>(&key.member))
+            value = settings.*(*flag) ? "1" : "0";
+        else if (const auto* number = std::get_if<int32_t TSettings::*>(&key.member))
+            value = std::to_string(settings.*(*number));
+        else
+            value = std::to_string(settings.BackgroundColor >> std::get<ColorChannel>(key.member).shift & 0xFF);
+        platform::WriteIniString(path, key.section, key.name, value);
+    }
 }
