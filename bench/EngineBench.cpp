@@ -111,7 +111,8 @@ const std::string& Large() {
 // One change as the program makes it, through the process's kept listings;
 // every picture found is taken as applied.
 void Change() {
-    RotateWallpaper([](const std::string& path) { return !path.empty(); }, [] {});
+    RotateWallpaper(Settings.wallpaper_directory, Settings.number, [](const std::string& path) { return !path.empty(); },
+                    [] {});
 }
 
 void ReferenceFindInTheLargeTree(benchmark::State& state) {

@@ -5,7 +5,6 @@
 #include <optional>
 #include <vector>
 
-#include "core/Settings.h"
 #include "platform/Platform.h"
 
 int32_t PictureCounter = 0;
@@ -183,11 +182,11 @@ bool PictureSearch(const std::string& folder, int32_t number, WalkState& state) 
     return PictureSearch(folder, number, state, files);
 }
 
-bool PictureSearch(const std::string& folder) {
+bool PictureSearch(const std::string& folder, int32_t number) {
     static CatalogueCache cache;
     FileSystemSource files;
     WalkState state{PictureCounter, FoundPicture, CatalogueEnd};
-    const bool listed = PictureSearch(folder, Settings.number, state, files, cache);
+    const bool listed = PictureSearch(folder, number, state, files, cache);
     PictureCounter = state.counter;
     FoundPicture = std::move(state.found);
     CatalogueEnd = state.catalogueEnd;

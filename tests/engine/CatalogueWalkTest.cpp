@@ -314,7 +314,7 @@ TEST(CatalogueWalk, TheProcessWideWalkUsesTheSettingsPosition) {
     PictureCounter = 0;
     CatalogueEnd = true;
     Settings.number = 1;
-    PictureSearch(folder.Path());
+    PictureSearch(folder.Path(), Settings.number);
     EXPECT_EQ(PictureCounter, 1);
     EXPECT_EQ(FoundPicture, folder / "1.jpg");
     EXPECT_FALSE(CatalogueEnd);
