@@ -32,5 +32,5 @@ fi
 
 binary="$out/gif_decode_bench"
 g++ -std=c++20 -O2 -DNDEBUG -I"$root" "$root/bench/GifDecodeBench.cpp" "$root/gif/GIFImage.cpp" \
-  "$root/gif/GIFCompose.cpp" "$root/engine/Bitmap.cpp" -lgif -lbenchmark -lpthread -o "$binary"
+  "$root/gif/GIFCompose.cpp" "$root/image/Bitmap.cpp" -lgif -lbenchmark -lpthread -o "$binary"
 "$binary" "$@" "$gifs"/*.gif

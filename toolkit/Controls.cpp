@@ -1,11 +1,11 @@
-#include "ui/Controls.h"
+#include "toolkit/Controls.h"
 
 #include <commctrl.h>
 
 #include <climits>
 #include <cwctype>
 
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 namespace {
 

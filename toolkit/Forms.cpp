@@ -1,4 +1,4 @@
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 #include <commctrl.h>
 #include <ole2.h>

@@ -1,4 +1,4 @@
-#include "gif/GIFAnimator.h"
+#include "toolkit/GIFAnimator.h"
 
 TGIFAnimator::TGIFAnimator() {
     image_.OnChange = [this] { ImageChanged(); };

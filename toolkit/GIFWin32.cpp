@@ -1,4 +1,4 @@
-#include "gif/GIFWin32.h"
+#include "toolkit/GIFWin32.h"
 
 #include <cstring>
 #include <stdexcept>

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "engine/Bitmap.h"
+#include "image/Bitmap.h"
 #include "gif/GIFImage.h"
 
 // A DIB section holding a copy of `bitmap` (1, 4, 8 or 32 bits per pixel, with

@@ -1,8 +1,8 @@
-#include "gif/ImageControl.h"
+#include "toolkit/ImageControl.h"
 
 #include <stdexcept>
 
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 namespace {
 const wchar_t kClass[] = L"TImageControl";

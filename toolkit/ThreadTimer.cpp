@@ -1,9 +1,9 @@
-#include "gif/ThreadTimer.h"
+#include "toolkit/ThreadTimer.h"
 
 #include <chrono>
 #include <stdexcept>
 
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 class TAboutForm : public TForm {
 public:

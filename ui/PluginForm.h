@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 class TPluginForm : public TForm {
 public:

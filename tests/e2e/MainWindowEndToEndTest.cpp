@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "Driver.h"
-#include "engine/JpegFixture.h"
+#include "tests/image/JpegFixture.h"
 #include "TestSupport.h"
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "engine/PreviewList.h"
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
