@@ -34,8 +34,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// When on (the default, and the program's setting), damaged frame data marks the
-// frame corrupted instead of failing the load or the decode.
+// The default of TGIFImage::TolerateCorrupt for images made from now on: on,
+// as the program leaves it.
 extern bool TolerateCorruptGif;
 
 // A readable byte stream with a size and a position, like the toolkit's TStream.
@@ -194,6 +194,9 @@ public:
     bool Transparent() const;
     const std::vector<PaletteEntry>* Palette();  // of the current frame's bitmap
 
+    // When on, damaged frame data marks the frame corrupted instead of failing
+    // the load or the decode (of this image's frames, whenever they are decoded).
+    bool TolerateCorrupt = TolerateCorruptGif;
     bool TransparentFlag = true;  // the graphic's own flag, on from creation
     bool PaletteModified = false;
     std::function<void()> OnChange;  // raised at the end of every load
