@@ -35,7 +35,7 @@ protected:
     void DoClose(bool& allowed) override;
 
 private:
-    HFONT font_ = nullptr;
+    GdiObject<HFONT> font_;  // deleted after the window (see the destructor)
     HWND button_ = nullptr;
     std::vector<Label> labels_;
     bool modal_ = false;

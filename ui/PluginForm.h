@@ -40,7 +40,7 @@ protected:
 private:
     HWND CreateControl(const wchar_t* className, DWORD style, DWORD exStyle, UINT id, int left, int top, int width,
                        int height);
-    HFONT font_ = nullptr;
+    GdiObject<HFONT> font_;  // deleted after the window (see the destructor)
 };
 
 // The most recently created plugin window; null until the first one exists.
