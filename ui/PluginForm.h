@@ -24,11 +24,11 @@ public:
     void Button3Click();   // "Настройки": starts the active plugin's config.exe
     void Button4Click();   // "Выход": closes (hides) the window
 
-    HWND ListBox1 = nullptr;
-    HWND Button1 = nullptr;
-    HWND Button2 = nullptr;
-    HWND Button3 = nullptr;
-    HWND Button4 = nullptr;
+    HWND ListBox1 = nullptr;  // the list of plugins, one line per plugin folder
+    HWND Button1 = nullptr;   // "Вкл" (on)
+    HWND Button2 = nullptr;   // "Выкл" (off)
+    HWND Button3 = nullptr;   // "Настройки" (the plugin's settings)
+    HWND Button4 = nullptr;   // "Выход" (close)
 
     // Control identifiers, as WM_COMMAND carries them.
     enum : UINT { kListBox1Id = 10, kButton1Id = 11, kButton2Id = 12, kButton3Id = 13, kButton4Id = 14 };
