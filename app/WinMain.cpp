@@ -1,7 +1,7 @@
 // The program's entry.
 #include <windows.h>
 
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 #include "ui/Main.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -18,11 +18,11 @@
 #include "app/Settings.h"
 #include "engine/CatalogueWalk.h"
 #include "engine/Rotation.h"
-#include "engine/JpegDecoder.h"
+#include "image/JpegDecoder.h"
 #include "engine/Render.h"
 #include "engine/Thumbnail.h"
 #include "platform/Platform.h"
-#include "tests/engine/JpegFixture.h"
+#include "tests/image/JpegFixture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "app/Paths.h"
 #include "app/Settings.h"
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "engine/Plugin.h"
 #include "engine/Render.h"
 #include "platform/Platform.h"

@@ -14,7 +14,7 @@
 #include "app/Settings.h"
 #include "app/ShellFolders.h"
 #include "app/StartSteps.h"
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "engine/PreviewList.h"
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"
