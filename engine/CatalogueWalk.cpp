@@ -65,6 +65,11 @@ struct CatalogueCache::Folder {
     std::optional<platform::FolderId> id;  // which folder it is, as found when it was listed
     bool listed = false;
     uint64_t watched = 0;  // the arming of the watch since which the listing was made or checked; 0: none
+    // Under that arming, with the whole sub-tree vouched for: how many
+    // positions a walk through it takes, and the last picture it finds.
+    uint64_t countedWhile = 0;
+    int32_t count = 0;
+    std::string last;
     std::vector<CachedEntry> entries;  // pictures and folders in listing order; "." and ".." left out
 };
 
@@ -129,6 +134,7 @@ private:
     bool Walk(CatalogueCache::Folder& folder, const platform::FolderStamp* within, bool covered,
               const std::optional<platform::FolderStamp>* topStamp) {
         const uint64_t armed = cache_->armed_;
+        folder.countedWhile = 0;
         const bool vouched = covered && folder.listed && folder.watched == armed;
         bool unchanged = false;
         std::optional<platform::FolderStamp> stamp;
@@ -164,6 +170,8 @@ private:
 
         const bool coveredHere = folder.watched != 0;
         const platform::FolderStamp* here = folder.stamp ? &*folder.stamp : nullptr;
+        const int32_t start = state_.counter;
+        bool whole = coveredHere;  // every folder below vouched for, and counted
         std::vector<CachedEntry>& entries = folder.entries;
         size_t i = 0;
         while (i < entries.size() && state_.counter < number_) {
@@ -178,9 +186,19 @@ private:
             }
             CachedEntry& entry = entries[i++];
             if (!entry.folder) entry.folder = std::make_unique<CatalogueCache::Folder>();
+            CatalogueCache::Folder& sub = *entry.folder;
             const size_t length = path_.size();
             path_.append("\\").append(entry.name);
-            Walk(*entry.folder, here, coveredHere, nullptr);
+            if (coveredHere && sub.countedWhile == armed && sub.watched == armed &&
+                int64_t{state_.counter} + sub.count < number_) {
+                // Nothing below changed, and the position lies beyond: the
+                // walk through it would count what it counted before.
+                state_.counter += sub.count;
+                if (sub.count > 0) state_.found = sub.last;
+            } else {
+                Walk(sub, here, coveredHere, nullptr);
+            }
+            whole = whole && sub.countedWhile == armed;
             // A folder named like a picture counts as one only when the
             // position was not reached inside it.
             if (entry.isPicture && state_.counter < number_) {
@@ -191,6 +209,11 @@ private:
         }
         // Tail: whatever is left is a picture or a folder, so there is more.
         if (i < entries.size()) state_.catalogueEnd = false;
+        if (whole && i == entries.size() && state_.counter < number_) {
+            folder.countedWhile = armed;
+            folder.count = state_.counter - start;
+            if (folder.count > 0) folder.last = state_.found;
+        }
         if (id) ancestors_.pop_back();
         return folder.listed;
     }
@@ -242,16 +265,21 @@ bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, 
     return PictureSearch(folder, number, state, source, fresh);
 }
 
-bool PictureSearch(const std::string& folder, int32_t number, WalkState& state) {
-    FileSystemSource files;
-    return PictureSearch(folder, number, state, files);
+FolderSource& SystemFolders() {
+    static FileSystemSource files;
+    return files;
 }
 
+bool PictureSearch(const std::string& folder, int32_t number, WalkState& state) {
+    return PictureSearch(folder, number, state, SystemFolders());
+}
+
+// The process's kept listings and watch: the watch is closed when the picture
+// folder changes (at the next change) and at exit.
 bool PictureSearch(const std::string& folder) {
     static CatalogueCache cache;
-    FileSystemSource files;
     WalkState state{PictureCounter, FoundPicture, CatalogueEnd};
-    const bool listed = PictureSearch(folder, Settings.number, state, files, cache);
+    const bool listed = PictureSearch(folder, Settings.number, state, SystemFolders(), cache);
     PictureCounter = state.counter;
     FoundPicture = std::move(state.found);
     CatalogueEnd = state.catalogueEnd;

@@ -57,6 +57,8 @@ protected:
     ~FolderSource() = default;
 };
 bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source);
+// The file system through the platform layer, with its watch.
+FolderSource& SystemFolders();
 
 // The listings of one tree kept between walks. A walk stamps each folder it
 // enters (platform::StampFolder) and lists it again unless its stamp is settled

@@ -392,11 +392,11 @@ TEST(CatalogueCacheWatch, WhatTheWatchDoesNotCoverIsCheckedByItsStamp) {
     const std::string top = folder / "top";
     auto make = [&](std::initializer_list<const char*> names) {
         ASSERT_TRUE(platform::CreateDir(top));
-        for (const char* name : {"a", "b"}) ASSERT_TRUE(platform::CreateDir(top + "\\" + name));
+        for (const char* name : {"a", "a\\b"}) ASSERT_TRUE(platform::CreateDir(top + "\\" + name));
         for (const char* name : names) WriteTextFile(top + "\\" + name, "x");
-        for (const char* name : {"", "\\a", "\\b"}) SetFolderTime(top + name, 1);
+        for (const char* name : {"", "\\a", "\\a\\b"}) SetFolderTime(top + name, 1);
     };
-    make({"a\\1.jpg", "b\\2.jpg", "3.jpg"});
+    make({"a\\1.jpg", "a\\b\\2.jpg", "3.jpg"});
     SilentlyWatchedDisk disk;
     disk.canWatch = false;
     CatalogueCache unwatched;
@@ -414,9 +414,9 @@ TEST(CatalogueCacheWatch, WhatTheWatchDoesNotCoverIsCheckedByItsStamp) {
     ExpectSameAsFresh(top, disk, cache);
     disk.stamps = 0;
     PictureSearch(top, 100, state, disk, cache);
-    EXPECT_EQ(disk.stamps, 2);  // the top, and b, which the watch does not cover
-    WriteTextFile(top + "\\b\\0.jpg", "x");
-    SetFolderTime(top + "\\b", 2);
+    EXPECT_EQ(disk.stamps, 2);  // the top, and a\b, which the watch does not cover
+    WriteTextFile(top + "\\a\\b\\0.jpg", "x");
+    SetFolderTime(top + "\\a\\b", 2);
     ExpectSameAsFresh(top, disk, cache);
     // The top moved away and another folder put in its place.
     ASSERT_TRUE(testing_support::RenamePath(top, elsewhere / "old"));
