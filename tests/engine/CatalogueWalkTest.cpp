@@ -69,14 +69,6 @@ private:
     std::map<std::string, std::string> links_;
 };
 
-void SleepMs(int ms) {
-#ifdef _WIN32
-    Sleep(ms);
-#else
-    usleep(ms * 1000);
-#endif
-}
-
 // The file system, counting the folders it lists and stamps; with `watching`,
 // it gives the system's watch on the tree.
 class CountingDisk : public FolderSource {
@@ -106,7 +98,7 @@ public:
     // is signalled within the call that makes the change.
     void AwaitReport() {
         if (!last_) return;
-        for (int tries = 0; !last_->Changed() && tries < 5000; ++tries) SleepMs(1);
+        for (int tries = 0; !last_->Changed() && tries < 5000; ++tries) testing_support::SleepMs(1);
         EXPECT_TRUE(last_->Changed());
     }
 

@@ -12,12 +12,6 @@
 #include "TestSupport.h"
 #include "platform/Platform.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 using testing_support::TempFolder;
 using testing_support::ReadTextFile;
 using testing_support::WriteTextFile;
@@ -329,20 +323,12 @@ TEST(FolderIdentity, TheSameFolderByTwoPathsIsOneFolder) {
 
 namespace {
 
-void SleepMs(int ms) {
-#ifdef _WIN32
-    Sleep(ms);
-#else
-    usleep(ms * 1000);
-#endif
-}
-
 // Whether the watch reports a change within five seconds; `late` gets the
 // changes it did not report at the first look, made right after the change.
 bool Reported(platform::FolderWatch& watch, std::string& late, size_t change) {
     if (watch.Changed()) return true;
     late.append(" ").append(std::to_string(change));
-    for (int tries = 0; tries < 5000; ++tries, SleepMs(1))
+    for (int tries = 0; tries < 5000; ++tries, testing_support::SleepMs(1))
         if (watch.Changed()) return true;
     return false;
 }
@@ -369,7 +355,7 @@ TEST(FolderWatch, ReportsNamesAddedRemovedOrRenamedAnywhereBelowUntilReArmed) {
     platform::ReadFileBytes(folder / "a\\deep\\1.jpg", 10);
     WriteTextFile(folder / "a\\deep\\1.jpg", "changed");
     WriteTextFile(elsewhere / "outside.jpg", "x");  // not below the top
-    SleepMs(200);
+    testing_support::SleepMs(200);
     EXPECT_FALSE(watch->Changed());
 
     const std::vector<std::function<bool()>> changes = {
