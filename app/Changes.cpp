@@ -7,7 +7,7 @@
 #include "engine/Rotation.h"
 #include "engine/Scheduler.h"
 #include "engine/Wallpaper.h"
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 namespace {
 

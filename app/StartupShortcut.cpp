@@ -7,6 +7,7 @@
 #include "core/Settings.h"
 #include "platform/win32/ShellFolders.h"
 #include "platform/Platform.h"
+#include "toolkit/Win32.h"
 
 namespace {
 
@@ -30,28 +31,19 @@ namespace {
     throw platform::Error(message);
 }
 
-struct Released {
-    IUnknown* object = nullptr;
-    ~Released() {
-        if (object) object->Release();
-    }
-};
-
 }  // namespace
 
 void CreateShellLink(const std::string& workingDirectory, const std::string& target, const std::string& linkFile,
                      const std::string& description, const std::string& arguments) {
-    Released object, link, file;
+    ComRef<IUnknown> object;
+    ComRef<IShellLinkA> shellLink;
+    ComRef<IPersistFile> persist;
     HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                      IID_IUnknown, reinterpret_cast<void**>(&object.object));
+                                      IID_IUnknown, object.Out());
     if (FAILED(result)) ComFailure(result);
-    IShellLinkA* shellLink = nullptr;
-    result = object.object->QueryInterface(IID_IShellLinkA, reinterpret_cast<void**>(&shellLink));
-    link.object = shellLink;
+    result = object->QueryInterface(IID_IShellLinkA, shellLink.Out());
     if (FAILED(result)) ComFailure(result);
-    IPersistFile* persist = nullptr;
-    result = object.object->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist));
-    file.object = persist;
+    result = object->QueryInterface(IID_IPersistFile, persist.Out());
     if (FAILED(result)) ComFailure(result);
 
     shellLink->SetWorkingDirectory(workingDirectory.c_str());
@@ -59,10 +51,7 @@ void CreateShellLink(const std::string& workingDirectory, const std::string& tar
     shellLink->SetDescription(description.c_str());
     shellLink->SetPath(target.c_str());
 
-    const int length = MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide.data(), length);
-    persist->Save(wide.c_str(), FALSE);
+    persist->Save(WideFromAnsi(linkFile).c_str(), FALSE);
 }
 
 void UpdateStartupShortcut(bool startup, const std::string& programDir) {

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/Program.h"
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 #include "ui/Main.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -18,11 +18,11 @@
 #include "core/Settings.h"
 #include "engine/CatalogueWalk.h"
 #include "engine/Rotation.h"
-#include "engine/JpegDecoder.h"
+#include "image/JpegDecoder.h"
 #include "engine/Render.h"
 #include "engine/Thumbnail.h"
 #include "platform/Platform.h"
-#include "tests/engine/JpegFixture.h"
+#include "tests/image/JpegFixture.h"
 
 namespace {
 
@@ -122,11 +122,13 @@ void ReferenceFindInTheLargeTree(benchmark::State& state) {
 }
 BENCHMARK(ReferenceFindInTheLargeTree)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The first change after start: nothing kept yet, the whole tree listed.
+// The first change after start: nothing kept yet, the watch armed (on a local
+// disk) and the whole tree listed.
 void ColdChangeAtTheLastPosition(benchmark::State& state) {
     for (auto _ : state) {
+        CatalogueCache cache;
         WalkState walk;
-        PictureSearch(Large(), LargeTree::kPictures, walk);
+        PictureSearch(Large(), LargeTree::kPictures, walk, SystemFolders(), cache);
         benchmark::DoNotOptimize(walk.counter);
     }
 }

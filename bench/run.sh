@@ -31,6 +31,6 @@ if [ ! -f "$gifs/.done" ]; then
 fi
 
 binary="$out/gif_decode_bench"
-g++ -std=c++20 -O2 -DNDEBUG -I"$root" "$root/bench/GifDecodeBench.cpp" "$root/gif/GIFImage.cpp" \
-  "$root/gif/GIFCompose.cpp" "$root/engine/Bitmap.cpp" -lgif -lbenchmark -lpthread -o "$binary"
+g++ -std=c++20 -O2 -DNDEBUG -I"$root" "$root/bench/GifDecodeBench.cpp" "$root/gif/GIFImage.cpp" "$root/gif/LZW.cpp" \
+  "$root/gif/GIFCompose.cpp" "$root/image/Bitmap.cpp" -lgif -lbenchmark -lpthread -o "$binary"
 "$binary" "$@" "$gifs"/*.gif

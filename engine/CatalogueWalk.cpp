@@ -37,6 +37,9 @@ public:
     std::optional<platform::FolderStamp> Stamp(const std::string& folder, const platform::FolderStamp* within) override {
         return platform::StampFolder(folder, within);
     }
+    std::unique_ptr<platform::FolderWatch> Watch(const std::string& top) override {
+        return platform::WatchFolderTree(top);
+    }
 };
 
 bool SameStamp(const platform::FolderStamp& a, const platform::FolderStamp& b) {
@@ -55,13 +58,21 @@ struct CachedEntry {
 };
 
 struct CatalogueCache::Folder {
-    std::optional<platform::FolderStamp> stamp;  // set while the listing may be used again
-    std::optional<platform::FolderId> id;        // which folder it is, as found when it was listed
+    // Taken just before the listing was made; it shows the listing unchanged
+    // only when it was settled then.
+    std::optional<platform::FolderStamp> stamp;
+    std::optional<platform::FolderId> id;  // which folder it is, as found when it was listed
     bool listed = false;
+    uint64_t watched = 0;  // the arming of the watch since which the listing was made or checked; 0: none
+    // Under that arming, with the whole sub-tree vouched for: how many
+    // positions a walk through it takes, and the last picture it finds.
+    uint64_t countedWhile = 0;
+    int32_t count = 0;
+    std::string last;
     std::vector<CachedEntry> entries;  // pictures and folders in listing order; "." and ".." left out
 };
 
-CatalogueCache::CatalogueCache() = default;
+CatalogueCache::CatalogueCache(bool watch) : mayWatch_(watch) {}
 CatalogueCache::~CatalogueCache() = default;
 
 // The walk over kept listings. Catalogue order and rules are those of the
@@ -74,34 +85,92 @@ public:
         : number_(number), state_(state), source_(source) {}
 
     bool Walk(const std::string& top, CatalogueCache& cache) {
+        cache_ = &cache;
         if (!cache.root_ || cache.top_ != top) {
+            cache.watch_.reset();  // the old top is let go first
             cache.root_ = std::make_unique<CatalogueCache::Folder>();
             cache.top_ = top;
         }
-        return Walk(top, *cache.root_, nullptr);
+        ArmWatch(top);
+        // The top is stamped at every walk, after the watch is armed: the
+        // watch vouches for nothing unless the path still leads to the
+        // folder it watches.
+        std::optional<platform::FolderStamp> stamp = source_.Stamp(top, nullptr);
+        for (int attempt = 0; cache.watch_ && !(stamp && stamp->id == cache.watch_->Top()); ++attempt) {
+            cache.watch_.reset();
+            if (!stamp || attempt > 0) break;
+            ArmWatch(top);
+            stamp = source_.Stamp(top, nullptr);
+        }
+        path_ = top;
+        return Walk(*cache.root_, nullptr, cache.watch_ != nullptr, &stamp);
     }
 
 private:
-    bool Walk(const std::string& path, CatalogueCache::Folder& folder, const platform::FolderStamp* within) {
-        const std::optional<platform::FolderStamp> stamp = source_.Stamp(path, within);
-        const bool unchanged = folder.stamp && stamp && stamp->settled && SameStamp(*folder.stamp, *stamp);
-        // The identity, for telling links back up: from the stamp when it has
-        // one, else kept with an unchanged listing, else asked for.
+    // Makes sure the watch, when there is one, reports only changes that come
+    // after this point: armed anew, or re-armed when it reported something.
+    void ArmWatch(const std::string& top) {
+        CatalogueCache& cache = *cache_;
+        if (!cache.mayWatch_) return;
+        if (!cache.watch_) {
+            cache.watch_ = source_.Watch(top);
+            if (!cache.watch_) return;
+            ++cache.armed_;
+            // A new watch starts from nothing kept, so that every listing it
+            // vouches for was made after it was armed. (Windows does not need
+            // this; Wine does: its notification over a sub-tree reaches only
+            // the folders opened after it was armed.)
+            cache.root_ = std::make_unique<CatalogueCache::Folder>();
+        } else if (cache.watch_->Changed()) {
+            if (!cache.watch_->Rearm()) cache.watch_.reset();
+            ++cache.armed_;
+        }
+    }
+
+    // Walks the folder at path_. `covered`: the watch covers the folder that
+    // lists this one (for the top: the watch is on it). `topStamp`: the top's
+    // stamp, taken already.
+    bool Walk(CatalogueCache::Folder& folder, const platform::FolderStamp* within, bool covered,
+              const std::optional<platform::FolderStamp>* topStamp) {
+        const uint64_t armed = cache_->armed_;
+        folder.countedWhile = 0;
+        const bool vouched = covered && folder.listed && folder.watched == armed;
+        bool unchanged = false;
+        std::optional<platform::FolderStamp> stamp;
         std::optional<platform::FolderId> id;
-        if (stamp && stamp->id != platform::FolderId{})
-            id = stamp->id;
-        else
-            id = unchanged ? folder.id : source_.Identify(path);
+        if (vouched && !topStamp) {
+            unchanged = true;  // listed or checked since the watch was armed, and no change reported
+            id = folder.id;
+        } else {
+            // Taken under the watch before the stamp, so that no change can
+            // fall between the two unreported.
+            if (covered && !topStamp) covered = cache_->watch_->Include(path_);
+            stamp = topStamp ? *topStamp : source_.Stamp(path_, within);
+            if (stamp && stamp->link) covered = false;  // beyond a link or mount point
+            unchanged = vouched || (folder.stamp && folder.stamp->settled && stamp && stamp->settled &&
+                                    SameStamp(*folder.stamp, *stamp));
+            // The identity, for telling links back up: from the stamp when it
+            // has one, else kept with an unchanged listing, else asked for.
+            if (stamp && stamp->id != platform::FolderId{})
+                id = stamp->id;
+            else
+                id = unchanged ? folder.id : source_.Identify(path_);
+        }
         if (id) {
             for (const platform::FolderId& ancestor : ancestors_)
                 if (ancestor == *id) return true;  // a link back up: walking it would never end
             ancestors_.push_back(*id);
         }
         if (!unchanged) {
-            Refresh(path, folder, stamp);
+            Refresh(folder, stamp);
             folder.id = id;
         }
+        folder.watched = covered && folder.listed ? armed : 0;
 
+        const bool coveredHere = folder.watched != 0;
+        const platform::FolderStamp* here = folder.stamp ? &*folder.stamp : nullptr;
+        const int32_t start = state_.counter;
+        bool whole = coveredHere;  // every folder below vouched for, and counted
         std::vector<CachedEntry>& entries = folder.entries;
         size_t i = 0;
         while (i < entries.size() && state_.counter < number_) {
@@ -111,34 +180,51 @@ private:
                     std::min<int64_t>(entries[i].nextFolder - i, int64_t{number_} - state_.counter));
                 i += take;
                 state_.counter += static_cast<int32_t>(take);
-                state_.found = path + "\\" + entries[i - 1].name;
+                state_.found.assign(path_).append("\\").append(entries[i - 1].name);
                 continue;
             }
             CachedEntry& entry = entries[i++];
             if (!entry.folder) entry.folder = std::make_unique<CatalogueCache::Folder>();
-            Walk(path + "\\" + entry.name, *entry.folder, stamp ? &*stamp : nullptr);
+            CatalogueCache::Folder& sub = *entry.folder;
+            const size_t length = path_.size();
+            path_.append("\\").append(entry.name);
+            if (coveredHere && sub.countedWhile == armed && sub.watched == armed &&
+                int64_t{state_.counter} + sub.count < number_) {
+                // Nothing below changed, and the position lies beyond: the
+                // walk through it would count what it counted before.
+                state_.counter += sub.count;
+                if (sub.count > 0) state_.found = sub.last;
+            } else {
+                Walk(sub, here, coveredHere, nullptr);
+            }
+            whole = whole && sub.countedWhile == armed;
             // A folder named like a picture counts as one only when the
             // position was not reached inside it.
             if (entry.isPicture && state_.counter < number_) {
-                state_.found = path + "\\" + entry.name;
+                state_.found = path_;
                 ++state_.counter;
             }
+            path_.resize(length);
         }
         // Tail: whatever is left is a picture or a folder, so there is more.
         if (i < entries.size()) state_.catalogueEnd = false;
+        if (whole && i == entries.size() && state_.counter < number_) {
+            folder.countedWhile = armed;
+            folder.count = state_.counter - start;
+            if (folder.count > 0) folder.last = state_.found;
+        }
         if (id) ancestors_.pop_back();
         return folder.listed;
     }
 
-    // Lists the folder again; the kept listings of sub-folders that are still
-    // there stay with them (they are checked by their own stamps when entered).
-    void Refresh(const std::string& path, CatalogueCache::Folder& folder,
-                 const std::optional<platform::FolderStamp>& stamp) {
+    // Lists the folder at path_ again; the kept listings of sub-folders that
+    // are still there stay with them (they are checked when entered).
+    void Refresh(CatalogueCache::Folder& folder, const std::optional<platform::FolderStamp>& stamp) {
         std::map<std::string, std::unique_ptr<CatalogueCache::Folder>> kept;
         for (CachedEntry& entry : folder.entries)
             if (entry.folder) kept.emplace(entry.name, std::move(entry.folder));
         folder.entries.clear();
-        folder.listed = source_.List(path, [&](const platform::FolderEntry& listed) {
+        folder.listed = source_.List(path_, [&](const platform::FolderEntry& listed) {
             if (listed.name == "." || listed.name == "..") return true;
             const bool picture = IsPictureFile(listed.name);
             if (!listed.isFolder && !picture) return true;
@@ -157,13 +243,14 @@ private:
             if (folder.entries[i].isFolder) next = static_cast<uint32_t>(i);
             folder.entries[i].nextFolder = next;
         }
-        // Kept only when the stamp taken before listing can show any later change.
-        folder.stamp = folder.listed && stamp && stamp->settled ? stamp : std::nullopt;
+        folder.stamp = folder.listed ? stamp : std::nullopt;
     }
 
     int32_t number_;
     WalkState& state_;
     FolderSource& source_;
+    CatalogueCache* cache_ = nullptr;
+    std::string path_;  // the folder being walked
     std::vector<platform::FolderId> ancestors_;
 };
 
@@ -173,20 +260,25 @@ bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, 
 }
 
 bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source) {
-    CatalogueCache fresh;
+    CatalogueCache fresh(false);
     return PictureSearch(folder, number, state, source, fresh);
 }
 
-bool PictureSearch(const std::string& folder, int32_t number, WalkState& state) {
-    FileSystemSource files;
-    return PictureSearch(folder, number, state, files);
+FolderSource& SystemFolders() {
+    static FileSystemSource files;
+    return files;
 }
 
+bool PictureSearch(const std::string& folder, int32_t number, WalkState& state) {
+    return PictureSearch(folder, number, state, SystemFolders());
+}
+
+// The process's kept listings and watch: the watch is closed when the picture
+// folder changes (at the next change) and at exit.
 bool PictureSearch(const std::string& folder, int32_t number) {
     static CatalogueCache cache;
-    FileSystemSource files;
     WalkState state{PictureCounter, FoundPicture, CatalogueEnd};
-    const bool listed = PictureSearch(folder, number, state, files, cache);
+    const bool listed = PictureSearch(folder, number, state, SystemFolders(), cache);
     PictureCounter = state.counter;
     FoundPicture = std::move(state.found);
     CatalogueEnd = state.catalogueEnd;

@@ -50,20 +50,36 @@ public:
     virtual std::optional<platform::FolderStamp> Stamp(const std::string&, const platform::FolderStamp* /*within*/) {
         return std::nullopt;
     }
+    // A watch on the tree under `top` (platform::WatchFolderTree), or none.
+    virtual std::unique_ptr<platform::FolderWatch> Watch(const std::string& /*top*/) { return nullptr; }
 
 protected:
     ~FolderSource() = default;
 };
 bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source);
+// The file system through the platform layer, with its watch.
+FolderSource& SystemFolders();
 
-// The listings of one tree kept between walks. Every walk stamps each folder it
+// The listings of one tree kept between walks. A walk stamps each folder it
 // enters (platform::StampFolder) and lists it again unless its stamp is settled
 // and equal to the one taken just before the kept listing was made; so a
 // folder's pictures are always those it holds now, also when only something
 // deeper down changed. Only pictures and folders are kept.
+//
+// Where the source gives a watch on the tree (a fixed local disk), the cache
+// holds it, armed before any stamp or listing it vouches for. While the watch
+// reports nothing, a folder listed or checked since it was last armed is used
+// as it is, unasked; only the top folder is stamped at every walk, to be sure
+// the watch is still on the folder its path leads to. Once it reports a
+// change, it is re-armed first and then every folder walked is checked by its
+// stamp as above. Folders it does not cover (beyond a link or a mount point,
+// or when it has no watch left for them) are always checked by their stamps.
+// The watch is closed when the top folder changes and with the cache.
 class CatalogueCache {
 public:
-    CatalogueCache();
+    // `watch`: whether to ask the source for a watch; a cache made for one
+    // walk has no use for one.
+    explicit CatalogueCache(bool watch = true);
     ~CatalogueCache();
     CatalogueCache(const CatalogueCache&) = delete;
     CatalogueCache& operator=(const CatalogueCache&) = delete;
@@ -71,8 +87,11 @@ public:
 
 private:
     friend class CachedWalk;
+    bool mayWatch_;
     std::string top_;
     std::unique_ptr<Folder> root_;
+    std::unique_ptr<platform::FolderWatch> watch_;
+    uint64_t armed_ = 0;  // counts the times the watch was armed; a folder checked since the last holds it
 };
 bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source,
                    CatalogueCache& cache);

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "engine/CatalogueWalk.h"
-#include "engine/JpegDecoder.h"
+#include "image/JpegDecoder.h"
 #include "platform/Platform.h"
 
 namespace {

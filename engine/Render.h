@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/Bitmap.h"
+#include "image/Bitmap.h"
 
 class RenderError : public std::runtime_error {
 public:

@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/Bitmap.h"
+#include "image/Bitmap.h"
+#include "image/Reduction.h"  // ReducePicture, which the preview uses
 
 // Where a picture of width × height stands in a box of boxWidth × boxHeight:
 // centred, and reduced proportionally when it is larger than the box in either
@@ -16,10 +17,6 @@ struct PreviewPlacement {
     int32_t height = 0;
 };
 PreviewPlacement PlacePreview(int32_t width, int32_t height, int32_t boxWidth, int32_t boxHeight);
-
-// `source` reduced to width × height by averaging the pixels each target pixel
-// covers (24 bits per pixel). Width and height must not exceed the source's.
-Bitmap ReducePicture(const Bitmap& source, int32_t width, int32_t height);
 
 // The picture file (BMP or JPEG, by its extension as the catalogue reads it)
 // at the size it takes in the box, 24 bits per pixel. A large JPEG is decoded

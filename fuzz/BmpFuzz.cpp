@@ -7,7 +7,7 @@
 #include <exception>
 #include <vector>
 
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "engine/Render.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <exception>
 #include <vector>
 
-#include "engine/BmpCodec.h"
-#include "engine/JpegDecoder.h"
+#include "image/BmpCodec.h"
+#include "image/JpegDecoder.h"
 #include "engine/Render.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/BmpCodec.h"
-#include "tests/engine/CraftedPictures.h"
-#include "tests/engine/JpegFixture.h"
+#include "image/BmpCodec.h"
+#include "tests/image/CraftedPictures.h"
+#include "tests/image/JpegFixture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/Bitmap.h"
+#include "image/Bitmap.h"
 #include "engine/Thumbnail.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "engine/Bitmap.h"
+#include "image/Bitmap.h"
 #include "gif/GIFImage.h"
 
 // The delay the animator's timer uses for frame `index`: 0 when the index is

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gif/LZW.h"
+
 bool TolerateCorruptGif = true;
 
 namespace {
@@ -261,7 +263,7 @@ void TGIFImage::ReadGifData(size_t count, TStream& stream, bool decodeFirst) {
                     item.Data.insert(item.Data.end(), bytes, bytes + size);
                     if (size == 0) break;
                 }
-                if (frame->Corrupted && !TolerateCorruptGif) ReadError();
+                if (frame->Corrupted && !TolerateCorrupt) ReadError();
 
                 item.Width = width ? width : logicalWidth_;
                 item.Height = height ? height : logicalHeight_;
@@ -382,140 +384,6 @@ const std::vector<PaletteEntry>* TGIFImage::Palette() {
 
 // ---- frame decoding ----
 
-namespace {
-
-// Codes of the frame's data sub-blocks, least significant bit first. The
-// sub-blocks are joined into one buffer (with zero padding for word reads); a
-// code that would reach past the last data bit is the end of the data.
-class CodeReader {
-public:
-    explicit CodeReader(const std::vector<uint8_t>& encoded) {
-        size_t position = 1, total = 0;
-        while (position < encoded.size()) {
-            const size_t size = encoded[position];
-            if (size == 0 || position + 1 + size > encoded.size()) break;
-            total += size;
-            position += 1 + size;
-        }
-        bytes_.resize(total + 8);
-        position = 1;
-        size_t at = 0;
-        while (at < total) {
-            const size_t size = encoded[position];
-            std::memcpy(bytes_.data() + at, encoded.data() + position + 1, size);
-            at += size;
-            position += 1 + size;
-        }
-        totalBits_ = uint64_t(total) * 8;
-    }
-
-    bool Read(unsigned width, unsigned& code) {
-        if (bit_ + width > totalBits_) return false;
-        const uint8_t* p = bytes_.data() + (bit_ >> 3);
-        const uint32_t word = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-        code = (word >> (bit_ & 7)) & ((1u << width) - 1);
-        bit_ += width;
-        return true;
-    }
-    int Percent() const { return totalBits_ ? int(bit_ * 100 / totalBits_) : 100; }
-
-private:
-    std::vector<uint8_t> bytes_;
-    uint64_t bit_ = 0;
-    uint64_t totalBits_ = 0;
-};
-
-// Where decoded pixels go: row by row in file order or through the four
-// interlace passes, packed to the bitmap's depth.
-class PixelSink {
-public:
-    PixelSink(Bitmap& bitmap, bool interlaced) : bitmap_(bitmap), interlaced_(interlaced) {
-        width_ = size_t(bitmap.width);
-        if (bitmap.width <= 0 || bitmap.height <= 0) {
-            done_ = true;
-            return;
-        }
-        if (bitmap.bitsPerPixel != 8) rowBuffer_.resize(width_);
-        StartRow();
-    }
-
-    bool Done() const { return done_; }
-
-    void Put(uint8_t pixel) {
-        row_[column_++] = pixel;
-        if (column_ == width_) FinishRow();
-    }
-    void Put(const uint8_t* pixels, size_t count) {
-        while (count && !done_) {
-            const size_t room = width_ - column_;
-            const size_t n = count < room ? count : room;
-            std::memcpy(row_ + column_, pixels, n);
-            column_ += n;
-            pixels += n;
-            count -= n;
-            if (column_ == width_) FinishRow();
-        }
-    }
-
-    // Puts a row that the data left incomplete into the bitmap, the rest index 0.
-    void Flush() {
-        if (done_ || column_ == 0 || bitmap_.bitsPerPixel == 8) return;
-        std::memset(row_ + column_, 0, width_ - column_);
-        Pack();
-    }
-
-private:
-    void StartRow() {
-        row_ = bitmap_.bitsPerPixel == 8 ? bitmap_.Row(y_) : rowBuffer_.data();
-        column_ = 0;
-    }
-    void FinishRow() {
-        Pack();
-        NextRow();
-        if (!done_) StartRow();
-    }
-    void Pack() {
-        if (bitmap_.bitsPerPixel == 4) {
-            uint8_t* out = bitmap_.Row(y_);
-            for (size_t x = 0; x + 1 < width_; x += 2) out[x / 2] = uint8_t((row_[x] << 4) | (row_[x + 1] & 15));
-            if (width_ & 1) out[width_ / 2] = uint8_t(row_[width_ - 1] << 4);
-        } else if (bitmap_.bitsPerPixel == 1) {
-            uint8_t* out = bitmap_.Row(y_);
-            std::memset(out, 0, (width_ + 7) / 8);
-            for (size_t x = 0; x < width_; ++x)
-                if (row_[x] & 1) out[x / 8] |= uint8_t(0x80 >> (x % 8));
-        }
-    }
-    void NextRow() {
-        static const int kStart[4] = {0, 4, 2, 1};
-        static const int kStep[4] = {8, 8, 4, 2};
-        if (!interlaced_) {
-            if (++y_ >= bitmap_.height) done_ = true;
-            return;
-        }
-        y_ += kStep[pass_];
-        while (y_ >= bitmap_.height) {
-            if (++pass_ >= 4) {
-                done_ = true;
-                return;
-            }
-            y_ = kStart[pass_];
-        }
-    }
-
-    Bitmap& bitmap_;
-    bool interlaced_;
-    size_t width_ = 0;
-    std::vector<uint8_t> rowBuffer_;
-    uint8_t* row_ = nullptr;
-    size_t column_ = 0;
-    int32_t y_ = 0;
-    int pass_ = 0;
-    bool done_ = false;
-};
-
-}  // namespace
-
 Bitmap TGIFImage::DecodeFrame(TGIFFrame& frame, bool& corrupted) {
     const TGIFItem& item = *frame.Item;
     int depth;
@@ -540,109 +408,26 @@ Bitmap TGIFImage::DecodeFrame(TGIFFrame& frame, bool& corrupted) {
         if (item.Data.empty()) ReadError();
         unsigned minimum = item.Data[0];
         if (minimum < 2 || minimum > 9) {
-            if (!TolerateCorruptGif) Fail(kCodeSizeRange);
+            if (!TolerateCorrupt) Fail(kCodeSizeRange);
             corrupted = true;
             minimum = std::clamp(minimum, 2u, 9u);
         }
 
-        const unsigned clearCode = 1u << minimum;
-        const unsigned endCode = clearCode + 1;
         // A code is a pixel value below 2^b (b: the frame's bits per pixel) and
         // below the clear code; a table deeper than the code size must not turn
         // string codes into pixels.
-        const unsigned literals = std::min(1u << item.BitsPerPixel, clearCode);
-        const unsigned literalMask = literals - 1;
-        unsigned width = minimum + 1;
-        unsigned limit = 1u << width;
-        unsigned next = clearCode + 2;
-        bool tableFull = false;
-
-        std::array<uint16_t, 4096> prefix{};
-        std::array<uint8_t, 4096> suffix{};
-        // The longest string the table allows plus the first character, and one
-        // more for the code-not-yet-in-table case.
-        constexpr size_t kStackSize = 4100;
-        uint8_t stack[kStackSize];
-
-        CodeReader codes(item.Data);
+        const unsigned literals = std::min(1u << item.BitsPerPixel, 1u << minimum);
         PixelSink sink(bitmap, frame.Interlaced);
-        unsigned previous = 0;
-        uint8_t first = 0;
-        bool endOfData = false;
-        // The next code gets the previous string plus the first character; the
-        // width grows up to 12 bits, and then the table is full until a clear code.
-        auto addEntry = [&] {
-            if (tableFull) return;
-            prefix[next] = uint16_t(previous);
-            suffix[next] = first;
-            if (++next < limit) return;
-            if (width < 12) {
-                ++width;
-                limit <<= 1;
-            } else {
-                tableFull = true;
-            }
-        };
-
-        while (!sink.Done()) {
-            unsigned code;
-            if (!codes.Read(width, code)) {
-                endOfData = true;
-                break;
-            }
-            if (code == endCode) break;
-            if (code == clearCode) {
-                width = minimum + 1;
-                limit = 1u << width;
-                next = clearCode + 2;
-                tableFull = false;
-                do {
-                    if (!codes.Read(width, code)) {
-                        endOfData = true;
-                        break;
-                    }
-                } while (code == clearCode);
-                if (endOfData || code == endCode) break;
-                previous = code;
-                first = uint8_t(code & literalMask);
-                sink.Put(first);
-            } else if (code < literals) {
-                // The common case of a single pixel.
-                first = uint8_t(code);
-                sink.Put(first);
-                addEntry();
-                previous = code;
-            } else {
-                size_t top = kStackSize;
-                unsigned current = code;
-                if (code >= next) {
-                    stack[--top] = first;
-                    current = previous;
-                }
-                while (current > literalMask) {
-                    if (kStackSize - top > 4096) {
-                        if (!TolerateCorruptGif) Fail(kCorruptData);
-                        corrupted = true;
-                        break;
-                    }
-                    stack[--top] = suffix[current];
-                    current = prefix[current];
-                }
-                if (corrupted) break;
-                first = uint8_t(current & literalMask);
-                stack[--top] = first;
-                sink.Put(stack + top, kStackSize - top);
-                addEntry();
-                previous = code;
-            }
-            if (progress) progress(TProgressStage::psRunning, codes.Percent(), std::string());
-            if (corrupted) break;
-        }
+        std::function<void(int)> running;
+        if (progress) running = [&progress](int percent) { progress(TProgressStage::psRunning, percent, std::string()); };
+        const LzwEnd end = DecodeLzw(item.Data, minimum, literals, sink, corrupted, running);
+        if (end == LzwEnd::Corrupt && !TolerateCorrupt) Fail(kCorruptData);
+        const bool endOfData = end == LzwEnd::EndOfData;
 
         // Data that ends before the picture is complete: the rest stays index 0.
         sink.Flush();
         if (endOfData && !sink.Done()) {
-            if (!TolerateCorruptGif) ReadError();
+            if (!TolerateCorrupt) ReadError();
             corrupted = true;
         }
     } catch (const std::exception& error) {

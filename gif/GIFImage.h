@@ -1,6 +1,6 @@
 // The GIF picture: reads GIF87a and GIF89a data into a list of frames and
 // decodes each frame into an indexed Bitmap on first demand. Portable: the
-// frame bitmaps become GDI bitmaps only in the Win32 layer (gif/GIFWin32.h).
+// frame bitmaps become GDI bitmaps only at the Win32 edge (toolkit/GIFWin32.h).
 #pragma once
 
 #include <array>
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Bitmap.h"
+#include "image/Bitmap.h"
 
 // Colours are 0x00BBGGRR; clNone lies outside the 24-bit range and means "no colour".
 using TColor = uint32_t;
@@ -34,8 +34,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// When on (the default, and the program's setting), damaged frame data marks the
-// frame corrupted instead of failing the load or the decode.
+// The default of TGIFImage::TolerateCorrupt for images made from now on: on,
+// as the program leaves it.
 extern bool TolerateCorruptGif;
 
 // A readable byte stream with a size and a position, like the toolkit's TStream.
@@ -162,7 +162,7 @@ public:
     void ReadFromStream(TStream& stream);  // the rest of the stream
     void LoadFromMemory(const void* data, size_t size);
     // Reads the resource `name` of `type` from the module `instance` (an
-    // HINSTANCE). Win32 only: defined in gif/GIFWin32.cpp.
+    // HINSTANCE). Win32 only: defined in toolkit/GIFWin32.cpp.
     void ReadFromResource(void* instance, const char* name, const char* type);
 
     // Shares the source's data and frame items (bitmaps are decoded anew).
@@ -194,6 +194,9 @@ public:
     bool Transparent() const;
     const std::vector<PaletteEntry>* Palette();  // of the current frame's bitmap
 
+    // When on, damaged frame data marks the frame corrupted instead of failing
+    // the load or the decode (of this image's frames, whenever they are decoded).
+    bool TolerateCorrupt = TolerateCorruptGif;
     bool TransparentFlag = true;  // the graphic's own flag, on from creation
     bool PaletteModified = false;
     std::function<void()> OnChange;  // raised at the end of every load

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -91,9 +92,41 @@ struct FolderStamp {
     uint64_t other = 0;    // the status-change time (POSIX) or creation time (Windows)
     bool settled = false;
     bool keepsTimes = false;  // the volume keeps folder times that can be relied on
+    bool link = false;        // a sub-folder that is a link or mount point (told on Windows only)
 };
 std::optional<FolderStamp> StampFolder(const std::string& path, const FolderStamp* within = nullptr);
 inline constexpr uint64_t kFolderSettleSeconds = 5;
+
+// A watch on a folder tree, for knowing without asking every folder that no
+// entry was added, removed or renamed anywhere in it. It holds the top folder
+// open (Windows: one change notification over the whole sub-tree; POSIX: one
+// inotify watch per folder taken in), so it is had only where that costs the
+// user nothing: a fixed local disk whose file system keeps folder times
+// (Windows: DRIVE_FIXED, not hot-pluggable where the system tells, NTFS or
+// ReFS; POSIX: a local disk file system). Never on removable, network or CD
+// drives. Closed when the object goes.
+class FolderWatch {
+public:
+    virtual ~FolderWatch() = default;
+    // The folder the watch was armed on, identified just before it was armed.
+    virtual FolderId Top() const = 0;
+    // Takes `folder`, found below the top, under the watch; call it before
+    // the folder is stamped or listed. False when changes in it will not be
+    // reported (POSIX: no watch left). On Windows the whole sub-tree is
+    // watched from the start, except what lies beyond a link or mount point
+    // (FolderStamp::link), which the caller leaves out.
+    virtual bool Include(const std::string& folder) = 0;
+    // Without waiting: whether anything covered may have changed since the
+    // watch was armed or last re-armed. Stays true until Rearm, and is also
+    // true when the watch can no longer tell (events lost or overflowed).
+    virtual bool Changed() = 0;
+    // Forgets what was reported: from now on only later changes are. False
+    // when the watch cannot go on (close it then).
+    virtual bool Rearm() = 0;
+};
+// Arms a watch on `top` and everything below it; empty where the folder
+// cannot or should not be watched (see above), or when the system gives no watch.
+std::unique_ptr<FolderWatch> WatchFolderTree(const std::string& top);
 
 // Private-profile (INI) access. Section and key names match without regard to
 // case; a value is read back up to 2047 characters, with surrounding blanks and

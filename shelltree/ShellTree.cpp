@@ -7,67 +7,24 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
+#include "toolkit/Win32.h"
 
 namespace {
-
-// A COM reference released when it goes.
-template <class T>
-class ComRef {
-public:
-    ComRef() = default;
-    explicit ComRef(T* pointer) : pointer_(pointer) {}
-    ~ComRef() { Reset(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ComRef(ComRef&& other) noexcept : pointer_(other.pointer_) { other.pointer_ = nullptr; }
-    T* get() const { return pointer_; }
-    T* operator->() const { return pointer_; }
-    explicit operator bool() const { return pointer_ != nullptr; }
-    void** Out() {
-        Reset();
-        return reinterpret_cast<void**>(&pointer_);
-    }
-    void Reset() {
-        if (pointer_) pointer_->Release();
-        pointer_ = nullptr;
-    }
-
-private:
-    T* pointer_ = nullptr;
-};
 
 // OLE is initialised for the process when the unit starts and uninitialised
 // when it ends; the desktop item lives as long as the unit.
 struct ShellTreeUnit {
-    ShellTreeUnit() { OleInitialize(nullptr); }
     ~ShellTreeUnit() {
         delete desktopItem;
         if (desktop) desktop->Release();
-        OleUninitialize();
     }
+    OleScope ole;  // made first, so undone last
     IShellFolder* desktop = nullptr;
     TShellFolder* desktopItem = nullptr;
 };
 ShellTreeUnit unit;
 
 long liveItems = 0;
-
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-std::string Ansi(const wchar_t* text) {
-    if (!text || !*text) return std::string();
-    int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(), length, nullptr, nullptr);
-    ansi.resize(static_cast<size_t>(length > 0 ? length - 1 : 0));
-    return ansi;
-}
 
 [[noreturn]] void InvalidPath(const std::string& path) {
     throw platform::Error("Error setting path: \"" + path + "\"");
@@ -106,7 +63,7 @@ const SpecialFolder kRootNames[] = {
 // The absolute ID that a path names, or null when the shell cannot parse it.
 idlist::Owned ParsePath(const std::string& path) {
     if (path.empty()) return nullptr;
-    std::wstring wide = Wide(path);
+    std::wstring wide = WideFromAnsi(path);
     ULONG eaten = 0;
     LPITEMIDLIST id = nullptr;
     if (FAILED(DesktopFolder()->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, &id, nullptr))) {
@@ -178,7 +135,7 @@ std::string ShellDisplayName(IShellFolder* folder, LPCITEMIDLIST id, DWORD flags
     std::string text;
     switch (name.uType) {
     case STRRET_WSTR:
-        text = Ansi(name.pOleStr);
+        text = AnsiFromWide(name.pOleStr);
         if (wide && name.pOleStr) *wide = name.pOleStr;
         CoTaskMemFree(name.pOleStr);
         break;
@@ -279,7 +236,7 @@ std::wstring TShellFolder::ShownName() const {
     const std::string name = ShellDisplayName(folder.get(), child, SHGDN_INFOLDER, &wide);
     // Names the ANSI code page holds, and those the rules above changed, show as before.
     std::string exact;
-    if (wide.empty() || name != Ansi(wide.c_str())) return Wide(name);
+    if (wide.empty() || name != AnsiFromWide(wide.c_str())) return WideFromAnsi(name);
     if (!platform::AnsiExactly(wide, exact)) return wide;
     if (exact.find('?') != std::string::npos) {
         // A shell that gave "?" for letters the ANSI code page cannot hold: the
@@ -287,9 +244,9 @@ std::wstring TShellFolder::ShownName() const {
         const std::string path = ShellDisplayName(DesktopFolder(), absolute_.get(), SHGDN_FORPARSING);
         const std::wstring real = platform::ResolveStandIns(path);
         const size_t slash = real.find_last_of(L'\\');
-        if (real != Wide(path) && slash != std::wstring::npos) return real.substr(slash + 1);
+        if (real != WideFromAnsi(path) && slash != std::wstring::npos) return real.substr(slash + 1);
     }
-    return Wide(name);
+    return WideFromAnsi(name);
 }
 
 void TShellFolder::Renamed(LPITEMIDLIST relative, IShellFolder* folder) {
@@ -467,7 +424,8 @@ void TShellTreeView::BuildRoot(LPCITEMIDLIST absolute) {
     delete rootItem_;
     rootItem_ = item;
 
-    HTREEITEM top = AddNode(nullptr, item, Wide(ShellDisplayName(DesktopFolder(), item->AbsoluteID(), SHGDN_NORMAL)));
+    HTREEITEM top =
+        AddNode(nullptr, item, WideFromAnsi(ShellDisplayName(DesktopFolder(), item->AbsoluteID(), SHGDN_NORMAL)));
     Expand(top);
     TreeView_SelectItem(handle_, top);
 }
@@ -735,7 +693,7 @@ void TShellTreeView::Refresh(HTREEITEM node) {
         } done{updating_};
         while (HTREEITEM child = TreeView_GetChild(handle_, node)) DeleteNode(child);
         TreeView_Expand(handle_, node, TVE_COLLAPSE | TVE_COLLAPSERESET);
-        std::wstring text = item == rootItem_ ? Wide(ShellDisplayName(DesktopFolder(), item->AbsoluteID(), SHGDN_NORMAL))
+        std::wstring text = item == rootItem_ ? WideFromAnsi(ShellDisplayName(DesktopFolder(), item->AbsoluteID(), SHGDN_NORMAL))
                                               : item->ShownName();
         TVITEMW update = {};
         update.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_CHILDREN;
@@ -872,7 +830,7 @@ void TShellTreeView::EndLabelEdit(HTREEITEM node, const std::string* text, bool&
     LPCITEMIDLIST child = nullptr;
     ComRef<IShellFolder> parent(item->ParentShellFolder(&child));
     LPITEMIDLIST renamed = nullptr;
-    const std::wstring wide = Wide(name);
+    const std::wstring wide = WideFromAnsi(name);
     if (!parent || FAILED(parent->SetNameOf(handle_, child, wide.c_str(), SHGDN_NORMAL, &renamed))) {
         idlist::Free(renamed);
         throw platform::Error("Rename to " + name + " failed");
@@ -892,7 +850,7 @@ void TShellTreeView::EndLabelEdit(HTREEITEM node, const std::string* text, bool&
     // The nodes below carry the old name in their IDs: they are listed anew when opened.
     while (HTREEITEM below = TreeView_GetChild(handle_, node)) DeleteNode(below);
     TreeView_Expand(handle_, node, TVE_COLLAPSE | TVE_COLLAPSERESET);
-    std::wstring shown = Wide(name);
+    std::wstring shown = WideFromAnsi(name);
     TVITEMW update = {};
     update.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_CHILDREN;
     update.hItem = node;
@@ -963,7 +921,7 @@ bool TShellTreeView::HandleNotify(const NMHDR* header, LRESULT& result) {
     case TVN_ENDLABELEDITW: {
         const auto* edit = reinterpret_cast<const NMTVDISPINFOW*>(header);
         if (!EndsEdit(edit->item.hItem)) return true;
-        std::string text = Ansi(edit->item.pszText);
+        std::string text = AnsiFromWide(edit->item.pszText);
         bool accept = false;
         EndLabelEdit(edit->item.hItem, edit->item.pszText ? &text : nullptr, accept);
         result = accept;

@@ -72,6 +72,14 @@ bool RenamePath(const std::string& from, const std::string& to) {
     return !failed;
 }
 
+void SleepMs(int ms) {
+#ifdef _WIN32
+    Sleep(static_cast<DWORD>(ms));
+#else
+    usleep(static_cast<useconds_t>(ms) * 1000);
+#endif
+}
+
 std::string ReadTextFile(const std::string& path) {
     std::ifstream in(Native(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);

@@ -27,6 +27,7 @@ void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
 // Renames a file or folder; false when the system refuses.
 bool RenamePath(const std::string& from, const std::string& to);
+void SleepMs(int ms);
 
 // The text of the error that `action` throws, or "(nothing thrown)".
 std::string ThrownText(const std::function<void()>& action);

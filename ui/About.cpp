@@ -27,8 +27,8 @@ const LabelLayout kLabels[] = {
 }  // namespace
 
 TAboutForm::TAboutForm() {
-    font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
+    font_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
     Style style;
     style.className = "TAboutForm";
     style.caption = "О программе";
@@ -41,37 +41,36 @@ TAboutForm::TAboutForm() {
     style.menu = nullptr;
     CreateHandle(style);
 
-    HDC dc = GetDC(Handle());
-    HGDIOBJ old = SelectObject(dc, font_);
-    for (const LabelLayout& layout : kLabels) {
-        const std::wstring text = WideFromUtf8(layout.text);
-        SIZE size = {};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        // Each label reaches the box's right edge: where the Russian letters
-        // come from another face (on another code page), a line can draw wider
-        // than the extent measured here and would lose its last letters. The
-        // label's background is the box's own, so the room shows nothing.
-        const int width = std::max<int>(size.cx, kClientWidth - layout.left);
-        HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                     layout.left, layout.top, width, size.cy, Handle(), nullptr,
-                                     GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        labels_.push_back({label, layout.left, layout.top, layout.text});
+    {  // the labels, measured in their font
+        const WindowDC dc(Handle());
+        const Selection font(dc, font_);
+        for (const LabelLayout& layout : kLabels) {
+            const std::wstring text = WideFromUtf8(layout.text);
+            SIZE size = {};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            // Each label reaches the box's right edge: where the Russian letters
+            // come from another face (on another code page), a line can draw wider
+            // than the extent measured here and would lose its last letters. The
+            // label's background is the box's own, so the room shows nothing.
+            const int width = std::max<int>(size.cx, kClientWidth - layout.left);
+            HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                                         layout.left, layout.top, width, size.cy, Handle(), nullptr,
+                                         GetModuleHandleW(nullptr), nullptr);
+            SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+            labels_.push_back({label, layout.left, layout.top, layout.text});
+        }
     }
-    SelectObject(dc, old);
-    ReleaseDC(Handle(), dc);
 
     button_ = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 72, 176, 49,
                               25, Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kButton1Id)),
                               GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(button_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageW(button_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     FormCreate();
 }
 
 TAboutForm::~TAboutForm() {
     // The window goes before its font.
     if (Handle()) DestroyWindow(Handle());
-    if (font_) DeleteObject(font_);
 }
 
 LRESULT TAboutForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 class TAboutForm : public TForm {
 public:
@@ -25,17 +25,17 @@ public:
         std::string text;  // UTF-8
     };
     const std::vector<Label>& Labels() const { return labels_; }
-    HWND Button1() const { return button_; }
+    HWND Button1() const { return button_; }  // the "OK" button
     int ModalResult = 0;
 
-    enum : UINT { kButton1Id = IDCANCEL };
+    enum : UINT { kButton1Id = IDCANCEL };  // the "OK" button's identifier: Esc presses it too
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoClose(bool& allowed) override;
 
 private:
-    HFONT font_ = nullptr;
+    GdiObject<HFONT> font_;  // deleted after the window (see the destructor)
     HWND button_ = nullptr;
     std::vector<Label> labels_;
     bool modal_ = false;

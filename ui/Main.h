@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "gif/GIFAnimator.h"
+#include "toolkit/GIFAnimator.h"
 #include "shelltree/ShellTree.h"
-#include "ui/Controls.h"
-#include "ui/Forms.h"
+#include "toolkit/Controls.h"
+#include "toolkit/Forms.h"
 
 class TForm1 : public TForm {
 public:

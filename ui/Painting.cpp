@@ -5,6 +5,7 @@
 #include "ui/StartSteps.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
+#include "toolkit/Win32.h"
 
 namespace {
 
@@ -34,25 +35,17 @@ void Text(HDC dc, int x, int y, const std::string& utf8) {
 // Pen, font and text settings for the frames and captions; restored on leaving.
 class Canvas {
 public:
-    Canvas(HDC dc, HFONT font) : dc_(dc) {
-        pen_ = CreatePen(PS_SOLID, 1, kFramePen);
-        oldPen_ = SelectObject(dc, pen_);
-        oldFont_ = SelectObject(dc, font);
-        oldBrush_ = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Canvas(HDC dc, HFONT font)
+        : pen_(CreatePen(PS_SOLID, 1, kFramePen)), penSelected_(dc, pen_), fontSelected_(dc, font),
+          brushSelected_(dc, GetStockObject(NULL_BRUSH)) {
         SetTextColor(dc, RGB(0, 0, 0));
         SetBkMode(dc, TRANSPARENT);
     }
-    ~Canvas() {
-        SelectObject(dc_, oldBrush_);
-        SelectObject(dc_, oldFont_);
-        SelectObject(dc_, oldPen_);
-        DeleteObject(pen_);
-    }
 
 private:
-    HDC dc_;
-    HPEN pen_;
-    HGDIOBJ oldPen_, oldFont_, oldBrush_;
+    // Undone in the reverse order: the brush, the font and the pen selected again, then the pen deleted.
+    GdiObject<HPEN> pen_;
+    Selection penSelected_, fontSelected_, brushSelected_;
 };
 
 }  // namespace
@@ -68,9 +61,7 @@ void DrawGradient(HDC dc, COLORREF topColor, COLORREF bottomColor, int left, int
         if (band.bottom <= band.top) continue;
         const COLORREF color = RGB((r0 + MulDiv(i, dr, 255)) & 0xFF, (g0 + MulDiv(i, dg, 255)) & 0xFF,
                                    (b0 + MulDiv(i, db, 255)) & 0xFF);
-        HBRUSH brush = CreateSolidBrush(color);
-        FillRect(dc, &band, brush);
-        DeleteObject(brush);
+        FillRect(dc, &band, GdiObject<HBRUSH>(CreateSolidBrush(color)));
     }
 }
 
@@ -113,11 +104,9 @@ void TForm1::PaintPreviewFrame(HDC dc) {
     const RECT& box = Image1Bounds;
     {
         Canvas canvas(dc, Font());
-        HBRUSH brush = CreateSolidBrush(kGradientBottom);
-        HGDIOBJ old = SelectObject(dc, brush);
+        const GdiObject<HBRUSH> brush(CreateSolidBrush(kGradientBottom));
+        const Selection selected(dc, brush);
         Rectangle(dc, box.left - 1, box.top - 1, box.right + 1, box.bottom + 16);
-        SelectObject(dc, old);
-        DeleteObject(brush);
     }
     DrawGradient(dc, kGradientTop, kGradientBottom, box.left, box.top, box.right, box.bottom + 15);
     Canvas canvas(dc, Font());
@@ -125,7 +114,6 @@ void TForm1::PaintPreviewFrame(HDC dc) {
 }
 
 void TForm1::PaintPreviewFrame() {
-    HDC dc = GetDC(Handle());
+    const WindowDC dc(Handle());
     PaintPreviewFrame(dc);
-    ReleaseDC(Handle(), dc);
 }

@@ -20,8 +20,8 @@ void SetText(HWND window, const std::string& utf8) { SetWindowTextW(window, Wide
 }  // namespace
 
 TPluginForm::TPluginForm() {
-    font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
+    font_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
     Style style;
     style.className = "TPluginForm";
     style.caption = "PluginForm";  // replaced by the caption table's text
@@ -35,7 +35,7 @@ TPluginForm::TPluginForm() {
     style.position = {240, 225};
     style.dialogKeys = true;
     CreateHandle(style);
-    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     // Created in their tab order.
     ListBox1 = CreateControl(L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
@@ -52,7 +52,6 @@ TPluginForm::~TPluginForm() {
     if (PluginForm == this) PluginForm = nullptr;
     // The window goes before its font.
     if (Handle()) DestroyWindow(Handle());
-    if (font_) DeleteObject(font_);
 }
 
 HWND TPluginForm::CreateControl(const wchar_t* className, DWORD style, DWORD exStyle, UINT id, int left, int top,
@@ -61,7 +60,7 @@ HWND TPluginForm::CreateControl(const wchar_t* className, DWORD style, DWORD exS
                                    Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                                    GetModuleHandleW(nullptr), nullptr);
     if (!control) throw std::runtime_error("Cannot create the window");
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     return control;
 }
 

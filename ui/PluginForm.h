@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 class TPluginForm : public TForm {
 public:
@@ -24,11 +24,11 @@ public:
     void Button3Click();   // "Настройки": starts the active plugin's config.exe
     void Button4Click();   // "Выход": closes (hides) the window
 
-    HWND ListBox1 = nullptr;
-    HWND Button1 = nullptr;
-    HWND Button2 = nullptr;
-    HWND Button3 = nullptr;
-    HWND Button4 = nullptr;
+    HWND ListBox1 = nullptr;  // the list of plugins, one line per plugin folder
+    HWND Button1 = nullptr;   // "Вкл" (on)
+    HWND Button2 = nullptr;   // "Выкл" (off)
+    HWND Button3 = nullptr;   // "Настройки" (the plugin's settings)
+    HWND Button4 = nullptr;   // "Выход" (close)
 
     // Control identifiers, as WM_COMMAND carries them.
     enum : UINT { kListBox1Id = 10, kButton1Id = 11, kButton2Id = 12, kButton3Id = 13, kButton4Id = 14 };
@@ -40,7 +40,7 @@ protected:
 private:
     HWND CreateControl(const wchar_t* className, DWORD style, DWORD exStyle, UINT id, int left, int top, int width,
                        int height);
-    HFONT font_ = nullptr;
+    GdiObject<HFONT> font_;  // deleted after the window (see the destructor)
 };
 
 // The most recently created plugin window; null until the first one exists.

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "engine/Plugin.h"
 #include "engine/Render.h"
 #include "platform/Platform.h"

@@ -7,7 +7,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -319,6 +321,89 @@ std::optional<FolderStamp> StampFolder(const std::string& path, const FolderStam
     stamp.keepsTimes = true;
     stamp.settled = stamp.written + kFolderSettleSeconds * 1000000000u < nanoseconds(now);
     return stamp;
+}
+
+namespace {
+
+// Local disk file systems, whose changes are all made through this kernel and
+// so all reach inotify. Network and user-space file systems are left out: a
+// change made on another machine would never be reported.
+bool OnALocalDisk(const std::string& native) {
+    struct statfs info;
+    if (statfs(native.c_str(), &info) != 0) return false;
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0xEF53:      // ext2, ext3, ext4
+    case 0x58465342:  // xfs
+    case 0x9123683E:  // btrfs
+    case 0xF2F52010:  // f2fs
+    case 0x01021994:  // tmpfs
+    case 0x794C7630:  // overlayfs
+    case 0x2FC12FC1:  // zfs
+    case 0xCA451A4E:  // bcachefs
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Entries added, removed or renamed in the folder, its attributes (a folder
+// made unreadable lists as empty), and the folder itself removed or moved.
+constexpr uint32_t kWatchEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB |
+                                  IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+class InotifyWatch final : public FolderWatch {
+public:
+    InotifyWatch(int fd, FolderId top) : fd_(fd), top_(top) {}
+    ~InotifyWatch() override { close(fd_); }
+    FolderId Top() const override { return top_; }
+    bool Include(const std::string& folder) override {
+        // A folder watched already (also through a link) keeps its one watch.
+        return inotify_add_watch(fd_, Native(folder).c_str(), kWatchEvents) >= 0;
+    }
+    bool Changed() override {
+        if (!changed_) {
+            alignas(inotify_event) char events[4096];
+            const ssize_t got = read(fd_, events, sizeof events);
+            // Any event (an overflow too), or any answer but "nothing yet".
+            changed_ = !(got < 0 && errno == EAGAIN);
+        }
+        return changed_;
+    }
+    bool Rearm() override {
+        alignas(inotify_event) char events[4096];
+        for (int reads = 0; reads < 256; ++reads) {
+            const ssize_t got = read(fd_, events, sizeof events);
+            if (got > 0 || (got < 0 && errno == EINTR)) continue;
+            if (got < 0 && errno == EAGAIN) {
+                changed_ = false;
+                return true;
+            }
+            return false;
+        }
+        // Still busy: what is left is reported at the next look, which is safe.
+        changed_ = false;
+        return true;
+    }
+
+private:
+    int fd_;
+    FolderId top_;
+    bool changed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderWatch> WatchFolderTree(const std::string& top) {
+    const std::string native = Native(top);
+    struct stat info;
+    if (top.empty() || stat(native.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || !OnALocalDisk(native))
+        return nullptr;
+    const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) return nullptr;
+    auto watch = std::make_unique<InotifyWatch>(
+        fd, FolderId{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)});
+    if (!watch->Include(top)) return nullptr;
+    return watch;
 }
 
 int TodayDayOfMonth() {

@@ -2,8 +2,10 @@
 #include "platform/Platform.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <map>
 #include <mutex>
 
@@ -316,6 +318,7 @@ std::optional<FolderStamp> StampFolder(const std::string& path, const FolderStam
     }
     // The top folder, a link or a mount point: opened, to learn which folder
     // and which volume it leads to.
+    stamp.link = within != nullptr;
     HANDLE folder = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -330,6 +333,86 @@ std::optional<FolderStamp> StampFolder(const std::string& path, const FolderStam
     stamp.other = Ticks(info.ftCreationTime);
     stamp.settled = Settled(stamp);
     return stamp;
+}
+
+namespace {
+
+// Whether the volume that holds the opened folder is a fixed disk that stays:
+// DRIVE_FIXED, and not hot-pluggable or on a bus made for plugging in (a disk
+// on USB reports DRIVE_FIXED too) where the system tells; a network share is not.
+bool OnAFixedDisk(HANDLE folder) {
+    std::wstring path(MAX_PATH + 1, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(folder, path.data(), static_cast<DWORD>(path.size()), VOLUME_NAME_DOS);
+    if (length >= path.size()) {
+        path.resize(length + 1);
+        length = GetFinalPathNameByHandleW(folder, path.data(), static_cast<DWORD>(path.size()), VOLUME_NAME_DOS);
+    }
+    if (length == 0 || length >= path.size()) return false;
+    path.resize(length);
+    // "\\?\C:\..." on a drive, "\\?\UNC\server\..." on a share.
+    if (path.rfind(L"\\\\?\\", 0) == 0) path.erase(0, 4);
+    if (path.size() < 2 || path[1] != L':') return false;
+    if (path.back() != L'\\') path += L'\\';
+    wchar_t volume[MAX_PATH + 1];
+    if (!GetVolumePathNameW(path.c_str(), volume, MAX_PATH + 1) || GetDriveTypeW(volume) != DRIVE_FIXED) return false;
+    wchar_t device[MAX_PATH + 1];
+    if (!GetVolumeNameForVolumeMountPointW(volume, device, MAX_PATH + 1)) return true;
+    std::wstring name = device;  // "\\?\Volume{...}\"; the device is that without the last "\"
+    if (!name.empty() && name.back() == L'\\') name.pop_back();
+    HANDLE disk = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (disk == INVALID_HANDLE_VALUE) return true;
+    DWORD got = 0;
+    STORAGE_HOTPLUG_INFO hotplug = {};
+    bool plugged = DeviceIoControl(disk, IOCTL_STORAGE_GET_HOTPLUG_INFO, nullptr, 0, &hotplug, sizeof hotplug, &got,
+                                   nullptr) &&
+                   (hotplug.DeviceHotplug || hotplug.MediaRemovable);
+    STORAGE_PROPERTY_QUERY query = {};
+    query.PropertyId = StorageDeviceProperty;
+    query.QueryType = PropertyStandardQuery;
+    alignas(STORAGE_DEVICE_DESCRIPTOR) unsigned char answer[1024] = {};
+    const auto* descriptor = reinterpret_cast<const STORAGE_DEVICE_DESCRIPTOR*>(answer);
+    if (DeviceIoControl(disk, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, answer, sizeof answer, &got, nullptr) &&
+        got >= offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) + sizeof descriptor->BusType) {
+        const STORAGE_BUS_TYPE bus = descriptor->BusType;
+        plugged = plugged || bus == BusTypeUsb || bus == BusType1394 || bus == BusTypeSd || bus == BusTypeMmc;
+    }
+    CloseHandle(disk);
+    return !plugged;
+}
+
+// One change notification over the whole sub-tree: names of files and folders
+// added, removed or renamed anywhere below the top. It does not reach beyond
+// links and mount points below the top; the walk stamps those.
+class Win32FolderWatch final : public FolderWatch {
+public:
+    Win32FolderWatch(HANDLE change, FolderId top) : change_(change), top_(top) {}
+    ~Win32FolderWatch() override { FindCloseChangeNotification(change_); }
+    FolderId Top() const override { return top_; }
+    bool Include(const std::string&) override { return true; }
+    // Signalled within the file system's own call that makes the change.
+    bool Changed() override { return WaitForSingleObject(change_, 0) != WAIT_TIMEOUT; }
+    bool Rearm() override { return FindNextChangeNotification(change_) != 0; }
+
+private:
+    HANDLE change_;
+    FolderId top_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderWatch> WatchFolderTree(const std::string& top) {
+    HANDLE folder = CreateFileA(top.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return nullptr;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool watchable = GetFileInformationByHandle(folder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                           KeepsFolderTimes(folder, info.dwVolumeSerialNumber) && OnAFixedDisk(folder);
+    CloseHandle(folder);
+    if (!watchable) return nullptr;
+    HANDLE change = FindFirstChangeNotificationA(top.c_str(), TRUE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
+    if (change == INVALID_HANDLE_VALUE) return nullptr;
+    const FolderId id{info.dwVolumeSerialNumber, static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+    return std::make_unique<Win32FolderWatch>(change, id);
 }
 
 int TodayDayOfMonth() {

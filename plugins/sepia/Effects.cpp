@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "platform/Platform.h"
 
 namespace {

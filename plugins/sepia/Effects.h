@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/Bitmap.h"
+#include "image/Bitmap.h"
 
 enum class Effect { Sepia, Vignette, Both };
 

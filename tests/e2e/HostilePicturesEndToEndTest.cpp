@@ -10,9 +10,9 @@
 
 #include "Driver.h"
 #include "TestSupport.h"
-#include "engine/BmpCodec.h"
-#include "engine/CraftedPictures.h"
-#include "engine/JpegFixture.h"
+#include "image/BmpCodec.h"
+#include "tests/image/CraftedPictures.h"
+#include "tests/image/JpegFixture.h"
 #include "platform/Platform.h"
 #include "ui/Main.h"
 

@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "Driver.h"
-#include "engine/JpegFixture.h"
+#include "tests/image/JpegFixture.h"
 #include "TestSupport.h"
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "engine/PreviewList.h"
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
@@ -84,7 +84,13 @@ protected:
 
     std::pair<int32_t, int32_t> Shown() {
         if (!platform::FileExists(bitmap)) return {0, 0};
-        const std::vector<uint8_t> bytes = platform::ReadFileBytes(bitmap, 1u << 26);
+        std::vector<uint8_t> bytes;
+        try {
+            // The program may be replacing the file at this moment: not readable is not there yet.
+            bytes = platform::ReadFileBytes(bitmap, 1u << 26);
+        } catch (const std::exception&) {
+            return {0, 0};
+        }
         try {
             const Bitmap written = DecodeBmp(bytes.data(), bytes.size());
             return {written.width, written.height};

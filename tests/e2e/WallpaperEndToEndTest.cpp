@@ -7,9 +7,9 @@
 #include <map>
 
 #include "Driver.h"
-#include "engine/JpegFixture.h"
+#include "tests/image/JpegFixture.h"
 #include "TestSupport.h"
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "engine/CatalogueWalk.h"
 #include "platform/Platform.h"
 #include "ui/Main.h"

@@ -69,10 +69,13 @@ private:
     std::map<std::string, std::string> links_;
 };
 
-// The file system, counting the folders it lists.
-class CountingDisk final : public FolderSource {
+// The file system, counting the folders it lists and stamps; with `watching`,
+// it gives the system's watch on the tree.
+class CountingDisk : public FolderSource {
 public:
     int listings = 0;
+    int stamps = 0;
+    bool watching = false;
     bool List(const std::string& folder, const std::function<bool(const platform::FolderEntry&)>& visit) override {
         ++listings;
         return platform::ListFolder(folder, visit);
@@ -81,8 +84,23 @@ public:
         return platform::IdentifyFolder(folder);
     }
     std::optional<platform::FolderStamp> Stamp(const std::string& folder, const platform::FolderStamp* within) override {
+        ++stamps;
         return platform::StampFolder(folder, within);
     }
+    std::unique_ptr<platform::FolderWatch> Watch(const std::string& top) override {
+        auto watch = watching ? platform::WatchFolderTree(top) : nullptr;
+        last_ = watch.get();
+        return watch;
+    }
+    // After a change, until the last watch given reports it (under Wine on
+    // wineserver's own time; on Windows within the call that changes).
+    void AwaitReport() {
+        for (int tries = 0; last_ && !last_->Changed() && tries < 5000; ++tries) testing_support::SleepMs(1);
+        EXPECT_TRUE(!last_ || last_->Changed());
+    }
+
+private:
+    platform::FolderWatch* last_ = nullptr;
 };
 
 // At every position, and just below and beyond the catalogue, a walk with
@@ -255,40 +273,52 @@ TEST(CatalogueWalk, ALinkBackToAnAncestorIsNotEnteredButOtherLinksAre) {
     EXPECT_LT(tree.listings, 20);
 }
 
-TEST(CatalogueCacheOnDisk, KeptListingsFollowPicturesAndFoldersAddedRemovedAndRenamed) {
-    TempFolder folder;
+// With the system's watch on the tree, and without it.
+class CatalogueCacheOnDisk : public testing::TestWithParam<bool> {};
+
+TEST_P(CatalogueCacheOnDisk, KeptListingsFollowPicturesAndFoldersAddedRemovedAndRenamed) {
+    const bool watching = GetParam();
+    TempFolder folder, elsewhere;
     for (const char* name : {"a", "a\\deep", "b"}) ASSERT_TRUE(platform::CreateDir(folder / name));
     for (const char* name : {"a\\1.jpg", "a\\deep\\2.jpg", "a\\3.jpg", "b\\4.BMP", "b\\5.jpg", "6.jpg"})
         WriteTextFile(folder / name, "x");
     int minutes = 0;
+    CountingDisk disk;
+    disk.watching = watching;
+    // After a change: old, distinct folder times, so that kept listings are
+    // really used; then the watch, if any, is waited for.
     auto settle = [&](std::initializer_list<const char*> names) {
         for (const char* name : names) SetFolderTime(*name ? folder / name : folder.Path(), ++minutes);
+        disk.AwaitReport();
     };
     settle({"", "a", "a\\deep", "b"});
-    CountingDisk disk;
     CatalogueCache cache;
     ExpectSameAsFresh(folder.Path(), disk, cache);
-    // Warm, no walk lists anything; cold, each folder is listed once.
-    disk.listings = 0;
+    // Warm, no walk lists anything, and with the watch (the temporary folder
+    // is on a fixed disk) only the top is stamped; cold, each folder is listed once.
+    disk.listings = disk.stamps = 0;
     for (int32_t position = -1; position <= 8; ++position) {
         WalkState kept;
         PictureSearch(folder.Path(), position, kept, disk, cache);
     }
     EXPECT_EQ(disk.listings, 0);
-    CatalogueCache cold;
+    EXPECT_TRUE(watching ? disk.stamps == 10 : disk.stamps > 20) << disk.stamps;
+    CatalogueCache cold(false);
     WalkState all;
     PictureSearch(folder.Path(), 1000, all, disk, cold);
     EXPECT_EQ(disk.listings, 4);
 
-    // A picture added two levels down: that folder alone is listed again, at
-    // every walk while its stamp is too recent to be relied on.
+    // A picture added two levels down: that folder alone is listed again, and
+    // without the watch at every walk while its stamp is too recent to be
+    // relied on.
     WriteTextFile(folder / "a\\deep\\0.jpg", "x");
+    disk.AwaitReport();
     disk.listings = 0;
     PictureSearch(folder.Path(), 100, all, disk, cache);
     PictureSearch(folder.Path(), 100, all, disk, cache);
-    EXPECT_EQ(disk.listings, 2);
+    EXPECT_EQ(disk.listings, watching ? 1 : 2);
     ExpectSameAsFresh(folder.Path(), disk, cache);
-    settle({"a\\deep"});
+    SetFolderTime(folder / "a\\deep", ++minutes);
     ExpectSameAsFresh(folder.Path(), disk, cache);
     ASSERT_TRUE(platform::RemoveFile(folder / "b\\4.BMP"));
     settle({"b"});
@@ -305,6 +335,70 @@ TEST(CatalogueCacheOnDisk, KeptListingsFollowPicturesAndFoldersAddedRemovedAndRe
     ASSERT_TRUE(testing_support::RenamePath(folder / "a", folder / "z"));
     settle({""});
     ExpectSameAsFresh(folder.Path(), disk, cache);
+    ASSERT_TRUE(testing_support::RenamePath(folder / "0", elsewhere / "0"));  // a folder removed
+    settle({""});
+    ExpectSameAsFresh(folder.Path(), disk, cache);
+}
+
+INSTANTIATE_TEST_SUITE_P(Watch, CatalogueCacheOnDisk, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "On" : "Off"; });
+
+// A watch that never reports anything, on the folder the top led to when it
+// was armed, with no watch to give for folders named "b".
+struct SilentWatch final : platform::FolderWatch {
+    platform::FolderId top;
+    platform::FolderId Top() const override { return top; }
+    bool Include(const std::string& folder) override { return folder.substr(folder.size() - 2) != "\\b"; }
+    bool Changed() override { return false; }
+    bool Rearm() override { return true; }
+};
+struct SilentlyWatchedDisk final : CountingDisk {
+    bool canWatch = false;
+    std::unique_ptr<platform::FolderWatch> Watch(const std::string& top) override {
+        auto watch = std::make_unique<SilentWatch>();
+        watch->top = platform::IdentifyFolder(top).value_or(platform::FolderId{});
+        return canWatch ? std::move(watch) : nullptr;
+    }
+};
+
+// Only what the watch covers goes unstamped: a top folder it cannot watch, a
+// folder it has no watch for, and a top path that now leads to another folder
+// are all checked by their stamps.
+TEST(CatalogueCacheWatch, WhatTheWatchDoesNotCoverIsCheckedByItsStamp) {
+    TempFolder folder, elsewhere;
+    const std::string top = folder / "top";
+    auto make = [&](std::initializer_list<const char*> names) {
+        ASSERT_TRUE(platform::CreateDir(top));
+        for (const char* name : {"a", "a\\b"}) ASSERT_TRUE(platform::CreateDir(top + "\\" + name));
+        for (const char* name : names) WriteTextFile(top + "\\" + name, "x");
+        for (const char* name : {"", "\\a", "\\a\\b"}) SetFolderTime(top + name, 1);
+    };
+    make({"a\\1.jpg", "a\\b\\2.jpg", "3.jpg"});
+    SilentlyWatchedDisk disk;
+    auto stampsOfAWalk = [&](CatalogueCache& cache) {
+        WalkState state;
+        disk.stamps = 0;
+        PictureSearch(top, 100, state, disk, cache);
+        return disk.stamps;
+    };
+    CatalogueCache unwatched;
+    ExpectSameAsFresh(top, disk, unwatched);
+    EXPECT_EQ(stampsOfAWalk(unwatched), 3);
+    WriteTextFile(top + "\\a\\0.jpg", "x");
+    SetFolderTime(top + "\\a", 2);
+    ExpectSameAsFresh(top, disk, unwatched);
+
+    disk.canWatch = true;
+    CatalogueCache cache;
+    ExpectSameAsFresh(top, disk, cache);
+    EXPECT_EQ(stampsOfAWalk(cache), 2);  // the top, and a\b, which the watch does not cover
+    WriteTextFile(top + "\\a\\b\\0.jpg", "x");
+    SetFolderTime(top + "\\a\\b", 2);
+    ExpectSameAsFresh(top, disk, cache);
+    // The top moved away and another folder put in its place.
+    ASSERT_TRUE(testing_support::RenamePath(top, elsewhere / "old"));
+    make({"a\\7.jpg", "8.jpg"});
+    ExpectSameAsFresh(top, disk, cache);
 }
 
 TEST(CatalogueWalk, TheProcessWideWalkUsesTheSettingsPosition) {

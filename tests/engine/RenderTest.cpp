@@ -4,11 +4,11 @@
 #include <cstring>
 #include <set>
 
-#include "CraftedPictures.h"
-#include "JpegFixture.h"
+#include "tests/image/CraftedPictures.h"
+#include "tests/image/JpegFixture.h"
 #include "TestSupport.h"
-#include "engine/BmpCodec.h"
-#include "engine/JpegDecoder.h"
+#include "image/BmpCodec.h"
+#include "image/JpegDecoder.h"
 #include "engine/Render.h"
 #include "engine/Thumbnail.h"
 #include "platform/Platform.h"

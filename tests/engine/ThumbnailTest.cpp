@@ -1,13 +1,13 @@
-// Pictures made small for the preview box: placement, reduction and the
-// reduced-scale JPEG decode.
+// Pictures made small for the preview box: placement and the reduced-scale
+// JPEG decode (the reduction itself is tested with the pictures, in image/).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "JpegFixture.h"
+#include "tests/image/JpegFixture.h"
 #include "TestSupport.h"
-#include "engine/BmpCodec.h"
-#include "engine/JpegDecoder.h"
+#include "image/BmpCodec.h"
+#include "image/JpegDecoder.h"
 #include "engine/Thumbnail.h"
 #include "platform/Platform.h"
 
@@ -34,22 +34,6 @@ TEST(PreviewPlacement, CentresAndReducesProportionallyButNeverEnlarges) {
         EXPECT_EQ(place.x, c.x) << c.w << "x" << c.h;
         EXPECT_EQ(place.y, c.y) << c.w << "x" << c.h;
     }
-}
-
-TEST(PreviewPicture, ReductionAveragesTheCoveredPixels) {
-    Bitmap source;
-    source.Reset(4, 2, 24);
-    // Left half black and white columns, right half solid grey 100.
-    for (int32_t y = 0; y < 2; ++y) {
-        uint8_t* row = source.Row(y);
-        const uint8_t values[4] = {0, 255, 100, 100};
-        for (int x = 0; x < 4; ++x) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = values[x];
-    }
-    const Bitmap reduced = ReducePicture(source, 2, 1);
-    EXPECT_EQ(reduced.Row(0)[0], 128);
-    EXPECT_EQ(reduced.Row(0)[3], 100);
-    const Bitmap same = ReducePicture(source, 4, 2);
-    EXPECT_EQ(same.pixels, source.pixels);
 }
 
 TEST(PreviewPicture, AReducedScaleDecodeLooksLikeTheFullOneAtTheBoxSize) {

@@ -4,12 +4,12 @@
 
 #include <windows.h>
 
-#include "JpegFixture.h"
+#include "tests/image/JpegFixture.h"
 #include "e2e/Driver.h"
 #include "TestSupport.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "engine/Render.h"
 #include "engine/Plugin.h"
 #include "engine/Wallpaper.h"

@@ -319,6 +319,50 @@ TEST(FolderIdentity, TheSameFolderByTwoPathsIsOneFolder) {
     EXPECT_FALSE(platform::IdentifyFolder(folder / "missing"));
 }
 
+TEST(FolderWatch, ReportsNamesAddedRemovedOrRenamedAnywhereBelowUntilReArmed) {
+    TempFolder folder, elsewhere;
+    for (const char* name : {"a", "a\\deep"}) ASSERT_TRUE(platform::CreateDir(folder / name));
+    WriteTextFile(folder / "a\\deep\\1.jpg", "x");
+    // The temporary folder is on a fixed disk that keeps folder times.
+    const auto watch = platform::WatchFolderTree(folder.Path());
+    ASSERT_TRUE(watch);
+    EXPECT_EQ(watch->Top(), platform::IdentifyFolder(folder.Path()));
+    // Reading, listing, stamping and writing contents change no name. The
+    // folders are taken in and listed after arming, as the walk does (Wine's
+    // notification over a sub-tree reaches only folders opened after that).
+    for (const std::string& path : {folder.Path(), folder / "a", folder / "a\\deep"}) {
+        EXPECT_TRUE(watch->Include(path) && platform::StampFolder(path) &&
+                    platform::ListFolder(path, [](const platform::FolderEntry&) { return true; }));
+    }
+    platform::ReadFileBytes(folder / "a\\deep\\1.jpg", 10);
+    WriteTextFile(folder / "a\\deep\\1.jpg", "changed");
+    WriteTextFile(elsewhere / "outside.jpg", "x");  // not below the top
+    testing_support::SleepMs(200);
+    EXPECT_FALSE(watch->Changed());
+
+    // Each change is reported (under Wine on wineserver's own time), stays
+    // reported until re-armed, and no longer after that.
+    auto reported = [&](bool made) {
+        for (int tries = 0; made && !watch->Changed() && tries < 5000; ++tries) testing_support::SleepMs(1);
+        return made && watch->Changed() && watch->Changed() && watch->Rearm() && !watch->Changed();
+    };
+    WriteTextFile(folder / "a\\deep\\2.jpg", "x");
+    EXPECT_TRUE(reported(true));
+    EXPECT_TRUE(reported(testing_support::RenamePath(folder / "a\\deep\\2.jpg", folder / "a\\deep\\3.jpg")));
+    EXPECT_TRUE(reported(platform::RemoveFile(folder / "a\\deep\\3.jpg")));
+    EXPECT_TRUE(reported(platform::CreateDir(folder / "a\\new")));
+    EXPECT_TRUE(reported(testing_support::RenamePath(folder / "a\\new", elsewhere / "moved")));
+    EXPECT_TRUE(reported(testing_support::RenamePath(folder / "a\\deep", folder / "a\\deeper")));
+    WriteTextFile(folder / "top.jpg", "x");
+    EXPECT_TRUE(reported(true));
+
+    EXPECT_FALSE(platform::WatchFolderTree(folder / "missing"));
+    EXPECT_FALSE(platform::WatchFolderTree(folder / "top.jpg"));
+#ifndef _WIN32
+    EXPECT_FALSE(platform::WatchFolderTree("/proc"));  // no local disk
+#endif
+}
+
 TEST(CurrentDirectory, CheckingAFolderRaisesTheRuntimesInputOutputErrorAndChangesNothing) {
     TempFolder folder;
     const std::string before = platform::GetCurrentDir();

@@ -7,7 +7,7 @@
 
 #include "Effects.h"
 #include "TestSupport.h"
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "platform/Platform.h"
 
 using testing_support::ReadTextFile;

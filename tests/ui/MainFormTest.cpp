@@ -8,13 +8,13 @@
 
 #include "core/Paths.h"
 #include "core/Settings.h"
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
 #include "TestSupport.h"
 #include "ui/StartSteps.h"
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 #include "ui/Main.h"
 
 namespace {

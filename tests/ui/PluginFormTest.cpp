@@ -10,7 +10,7 @@
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "platform/Platform.h"
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
 #include "ui/PluginForm.h"

@@ -14,7 +14,7 @@
 #include "core/Settings.h"
 #include "platform/win32/ShellFolders.h"
 #include "ui/StartSteps.h"
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 #include "engine/PreviewList.h"
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"

@@ -1,4 +1,6 @@
-#include "gif/GIFAnimator.h"
+#include "toolkit/GIFAnimator.h"
+
+#include "toolkit/Win32.h"
 
 TGIFAnimator::TGIFAnimator() {
     image_.OnChange = [this] { ImageChanged(); };
@@ -109,9 +111,8 @@ void TGIFAnimator::Tick() {
         }
         if (GetWindowThreadProcessId(Handle(), nullptr) == GetCurrentThreadId()) {
             Repaint();
-        } else if (HDC dc = GetDC(Handle())) {
+        } else if (const WindowDC dc(Handle()); dc) {
             PaintTo(dc);
-            ReleaseDC(Handle(), dc);
         }
     } catch (...) {
         timerRepaint_ = false;

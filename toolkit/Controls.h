@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "toolkit/Win32.h"
+
 // A speed button: a raised face with a glyph, pressed while the mouse holds it
 // down; OnClick when the button is released over it. The glyph's bottom-left
 // pixel gives its transparent colour.
@@ -29,7 +31,7 @@ private:
     friend Control* AttachedControl(HWND hwnd, UINT message, LPARAM lParam);
     void Paint(HDC dc);
     HWND handle_ = nullptr;
-    HBITMAP glyph_ = nullptr;
+    GdiObject<HBITMAP> glyph_;
     bool down_ = false;
     bool tracking_ = false;
 };

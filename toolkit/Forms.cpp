@@ -1,7 +1,6 @@
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 #include <commctrl.h>
-#include <ole2.h>
 
 #include <stdexcept>
 
@@ -26,14 +25,6 @@ bool TakesDialogKeys(const MSG& message) {
     return false;
 }
 
-std::wstring Widen(UINT codePage, const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
 HICON ProgramIcon(HINSTANCE instance) {
     HICON icon = LoadIconW(instance, L"MAINICON");
     return icon ? icon : LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
@@ -54,60 +45,29 @@ LRESULT CALLBACK ApplicationWndProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-std::wstring WideFromUtf8(const std::string& text) { return Widen(CP_UTF8, text); }
-// The ANSI conversions are the platform layer's, which the paths use too.
-std::wstring WideFromAnsi(const std::string& text) { return platform::WideFromAnsiText(text); }
-
-namespace {
-
-std::string Narrow(UINT codePage, const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                         nullptr);
-    std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
-    return result;
-}
-
-}  // namespace
-
-std::string AnsiFromWide(const std::wstring& text) { return platform::AnsiLossy(text); }
-std::string Utf8FromWide(const std::wstring& text) { return Narrow(CP_UTF8, text); }
-
-std::wstring WindowTextOf(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
-
 // ---- TApplication ----
 
 void TApplication::Initialize() {
-    OleInitialize(nullptr);
+    ole_.emplace();
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     // Unicode window classes throughout, so that the Russian texts survive
     // whatever the system's ANSI code page is.
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = ApplicationWndProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hIcon = ProgramIcon(windowClass.hInstance);
-    windowClass.lpszClassName = kApplicationClass;
-    RegisterClassW(&windowClass);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterWindowClass(kApplicationClass, ApplicationWndProc, 0, nullptr, ProgramIcon(instance));
     // A window of no size that stands for the program on the taskbar; the forms
     // are owned by it and so have no buttons of their own.
     int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
     handle_ = CreateWindowExW(0, kApplicationClass, WideFromAnsi(title_).c_str(),
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                              x, y, 0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
+                              x, y, 0, 0, nullptr, nullptr, instance, nullptr);
 }
 
 void TApplication::Finalize() {
     if (handle_) DestroyWindow(handle_);
     handle_ = nullptr;
-    OleUninitialize();
+    ole_.reset();
 }
 
 void TApplication::SetTitle(const std::string& title) {
@@ -173,10 +133,9 @@ void TApplication::ShowException(const std::exception& error) noexcept {
 TForm::~TForm() {
     if (handle_) {
         std::erase(dialogKeyWindows, handle_);
-        SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+        DetachObject(handle_);
         DestroyWindow(handle_);
     }
-    if (brush_) DeleteObject(brush_);
 }
 
 void TForm::Guarded(const std::function<void()>& handler) {
@@ -191,18 +150,11 @@ void TForm::Guarded(const std::function<void()>& handler) {
 
 void TForm::CreateHandle(const Style& style) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    brush_ = CreateSolidBrush(style.color);
+    brush_.Reset(CreateSolidBrush(style.color));
     const std::wstring className = WideFromAnsi(style.className);
-    WNDCLASSW windowClass = {};
-    if (!GetClassInfoW(instance, className.c_str(), &windowClass)) {
-        windowClass.style = CS_DBLCLKS;
-        windowClass.lpfnWndProc = StaticWndProc;
-        windowClass.hInstance = instance;
-        windowClass.hIcon = ProgramIcon(instance);
-        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        windowClass.lpszClassName = className.c_str();
-        if (!RegisterClassW(&windowClass)) throw std::runtime_error("Cannot register the window class");
-    }
+    if (!RegisterWindowClass(className.c_str(), StaticWndProc, CS_DBLCLKS,
+                             LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)), ProgramIcon(instance)))
+        throw std::runtime_error("Cannot register the window class");
     RECT frame = {0, 0, style.clientWidth, style.clientHeight};
     AdjustWindowRectEx(&frame, style.style, style.menu != nullptr, style.exStyle);
     handle_ = CreateWindowExW(style.exStyle, className.c_str(),
@@ -216,12 +168,8 @@ void TForm::CreateHandle(const Style& style) {
 }
 
 LRESULT CALLBACK TForm::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        form->handle_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* form = AttachedObject<TForm>(hwnd, message, lParam);
+    if (message == WM_NCCREATE) form->handle_ = hwnd;
     if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
     if (Application.Busy()) {
         if (message == WM_CLOSE && form == Application.MainForm()) {
@@ -267,7 +215,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_NCDESTROY:
         std::erase(dialogKeyWindows, handle_);
-        SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+        DetachObject(handle_);
         handle_ = nullptr;
         break;
     }

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "engine/Bitmap.h"
+#include "image/Bitmap.h"
 
 class BmpError : public std::runtime_error {
 public:

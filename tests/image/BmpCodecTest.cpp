@@ -6,7 +6,7 @@
 #include <random>
 
 #include "CraftedPictures.h"
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 
 namespace {
 

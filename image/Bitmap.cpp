@@ -1,4 +1,4 @@
-#include "engine/Bitmap.h"
+#include "image/Bitmap.h"
 
 size_t Bitmap::StrideFor(int32_t width, int bitsPerPixel) {
     if (width < 0 || bitsPerPixel <= 0 || bitsPerPixel > 32) throw BitmapSizeError("invalid bitmap width or depth");

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "gif/GIFAnimator.h"
+#include "toolkit/GIFAnimator.h"
 #include "tests/gif/GifBuilder.h"
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 using namespace gif_test;
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <mutex>
 
-#include "gif/GIFWin32.h"
+#include "toolkit/GIFWin32.h"
 
 class TImageControl {
 public:

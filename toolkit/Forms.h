@@ -7,14 +7,11 @@
 #include <exception>
 #include <stdexcept>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
-std::wstring WideFromUtf8(const std::string& text);  // the program's fixed texts
-std::wstring WideFromAnsi(const std::string& text);  // paths and other ANSI strings
-std::string AnsiFromWide(const std::wstring& text);  // what a user typed, as a path
-std::string Utf8FromWide(const std::wstring& text);
-std::wstring WindowTextOf(HWND window);
+#include "toolkit/Win32.h"
 
 class TForm;
 class TTimer;
@@ -76,6 +73,7 @@ private:
     TForm* mainForm_ = nullptr;
     std::string title_;
     bool closePending_ = false;  // the main form was closed while Busy()
+    std::optional<OleScope> ole_;  // from Initialize to Finalize
 };
 
 extern TApplication Application;
@@ -132,7 +130,7 @@ private:
 
     std::vector<TTimer*> timers_;  // delivered their WM_TIMER by WndProc
     HWND handle_ = nullptr;
-    HBRUSH brush_ = nullptr;
+    GdiObject<HBRUSH> brush_;
     bool positioned_ = false;
 };
 

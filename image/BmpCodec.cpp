@@ -1,4 +1,4 @@
-#include "engine/BmpCodec.h"
+#include "image/BmpCodec.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "gif/ThreadTimer.h"
+#include "toolkit/ThreadTimer.h"
 
 #include <chrono>
 #include <stdexcept>
 
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 namespace {
 
@@ -96,16 +96,10 @@ void TTimerThread::Execute() {
 
 TThreadTimer::TThreadTimer() : guiThread_(GetCurrentThreadId()) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW windowClass = {};
-    if (!GetClassInfoW(instance, kSyncClass, &windowClass)) {
-        windowClass.lpfnWndProc = SyncWndProc;
-        windowClass.hInstance = instance;
-        windowClass.lpszClassName = kSyncClass;
-        RegisterClassW(&windowClass);
-    }
+    RegisterWindowClass(kSyncClass, SyncWndProc);
     syncWindow_ = CreateWindowExW(0, kSyncClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     if (!syncWindow_) throw std::runtime_error("Cannot create the timer's window");
-    SetWindowLongPtrW(syncWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    AttachObject(syncWindow_, this);
     thread_ = new TTimerThread(*this);
 }
 
@@ -191,7 +185,7 @@ void TThreadTimer::Synchronize(const std::function<void()>& call) {
 
 LRESULT CALLBACK TThreadTimer::SyncWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kRunCall) {
-        auto* timer = reinterpret_cast<TThreadTimer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        auto* timer = AttachedObject<TThreadTimer>(window);
         if (!timer || timer->destroying_) return 0;
         const auto* call = reinterpret_cast<const std::function<void()>*>(wParam);
         TForm::Guarded(*call);

@@ -7,8 +7,8 @@
 
 #include "gif/GIFCompose.h"
 #include "gif/GIFImage.h"
-#include "gif/ImageControl.h"
-#include "gif/ThreadTimer.h"
+#include "toolkit/ImageControl.h"
+#include "toolkit/ThreadTimer.h"
 
 class TGIFAnimator : public TImageControl {
 public:

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "engine/Bitmap.h"
+#include "image/Bitmap.h"
 
 class JpegError : public std::runtime_error {
 public:

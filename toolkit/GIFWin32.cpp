@@ -1,4 +1,4 @@
-#include "gif/GIFWin32.h"
+#include "toolkit/GIFWin32.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -48,20 +48,9 @@ TDibCanvas::TDibCanvas(int width, int height) : width_(width), height_(height) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    if (!dc_ || !bitmap_ || !bits_) {
-        if (bitmap_) DeleteObject(bitmap_);
-        if (dc_) DeleteDC(dc_);
-        throw std::runtime_error("Out of system resources");
-    }
-    old_ = SelectObject(dc_, bitmap_);
-}
-
-TDibCanvas::~TDibCanvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
+    bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+    if (!dc_ || !bitmap_ || !bits_) throw std::runtime_error("Out of system resources");
+    selected_.emplace(dc_, bitmap_);
 }
 
 void TDibCanvas::ReadInto(Bitmap& bitmap) const {

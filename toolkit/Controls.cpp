@@ -1,39 +1,32 @@
-#include "ui/Controls.h"
+#include "toolkit/Controls.h"
 
 #include <commctrl.h>
 
 #include <climits>
 #include <cwctype>
 
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 namespace {
 
 const wchar_t kSpeedButtonClass[] = L"TSpeedButton";
 const wchar_t kColorPanelClass[] = L"TPanel";
 
-void RegisterOnce(const wchar_t* name, WNDPROC procedure, bool& done) {
-    if (done) return;
-    WNDCLASSW windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.lpszClassName = name;
-    RegisterClassW(&windowClass);
-    done = true;
+void RegisterOnce(const wchar_t* name, WNDPROC procedure) {
+    RegisterWindowClass(name, procedure, CS_HREDRAW | CS_VREDRAW,
+                        LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
 }
 
 // Draws `bitmap` at (x, y) leaving out the pixels of its transparent colour.
 void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y) {
     BITMAP info;
     GetObjectW(bitmap, sizeof info, &info);
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ oldSource = SelectObject(source, bitmap);
+    const MemoryDC source(dc);
+    const Selection sourceBitmap(source, bitmap);
     const COLORREF transparent = GetPixel(source, 0, info.bmHeight - 1);
-    HDC maskDc = CreateCompatibleDC(dc);
-    HBITMAP mask = CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr);
-    HGDIOBJ oldMask = SelectObject(maskDc, mask);
+    const MemoryDC maskDc(dc);
+    const GdiObject<HBITMAP> mask(CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr));
+    const Selection maskBitmap(maskDc, mask);
     SetBkColor(source, transparent);
     BitBlt(maskDc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);  // 1 where transparent
     const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
@@ -43,11 +36,6 @@ void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y) {
     BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCINVERT);
     SetTextColor(dc, text);
     SetBkColor(dc, back);
-    SelectObject(maskDc, oldMask);
-    DeleteObject(mask);
-    DeleteDC(maskDc);
-    SelectObject(source, oldSource);
-    DeleteDC(source);
 }
 
 }  // namespace
@@ -56,12 +44,9 @@ void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y) {
 // in the window's user data from WM_NCCREATE on.
 template <class Control>
 Control* AttachedControl(HWND hwnd, UINT message, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* control = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
-        control->handle_ = hwnd;
-    }
-    return reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* control = AttachedObject<Control>(hwnd, message, lParam);
+    if (message == WM_NCCREATE) control->handle_ = hwnd;
+    return control;
 }
 
 bool ParseInteger(const std::wstring& text, int& value) {
@@ -87,13 +72,11 @@ bool ParseInteger(const std::wstring& text, int& value) {
 
 TSpeedButton::~TSpeedButton() {
     if (handle_) DestroyWindow(handle_);
-    if (glyph_) DeleteObject(glyph_);
 }
 
 void TSpeedButton::Create(HWND parent, int left, int top, int width, int height, const char* glyphResource) {
-    static bool registered = false;
-    RegisterOnce(kSpeedButtonClass, WindowProc, registered);
-    glyph_ = static_cast<HBITMAP>(LoadImageA(GetModuleHandleW(nullptr), glyphResource, IMAGE_BITMAP, 0, 0, 0));
+    RegisterOnce(kSpeedButtonClass, WindowProc);
+    glyph_.Reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleW(nullptr), glyphResource, IMAGE_BITMAP, 0, 0, 0)));
     handle_ = CreateWindowExW(0, kSpeedButtonClass, L"", WS_CHILD | WS_VISIBLE, left, top, width, height, parent,
                               nullptr, GetModuleHandleW(nullptr), this);
 }
@@ -164,7 +147,7 @@ LRESULT CALLBACK TSpeedButton::WindowProc(HWND hwnd, UINT message, WPARAM wParam
         return 0;
     case WM_NCDESTROY:
         button->handle_ = nullptr;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        DetachObject(hwnd);
         break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -226,8 +209,7 @@ TColorPanel::~TColorPanel() {
 }
 
 void TColorPanel::Create(HWND parent, int left, int top, int width, int height, UINT id) {
-    static bool registered = false;
-    RegisterOnce(kColorPanelClass, WindowProc, registered);
+    RegisterOnce(kColorPanelClass, WindowProc);
     handle_ = CreateWindowExW(0, kColorPanelClass, L"", WS_CHILD | WS_VISIBLE, left, top, width, height, parent,
                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), this);
 }
@@ -248,16 +230,14 @@ LRESULT CALLBACK TColorPanel::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
             HDC dc = BeginPaint(hwnd, &paint);
             RECT client;
             GetClientRect(hwnd, &client);
-            HBRUSH brush = CreateSolidBrush(panel->color_);
-            FillRect(dc, &client, brush);
-            DeleteObject(brush);
+            FillRect(dc, &client, GdiObject<HBRUSH>(CreateSolidBrush(panel->color_)));
             DrawEdge(dc, &client, BDR_RAISEDINNER, BF_RECT);
             EndPaint(hwnd, &paint);
             return 0;
         }
         case WM_NCDESTROY:
             panel->handle_ = nullptr;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            DetachObject(hwnd);
             break;
         }
     }

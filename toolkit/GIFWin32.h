@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
-#include "engine/Bitmap.h"
+#include <optional>
+
 #include "gif/GIFImage.h"
+#include "image/Bitmap.h"
+#include "toolkit/Win32.h"
 
 // A DIB section holding a copy of `bitmap` (1, 4, 8 or 32 bits per pixel, with
 // its palette). The caller deletes it. Throws std::runtime_error when GDI refuses.
@@ -16,7 +19,6 @@ HBITMAP CreateHBitmap(const Bitmap& bitmap);
 class TDibCanvas {
 public:
     TDibCanvas(int width, int height);
-    ~TDibCanvas();
     TDibCanvas(const TDibCanvas&) = delete;
     TDibCanvas& operator=(const TDibCanvas&) = delete;
 
@@ -28,9 +30,10 @@ public:
     void WriteFrom(const Bitmap& bitmap);
 
 private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
+    // Made in this order, undone in the reverse: the DC, the bitmap, the bitmap selected into the DC.
+    MemoryDC dc_;
+    GdiObject<HBITMAP> bitmap_;
+    std::optional<Selection> selected_;
     void* bits_ = nullptr;
     int width_, height_;
 };

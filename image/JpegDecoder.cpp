@@ -1,4 +1,4 @@
-#include "engine/JpegDecoder.h"
+#include "image/JpegDecoder.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,8 +1,8 @@
-#include "gif/ImageControl.h"
+#include "toolkit/ImageControl.h"
 
 #include <stdexcept>
 
-#include "ui/Forms.h"
+#include "toolkit/Forms.h"
 
 namespace {
 const wchar_t kClass[] = L"TImageControl";
@@ -12,22 +12,16 @@ TImageControl::TImageControl() = default;
 
 TImageControl::~TImageControl() {
     if (handle_) {
-        SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+        DetachObject(handle_);
         DestroyWindow(handle_);
     }
 }
 
 void TImageControl::CreateHandle(HWND parent, int left, int top, int width, int height) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW windowClass = {};
-    if (!GetClassInfoW(instance, kClass, &windowClass)) {
-        windowClass.style = CS_DBLCLKS;
-        windowClass.lpfnWndProc = StaticWndProc;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        windowClass.lpszClassName = kClass;
-        if (!RegisterClassW(&windowClass)) throw std::runtime_error("Cannot register the window class");
-    }
+    if (!RegisterWindowClass(kClass, StaticWndProc, CS_DBLCLKS,
+                             LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW))))
+        throw std::runtime_error("Cannot register the window class");
     left_ = left;
     top_ = top;
     width_ = width;
@@ -73,10 +67,9 @@ void TImageControl::Invalidate() {
 void TImageControl::PaintTo(HDC dc) {
     if (width_ <= 0 || height_ <= 0) return;
     TDibCanvas canvas(width_, height_);
-    HBRUSH brush = CreateSolidBrush(color_ == CLR_INVALID ? GetSysColor(COLOR_BTNFACE) : color_);
+    const GdiObject<HBRUSH> brush(CreateSolidBrush(color_ == CLR_INVALID ? GetSysColor(COLOR_BTNFACE) : color_));
     RECT client = {0, 0, width_, height_};
     FillRect(canvas.DC(), &client, brush);
-    DeleteObject(brush);
     drawing_ = true;
     try {
         Paint(canvas);
@@ -99,12 +92,8 @@ void TImageControl::CopyParentBackground(TDibCanvas& canvas) {
 }
 
 LRESULT CALLBACK TImageControl::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* control = static_cast<TImageControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        control->handle_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
-    }
-    auto* control = reinterpret_cast<TImageControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* control = AttachedObject<TImageControl>(window, message, lParam);
+    if (message == WM_NCCREATE) control->handle_ = window;
     if (!control) return DefWindowProcW(window, message, wParam, lParam);
     LRESULT result = 0;
     TForm::Guarded([&] { result = control->WndProc(message, wParam, lParam); });
@@ -151,7 +140,7 @@ LRESULT TImageControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (OnDblClick) OnDblClick();
         return 0;
     case WM_NCDESTROY:
-        SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+        DetachObject(handle_);
         handle_ = nullptr;
         break;
     }
