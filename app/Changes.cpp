@@ -1,22 +1,44 @@
-// The wallpaper changes of the main window: through the rotation, on request
-// and on the timer.
-#include "app/Paths.h"
-#include "app/Settings.h"
+// The wallpaper changer: the changes the main window asks for, through the
+// rotation, on request and on the timer. The one place that hands the
+// settings and paths to the engine's change.
+#include "app/Program.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "engine/Rotation.h"
 #include "engine/Scheduler.h"
 #include "engine/Wallpaper.h"
-#include "ui/Main.h"
+#include "toolkit/Forms.h"
 
-void TForm1::SetWallPaper2() {
-    RotateWallpaper(MakeWallpaper, [] { SaveSettings(ConfigPath); });
+namespace {
+
+// Read at each change, so a plugin switched on or off counts from the next one.
+WallpaperTarget CurrentTarget() {
+    WallpaperTarget target;
+    target.background = Settings.BackgroundColor;
+    target.bitmapPath = WallpaperBmpPath;
+    target.pluginsRoot = PluginsRoot;
+    target.plugin = Settings.plugin_directory;
+    return target;
 }
 
-void TForm1::SetWallpaperTimer() {
-    TimerWp.SetEnabled(true);
+void Save() { SaveSettings(ConfigPath); }
+
+}  // namespace
+
+void TProgram::ChangeWallpaper() {
+    RotateWallpaper(
+        Settings.wallpaper_directory, Settings.number,
+        [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save);
+}
+
+bool TProgram::ApplyPicture(const std::string& path) { return MakeWallpaper(path, CurrentTarget()); }
+
+void TProgram::ArmTimer(TTimer& timer) {
+    timer.SetEnabled(true);
     if (const auto interval = WallpaperTimerInterval(Settings.WpTimerUnit, Settings.nwptimer))
-        TimerWp.SetInterval(*interval);
+        timer.SetInterval(*interval);
 }
 
-void TForm1::TimerWpTimer() {
-    WallpaperTimerTick([this] { SetWallPaper2(); }, [] { SaveSettings(ConfigPath); });
+void TProgram::TimerTick() {
+    WallpaperTimerTick(Settings.WpTimerUnit, Settings.WpTimerDay, [this] { ChangeWallpaper(); }, Save);
 }

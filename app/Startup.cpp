@@ -1,19 +1,19 @@
-// Start-up, minimising and shutdown of the main window.
+// The start sequence of the main window and its shutdown.
 #include <windows.h>
 
 #include <cstdlib>
 #include <vector>
 
-#include "app/Paths.h"
-#include "app/Settings.h"
-#include "app/ShellFolders.h"
-#include "app/StartSteps.h"
-#include "app/Tray.h"
-#include "ui/LangUnit.h"
+#include "app/Program.h"
+#include "app/StartupShortcut.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
+#include "platform/win32/ShellFolders.h"
+#include "ui/LangUnit.h"
 #include "ui/Main.h"
-#include "ui/PluginForm.h"
+#include "ui/StartSteps.h"
 
 namespace {
 
@@ -39,22 +39,11 @@ std::string ProgramFileFolder() {
     }
 }
 
-}  // namespace
-
-void TForm1::FormCreate() {
-    try {
-        RunStartSteps();
-    } catch (...) {
-        // The error box comes next; the program stays reachable through its icon.
-        if (!TrayIconAdded()) AddTrayIcon();
-        throw;
-    }
-}
-
-void TForm1::RunStartSteps() {
+// The steps in their order; the first that fails ends them.
+void RunStartSteps(TForm1& form, TTrayIcon& tray) {
     ProgramDir = ProgramFileFolder();
-    CanvasBrushHollow = true;
-    Application.OnMinimize = [this] { Minimize(); };
+    form.CanvasBrushHollow = true;
+    Application.OnMinimize = [&form] { form.Minimize(); };
     if (HasStartupArgument(CommandLineArguments())) Application.ShowMainForm = false;
 
     const std::string personalFolder = ReadUserShellFolder("Personal");
@@ -62,7 +51,7 @@ void TForm1::RunStartSteps() {
     if (!platform::DirectoryExists(paths.dataFolder)) platform::CreateDir(paths.dataFolder);
 
     LoadCaptions();
-    AssignCaptions();
+    form.AssignCaptions();
 
     DataFolder = paths.dataFolder;
     ConfigPath = paths.configPath;
@@ -74,30 +63,30 @@ void TForm1::RunStartSteps() {
 
     LoadSettings(ConfigPath);
     if (platform::DirectoryExists(Settings.wallpaper_directory)) SelectFolderInTree(Settings.wallpaper_directory);
-    FillSettingsPanel();
-    if (Settings.changestart) SetWallPaper2();
-    SetSpinEditRange(1, 960);
-    TimerWp.SetEnabled(false);
-    if (Settings.wptimer) SetWallpaperTimer();
-    AddTrayIcon();
+    form.FillSettingsPanel();
+    if (Settings.changestart) form.SetWallPaper2();
+    form.SetSpinEditRange(1, 960);
+    form.TimerWp.SetEnabled(false);
+    if (Settings.wptimer) form.SetWallpaperTimer();
+    tray.Add(form.Handle());
     LoadBanner("reklama1");
     BannerIndex = 1;
-    LoadDefaultPreview("twp1");
-    SetSwatchColor(Settings.BackgroundColor);
+    form.LoadDefaultPreview("twp1");
+    form.SetSwatchColor(Settings.BackgroundColor);
 }
 
-void TForm1::Minimize() {
-    Hide();
-    // The newest plugin manager window, if one was ever opened, is closed
-    // (hidden) too; nothing that goes wrong there stops the minimising.
-    if (PluginForm) {
-        try {
-            PluginForm->Close();
-        } catch (...) {
-        }
+}  // namespace
+
+void TProgram::Start(TForm1& form) {
+    try {
+        RunStartSteps(form, tray_);
+    } catch (...) {
+        // The error box comes next; the program stays reachable through its icon.
+        if (!tray_.Added()) tray_.Add(form.Handle());
+        throw;
     }
 }
 
-void TForm1::FormClose() { RemoveTrayIcon(); }
+void TProgram::Close() { tray_.Remove(); }
 
-void TForm1::N2Click() { Close(); }
+void TProgram::UpdateStartupShortcut() { ::UpdateStartupShortcut(); }

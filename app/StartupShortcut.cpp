@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/Paths.h"
-#include "app/Settings.h"
-#include "app/ShellFolders.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
+#include "platform/win32/ShellFolders.h"
 #include "platform/Platform.h"
 #include "toolkit/Win32.h"
 

@@ -15,7 +15,7 @@
 #include <map>
 #include <string>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "engine/CatalogueWalk.h"
 #include "engine/Rotation.h"
 #include "image/JpegDecoder.h"
@@ -111,7 +111,8 @@ const std::string& Large() {
 // One change as the program makes it, through the process's kept listings;
 // every picture found is taken as applied.
 void Change() {
-    RotateWallpaper([](const std::string& path) { return !path.empty(); }, [] {});
+    RotateWallpaper(Settings.wallpaper_directory, Settings.number, [](const std::string& path) { return !path.empty(); },
+                    [] {});
 }
 
 void ReferenceFindInTheLargeTree(benchmark::State& state) {

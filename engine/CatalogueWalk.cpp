@@ -5,7 +5,6 @@
 #include <optional>
 #include <vector>
 
-#include "app/Settings.h"
 #include "platform/Platform.h"
 
 int32_t PictureCounter = 0;
@@ -276,10 +275,10 @@ bool PictureSearch(const std::string& folder, int32_t number, WalkState& state) 
 
 // The process's kept listings and watch: the watch is closed when the picture
 // folder changes (at the next change) and at exit.
-bool PictureSearch(const std::string& folder) {
+bool PictureSearch(const std::string& folder, int32_t number) {
     static CatalogueCache cache;
     WalkState state{PictureCounter, FoundPicture, CatalogueEnd};
-    const bool listed = PictureSearch(folder, Settings.number, state, SystemFolders(), cache);
+    const bool listed = PictureSearch(folder, number, state, SystemFolders(), cache);
     PictureCounter = state.counter;
     FoundPicture = std::move(state.found);
     CatalogueEnd = state.catalogueEnd;

@@ -96,7 +96,7 @@ private:
 bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source,
                    CatalogueCache& cache);
 
-// The same walk on the process-wide state, for position Settings.number, with
-// the process's own CatalogueCache. The caller sets PictureCounter to 0 and
-// CatalogueEnd to true first.
-bool PictureSearch(const std::string& folder);
+// The same walk on the process-wide state, for position `number` (the
+// rotation's, which the caller passes in), with the process's own
+// CatalogueCache. The caller sets PictureCounter to 0 and CatalogueEnd to true first.
+bool PictureSearch(const std::string& folder, int32_t number);

@@ -1,7 +1,6 @@
 #include "engine/Plugin.h"
 
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "core/Paths.h"
 #include "platform/Platform.h"
 
 std::string PluginProgramPath(const std::string& pluginsRoot, const std::string& plugin) {
@@ -19,7 +18,6 @@ platform::ProcessEnd RunAndWait(const std::string& program, const std::string& c
                                 PluginTimeLimitMs);
 }
 
-platform::ProcessEnd RunPlugin() {
-    return RunAndWait(PluginProgramPath(PluginsRoot, Settings.plugin_directory),
-                      PluginCommandLine(PluginsRoot, Settings.plugin_directory, WallpaperBmpPath));
+platform::ProcessEnd RunPlugin(const std::string& pluginsRoot, const std::string& plugin, const std::string& bitmap) {
+    return RunAndWait(PluginProgramPath(pluginsRoot, plugin), PluginCommandLine(pluginsRoot, plugin, bitmap));
 }

@@ -6,7 +6,7 @@
 
 #include "platform/Platform.h"
 
-// PluginsRoot + "\" + plugin + "\plugin.exe".
+// pluginsRoot + "\" + plugin + "\plugin.exe".
 std::string PluginProgramPath(const std::string& pluginsRoot, const std::string& plugin);
 
 // The plugin's command line: its program path, one space, and the bitmap's
@@ -25,5 +25,5 @@ extern unsigned PluginTimeLimitMs;
 // cannot be started is skipped without a word.
 platform::ProcessEnd RunAndWait(const std::string& program, const std::string& commandLine);
 
-// Runs the plugin Settings.plugin_directory under PluginsRoot on WallpaperBmpPath.
-platform::ProcessEnd RunPlugin();
+// Runs the plugin in the folder `plugin` under `pluginsRoot` on the bitmap `bitmap`.
+platform::ProcessEnd RunPlugin(const std::string& pluginsRoot, const std::string& plugin, const std::string& bitmap);

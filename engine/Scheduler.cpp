@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "app/Settings.h"
 #include "platform/Platform.h"
 
 std::function<int()> WallpaperTimerToday = [] { return platform::TodayDayOfMonth(); };
@@ -25,16 +24,17 @@ std::optional<uint32_t> WallpaperTimerInterval(int32_t unit, int32_t count) {
     return static_cast<uint32_t>(product);
 }
 
-void WallpaperTimerTick(const std::function<void()>& change, const std::function<void()>& save) {
-    switch (Settings.WpTimerUnit) {
+void WallpaperTimerTick(int32_t unit, int32_t& day, const std::function<void()>& change,
+                        const std::function<void()>& save) {
+    switch (unit) {
     case UnitMinutes:
     case UnitHours:
         change();
         break;
     case UnitDay:
-        if (WallpaperTimerToday() != Settings.WpTimerDay) {
+        if (WallpaperTimerToday() != day) {
             change();
-            Settings.WpTimerDay = WallpaperTimerToday();
+            day = WallpaperTimerToday();
             save();
         }
         break;

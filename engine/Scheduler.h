@@ -17,8 +17,9 @@ std::optional<uint32_t> WallpaperTimerInterval(int32_t unit, int32_t count);
 // Today's day of the month as the day mode sees it. Tests may set their own clock.
 extern std::function<int()> WallpaperTimerToday;
 
-// One tick of the wallpaper timer, by Settings.WpTimerUnit: a change for
-// minutes and hours; in the day mode a change when the day of the month differs
-// from Settings.WpTimerDay, after which the day is marked done and `save` runs
-// (whether or not the change succeeded).
-void WallpaperTimerTick(const std::function<void()>& change, const std::function<void()>& save);
+// One tick of the wallpaper timer, by the timer's `unit`: a change for minutes
+// and hours; in the day mode a change when the day of the month differs from
+// `day` (the day of the last change, kept in the settings), after which `day`
+// is marked done and `save` runs (whether or not the change succeeded).
+void WallpaperTimerTick(int32_t unit, int32_t& day, const std::function<void()>& change,
+                        const std::function<void()>& save);

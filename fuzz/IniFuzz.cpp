@@ -13,8 +13,8 @@
 #include <string>
 #include <utility>
 
-#include "app/PluginFolders.h"
-#include "app/Settings.h"
+#include "core/PluginFolders.h"
+#include "core/Settings.h"
 #include "platform/Platform.h"
 #include "platform/posix/ProfileText.h"
 

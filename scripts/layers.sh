@@ -28,7 +28,8 @@ declare -A allowed=(
 edges=$(git ls-files '*.cpp' '*.h' | while read -r file; do
   from=${file%%/*}
   [ "$from" = tests ] && { rest=${file#tests/}; from=tests/${rest%%/*}; }
-  grep -o '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]*/[^"]*"' "$file" |
+  # A file without such includes is no failure of the whole listing.
+  { grep -o '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]*/[^"]*"' "$file" || true; } |
     sed 's/.*"\([^/]*\)\/.*/\1/' | while read -r to; do
       [ "$to" = "${from#tests/}" ] || [ "$to" = "$from" ] || echo "$from $to $file"
     done

@@ -2,7 +2,8 @@
 # Builds everything and runs every test: the host suite (sanitizers on) and the
 # Windows suite under Wine on a private Xvfb display, in an English prefix (code
 # page 1252), with the end-to-end suite once more in a Russian one (code page
-# 1251; its tests end in "-ru"). Sets the machine up first.
+# 1251; its tests end in "-ru"), after checking that the folders' includes
+# keep to the layers (scripts/layers.sh). Sets the machine up first.
 # Exits non-zero when a build step or any test fails.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,6 +25,8 @@ build() {
 
 mkdir -p build
 status=0
+echo "== layers: every include keeps to its folder's row"
+bash scripts/layers.sh >build/layers.log 2>&1 || { sed -n '/includes that break/,$p' build/layers.log; status=1; }
 if build host; then
   echo "== host tests"
   start=$SECONDS

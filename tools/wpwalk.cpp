@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/Settings.h"
 #include "engine/Rotation.h"
 #include "platform/Platform.h"
 
@@ -54,10 +53,10 @@ int main(int argc, char** argv) {
         }
     }
     if (folder.empty()) return Usage();
-    Settings.wallpaper_directory = folder;
-    Settings.number = static_cast<int32_t>(from);
+    int32_t number = static_cast<int32_t>(from);  // the rotation's position, as config.ini keeps it
     for (long long change = 0; change < changes; ++change) {
         const bool shown = RotateWallpaper(
+            folder, number,
             [](const std::string& path) {
                 if (!platform::FileExists(path)) return false;
                 std::fputs(path.c_str(), stdout);

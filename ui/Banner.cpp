@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/StartSteps.h"
+#include "ui/StartSteps.h"
 #include "ui/About.h"
 #include "ui/Main.h"
 

@@ -1,6 +1,10 @@
 #include "ui/Main.h"
 
+#include "ui/MainProgram.h"
+#include "ui/PluginForm.h"
+
 TForm1* Form1 = nullptr;
+TMainProgram* MainProgram = nullptr;
 
 namespace {
 const UINT_PTR kTimerWpId = 1;
@@ -43,29 +47,6 @@ TForm1::~TForm1() {
     if (image1_) DeleteObject(image1_);
 }
 
-HMENU TForm1::BuildMainMenu() {
-    HMENU menu = CreateMenu();
-    HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, CmdPlugins, WideFromUtf8("Плагины").c_str());
-    AppendMenuW(file, MF_STRING, CmdN2, WideFromUtf8("Выход").c_str());
-    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), WideFromUtf8("Файл").c_str());
-    HMENU help = CreatePopupMenu();
-    AppendMenuW(help, MF_STRING, CmdN4, WideFromUtf8("О программе").c_str());
-    AppendMenuW(help, MF_STRING, CmdN5, WideFromUtf8("Сайт разработчика").c_str());
-    AppendMenuW(help, MF_STRING, CmdN10, WideFromUtf8("Скачать обои").c_str());
-    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(help), WideFromUtf8("Помощь").c_str());
-    return menu;
-}
-
-HMENU TForm1::BuildTrayMenu() {
-    HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING, CmdN6, WideFromUtf8("Настройки").c_str());
-    AppendMenuW(menu, MF_STRING, CmdN7, WideFromUtf8("Следующая").c_str());
-    AppendMenuW(menu, MF_STRING, CmdN8, WideFromUtf8("Предыдущая").c_str());
-    AppendMenuW(menu, MF_STRING, CmdN9, WideFromUtf8("Выход").c_str());
-    return menu;
-}
-
 bool TForm1::StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const {
     return message == TrayCallbackMessage || TForm::StartsWork(message, wParam, lParam);
 }
@@ -88,37 +69,7 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (HIWORD(wParam) == BN_CLICKED && control == Button1) Button1Click();
             break;
         }
-        if (HIWORD(wParam) == 0 && lParam == 0) {
-            switch (LOWORD(wParam)) {
-            case CmdN2:
-                N2Click();
-                return 0;
-            case CmdN6:
-                N6Click();
-                return 0;
-            case CmdN7:
-                N7Click();
-                return 0;
-            case CmdN8:
-                N8Click();
-                return 0;
-            case CmdN9:
-                N9Click();
-                return 0;
-            case CmdN4:
-                N4Click();
-                return 0;
-            case CmdN5:
-                N5Click();
-                return 0;
-            case CmdN10:
-                N10Click();
-                return 0;
-            case CmdPlugins:
-                PluginsClick();
-                return 0;
-            }
-        }
+        if (HIWORD(wParam) == 0 && lParam == 0 && MenuCommand(LOWORD(wParam))) return 0;
         break;
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -140,4 +91,38 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void TForm1::DoClose(bool& allowed) {
     (void)allowed;
     FormClose();
+}
+
+// ---- start-up, shutdown and the wallpaper changes: the program's ----
+
+void TForm1::FormCreate() {
+    if (MainProgram) MainProgram->Start(*this);
+}
+
+void TForm1::Minimize() {
+    Hide();
+    // The newest plugin manager window, if one was ever opened, is closed
+    // (hidden) too; nothing that goes wrong there stops the minimising.
+    if (PluginForm) {
+        try {
+            PluginForm->Close();
+        } catch (...) {
+        }
+    }
+}
+
+void TForm1::FormClose() {
+    if (MainProgram) MainProgram->Close();
+}
+
+void TForm1::SetWallPaper2() {
+    if (MainProgram) MainProgram->ChangeWallpaper();
+}
+
+void TForm1::SetWallpaperTimer() {
+    if (MainProgram) MainProgram->ArmTimer(TimerWp);
+}
+
+void TForm1::TimerWpTimer() {
+    if (MainProgram) MainProgram->TimerTick();
 }

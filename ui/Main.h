@@ -16,15 +16,15 @@ public:
     TForm1();
     ~TForm1() override;
 
-    // Start-up and shutdown handlers.
-    void FormCreate();     // runs the start steps; a failed one still leaves the tray icon
-    void RunStartSteps();
-    void Minimize();
-    void FormClose();
-    void N2Click();  // main menu "Файл" -> "Выход"
+    // Start-up and shutdown handlers: the start sequence and the tray icon
+    // are the program's (MainProgram).
+    void FormCreate();  // runs the program's start sequence
+    void Minimize();    // hides the window (and the newest plugin window)
+    void FormClose();   // the program removes its tray icon
+    void N2Click();     // main menu "Файл" -> "Выход"
 
-    // Wallpaper changes: one change through the rotation, the timer's arming
-    // from Settings, and its tick.
+    // Wallpaper changes, handed to the program: one change through the
+    // rotation, the timer's arming from Settings, and its tick.
     void SetWallPaper2();
     void SetWallpaperTimer();
     void TimerWpTimer();
@@ -36,11 +36,11 @@ public:
     // The shell's "TaskbarCreated": the taskbar was made anew (Explorer
     // restarted), and the tray icon, if it was there, is added again.
     void TaskbarCreated();
-    void N6Click();
-    void N7Click();
-    void N8Click();
-    void N9Click();
-    HMENU PopupMenu1 = nullptr;
+    void N6Click();  // tray "Настройки": shows the window with the panel filled
+    void N7Click();  // tray "Следующая": the next picture
+    void N8Click();  // tray "Предыдущая": the picture before the one showing
+    void N9Click();  // tray "Выход": closes the program
+    HMENU PopupMenu1 = nullptr;  // the tray menu
 
     // The banner and the "Помощь" menu.
     void TimerReklamaTimer();
@@ -65,9 +65,9 @@ public:
         CmdPlugins = 150,  // "Файл" -> "Плагины"
     };
 
-    TTimer TimerWp;
-    TTimer TimerReklama;
-    TGIFAnimator GIFAnimator1;
+    TTimer TimerWp;             // the wallpaper timer, armed and ticked by the program
+    TTimer TimerReklama;        // the banner's reload, every 10 seconds
+    TGIFAnimator GIFAnimator1;  // the banner
     // The folder tree and the picture-folder field under it.
     std::unique_ptr<TShellTreeView> ShellTreeView1;
     HWND EditDir = nullptr;
@@ -86,7 +86,7 @@ public:
     void AssignCaptions();
     void FillSettingsPanel();
     void ButtonApplyClick();
-    void Button1Click();
+    void Button1Click();  // "Выбрать": the colour dialog
     void SetSpinEditRange(int minimum, int maximum);
     void SetSwatchColor(uint32_t color);
     // The colour dialog: shows `color` and gives the one chosen; false when
@@ -97,7 +97,7 @@ public:
     TSpeedButton SpeedButtonPre;
     TSpeedButton SpeedButtonOn;
     TSpeedButton SpeedButtonNext;
-    static constexpr RECT Image1Bounds = {288, 88, 458, 218};
+    static constexpr RECT Image1Bounds = {288, 88, 458, 218};  // the preview picture's box
     void SpeedButtonPreClick();
     void SpeedButtonOnClick();
     void SpeedButtonNextClick();
@@ -121,8 +121,11 @@ protected:
     void DoClose(bool& allowed) override;
 
 private:
+    // The menus, built from their tables in ui/Menus.cpp.
     HMENU BuildMainMenu();
     HMENU BuildTrayMenu();
+    void AssignMenuCaptions();
+    bool MenuCommand(UINT command);  // runs a menu item's handler; false for no item of the menus
     void CreateBanner();
     void CreateFolderControls();
     void CreatePanelControls();

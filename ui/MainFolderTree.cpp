@@ -1,5 +1,5 @@
 // The main window's folder tree and the picture-folder field under it.
-#include "app/StartSteps.h"
+#include "ui/StartSteps.h"
 #include "ui/Main.h"
 
 namespace {

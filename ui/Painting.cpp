@@ -2,7 +2,7 @@
 // the groups of controls, the painted captions, and the preview frame.
 #include "ui/Painting.h"
 
-#include "app/StartSteps.h"
+#include "ui/StartSteps.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
 #include "toolkit/Win32.h"

@@ -1,8 +1,8 @@
 #include "ui/PluginForm.h"
 
-#include "app/Paths.h"
-#include "app/PluginFolders.h"
-#include "app/Settings.h"
+#include "core/Paths.h"
+#include "core/PluginFolders.h"
+#include "core/Settings.h"
 #include "platform/Platform.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "app/StartSteps.h"
+#include "ui/StartSteps.h"
 #include "engine/PreviewList.h"
 #include "engine/Thumbnail.h"
-#include "engine/Wallpaper.h"
 #include "platform/win32/AnsiPaths.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
+#include "ui/MainProgram.h"
 
 std::string PreviewFolder;
 std::string PreviewName;
@@ -109,6 +109,6 @@ void TForm1::SpeedButtonPreClick() {
 void TForm1::SpeedButtonOnClick() {
     if (PreviewName == "none") return;
     // The user asked for this picture: a failure is never silent.
-    if (!MakeWallpaper(PreviewFolder + "\\" + PreviewName))
+    if (MainProgram && !MainProgram->ApplyPicture(PreviewFolder + "\\" + PreviewName))
         throw TextError("Не удалось сделать эту картинку обоями рабочего стола.");
 }

@@ -5,14 +5,14 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include "app/Paths.h"
-#include "app/Settings.h"
-#include "app/StartupShortcut.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
+#include "ui/MainProgram.h"
 
 namespace {
 
@@ -38,15 +38,6 @@ HWND CreateChild(HWND parent, const wchar_t* className, const std::string& text,
 
 bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void Tick(HWND box) { SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0); }
-
-void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::string& text) {
-    std::wstring wide = WideFromUtf8(text);
-    MENUITEMINFOW info = {};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STRING;
-    info.dwTypeData = wide.data();
-    SetMenuItemInfoW(menu, item, byPosition, &info);
-}
 
 // The colour dialog with the colour it returned last, black at first.
 bool RunColorDialog(HWND owner, COLORREF& color) {
@@ -103,19 +94,8 @@ void TForm1::CreatePanelControls() {
 }
 
 void TForm1::AssignCaptions() {
-    HMENU bar = GetMenu(Handle());
-    SetMenuText(bar, 0, true, LangFile);
-    SetMenuText(bar, CmdPlugins, false, LangPlugins);
-    SetMenuText(bar, CmdN2, false, LangExit);
-    SetMenuText(bar, 1, true, LangHelp);
-    SetMenuText(bar, CmdN4, false, LangAbout);
-    SetMenuText(bar, CmdN5, false, LangDeveloperSite);
-    DrawMenuBar(Handle());
+    AssignMenuCaptions();
     SetWindowTextW(ButtonApply, WideFromUtf8(LangApply).c_str());
-    SetMenuText(PopupMenu1, CmdN6, false, LangSettings);
-    SetMenuText(PopupMenu1, CmdN7, false, LangNext);
-    SetMenuText(PopupMenu1, CmdN8, false, LangPrevious);
-    SetMenuText(PopupMenu1, CmdN9, false, LangExit);
     // The unit's items are replaced in place; a chosen index stays chosen.
     const LRESULT chosen = SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0);
     const std::string* units[] = {&LangMinute, &LangHour, &LangDay};
@@ -156,7 +136,7 @@ void TForm1::ButtonApplyClick() {
         TimerWp.SetEnabled(false);
     }
     Settings.WpTimerDay = WallpaperTimerToday();
-    UpdateStartupShortcut();
+    if (MainProgram) MainProgram->UpdateStartupShortcut();
     SaveSettings(ConfigPath);
 }
 

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "app/Paths.h"
-#include "app/Settings.h"
 #include "image/BmpCodec.h"
 #include "engine/Plugin.h"
 #include "engine/Render.h"
@@ -40,19 +38,20 @@ bool ReadableBitmap(const std::string& path) {
 
 }  // namespace
 
-bool MakeWallpaper(const std::string& path) {
+bool MakeWallpaper(const std::string& path, const WallpaperTarget& target) {
     try {
         RenderOptions options;
-        options.background = Settings.BackgroundColor;
+        options.background = target.background;
         options.displayBits = platform::DisplayColorDepth();
         const Bitmap canvas = RenderWallpaper(path, options);
-        WriteBitmapFile(canvas, WallpaperBmpPath);
+        WriteBitmapFile(canvas, target.bitmapPath);
         // A plugin that had to be ended, or that left no readable bitmap, does
         // not decide the wallpaper: the program's own render is written again.
-        if (Settings.plugin_directory != "none" &&
-            (RunPlugin() == platform::ProcessEnd::Stopped || !ReadableBitmap(WallpaperBmpPath)))
-            WriteBitmapFile(canvas, WallpaperBmpPath);
-        ApplyWallpaper(WallpaperBmpPath, 3);
+        if (target.plugin != "none" &&
+            (RunPlugin(target.pluginsRoot, target.plugin, target.bitmapPath) == platform::ProcessEnd::Stopped ||
+             !ReadableBitmap(target.bitmapPath)))
+            WriteBitmapFile(canvas, target.bitmapPath);
+        ApplyWallpaper(target.bitmapPath, 3);
         return true;
     } catch (...) {
         return false;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "engine/CatalogueWalk.h"
 
 #ifdef _WIN32
@@ -408,7 +408,7 @@ TEST(CatalogueWalk, TheProcessWideWalkUsesTheSettingsPosition) {
     PictureCounter = 0;
     CatalogueEnd = true;
     Settings.number = 1;
-    PictureSearch(folder.Path());
+    PictureSearch(folder.Path(), Settings.number);
     EXPECT_EQ(PictureCounter, 1);
     EXPECT_EQ(FoundPicture, folder / "1.jpg");
     EXPECT_FALSE(CatalogueEnd);

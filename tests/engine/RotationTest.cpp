@@ -6,7 +6,7 @@
 #include <set>
 
 #include "TestSupport.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "engine/CatalogueWalk.h"
 #include "engine/Plugin.h"
 #include "engine/Rotation.h"
@@ -32,6 +32,7 @@ protected:
     std::string Change() {
         applied.clear();
         const bool ok = RotateWallpaper(
+            Settings.wallpaper_directory, Settings.number,
             [&](const std::string& path) {
                 ++attempts;
                 tried.push_back(path);
@@ -103,14 +104,14 @@ TEST_F(RotationTest, SteppingBackShowsThePreviousPictureAndNeverWraps) {
     Settings.number = 2;
     EXPECT_EQ(Change(), "2.jpg");
     EXPECT_EQ(Change(), "3.jpg");
-    StepBack();
+    StepBack(Settings.number);
     EXPECT_EQ(Change(), "2.jpg");  // previous
     EXPECT_EQ(Settings.number, 3);
 
     // From position 1 the picture showing is applied again, and the next change shows 1.
     Settings.number = 1;
     EXPECT_EQ(Change(), "1.jpg");
-    StepBack();
+    StepBack(Settings.number);
     EXPECT_EQ(Settings.number, 0);
     EXPECT_EQ(Change(), "1.jpg");
     EXPECT_EQ(Settings.number, 1);
@@ -119,7 +120,7 @@ TEST_F(RotationTest, SteppingBackShowsThePreviousPictureAndNeverWraps) {
     Settings.number = 4;
     EXPECT_EQ(Change(), "4.jpg");
     ASSERT_EQ(Settings.number, 1);
-    StepBack();
+    StepBack(Settings.number);
     EXPECT_EQ(Change(), "4.jpg");
     EXPECT_EQ(Settings.number, 0);
     EXPECT_EQ(Change(), "4.jpg");
@@ -138,9 +139,9 @@ TEST_F(RotationTest, TheFirstChangeWithNothingFoundYetStartsAtPositionOne) {
     Settings.number = std::numeric_limits<int32_t>::min();
     EXPECT_EQ(Change(), "1.jpg");
     EXPECT_LE(attempts, 4);
-    StepBack();  // no overflow below the smallest position
+    StepBack(Settings.number);  // no overflow below the smallest position
     Settings.number = std::numeric_limits<int32_t>::min() + 1;
-    StepBack();
+    StepBack(Settings.number);
     EXPECT_EQ(Settings.number, std::numeric_limits<int32_t>::min());
 }
 
@@ -207,7 +208,7 @@ TEST(WallpaperTimer, TheDayModeChangesOncePerDayOfTheMonth) {
     Settings = TSettings{};
     int today = 5, changes = 0, saves = 0;
     WallpaperTimerToday = [&] { return today; };
-    auto tick = [&] { WallpaperTimerTick([&] { ++changes; }, [&] { ++saves; }); };
+    auto tick = [&] { WallpaperTimerTick(Settings.WpTimerUnit, Settings.WpTimerDay, [&] { ++changes; }, [&] { ++saves; }); };
 
     Settings.WpTimerUnit = UnitDay;
     Settings.WpTimerDay = 0;  // never set: the first tick changes

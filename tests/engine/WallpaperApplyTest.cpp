@@ -7,8 +7,8 @@
 #include "tests/image/JpegFixture.h"
 #include "e2e/Driver.h"
 #include "TestSupport.h"
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "image/BmpCodec.h"
 #include "engine/Render.h"
 #include "engine/Plugin.h"
@@ -28,6 +28,14 @@ void SetDesktopValue(const char* name, const std::string& value) {
 }
 
 std::vector<uint8_t> FileBytes(const std::string& path) { return platform::ReadFileBytes(path, 1u << 30); }
+
+// A change with the settings and paths the test sets, as the program passes them in.
+bool MakeWallpaper(const std::string& path) {
+    return ::MakeWallpaper(path, {.background = Settings.BackgroundColor,
+                                  .bitmapPath = WallpaperBmpPath,
+                                  .pluginsRoot = PluginsRoot,
+                                  .plugin = Settings.plugin_directory});
+}
 
 class WallpaperApplyTest : public ::testing::Test {
 protected:

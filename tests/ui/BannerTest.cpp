@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/StartSteps.h"
+#include "ui/StartSteps.h"
 #include "ui/About.h"
 #include "ui/Banner.h"
 #include "ui/Main.h"

@@ -6,14 +6,14 @@
 #include <fstream>
 #include <string>
 
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "image/BmpCodec.h"
 #include "engine/Scheduler.h"
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
 #include "TestSupport.h"
-#include "app/StartSteps.h"
+#include "ui/StartSteps.h"
 #include "toolkit/Forms.h"
 #include "ui/Main.h"
 

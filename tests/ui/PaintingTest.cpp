@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/StartSteps.h"
+#include "ui/StartSteps.h"
 #include "ui/Main.h"
 #include "ui/Painting.h"
 

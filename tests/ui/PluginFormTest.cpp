@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "platform/Platform.h"
 #include "toolkit/Forms.h"
 #include "ui/LangUnit.h"

@@ -10,10 +10,10 @@
 #include <algorithm>
 
 #include "TestSupport.h"
-#include "app/Paths.h"
-#include "app/Settings.h"
-#include "app/ShellFolders.h"
-#include "app/StartSteps.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
+#include "platform/win32/ShellFolders.h"
+#include "ui/StartSteps.h"
 #include "image/BmpCodec.h"
 #include "engine/PreviewList.h"
 #include "engine/Scheduler.h"

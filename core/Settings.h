@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <variant>
 
 struct TSettings {
     std::string wallpaper_directory;  // the picture folder whose tree is walked
@@ -15,6 +16,37 @@ struct TSettings {
     int32_t WpTimerDay = 0;           // day of the month of the last Apply or day-mode change
     int32_t number = 0;               // rotation position
     uint32_t BackgroundColor = 0;     // 0x00BBGGRR, stored as the keys "R", "G" and "B"
+};
+
+// One key of config.ini: where it stands, which member of TSettings it holds
+// and what a missing (or, for numbers, unreadable) key reads as. The colour is
+// kept as three keys, one for each byte of BackgroundColor.
+struct ColorChannel {
+    int shift;  // 0 for "R", 8 for "G", 16 for "B"
+};
+using SettingsMember = std::variant<std::string TSettings::*, bool TSettings::*, int32_t TSettings::*, ColorChannel>;
+struct SettingsKey {
+    const char* section;
+    const char* name;
+    SettingsMember member;
+    std::variant<const char*, int32_t> fallback;  // text for text keys, a number for the others
+};
+
+// Every key, in the order SaveSettings writes them (so the order of a new
+// config.ini). LoadSettings and SaveSettings both go through this table.
+inline constexpr SettingsKey kSettingsKeys[] = {
+    {"options", "wallpaper_directory", &TSettings::wallpaper_directory, ""},
+    {"options", "plugin_directory", &TSettings::plugin_directory, "none"},
+    {"options", "startup", &TSettings::startup, 0},
+    {"options", "changestart", &TSettings::changestart, 0},
+    {"options", "wptimer", &TSettings::wptimer, 0},
+    {"options", "nwptimer", &TSettings::nwptimer, 60},
+    {"options", "WpTimerUnit", &TSettings::WpTimerUnit, 0},
+    {"options", "WpTimerDay", &TSettings::WpTimerDay, 0},
+    {"options", "number", &TSettings::number, 0},
+    {"options", "R", ColorChannel{0}, 255},
+    {"options", "G", ColorChannel{8}, 0},
+    {"options", "B", ColorChannel{16}, 0},
 };
 
 // The process-wide settings. Until LoadSettings finds a file they hold the zero

@@ -1,4 +1,4 @@
-#include "app/PluginFolders.h"
+#include "core/PluginFolders.h"
 
 #include <algorithm>
 #include <cstdint>

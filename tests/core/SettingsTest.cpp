@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "platform/Platform.h"
 
 using testing_support::ReadTextFile;

@@ -1,4 +1,4 @@
-#include "app/Paths.h"
+#include "core/Paths.h"
 
 std::string ProgramDir;
 std::string DataFolder;

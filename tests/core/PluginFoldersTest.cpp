@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/PluginFolders.h"
+#include "core/PluginFolders.h"
 #include "platform/Platform.h"
 
 using testing_support::TempFolder;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Paths.h"
+#include "core/Paths.h"
 
 TEST(PathSet, JoinsTheDocumentsFolderAndTheCurrentDirectoryAsTheyStand) {
     const PathSet paths = MakePathSet("C:\\Program Files\\Tavrin", "C:\\Users\\ann\\Documents");

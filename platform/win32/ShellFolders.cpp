@@ -1,4 +1,4 @@
-#include "app/ShellFolders.h"
+#include "platform/win32/ShellFolders.h"
 
 #include <windows.h>
 

@@ -1,0 +1,84 @@
+#include "core/Settings.h"
+
+#include <cstdint>
+
+#include "platform/Platform.h"
+
+TSettings Settings;
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+int32_t ParseIniInteger(const std::string& text, int32_t fallback) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    bool hex = false;
+    if (i < text.size() && text[i] == '$') {
+        hex = true;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        hex = true;
+        i += 2;
+    }
+    if (i == text.size()) return fallback;
+    // Decimal numbers must fit a signed 32-bit integer; hexadecimal ones may use
+    // all 32 bits, so "$FFFFFFFF" reads as -1.
+    const uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+    uint64_t value = 0;
+    for (; i < text.size(); ++i) {
+        int digit = hex ? HexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+        if (digit < 0) return fallback;
+        value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
+        if (value > limit) return fallback;
+    }
+    uint32_t bits = static_cast<uint32_t>(value);
+    if (negative) bits = 0u - bits;
+    return static_cast<int32_t>(bits);
+}
+
+void LoadSettings(const std::string& path, TSettings& settings) {
+    if (!platform::FileExists(path)) return;
+    for (const SettingsKey& key : kSettingsKeys) {
+        if (const auto* text = std::get_if<std::string TSettings::*>(&key.member)) {
+            settings.*(*text) = platform::ReadIniString(path, key.section, key.name, std::get<const char*>(key.fallback));
+            continue;
+        }
+        const int32_t value =
+            ParseIniInteger(platform::ReadIniString(path, key.section, key.name, ""), std::get<int32_t>(key.fallback));
+        if (const auto* flag = std::get_if<bool TSettings::*>(&key.member))
+            settings.*(*flag) = value != 0;
+        else if (const auto* number = std::get_if<int32_t TSettings::*>(&key.member))
+            settings.*(*number) = value;
+        else {
+            // Each channel replaces its byte; the byte above the three is always cleared.
+            const int shift = std::get<ColorChannel>(key.member).shift;
+            settings.BackgroundColor = (settings.BackgroundColor & ~(0xFFu << shift) & 0xFFFFFFu) |
+                                       (static_cast<uint32_t>(value) & 0xFF) << shift;
+        }
+    }
+}
+
+void SaveSettings(const std::string& path, const TSettings& settings) {
+    for (const SettingsKey& key : kSettingsKeys) {
+        std::string value;
+        if (const auto* text = std::get_if<std::string TSettings::*>(&key.member))
+            value = settings.*(*text);
+        else if (const auto* flag = std::get_if<bool TSettings::*>(&key.member))
+            value = settings.*(*flag) ? "1" : "0";
+        else if (const auto* number = std::get_if<int32_t TSettings::*>(&key.member))
+            value = std::to_string(settings.*(*number));
+        else
+            value = std::to_string(settings.BackgroundColor >> std::get<ColorChannel>(key.member).shift & 0xFF);
+        platform::WriteIniString(path, key.section, key.name, value);
+    }
+}

@@ -1,0 +1,38 @@
+// What the main window asks of the program around it: the start sequence, the
+// wallpaper changes and their timer, the tray icon and the start-with-Windows
+// shortcut. The composition root (app/) implements it and installs it in
+// MainProgram before it makes the window; a window made while none is
+// installed runs none of it.
+#pragma once
+
+#include <string>
+
+class TForm1;
+class TTimer;
+
+class TMainProgram {
+public:
+    // The window is being made: the start sequence (paths, settings, the
+    // panel filled, a change at start, the timer, the tray icon, the banner).
+    virtual void Start(TForm1& form) = 0;
+    // The window closes: the tray icon goes.
+    virtual void Close() = 0;
+    // The shell made its taskbar anew: the tray icon, if it was there, comes again.
+    virtual void TaskbarCreated() = 0;
+    // One change through the rotation, with the settings and paths; the
+    // position is saved when a picture was applied.
+    virtual void ChangeWallpaper() = 0;
+    // One picture the user chose made the wallpaper; false when that failed.
+    virtual bool ApplyPicture(const std::string& path) = 0;
+    // Arms the wallpaper timer from the settings, and its tick.
+    virtual void ArmTimer(TTimer& timer) = 0;
+    virtual void TimerTick() = 0;
+    // The Startup folder's shortcut written or removed as the settings say.
+    virtual void UpdateStartupShortcut() = 0;
+
+protected:
+    ~TMainProgram() = default;
+};
+
+// The program the main window works with; null until the composition root installs it.
+extern TMainProgram* MainProgram;
