@@ -69,6 +69,19 @@ void SetStartUp(const std::string& folder) {
               ERROR_SUCCESS);
 }
 
+// Wine starts its menu builder on every shortcut saved, and it keeps the file
+// open for a moment: wait until the file can be had alone before changing it.
+void WaitUntilClosed(const std::string& file) {
+    for (int i = 0; i < 500; ++i) {
+        const HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) {
+            if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+            return;
+        }
+        Sleep(10);
+    }
+}
+
 // The file a target names, as the shell link object stores it.
 std::string FullPath(const std::string& target) {
     char full[MAX_PATH] = {};
@@ -105,6 +118,7 @@ TEST_F(StartupShortcut, IsWrittenWithItsPropertiesRewrittenAndRemoved) {
     EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
 
     // A second apply rewrites the file with the same contents, over whatever it held.
+    WaitUntilClosed(Lnk());
     testing_support::WriteTextFile(Lnk(), "not a shortcut");
     UpdateStartupShortcut(true, programDir);
     Link again;
@@ -115,6 +129,7 @@ TEST_F(StartupShortcut, IsWrittenWithItsPropertiesRewrittenAndRemoved) {
     EXPECT_EQ(again.description, "Tavrin Wallpaper");
 
     // Cleared: the shortcut goes, and a second clear finds nothing to do.
+    WaitUntilClosed(Lnk());
     UpdateStartupShortcut(false, programDir);
     EXPECT_FALSE(platform::FileExists(Lnk()));
     UpdateStartupShortcut(false, programDir);
