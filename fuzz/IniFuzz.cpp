@@ -2,11 +2,17 @@
 // settings and plugin.ini read through them. An input is a section, a key and
 // a value (one short line each) and then a file's text.
 //  - Setting a key of plain names and reading it back gives the value written.
-//  - Any text reads as config.ini and as plugin.ini; the settings' keys
-//    written over it read back as written.
+//  - The settings' keys written over any text read back as written.
+//  - The section an input names says which file its text stands for: with
+//    "options" (any case) it is read as config.ini by the settings, with
+//    "info" as a plugin's plugin.ini; any text reads. Each file read costs the
+//    same system calls whatever the text (the settings read theirs once a key,
+//    twelve times), so inputs naming another section stop at the text rules,
+//    where the text makes the difference.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -37,6 +43,12 @@ std::string Expected(std::string value) {
     return value;
 }
 
+bool SameName(const std::string& name, const char* wanted) {
+    std::string lower = name;
+    for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return lower == wanted;
+}
+
 std::string ScratchFile() {
     std::string folder = "/dev/shm";
     if (access(folder.c_str(), W_OK) != 0) folder = "/tmp";
@@ -60,18 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     ParseIniInteger(value, 7);
 
-    static const std::string file = ScratchFile();
-    FILE* out = fopen(file.c_str(), "wb");
-    if (!out) abort();
-    fwrite(text.data(), 1, text.size(), out);
-    fclose(out);
-    PluginListing plugin;
-    plugin.name = platform::ReadIniString(file, "info", "name", "unknow");
-    plugin.version = platform::ReadIniString(file, "info", "version", "0.0");
-    if (PluginLineText(plugin).size() > 2 * platform::kProfileValueLimit + 6) __builtin_trap();
-    TSettings loaded;
-    LoadSettings(file, loaded);
-
     // Settings written over the text, key by key as SaveSettings does through
     // the file, read back as written: the first key may start the section,
     // the others join it or rewrite their lines.
@@ -81,5 +81,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& [name, wanted] : kWanted) saved = platform::SetProfileValue(saved, "options", name, wanted);
     for (const auto& [name, wanted] : kWanted)
         if (!platform::FindProfileValue(saved, "options", name, found) || found != wanted) __builtin_trap();
+
+    const bool settings = SameName(section, "options"), plugin = SameName(section, "info");
+    if (!settings && !plugin) return 0;
+    static const std::string file = ScratchFile();
+    FILE* out = fopen(file.c_str(), "wb");
+    if (!out) abort();
+    fwrite(text.data(), 1, text.size(), out);
+    fclose(out);
+    if (plugin) {
+        PluginListing listing;
+        listing.name = platform::ReadIniString(file, "info", "name", "unknow");
+        listing.version = platform::ReadIniString(file, "info", "version", "0.0");
+        if (PluginLineText(listing).size() > 2 * platform::kProfileValueLimit + 6) __builtin_trap();
+    } else {
+        TSettings loaded;
+        LoadSettings(file, loaded);
+    }
     return 0;
 }

@@ -4,6 +4,7 @@
 # each in turn, from its seeds.
 #   fuzz/run.sh TARGET [SECONDS]   TARGET: gif, bmp, jpeg, ini, preview or all
 #                                  (all: SECONDS for each); default 18 seconds
+#   fuzz/run.sh TARGET --runs N    N inputs instead of a time (for long runs)
 #   fuzz/run.sh SECONDS            the GIF target, as before
 # Seeds: fuzz/corpus (GIF) and the small files fuzz_seeds makes into
 # build/fuzz/seeds. Inputs a run finds go to build/fuzz/TARGET/corpus; a
@@ -14,9 +15,15 @@ targets=(gif bmp jpeg ini preview)
 if [[ ${1:-} =~ ^[0-9]+$ ]]; then set -- gif "$1"; fi
 target=${1:-gif}
 seconds=${2:-18}
+limit=(-max_total_time="$seconds")
+if [ "$seconds" = --runs ]; then
+  seconds=
+  limit=(-runs="${3:-}")
+  [[ ${3:-} =~ ^[0-9]+$ ]] || target=usage
+fi
 case " ${targets[*]} all " in
 *" $target "*) ;;
-*) echo "usage: fuzz/run.sh TARGET [SECONDS]   (TARGET: ${targets[*]} or all)" >&2; exit 2 ;;
+*) echo "usage: fuzz/run.sh TARGET [SECONDS | --runs N]   (TARGET: ${targets[*]} or all)" >&2; exit 2 ;;
 esac
 [ "$target" = all ] && chosen=("${targets[@]}") || chosen=("$target")
 
@@ -42,7 +49,7 @@ for t in "${chosen[@]}"; do
   # The CPU time the run took (user and system), beside the wall-clock time:
   # on a shared machine the inputs per CPU second are the rate on one core.
   TIMEFORMAT='%U %S'
-  if ! { time "$out/cmake/fuzz/${t}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if ! { time "$out/cmake/fuzz/${t}_fuzz" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 \
       -max_len="${maxlen[$t]}" -artifact_prefix="$dir/" -print_final_stats=1 \
       "$dir/corpus" "$out/seeds/$t" 2>"$dir/fuzz.log"; } 2>"$dir/cpu.txt"; then
     tail -n 40 "$dir/fuzz.log" >&2
@@ -55,7 +62,8 @@ for t in "${chosen[@]}"; do
   time=$(sed -n 's/.*Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$dir/fuzz.log")
   cpu=$(awk -v runs="$runs" '{ cpu = $1 + $2; printf "%.1f s of CPU, %d per CPU second", cpu, runs / (cpu > 0 ? cpu : 1) }' \
         "$dir/cpu.txt")
-  echo "fuzz $t: $runs inputs in ${time:-$seconds} s ($((runs / ${time:-$seconds})) a second; $cpu)," \
+  time=${time:-${seconds:-1}}
+  echo "fuzz $t: $runs inputs in $time s ($((runs / (time > 0 ? time : 1))) a second; $cpu)," \
        "peak ${rss} MB; no crash, hang or memory error"
 done
 exit $status

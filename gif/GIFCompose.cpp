@@ -22,15 +22,18 @@ unsigned IndexAt(const uint8_t* row, int64_t x) {
     return (row[x / 8] >> (7 - x % 8)) & 1;
 }
 
-// Columns x0 .. x1 of one row of a frame at `depth` bits into `out` from
-// column `left` on; `shown` is false for the transparent colour and for
-// indices beyond the palette.
+// A frame's colours as drawn: the composite's pixel for each index, or
+// kLeftOut for the transparent colour and for indices beyond the palette.
+// Composite pixels never set the top byte, so one table lookup decides both.
+constexpr uint32_t kLeftOut = 0xFF000000u;
+
+// `count` columns from x0 on of one row of a frame at `depth` bits into `out`,
+// which points at the composite's pixel of the frame's column x0.
 template <int depth>
-void DrawRow(const uint8_t* in, uint32_t* out, int64_t left, int64_t x0, int64_t x1, const uint32_t* pixels,
-             const bool* shown) {
-    for (int64_t x = x0; x < x1; ++x) {
-        const unsigned index = IndexAt<depth>(in, x);
-        if (shown[index]) out[left + x] = pixels[index];
+void DrawRow(const uint8_t* in, uint32_t* out, int64_t x0, int64_t count, const uint32_t* drawn) {
+    for (int64_t i = 0; i < count; ++i) {
+        const uint32_t pixel = drawn[IndexAt<depth>(in, x0 + i)];
+        if (pixel != kLeftOut) out[i] = pixel;
     }
 }
 
@@ -41,8 +44,10 @@ void FillBitmapRect(Bitmap& target, int32_t left, int32_t top, int32_t width, in
     const int64_t x1 = std::min<int64_t>(int64_t(left) + width, target.width);
     const int64_t y1 = std::min<int64_t>(int64_t(top) + height, target.height);
     if (x0 >= x1 || y0 >= y1) return;  // wholly off the bitmap
-    const uint32_t pixel = PixelOfColor(color);
-    for (int64_t y = y0; y < y1; ++y) std::fill(PixelRow(target, int32_t(y)) + x0, PixelRow(target, int32_t(y)) + x1, pixel);
+    // The first row is filled pixel by pixel, the others are copies of it.
+    uint32_t* first = PixelRow(target, int32_t(y0)) + x0;
+    std::fill(first, first + (x1 - x0), PixelOfColor(color));
+    for (int64_t y = y0 + 1; y < y1; ++y) std::memcpy(PixelRow(target, int32_t(y)) + x0, first, size_t(x1 - x0) * 4);
 }
 
 void DrawFrameInto(Bitmap& target, TGIFFrame& frame, bool useTransparency) {
@@ -52,27 +57,27 @@ void DrawFrameInto(Bitmap& target, TGIFFrame& frame, bool useTransparency) {
 void DrawFrameAt(Bitmap& target, TGIFFrame& frame, bool useTransparency, int32_t left, int32_t top) {
     const Bitmap& source = frame.GetBitmap();
     const size_t colours = source.palette.size();
-    uint32_t pixels[256] = {};
-    bool shown[256] = {};
+    uint32_t drawn[256];
+    std::fill(std::begin(drawn), std::end(drawn), kLeftOut);
     const TColor key = useTransparency ? frame.TransparentColor : clNone;
     for (size_t i = 0; i < colours && i < 256; ++i) {
         const PaletteEntry& entry = source.palette[i];
         const TColor color = RGBColor(entry.red, entry.green, entry.blue);
-        pixels[i] = PixelOfColor(color);
-        shown[i] = key == clNone || color != key;
+        if (key == clNone || color != key) drawn[i] = PixelOfColor(color);
     }
     const int64_t x0 = std::max<int64_t>(0, -int64_t(left));
     const int64_t x1 = std::min<int64_t>(source.width, int64_t(target.width) - left);
+    if (x0 >= x1) return;  // no column on the bitmap
     for (int32_t y = 0; y < source.height; ++y) {
         const int64_t ty = int64_t(top) + y;
         if (ty < 0) continue;
         if (ty >= target.height) break;
         const uint8_t* in = source.Row(y);
-        uint32_t* out = PixelRow(target, int32_t(ty));
+        uint32_t* out = PixelRow(target, int32_t(ty)) + (left + x0);
         switch (source.bitsPerPixel) {
-        case 8: DrawRow<8>(in, out, left, x0, x1, pixels, shown); break;
-        case 4: DrawRow<4>(in, out, left, x0, x1, pixels, shown); break;
-        default: DrawRow<1>(in, out, left, x0, x1, pixels, shown); break;
+        case 8: DrawRow<8>(in, out, x0, x1 - x0, drawn); break;
+        case 4: DrawRow<4>(in, out, x0, x1 - x0, drawn); break;
+        default: DrawRow<1>(in, out, x0, x1 - x0, drawn); break;
         }
     }
 }
@@ -123,9 +128,15 @@ const Bitmap& TGIFComposer::Compose(TGIFImage& image, int index, TColor windowCo
         return *bitmap_;
     }
 
+    // A composite of the screen's size is filled anew below, wholly: its
+    // memory serves again instead of a new bitmap.
+    std::unique_ptr<Bitmap> bitmap = std::move(bitmap_);
     Clear();
-    auto bitmap = std::make_unique<Bitmap>();
-    bitmap->Reset(image.LogicalWidth(), image.LogicalHeight(), 32);
+    if (!bitmap || bitmap->width != image.LogicalWidth() || bitmap->height != image.LogicalHeight()) {
+        bitmap.reset();
+        bitmap = std::make_unique<Bitmap>();
+        bitmap->Reset(image.LogicalWidth(), image.LogicalHeight(), 32);
+    }
     transparent = clNone;
     const int current = image.CurrentIndex();
     TColor fill;

@@ -1,7 +1,6 @@
 #include "platform/posix/ProfileText.h"
 
 #include <string_view>
-#include <vector>
 
 namespace platform {
 
@@ -95,36 +94,48 @@ bool FindProfileValue(const std::string& text, const std::string& section, const
 
 std::string SetProfileValue(const std::string& text, const std::string& section,
                             const std::string& key, const std::string& value) {
-    std::vector<Line> lines;
-    for (std::size_t at = 0; at < text.size();) lines.push_back(NextLine(text, at));
-    const std::string newLine = key + "=" + value;
-    int sectionLine = -1;   // header of the first section of that name
-    int lastContent = -1;   // last non-blank line inside it
-    int keyLine = -1;       // the key's own line
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+    // One pass over the lines finds the header of the first section of that
+    // name, where its last non-blank line ends, and the key's own line.
+    bool inSection = false, sectionFound = false;
+    std::size_t contentEnd = 0;                                           // after the last non-blank line's break
+    std::size_t keyFrom = std::string::npos, keyTo = std::string::npos;  // the key line's text
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t from = at;
+        const Line line = NextLine(text, at);
         std::string_view name, lineKey, lineValue;
-        if (SectionName(lines[i].text, name)) {
-            if (sectionLine >= 0) break;
-            if (SameName(name, section)) sectionLine = lastContent = i;
-        } else if (sectionLine >= 0) {
-            if (KeyLine(lines[i].text, lineKey, lineValue) && SameName(lineKey, key)) {
-                keyLine = i;
+        if (SectionName(line.text, name)) {
+            if (inSection) break;
+            if (SameName(name, section)) inSection = sectionFound = true, contentEnd = at;
+        } else if (inSection) {
+            if (KeyLine(line.text, lineKey, lineValue) && SameName(lineKey, key)) {
+                keyFrom = from;
+                keyTo = from + line.text.size();
                 break;
             }
-            if (!Trim(lines[i].text).empty()) lastContent = i;
+            if (!Trim(line.text).empty()) contentEnd = at;
         }
+    }
+    std::string out;
+    out.reserve(text.size() + key.size() + value.size() + section.size() + 10);
+    if (keyFrom != std::string::npos) {
+        // The key's line is rewritten in place, its line break kept.
+        out.append(text, 0, keyFrom).append(key).append("=").append(value).append(text, keyTo);
+        return out;
     }
     // A last line must end in a line break before anything follows it: none,
     // or a lone CR, which the reading rules do not take for one, becomes CR LF.
-    if (keyLine < 0 && !lines.empty() && lines.back().ending != "\n" && lines.back().ending != "\r\n")
-        lines.back().ending = "\r\n";
-    std::string out;
-    out.reserve(text.size() + newLine.size() + section.size() + 8);
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-        out.append(i == keyLine ? std::string_view(newLine) : lines[i].text).append(lines[i].ending);
-        if (keyLine < 0 && i == lastContent) out.append(newLine).append("\r\n");
+    const bool lastEnds = text.empty() || text.back() == '\n';
+    const std::size_t kept = !lastEnds && text.back() == '\r' ? text.size() - 1 : text.size();
+    if (sectionFound && contentEnd < text.size()) {
+        out.append(text, 0, contentEnd).append(key).append("=").append(value).append("\r\n");
+        out.append(text, contentEnd, kept - contentEnd);
+        if (!lastEnds) out.append("\r\n");
+        return out;
     }
-    if (keyLine < 0 && sectionLine < 0) out.append("[").append(section).append("]\r\n").append(newLine).append("\r\n");
+    out.append(text, 0, kept);
+    if (!lastEnds) out.append("\r\n");
+    if (!sectionFound) out.append("[").append(section).append("]\r\n");
+    out.append(key).append("=").append(value).append("\r\n");
     return out;
 }
 

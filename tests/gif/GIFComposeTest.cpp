@@ -2,6 +2,7 @@
 // recomposition, the cache, and the timer's frame delays.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "gif/GIFCompose.h"
@@ -221,4 +222,26 @@ TEST(GIFCompose, ADisposedFrameBeyondTheScreenClearsNothing) {
     ASSERT_TRUE(full.LastWasFull());
     EXPECT_EQ(stepped.pixels, whole.pixels);
     EXPECT_EQ(stepped.width, 20);
+}
+
+TEST(GIFCompose, AFrameDrawnAnywhereIsClippedAndLeavesItsTransparentColourOut) {
+    // 3 × 3: red, green, blue columns; the centre is the transparent black.
+    const std::vector<uint8_t> indices = {1, 2, 3, 1, 0, 3, 1, 2, 3};
+    TGIFImage image;
+    Load(image, GifBuilder().Screen(3, 3, kColours).GraphicControl(10, 0).Image(0, 0, 3, 3, indices, 2).Trailer().bytes);
+    const TColor colours[] = {kBlack, kRed, kGreen, kBlue};
+    for (const auto& [left, top] : std::vector<std::pair<int, int>>{{-1, -2}, {2, 1}, {-2, 3}, {0, 0}, {4, 0}, {-3, 1}}) {
+        Bitmap target;
+        target.Reset(4, 4, 32);
+        FillBitmapRect(target, 0, 0, 4, 4, kWindow);
+        DrawFrameAt(target, image.Frame(0), true, left, top);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) {
+                const int fx = x - left, fy = y - top;
+                const bool inside = fx >= 0 && fx < 3 && fy >= 0 && fy < 3;
+                const uint8_t index = inside ? indices[size_t(fy * 3 + fx)] : 0;
+                EXPECT_EQ(At(target, x, y), index != 0 ? colours[index] : kWindow)
+                    << "frame at " << left << "," << top << ", pixel " << x << "," << y;
+            }
+    }
 }
