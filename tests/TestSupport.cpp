@@ -72,6 +72,14 @@ bool RenamePath(const std::string& from, const std::string& to) {
     return !failed;
 }
 
+bool UnderWine() {
+#ifdef _WIN32
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
+
 void SleepMs(int ms) {
 #ifdef _WIN32
     Sleep(static_cast<DWORD>(ms));

@@ -28,6 +28,8 @@ std::string ReadTextFile(const std::string& path);
 // Renames a file or folder; false when the system refuses.
 bool RenamePath(const std::string& from, const std::string& to);
 void SleepMs(int ms);
+// True when the Windows build runs under Wine.
+bool UnderWine();
 
 // The text of the error that `action` throws, or "(nothing thrown)".
 std::string ThrownText(const std::function<void()>& action);

@@ -278,6 +278,7 @@ class CatalogueCacheOnDisk : public testing::TestWithParam<bool> {};
 
 TEST_P(CatalogueCacheOnDisk, KeptListingsFollowPicturesAndFoldersAddedRemovedAndRenamed) {
     const bool watching = GetParam();
+    if (watching && testing_support::UnderWine()) GTEST_SKIP() << "no watch under Wine";
     TempFolder folder, elsewhere;
     for (const char* name : {"a", "a\\deep", "b"}) ASSERT_TRUE(platform::CreateDir(folder / name));
     for (const char* name : {"a\\1.jpg", "a\\deep\\2.jpg", "a\\3.jpg", "b\\4.BMP", "b\\5.jpg", "6.jpg"})

@@ -323,6 +323,10 @@ TEST(FolderWatch, ReportsNamesAddedRemovedOrRenamedAnywhereBelowUntilReArmed) {
     TempFolder folder, elsewhere;
     for (const char* name : {"a", "a\\deep"}) ASSERT_TRUE(platform::CreateDir(folder / name));
     WriteTextFile(folder / "a\\deep\\1.jpg", "x");
+    if (testing_support::UnderWine()) {
+        EXPECT_FALSE(platform::WatchFolderTree(folder.Path()));
+        GTEST_SKIP() << "Wine's change notifications are not relied on";
+    }
     // The temporary folder is on a fixed disk that keeps folder times.
     const auto watch = platform::WatchFolderTree(folder.Path());
     ASSERT_TRUE(watch);
