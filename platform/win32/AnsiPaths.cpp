@@ -8,12 +8,12 @@ namespace platform {
 
 namespace {
 
-std::string Narrow(const std::wstring& text, DWORD flags, BOOL* usedDefault) {
+std::string Narrow(UINT codePage, const std::wstring& text, DWORD flags, BOOL* usedDefault) {
     if (text.empty()) return std::string();
-    const int size = WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
+    const int size = WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                          nullptr, usedDefault);
     std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
+    WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
                         usedDefault);
     return result;
 }
@@ -42,18 +42,24 @@ bool AnsiExactly(const std::wstring& text, std::string& ansi) {
         return true;
     }
     BOOL usedDefault = FALSE;
-    ansi = Narrow(text, WC_NO_BEST_FIT_CHARS, &usedDefault);
+    ansi = Narrow(CP_ACP, text, WC_NO_BEST_FIT_CHARS, &usedDefault);
     return !usedDefault && WideFromAnsiText(ansi) == text;
 }
 
-std::string AnsiLossy(const std::wstring& text) { return Narrow(text, 0, nullptr); }
+std::string AnsiLossy(const std::wstring& text) { return Narrow(CP_ACP, text, 0, nullptr); }
 
-std::wstring WideFromAnsiText(const std::string& text) {
+std::wstring WideFromAnsiText(const std::string& text) { return WideFromCodePage(CP_ACP, text); }
+
+std::wstring WideFromCodePage(unsigned codePage, const std::string& text) {
     if (text.empty()) return std::wstring();
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
+}
+
+std::string CodePageFromWide(unsigned codePage, const std::wstring& text) {
+    return Narrow(codePage, text, 0, nullptr);
 }
 
 std::string OpenableAnsiPath(const std::wstring& path) {

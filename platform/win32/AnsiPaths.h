@@ -17,6 +17,9 @@ bool AnsiExactly(const std::wstring& text, std::string& ansi);
 // characters it cannot hold become stand-ins ("?").
 std::string AnsiLossy(const std::wstring& text);
 std::wstring WideFromAnsiText(const std::string& text);
+// `text` from and to any code page the system converts (CP_UTF8, CP_ACP, ...).
+std::wstring WideFromCodePage(unsigned codePage, const std::string& text);
+std::string CodePageFromWide(unsigned codePage, const std::wstring& text);
 
 // A form of `path` that the A functions open: the path in the ANSI code page
 // when it holds it; otherwise each component it cannot hold becomes the short
