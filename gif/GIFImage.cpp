@@ -249,8 +249,10 @@ void TGIFImage::ReadGifData(size_t count, TStream& stream, bool decodeFirst) {
                     item.ColorTable.count = 0;
                 }
 
-                // The encoded data exactly as in the file, up to its terminator.
-                item.Data.push_back(in.Byte());
+                // The encoded data exactly as in the file, up to its terminator:
+                // one span of the file, copied once its end is known.
+                const uint8_t* encoded = in.Bytes(1);
+                size_t encodedSize = 1;
                 while (!in.AtEnd()) {
                     const uint8_t size = in.Byte();
                     if (size > in.Remaining()) {
@@ -258,11 +260,11 @@ void TGIFImage::ReadGifData(size_t count, TStream& stream, bool decodeFirst) {
                         in.SkipToEnd();
                         break;
                     }
-                    item.Data.push_back(size);
-                    const uint8_t* bytes = in.Bytes(size);
-                    item.Data.insert(item.Data.end(), bytes, bytes + size);
+                    in.Bytes(size);
+                    encodedSize += 1 + size_t(size);
                     if (size == 0) break;
                 }
+                item.Data.assign(encoded, encoded + encodedSize);
                 if (frame->Corrupted && !TolerateCorrupt) ReadError();
 
                 item.Width = width ? width : logicalWidth_;

@@ -6,45 +6,71 @@
 
 namespace {
 
-// Codes of the frame's data sub-blocks, least significant bit first. The
-// sub-blocks are joined into one buffer (with zero padding for word reads); a
-// code that would reach past the last data bit is the end of the data.
+// Codes of the frame's data sub-blocks, least significant bit first, read in
+// place: a few bits wait in a buffer while the next bytes are fetched across
+// the sub-block boundaries. The data ends at a zero size or at a sub-block
+// that reaches past the end of `encoded`; a code that would reach past the
+// last data bit is the end of the data.
 class CodeReader {
 public:
     explicit CodeReader(const std::vector<uint8_t>& encoded) {
-        size_t position = 1, total = 0;
-        while (position < encoded.size()) {
-            const size_t size = encoded[position];
-            if (size == 0 || position + 1 + size > encoded.size()) break;
-            total += size;
-            position += 1 + size;
-        }
-        bytes_.resize(total + 8);
-        position = 1;
-        size_t at = 0;
-        while (at < total) {
-            const size_t size = encoded[position];
-            std::memcpy(bytes_.data() + at, encoded.data() + position + 1, size);
-            at += size;
-            position += 1 + size;
-        }
-        totalBits_ = uint64_t(total) * 8;
+        // Past the minimum-code-size byte.
+        const uint8_t* data = encoded.data();
+        begin_ = at_ = encoded.empty() ? data : data + 1;
+        end_ = data + encoded.size();
     }
 
     bool Read(unsigned width, unsigned& code) {
-        if (bit_ + width > totalBits_) return false;
-        const uint8_t* p = bytes_.data() + (bit_ >> 3);
-        const uint32_t word = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-        code = (word >> (bit_ & 7)) & ((1u << width) - 1);
-        bit_ += width;
+        while (held_ < width) {
+            if (blockLeft_ == 0 && !NextBlock()) return false;
+            buffer_ |= uint32_t(*at_++) << held_;
+            held_ += 8;
+            --blockLeft_;
+            bytesRead_ += 1;
+        }
+        code = buffer_ & ((1u << width) - 1);
+        buffer_ >>= width;
+        held_ -= width;
         return true;
     }
-    int Percent() const { return totalBits_ ? int(bit_ * 100 / totalBits_) : 100; }
+    // The share of the data's bits read so far, in percent.
+    int Percent() {
+        if (totalBits_ < 0) totalBits_ = CountBits();
+        return totalBits_ ? int((bytesRead_ * 8 - held_) * 100 / uint64_t(totalBits_)) : 100;
+    }
 
 private:
-    std::vector<uint8_t> bytes_;
-    uint64_t bit_ = 0;
-    uint64_t totalBits_ = 0;
+    bool NextBlock() {
+        if (at_ >= end_) return false;
+        const size_t size = *at_;
+        if (size == 0 || size > size_t(end_ - at_) - 1) {
+            at_ = end_;
+            return false;
+        }
+        ++at_;
+        blockLeft_ = size;
+        return true;
+    }
+    int64_t CountBits() const {
+        const uint8_t* p = begin_;
+        int64_t total = 0;
+        while (p < end_) {
+            const size_t size = *p;
+            if (size == 0 || size > size_t(end_ - p) - 1) break;
+            total += int64_t(size) * 8;
+            p += 1 + size;
+        }
+        return total;
+    }
+
+    const uint8_t* begin_;  // the first sub-block's size byte
+    const uint8_t* at_;
+    const uint8_t* end_;
+    size_t blockLeft_ = 0;
+    uint32_t buffer_ = 0;
+    unsigned held_ = 0;
+    uint64_t bytesRead_ = 0;
+    int64_t totalBits_ = -1;
 };
 
 }  // namespace

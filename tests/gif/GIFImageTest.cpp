@@ -111,6 +111,30 @@ TEST(GIFDecode, LargeFramesRoundTripWhetherTheTableResetsOrStaysFull) {
     }
 }
 
+TEST(GIFDecode, CodesAreReadAcrossSubBlocksOfEverySize) {
+    // Codes of 6 to 12 bits cut by sub-blocks of 1 byte upwards; a size that
+    // reaches past the data ends it there.
+    const auto pixels = Pattern(61, 37, 32);
+    const Bytes code = LzwEncode(pixels, 5);
+    for (size_t blockSize : {1, 2, 3, 5, 254, 255}) {
+        Bytes bytes = GifBuilder().Screen(61, 37, Ramp(32)).Descriptor(0, 0, 61, 37).Raw({5}).Raw(SubBlocks(code, true, blockSize)).Trailer().bytes;
+        TGIFImage image;
+        image.LoadFromMemory(bytes.data(), bytes.size());
+        EXPECT_EQ(Indices(image.Frame(0).GetBitmap()), pixels) << "sub-blocks of " << blockSize;
+        EXPECT_FALSE(image.Frame(0).Corrupted) << blockSize;
+    }
+    Bytes bytes = GifBuilder().Screen(61, 37, Ramp(32)).Descriptor(0, 0, 61, 37).Raw({5}).Raw(SubBlocks(code, true, 100)).Trailer().bytes;
+    TGIFImage image;
+    TMemoryStream stream(bytes.data(), bytes.size());
+    image.ReadGifData(bytes.size(), stream, false);
+    TGIFFrame& frame = image.Frame(0);
+    frame.Item->Data.resize(1 + 101 + 101 + 40);  // the third size byte claims 100 of 40 bytes
+    const auto decoded = Indices(frame.GetBitmap());
+    EXPECT_TRUE(frame.Corrupted);
+    EXPECT_TRUE(std::equal(pixels.begin(), pixels.begin() + 61, decoded.begin()));
+    EXPECT_EQ(decoded.back(), 0);
+}
+
 TEST(GIFDecode, DepthFollowsTheTableAndUnusedPaletteEntriesAreGrey) {
     struct Case {
         unsigned colours, depth, codeSize;
