@@ -7,10 +7,10 @@
 namespace {
 
 // Codes of the frame's data sub-blocks, least significant bit first, read in
-// place: a few bits wait in a buffer while the next bytes are fetched across
-// the sub-block boundaries. The data ends at a zero size or at a sub-block
-// that reaches past the end of `encoded`; a code that would reach past the
-// last data bit is the end of the data.
+// place: up to eight bytes wait in a buffer, fetched across the sub-block
+// boundaries as the codes use them up. The data ends at a zero size or at a
+// sub-block that reaches past the end of `encoded`; a code that would reach
+// past the last data bit is the end of the data.
 class CodeReader {
 public:
     explicit CodeReader(const std::vector<uint8_t>& encoded) {
@@ -21,14 +21,9 @@ public:
     }
 
     bool Read(unsigned width, unsigned& code) {
-        while (held_ < width) {
-            if (blockLeft_ == 0 && !NextBlock()) return false;
-            buffer_ |= uint32_t(*at_++) << held_;
-            held_ += 8;
-            --blockLeft_;
-            bytesRead_ += 1;
-        }
-        code = buffer_ & ((1u << width) - 1);
+        if (held_ < width) Refill();
+        if (held_ < width) return false;
+        code = unsigned(buffer_) & ((1u << width) - 1);
         buffer_ >>= width;
         held_ -= width;
         return true;
@@ -40,6 +35,16 @@ public:
     }
 
 private:
+    // Fills the buffer up to 57 bits or more, or to the end of the data.
+    void Refill() {
+        while (held_ <= 56) {
+            if (blockLeft_ == 0 && !NextBlock()) return;
+            buffer_ |= uint64_t(*at_++) << held_;
+            held_ += 8;
+            --blockLeft_;
+            ++bytesRead_;
+        }
+    }
     bool NextBlock() {
         if (at_ >= end_) return false;
         const size_t size = *at_;
@@ -67,7 +72,7 @@ private:
     const uint8_t* at_;
     const uint8_t* end_;
     size_t blockLeft_ = 0;
-    uint32_t buffer_ = 0;
+    uint64_t buffer_ = 0;
     unsigned held_ = 0;
     uint64_t bytesRead_ = 0;
     int64_t totalBits_ = -1;
