@@ -35,8 +35,21 @@ public:
     }
 
 private:
-    // Fills the buffer up to 57 bits or more, or to the end of the data.
+    // Fills the buffer up to 57 bits or more, or to the end of the data. Inside
+    // a sub-block the bytes come eight at a time, as one little-endian word of
+    // which the buffer takes what fits.
     void Refill() {
+        if (blockLeft_ >= 8) {
+            uint64_t word = 0;
+            for (int i = 7; i >= 0; --i) word = (word << 8) | at_[i];
+            const unsigned take = (63 - held_) / 8;  // held_ < 12 here: 6 or 7 bytes
+            buffer_ |= (word & ((uint64_t(1) << (take * 8)) - 1)) << held_;
+            held_ += take * 8;
+            at_ += take;
+            blockLeft_ -= take;
+            bytesRead_ += take;
+            return;
+        }
         while (held_ <= 56) {
             if (blockLeft_ == 0 && !NextBlock()) return;
             buffer_ |= uint64_t(*at_++) << held_;
