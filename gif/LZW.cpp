@@ -2,7 +2,6 @@
 #include "gif/LZW.h"
 
 #include <array>
-#include <cstring>
 
 namespace {
 
