@@ -87,17 +87,32 @@ public:
         table.count = count;
         for (uint32_t i = 0; i < count; ++i) table.entries[i] = {b[3 * i], b[3 * i + 1], b[3 * i + 2]};
     }
-    // A chain of data sub-blocks, up to a zero size or the end of the data.
-    void SubBlocks(std::vector<std::string>* data) {
+    // A chain of data sub-blocks, up to a zero size or the end of the data; the
+    // first `keep` of them are added to `data`.
+    void SubBlocks(std::vector<std::string>* data, size_t keep = SIZE_MAX) {
+        if (data) data->reserve(data->size() + std::min(keep, BlocksAhead()));
         while (!AtEnd()) {
             uint8_t size = Byte();
             if (size == 0) return;
             const uint8_t* b = Bytes(size);
-            if (data) data->emplace_back(reinterpret_cast<const char*>(b), size);
+            if (data && keep > 0) {
+                data->emplace_back(reinterpret_cast<const char*>(b), size);
+                --keep;
+            }
         }
     }
 
 private:
+    // The number of whole sub-blocks from here to a zero size or the end.
+    size_t BlocksAhead() const {
+        size_t count = 0;
+        for (size_t at = position_; at < bytes_.size() && bytes_[at] != 0; at += 1 + size_t(bytes_[at])) {
+            if (bytes_[at] > bytes_.size() - at - 1) break;
+            ++count;
+        }
+        return count;
+    }
+
     std::vector<uint8_t> bytes_;
     size_t position_ = 0;
 };
@@ -207,8 +222,8 @@ void TGIFImage::ReadGifData(size_t count, TStream& stream, bool decodeFirst) {
                     break;
                 case 0xFF: {
                     const uint8_t* header = in.Bytes(12);
-                    std::vector<std::string> strings;
-                    in.SubBlocks(&strings);
+                    std::vector<std::string> strings;  // the first sub-block: the loop block's
+                    in.SubBlocks(&strings, 1);
                     const size_t length = std::min<size_t>(header[0], 11);
                     const bool loopBlock = std::memcmp(header + 1, "NETSCAPE2.0", length) == 0 ||
                                            std::memcmp(header + 1, "ANIMEXTS1.0", length) == 0;
