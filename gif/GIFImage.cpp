@@ -90,7 +90,7 @@ public:
     // A chain of data sub-blocks, up to a zero size or the end of the data; the
     // first `keep` of them are added to `data`.
     void SubBlocks(std::vector<std::string>* data, size_t keep = SIZE_MAX) {
-        if (data) data->reserve(data->size() + std::min(keep, BlocksAhead()));
+        if (data) data->reserve(data->size() + BlocksAhead(keep));
         while (!AtEnd()) {
             uint8_t size = Byte();
             if (size == 0) return;
@@ -103,10 +103,12 @@ public:
     }
 
 private:
-    // The number of whole sub-blocks from here to a zero size or the end.
-    size_t BlocksAhead() const {
+    // The number of whole sub-blocks from here to a zero size or the end, up
+    // to `most`.
+    size_t BlocksAhead(size_t most) const {
         size_t count = 0;
-        for (size_t at = position_; at < bytes_.size() && bytes_[at] != 0; at += 1 + size_t(bytes_[at])) {
+        for (size_t at = position_; count < most && at < bytes_.size() && bytes_[at] != 0;
+             at += 1 + size_t(bytes_[at])) {
             if (bytes_[at] > bytes_.size() - at - 1) break;
             ++count;
         }
