@@ -38,6 +38,5 @@ bool RotateWallpaper(const std::string& folder, int32_t& number,
 }
 
 void StepBack(int32_t& number) {
-    number = number < std::numeric_limits<int32_t>::min() + 2 ? std::numeric_limits<int32_t>::min()
-                                                                                 : number - 2;
+    number = number < std::numeric_limits<int32_t>::min() + 2 ? std::numeric_limits<int32_t>::min() : number - 2;
 }
