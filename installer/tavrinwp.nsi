@@ -150,7 +150,7 @@ Function ${un}CloseRunningCopy
     ClearErrors
     FileOpen $R0 "$INSTDIR\tavrinwp.exe" a
     ${If} ${Errors}
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} запущена и не закрылась.$\r$\n$\r$\nЗакройте её («Файл» → «Выход» или «Выход» в меню её значка возле часов) и нажмите «Повтор».$\r$\n«Отмена» прерывает работу." /SD IDCANCEL IDRETRY check
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} запущена и не закрылась.$\r$\n$\r$\nЗакройте её (пункт «Выход» в меню «Файл» или в меню её значка возле часов) и нажмите «Повтор».$\r$\n«Отмена» прерывает работу." /SD IDCANCEL IDRETRY check
       Abort "${PRODUCT} запущена: закройте её и начните снова."
     ${EndIf}
     FileClose $R0
