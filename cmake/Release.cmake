@@ -1,5 +1,6 @@
 # The release package: build/win32/tavrinwp-<version>.zip with the program,
-# the plugins that ship with it and the user's guide in Russian and English.
+# the plugins that ship with it and the user's guide in Russian and English,
+# and the installer of the same files, build/win32/tavrinwp-<version>-setup.exe.
 #   cmake --build --preset win32 --target release
 set(TAVRIN_RELEASE_NAME tavrinwp-${PROJECT_VERSION})
 set(TAVRIN_RELEASE_ZIP ${CMAKE_BINARY_DIR}/${TAVRIN_RELEASE_NAME}.zip)
@@ -31,4 +32,24 @@ add_custom_command(OUTPUT ${TAVRIN_RELEASE_ZIP}
           ${PROJECT_SOURCE_DIR}/cmake/WindowsText.cmake
   COMMENT "Packing ${TAVRIN_RELEASE_NAME}.zip"
   VERBATIM)
-add_custom_target(release ALL DEPENDS ${TAVRIN_RELEASE_ZIP})
+
+# The installer beside it, build/win32/tavrinwp-<version>-setup.exe, made with NSIS
+# (Debian's nsis) from the same staged folder: installer/tavrinwp.nsi.
+find_program(TAVRIN_MAKENSIS makensis)
+set(TAVRIN_SETUP ${CMAKE_BINARY_DIR}/${TAVRIN_RELEASE_NAME}-setup.exe)
+if(TAVRIN_MAKENSIS)
+  set(nsi ${PROJECT_SOURCE_DIR}/installer/tavrinwp.nsi)
+  add_custom_command(OUTPUT ${TAVRIN_SETUP}
+    COMMAND ${TAVRIN_MAKENSIS} -WX -V2 -INPUTCHARSET UTF8 -DVERSION=${PROJECT_VERSION}
+            -DVERSION_NUMBERS=${TAVRIN_VERSION_NUMBERS} -DSTAGE=${stage}
+            -DICON=${PROJECT_SOURCE_DIR}/resources/tavrinwp.ico -DOUTFILE=${TAVRIN_SETUP} ${nsi}
+    DEPENDS ${TAVRIN_RELEASE_ZIP} ${nsi} ${PROJECT_SOURCE_DIR}/resources/tavrinwp.ico
+    COMMENT "Making ${TAVRIN_RELEASE_NAME}-setup.exe"
+    VERBATIM)
+  set(release_files ${TAVRIN_RELEASE_ZIP} ${TAVRIN_SETUP})
+else()
+  set(release_files ${TAVRIN_RELEASE_ZIP})
+  message(WARNING "makensis (Debian package nsis, installed by scripts/bootstrap.sh) was not found: "
+                  "the build makes no installer, and its test fails")
+endif()
+add_custom_target(release ALL DEPENDS ${release_files})

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes a Debian machine ready to build and test Tavrin Wallpaper:
-#   - the i386 architecture and the Debian packages the build and the tests use;
+#   - the i386 architecture and the Debian packages the build and the tests use
+#     (nsis makes the installer);
 #   - deb-src entries derived from the machine's own apt sources;
 #   - libjpeg-turbo cross-built for i686 Windows from Debian's source package,
 #     installed into .cache/libjpeg-win32 (ignored by git).
@@ -15,6 +16,7 @@ packages=(
   build-essential cmake ninja-build nasm pkg-config dpkg-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 fonts-wine fonts-liberation xvfb xauth xdotool x11-utils imagemagick
+  nsis
   libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs time
   libgif-dev

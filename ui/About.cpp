@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/Version.h"
 #include "ui/Banner.h"
 
 namespace {
@@ -16,7 +17,7 @@ struct LabelLayout {
 
 const LabelLayout kLabels[] = {
     {48, 0, "Tavrin Wallpaper"},
-    {64, 16, "Версия 1.061"},
+    {64, 16, "Версия " TAVRIN_VERSION},
     {0, 40, "Автор: команда Tavrin Wallpaper"},
     {40, 56, kDeveloperSiteCaption},
     {40, 72, "E-mail: support@tavrinwp.ru"},

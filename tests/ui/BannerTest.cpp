@@ -169,6 +169,31 @@ TEST(AboutBox, HasItsLabelsAndButton) {
     EXPECT_EQ(button.bottom - button.top, 25);
 }
 
+// The version the About box shows is the one in the program's version resource
+// (the test carries the program's resource script): file and product version,
+// as text and as numbers, where 1.061 reads 1.61.0.0.
+TEST(AboutBox, ShowsTheVersionOfTheVersionResource) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::vector<char> info(GetFileVersionInfoSizeW(self, nullptr) + 1);
+    ASSERT_TRUE(GetFileVersionInfoW(self, 0, static_cast<DWORD>(info.size()), info.data()));
+    auto value = [&](const std::wstring& name) {
+        void* data = nullptr;
+        UINT length = 0;
+        return VerQueryValueW(info.data(), name.c_str(), &data, &length) ? data : nullptr;
+    };
+    const auto* file = static_cast<const wchar_t*>(value(L"\\StringFileInfo\\041904E3\\FileVersion"));
+    const auto* product = static_cast<const wchar_t*>(value(L"\\StringFileInfo\\041904E3\\ProductVersion"));
+    const auto* numbers = static_cast<const VS_FIXEDFILEINFO*>(value(L"\\"));
+    ASSERT_TRUE(file && product && numbers);
+    const std::string version = Utf8FromWide(file);
+    EXPECT_EQ(Utf8FromWide(product), version);
+    EXPECT_EQ(TAboutForm().Labels().at(1).text, "Версия " + version);
+    const DWORD major = std::stoul(version), minor = std::stoul(version.substr(version.find('.') + 1));
+    EXPECT_EQ(numbers->dwFileVersionMS, MAKELONG(minor, major)) << version;
+    EXPECT_EQ(numbers->dwProductVersionMS, MAKELONG(minor, major)) << version;
+}
+
 namespace {
 HWND aboutSeen = nullptr;
 bool ownerDisabled = false;
