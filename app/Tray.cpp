@@ -46,3 +46,11 @@ void TTrayIcon::TaskbarCreated() {
 }
 
 void TProgram::TaskbarCreated() { tray_.TaskbarCreated(); }
+
+void TProgram::TrayChange(TForm1& form, bool back) {
+    (void)form;
+    if (back)
+        ChangeWallpaperBack();
+    else
+        ChangeWallpaper();
+}
