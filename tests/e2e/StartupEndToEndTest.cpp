@@ -4,11 +4,14 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <string>
 
 #include "Driver.h"
+#include "TestSupport.h"
+#include "platform/Platform.h"
 #include "ui/Main.h"
 #include "ui/PluginForm.h"
 
@@ -242,6 +245,36 @@ TEST(Startup, AfterAFailedStartStepTheProgramIsQuietAndReachable) {
     EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));
     e2e::Deliver(form, WM_COMMAND, TForm1::CmdN6);
     EXPECT_TRUE(IsWindowVisible(form));
+    ChooseExit(form);
+    EXPECT_TRUE(program.WaitForExit());
+}
+
+TEST(Startup, WithNoPictureFolderYetATrayChangeBringsUpTheWindowToChooseOne) {
+    const e2e::DataFiles files = e2e::FreshDataFolder();
+    testing_support::WriteTextFile(files.config, "[options]\r\nchangestart=1\r\n");  // the folder key is empty
+    Program program("startup");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    EXPECT_FALSE(IsWindowVisible(form));  // the change at start stays quiet
+    HWND tree = Program::ChildAt(form, 100, 200);
+    ASSERT_NE(tree, nullptr);
+    const std::pair<UINT, LPARAM> asks[] = {{TForm1::TrayCallbackMessage, WM_LBUTTONDOWN},
+                                            {WM_COMMAND, TForm1::CmdN7},
+                                            {WM_COMMAND, TForm1::CmdN8}};
+    for (const auto& [message, what] : asks) {
+        SendMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ASSERT_FALSE(IsWindowVisible(form));
+        if (message == WM_COMMAND) e2e::Deliver(form, message, what, 0);
+        else e2e::Deliver(form, message, 1, what);
+        EXPECT_TRUE(IsWindowVisible(form)) << what;
+        EXPECT_EQ(GetForegroundWindow(), form) << what;
+        GUITHREADINFO thread = {};
+        thread.cbSize = sizeof thread;
+        EXPECT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &thread) && thread.hwndFocus == tree);
+        EXPECT_GT(e2e::Deliver(tree, TVM_GETCOUNT), 0) << what;
+    }
+    EXPECT_FALSE(platform::FileExists(files.bitmap));
     ChooseExit(form);
     EXPECT_TRUE(program.WaitForExit());
 }
