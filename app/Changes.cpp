@@ -31,6 +31,12 @@ void TProgram::ChangeWallpaper() {
         [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save);
 }
 
+void TProgram::ChangeWallpaperBack() {
+    RotateWallpaperBack(
+        Settings.wallpaper_directory, Settings.number,
+        [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save);
+}
+
 bool TProgram::ApplyPicture(const std::string& path) { return MakeWallpaper(path, CurrentTarget()); }
 
 void TProgram::ArmTimer(TTimer& timer) {

@@ -14,11 +14,13 @@ public:
     void Close() override;
     void UpdateStartupShortcut() override;
     void TaskbarCreated() override;  // app/Tray.cpp
+    void TrayChange(TForm1& form, bool back) override;
     void ChangeWallpaper() override;  // app/Changes.cpp
     bool ApplyPicture(const std::string& path) override;
     void ArmTimer(TTimer& timer) override;
     void TimerTick() override;
 
 private:
+    void ChangeWallpaperBack();  // app/Changes.cpp: "Предыдущая" through the rotation
     TTrayIcon tray_;
 };

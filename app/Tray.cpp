@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/Program.h"
+#include "core/Settings.h"
 #include "ui/Main.h"
 
 namespace {
@@ -46,3 +47,20 @@ void TTrayIcon::TaskbarCreated() {
 }
 
 void TProgram::TaskbarCreated() { tray_.TaskbarCreated(); }
+
+void TProgram::TrayChange(TForm1& form, bool back) {
+    // No folder chosen yet (a first start, before any Apply): a change would
+    // do nothing and say nothing. The window shows the user where to begin:
+    // shown as "Настройки" shows it, with the folder tree built and focused.
+    // The change at start and the timer stay quiet, as before.
+    if (Settings.wallpaper_directory.empty()) {
+        form.N6Click();
+        form.LoadFolderTree();
+        if (form.ShellTreeView1) SetFocus(form.ShellTreeView1->Handle());
+        return;
+    }
+    if (back)
+        ChangeWallpaperBack();
+    else
+        ChangeWallpaper();
+}

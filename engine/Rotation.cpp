@@ -1,17 +1,20 @@
 #include "engine/Rotation.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <set>
 
 #include "engine/CatalogueWalk.h"
 
-bool RotateWallpaper(const std::string& folder, int32_t& number,
-                     const std::function<bool(const std::string&)>& makeWallpaper, const std::function<void()>& save) {
-    if (folder.empty()) return false;
-    std::set<int32_t> failed;  // positions of this change that could not be applied
-    for (;;) {
-        const int32_t position = number;
+namespace {
+
+// The forward change from position `from`; `failed` holds the positions already
+// tried in vain by this change, which are not tried again. `number` moves only
+// once a picture has been tried.
+bool RotateFrom(const std::string& folder, int32_t& number, int32_t from, std::set<int32_t>& failed,
+                const std::function<bool(const std::string&)>& makeWallpaper, const std::function<void()>& save) {
+    for (int32_t position = from;; position = number) {
         if (position >= 1 && failed.count(position)) return false;  // a whole pass failed
         CatalogueEnd = true;
         PictureCounter = 0;
@@ -35,6 +38,52 @@ bool RotateWallpaper(const std::string& folder, int32_t& number,
             number = 1;
         }
     }
+}
+
+}  // namespace
+
+bool RotateWallpaper(const std::string& folder, int32_t& number,
+                     const std::function<bool(const std::string&)>& makeWallpaper, const std::function<void()>& save) {
+    if (folder.empty()) return false;
+    std::set<int32_t> failed;
+    return RotateFrom(folder, number, number, failed, makeWallpaper, save);
+}
+
+bool RotateWallpaperBack(const std::string& folder, int32_t& number,
+                         const std::function<bool(const std::string&)>& makeWallpaper,
+                         const std::function<void()>& save) {
+    if (folder.empty()) return false;
+    int32_t previous = number;
+    StepBack(previous);
+    std::set<int32_t> failed;
+    if (previous < 1) {
+        // At position 1, or right after the catalogue wrapped: no wrapping
+        // backwards; the change applies the last find again and goes on from there.
+        return RotateFrom(folder, number, previous, failed, makeWallpaper, save);
+    }
+    int32_t showing = previous + 1;
+    // Down from the picture before the one showing, each position once, to 1.
+    for (int32_t position = previous; position >= 1;) {
+        CatalogueEnd = true;
+        PictureCounter = 0;
+        if (!PictureSearch(folder, position)) return false;  // the folder is away: nothing changes
+        if (PictureCounter < 1) break;                        // no picture at all
+        // Beyond the end of the catalogue the walk stops at its last picture,
+        // which then stands for the picture showing as well.
+        const int32_t reached = std::min(position, PictureCounter);
+        if (reached < position) showing = reached;
+        if (makeWallpaper(FoundPicture)) {
+            number = CatalogueEnd ? 1 : reached + 1;
+            save();
+            return true;
+        }
+        failed.insert(reached);
+        position = reached - 1;
+    }
+    // Nothing before it can be applied: as at position 1, the picture showing
+    // is applied again, passing on forward from it if it fails now, without
+    // trying again what failed above.
+    return RotateFrom(folder, number, showing, failed, makeWallpaper, save);
 }
 
 void StepBack(int32_t& number) {

@@ -17,6 +17,21 @@
 bool RotateWallpaper(const std::string& folder, int32_t& number,
                      const std::function<bool(const std::string&)>& makeWallpaper, const std::function<void()>& save);
 
-// "Previous": two positions back, so that the change that follows shows the
-// picture before the one showing. Never below the smallest position.
+// "Previous": one change back. The picture before the one showing (position
+// `number` - 2) is applied; one that cannot be applied is passed over towards
+// position 1, each tried once, and `number` ends one past the picture shown,
+// as after a forward change. Nothing wraps backwards: at position 1 and right
+// after the catalogue wrapped (`number` 2 or less) the last picture found is
+// applied again, as the forward change does below position 1; and when
+// nothing before the picture showing can be applied, that picture is applied
+// again (a forward change from it). A wallpaper folder that is empty or cannot
+// be listed changes nothing, the position included. Returns whether a
+// picture was applied.
+bool RotateWallpaperBack(const std::string& folder, int32_t& number,
+                         const std::function<bool(const std::string&)>& makeWallpaper,
+                         const std::function<void()>& save);
+
+// Two positions back, so that a forward change that follows shows the picture
+// before the one showing when it can be applied. Never below the smallest
+// position.
 void StepBack(int32_t& number);

@@ -37,7 +37,7 @@ public:
     // restarted), and the tray icon, if it was there, is added again.
     void TaskbarCreated();
     void N6Click();  // tray "Настройки": shows the window with the panel filled
-    void N7Click();  // tray "Следующая": the next picture
+    void N7Click();  // tray "Следующая" and a left click on the icon: the next picture
     void N8Click();  // tray "Предыдущая": the picture before the one showing
     void N9Click();  // tray "Выход": closes the program
     HMENU PopupMenu1 = nullptr;  // the tray menu

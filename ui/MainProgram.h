@@ -22,6 +22,11 @@ public:
     // One change through the rotation, with the settings and paths; the
     // position is saved when a picture was applied.
     virtual void ChangeWallpaper() = 0;
+    // A change the user asked for from the tray: a click on the icon or
+    // "Следующая", or (`back`) "Предыдущая". With no picture folder chosen yet
+    // there is nothing to change to, and the window comes up instead, in
+    // front, with the folder tree ready to choose one.
+    virtual void TrayChange(TForm1& form, bool back) = 0;
     // One picture the user chose made the wallpaper; false when that failed.
     virtual bool ApplyPicture(const std::string& path) = 0;
     // Arms the wallpaper timer from the settings, and its tick.

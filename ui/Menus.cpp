@@ -6,8 +6,6 @@
 
 #include <span>
 
-#include "core/Settings.h"
-#include "engine/Rotation.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
 #include "ui/MainProgram.h"
@@ -105,7 +103,7 @@ void TForm1::TaskbarCreated() {
 void TForm1::TrayIconMessage(LPARAM mouseMessage) {
     switch (mouseMessage) {
     case WM_LBUTTONDOWN:
-        SetWallPaper2();
+        N7Click();
         break;
     case WM_RBUTTONDOWN: {
         SetForegroundWindow(Handle());
@@ -129,11 +127,12 @@ void TForm1::N6Click() {
     SetForegroundWindow(Handle());
 }
 
-void TForm1::N7Click() { SetWallPaper2(); }
+void TForm1::N7Click() {
+    if (MainProgram) MainProgram->TrayChange(*this, false);
+}
 
 void TForm1::N8Click() {
-    StepBack(Settings.number);
-    SetWallPaper2();
+    if (MainProgram) MainProgram->TrayChange(*this, true);
 }
 
 void TForm1::N9Click() { Close(); }

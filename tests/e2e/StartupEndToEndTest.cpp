@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Driver.h"
+#include "TestSupport.h"
 #include "ui/Main.h"
 #include "ui/PluginForm.h"
 
@@ -244,6 +245,24 @@ TEST(Startup, AfterAFailedStartStepTheProgramIsQuietAndReachable) {
     EXPECT_TRUE(IsWindowVisible(form));
     ChooseExit(form);
     EXPECT_TRUE(program.WaitForExit());
+}
+
+TEST(Startup, WithNoPictureFolderYetATrayChangeBringsUpTheWindowToChooseOne) {
+    const e2e::DataFiles files = e2e::FreshDataFolder();
+    testing_support::WriteTextFile(files.config, "[options]\r\nchangestart=1\r\n");  // no folder
+    Program program("startup");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1"), tree = Program::ChildAt(form, 100, 200);
+    EXPECT_FALSE(IsWindowVisible(form));  // the change at start stays quiet
+    for (UINT what : {UINT(WM_LBUTTONDOWN), UINT(TForm1::CmdN7), UINT(TForm1::CmdN8)}) {  // icon, "Следующая", "Предыдущая"
+        SendMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        if (what == WM_LBUTTONDOWN) e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, what);
+        else e2e::Deliver(form, WM_COMMAND, what);
+        GUITHREADINFO thread = {};
+        thread.cbSize = sizeof thread;
+        GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &thread);
+        EXPECT_TRUE(IsWindowVisible(form) && GetForegroundWindow() == form && thread.hwndFocus == tree) << what;
+    }
 }
 
 TEST(Startup, StartedFromAnotherFolderItFindsItsPluginsAndLinksItsOwnFile) {

@@ -132,6 +132,23 @@ TEST_F(WallpaperEndToEnd, ChangesAtStartOnATrayPressAndStepsBackFromTheMenu) {
     EXPECT_TRUE(program.WaitForExit());
 }
 
+TEST_F(WallpaperEndToEnd, SteppingBackPassesOverAPictureThatCannotBeApplied) {
+    TempFolder steps;  // 1.jpg, a damaged 2.jpg, 3.jpg, 4.jpg, 5.jpg; i.jpg makes a wallpaper 130 + 10 i wide
+    for (int i = 1; i <= 5; ++i)
+        WriteBytes(steps / (std::to_string(i) + ".jpg"),
+                   i == 2 ? std::vector<uint8_t>(300, 0xFF) : MakeJpeg(130 + 10 * i, 100, [](int, int) { return 0u; }));
+    WriteTextFile(config, "[options]\r\nwallpaper_directory=" + steps.Path() + "\r\nnumber=1\r\n");
+    Program program("startup");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    for (int i = 0; i < 3; ++i) e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);  // 1, 3, 4
+    for (int shown : {3, 1}) {
+        e2e::Deliver(form, WM_COMMAND, TForm1::CmdN8, 0);  // "Предыдущая"
+        EXPECT_EQ(Shown().first, 130 + 10 * shown);
+        EXPECT_EQ(Number(), shown + 1);
+    }
+}
+
 TEST_F(WallpaperEndToEnd, ARightPressOpensTheTrayMenuEvenWhileHidden) {
     WriteConfig(1);
     Program program("startup");

@@ -28,10 +28,10 @@ protected:
     void Pictures(std::initializer_list<const char*> names) {
         for (const char* name : names) WriteTextFile(folder / name, "picture");
     }
-    // One change; returns the name applied, or "" when none was.
-    std::string Change() {
+    // One change (`back`: "Предыдущая"); returns the name applied, or "" when none was.
+    std::string Change(bool back = false) {
         applied.clear();
-        const bool ok = RotateWallpaper(
+        const bool ok = (back ? RotateWallpaperBack : RotateWallpaper)(
             Settings.wallpaper_directory, Settings.number,
             [&](const std::string& path) {
                 ++attempts;
@@ -128,6 +128,27 @@ TEST_F(RotationTest, SteppingBackShowsThePreviousPictureAndNeverWraps) {
     EXPECT_EQ(Change(), "1.jpg");
 }
 
+TEST_F(RotationTest, SteppingBackPassesOverPicturesThatCannotBeApplied) {
+    Pictures({"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"});
+    broken.insert(folder / "2.jpg");
+    // Back from 4 over the broken 2 to 1; at position 1 the picture is applied again.
+    for (const char* expected : {"1.jpg", "3.jpg", "4.jpg"}) EXPECT_EQ(Change(), expected);
+    for (const char* expected : {"3.jpg", "1.jpg", "1.jpg"}) EXPECT_EQ(Change(true), expected);
+    EXPECT_EQ(Settings.number, 1);
+    EXPECT_EQ(Change(), "1.jpg");
+    // Nothing before the picture showing can be applied: it is applied again.
+    broken.insert(folder / "1.jpg");
+    Settings.number = 4;
+    EXPECT_EQ(Change(true), "3.jpg");
+    EXPECT_EQ(Settings.number, 4);
+    // Far beyond the end, with nothing that works: each picture is tried once, no wrap.
+    for (const char* name : {"3.jpg", "4.jpg", "5.jpg"}) broken.insert(folder / name);
+    Settings.number = std::numeric_limits<int32_t>::max();
+    attempts = 0;
+    EXPECT_EQ(Change(true), "");
+    EXPECT_EQ(attempts, 5);
+}
+
 TEST_F(RotationTest, TheFirstChangeWithNothingFoundYetStartsAtPositionOne) {
     Pictures({"1.jpg", "2.jpg"});
     Settings.number = 0;
@@ -183,6 +204,7 @@ TEST_F(RotationTest, AMissingFolderChangesNothingAndTheRotationGoesOnWhenItIsBac
     EXPECT_EQ(Change(), "2.jpg");
     ASSERT_TRUE(testing_support::RenamePath(folder.Path(), away));
     EXPECT_EQ(Change(), "");
+    EXPECT_EQ(Change(true), "");  // nor does a step back
     EXPECT_EQ(attempts, 1);
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(Settings.number, 3);
