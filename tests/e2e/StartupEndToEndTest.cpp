@@ -357,21 +357,20 @@ TEST(Startup, CopiesStartedAtTheSameMomentLeaveOneRunning) {
     const e2e::DataFiles files = ChangeAtStart(pictures);
     std::vector<std::unique_ptr<Program>> copies;
     for (int i = 0; i < 3; ++i) copies.push_back(std::make_unique<Program>(i == 2 ? "" : "startup"));
-    auto running = [&] {
-        std::vector<Program*> left;
+    Program* survivor = nullptr;
+    ASSERT_TRUE(e2e::WaitFor([&] {
+        int left = 0;
         for (auto& copy : copies)
-            if (!copy->WaitForExit(0)) left.push_back(copy.get());
-        return left;
-    };
-    ASSERT_TRUE(e2e::WaitFor([&] { return running().size() == 1; }, 120000)) << running().size();
-    Program& survivor = *running().front();
-    ASSERT_TRUE(survivor.WaitUntilIdle());
-    HWND form = survivor.FindWindowOfClass("TForm1");
+            if (!copy->WaitForExit(0)) ++left, survivor = copy.get();
+        return left == 1;
+    }, 120000));
+    ASSERT_TRUE(survivor->WaitUntilIdle());
+    HWND form = survivor->FindWindowOfClass("TForm1");
     ASSERT_NE(form, nullptr);
     // One change at start, saved once; the start without "startup" showed the window.
     EXPECT_NE(testing_support::ReadTextFile(files.config).find("number=2"), std::string::npos);
     EXPECT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(form) != FALSE; }));
     EXPECT_EQ(RunningCopies(), 1);
     ChooseExit(form);
-    EXPECT_TRUE(survivor.WaitForExit());
+    EXPECT_TRUE(survivor->WaitForExit());
 }
