@@ -19,8 +19,9 @@ void ApplyWallpaper(const std::string& path, int style) {
     const bool written = set("Wallpaper", path) && set("WallpaperStyle", styleText);
     RegCloseKey(key);
     if (!written) throw platform::Error("Failed to set data for 'Control Panel\\Desktop'");
-    // No path: the system takes the wallpaper from the values just written.
-    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
+    // The same path as the value "Wallpaper": Windows documents a path (or its
+    // special value for the default wallpaper) here, not a null.
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(path.c_str()), SPIF_SENDWININICHANGE);
 }
 
 namespace {

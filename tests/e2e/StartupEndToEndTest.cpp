@@ -5,11 +5,15 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "Driver.h"
 #include "TestSupport.h"
+#include "image/BmpCodec.h"
 #include "ui/Main.h"
 #include "ui/PluginForm.h"
 
@@ -52,6 +56,33 @@ bool TrayIcon(HWND form, DWORD action) {
     data.hWnd = form;
     data.uID = 1;
     return Shell_NotifyIconA(action, &data) != FALSE;
+}
+
+// The copies of tavrinwp.exe running in this prefix's session.
+int RunningCopies() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, "tavrinwp.exe") == 0) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+// Pictures of five sizes and a change at every start: a copy that started in
+// full would change the wallpaper to another picture and save its position.
+e2e::DataFiles ChangeAtStart(const testing_support::TempFolder& pictures) {
+    const e2e::DataFiles files = e2e::FreshDataFolder();
+    for (int i = 1; i <= 5; ++i) {
+        Bitmap picture;
+        picture.Reset(130 * i, 100 * i, 24);
+        const std::vector<uint8_t> bytes = EncodeBmp(picture);
+        testing_support::WriteTextFile(pictures / (std::to_string(i) + ".bmp"), std::string(bytes.begin(), bytes.end()));
+    }
+    testing_support::WriteTextFile(files.config, "[options]\r\nwallpaper_directory=" + pictures.Path() +
+                                                     "\r\nchangestart=1\r\nnumber=1\r\nplugin_directory=none\r\n");
+    return files;
 }
 
 class PersonalFolderValue {
@@ -296,4 +327,68 @@ TEST(Startup, StartedFromAnotherFolderItFindsItsPluginsAndLinksItsOwnFile) {
     EXPECT_EQ(lstrcmpiA(target, exe.c_str()), 0) << target;
     ChooseExit(form);
     EXPECT_TRUE(program.WaitForExit());
+}
+
+TEST(Startup, ALaterStartHandsOverToTheRunningCopyAndEnds) {
+    testing_support::TempFolder pictures;
+    const e2e::DataFiles files = ChangeAtStart(pictures);
+    Program first("startup");
+    ASSERT_TRUE(first.WaitUntilIdle());
+    HWND form = first.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    const std::string config = testing_support::ReadTextFile(files.config);
+    const std::string bitmap = testing_support::ReadTextFile(files.bitmap);
+    ASSERT_NE(config.find("number=2"), std::string::npos) << config;
+
+    // With "startup" (the start with Windows) nothing shows.
+    DWORD exitCode = 1;
+    Program quiet("startup");
+    EXPECT_TRUE(quiet.WaitForExit(90000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    Sleep(1000);
+    EXPECT_FALSE(IsWindowVisible(form));
+
+    // Without it the running copy's window comes up, restored and in front:
+    // from the tray, and again after the user minimised it.
+    for (int start = 0; start < 2; ++start) {
+        exitCode = 1;
+        Program shown("");
+        EXPECT_TRUE(shown.WaitForExit(90000, &exitCode));
+        EXPECT_EQ(exitCode, 0u);
+        EXPECT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(form) && !IsIconic(form); })) << start;
+        EXPECT_EQ(GetForegroundWindow(), form) << start;
+        SendMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ASSERT_FALSE(IsWindowVisible(form));
+    }
+
+    // One copy, one icon, and nothing the later starts wrote.
+    EXPECT_EQ(RunningCopies(), 1);
+    EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));
+    EXPECT_EQ(testing_support::ReadTextFile(files.config), config);
+    EXPECT_EQ(testing_support::ReadTextFile(files.bitmap), bitmap);
+    ChooseExit(form);
+    EXPECT_TRUE(first.WaitForExit());
+}
+
+TEST(Startup, CopiesStartedAtTheSameMomentLeaveOneRunning) {
+    testing_support::TempFolder pictures;
+    const e2e::DataFiles files = ChangeAtStart(pictures);
+    std::vector<std::unique_ptr<Program>> copies;
+    for (int i = 0; i < 3; ++i) copies.push_back(std::make_unique<Program>(i == 2 ? "" : "startup"));
+    Program* survivor = nullptr;
+    ASSERT_TRUE(e2e::WaitFor([&] {
+        int left = 0;
+        for (auto& copy : copies)
+            if (!copy->WaitForExit(0)) ++left, survivor = copy.get();
+        return left == 1;
+    }, 120000));
+    ASSERT_TRUE(survivor->WaitUntilIdle());
+    HWND form = survivor->FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    // One change at start, saved once; the start without "startup" showed the window.
+    EXPECT_NE(testing_support::ReadTextFile(files.config).find("number=2"), std::string::npos);
+    EXPECT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(form) != FALSE; }));
+    EXPECT_EQ(RunningCopies(), 1);
+    ChooseExit(form);
+    EXPECT_TRUE(survivor->WaitForExit());
 }

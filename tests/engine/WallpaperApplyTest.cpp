@@ -69,6 +69,11 @@ TEST_F(WallpaperApplyTest, WritesTheBitmapAndTheDesktopValues) {
     ASSERT_TRUE(MakeWallpaper(picture));
     EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), WallpaperBmpPath);
     EXPECT_EQ(e2e::ReadDesktopValue("WallpaperStyle"), "3");
+    // The system was handed the same path: Wine keeps a setting made without
+    // SPIF_UPDATEINIFILE as given, in a volatile key of its own.
+    EXPECT_EQ(e2e::ReadUserString("Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop", "Wallpaper",
+                                  "<none>"),
+              WallpaperBmpPath);
     RenderOptions options;
     options.background = Settings.BackgroundColor;
     options.displayBits = platform::DisplayColorDepth();
