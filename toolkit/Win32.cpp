@@ -1,5 +1,8 @@
 #include "toolkit/Win32.h"
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/win32/AnsiPaths.h"
 
 // ---- text ----
@@ -16,6 +19,40 @@ std::wstring WindowTextOf(HWND window) {
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
     return text;
+}
+
+// ---- drawing text ----
+
+int InkLeft(HDC dc, const std::wstring& text) {
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    // Room on both sides for glyphs that reach beyond their cells.
+    const int margin = metrics.tmMaxCharWidth, width = size.cx + 2 * margin, height = size.cy;
+    if (text.empty() || height <= 0) return 0;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const GdiObject<HBITMAP> canvas(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!canvas) return 0;
+    const MemoryDC memory(dc);
+    const Selection bitmap(memory, canvas), font(memory, GetCurrentObject(dc, OBJ_FONT));
+    PatBlt(memory, 0, 0, width, height, WHITENESS);
+    SetTextColor(memory, RGB(0, 0, 0));
+    SetBkMode(memory, TRANSPARENT);
+    TextOutW(memory, margin, 0, text.c_str(), static_cast<int>(text.size()));
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (int column = 0; column < width; ++column)
+        for (int row = 0; row < height; ++row)
+            if ((pixels[row * width + column] & 0xFFFFFF) != 0xFFFFFF) return column - margin;
+    return 0;
 }
 
 // ---- window classes ----

@@ -136,6 +136,11 @@ private:
     HGDIOBJ old_;
 };
 
+// The first column that `text`, drawn at x = 0 with the font selected in
+// `dc`, puts ink on (a glyph may start right, or left, of its origin); 0 for
+// text that inks nothing.
+int InkLeft(HDC dc, const std::wstring& text);
+
 // ---- window classes ----
 
 // Registers the Unicode window class `name` of this module, unless it is there

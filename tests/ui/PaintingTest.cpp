@@ -148,3 +148,27 @@ TEST(Painting, ThePreviewCaptionStandsInTheStripUnderThePicture) {
     EXPECT_GT(changed, 50);
     EXPECT_EQ(outside, 0);
 }
+
+// The face the system realises for the window's font differs by code page:
+// MS Sans Serif on a Russian Windows, whose letters carry a blank column at
+// their left, and a face whose letters start at their origin on an English
+// one. Either way each check box's caption keeps three blank columns between
+// the box and its first ink.
+TEST(Painting, TheCheckBoxCaptionsKeepTheirGapFromTheBoxes) {
+    TForm1 form;
+    RECT outer;
+    GetWindowRect(form.Handle(), &outer);
+    MemoryCanvas painted(600, 500), gradient(600, 500);
+    form.FormPaint(painted.Dc());
+    DrawGradient(gradient.Dc(), 0x808080, 0xFEDEB4, 1, 1, outer.right - outer.left, outer.bottom - outer.top);
+    for (HWND box : {form.CheckBoxStartUp, form.CheckBoxChangeStart, form.CheckBoxTimer}) {
+        RECT bounds;
+        GetWindowRect(box, &bounds);
+        MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&bounds), 2);
+        int ink = bounds.right + 40;
+        for (int y = bounds.top; y < bounds.bottom; ++y)
+            for (int x = bounds.right; x < ink; ++x)
+                if (painted.At(x, y) != gradient.At(x, y)) ink = x;
+        EXPECT_EQ(ink - bounds.right, 3) << "blank columns right of the box at row " << bounds.top;
+    }
+}
