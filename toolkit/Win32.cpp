@@ -23,6 +23,73 @@ std::wstring WindowTextOf(HWND window) {
 
 // ---- drawing text ----
 
+namespace {
+
+// The character sets a letter missing from a font is looked for in, each with
+// its code page: the East Asian ones first, then the others.
+const struct {
+    BYTE charset;
+    UINT codePage;
+} kCharsets[] = {
+    {SHIFTJIS_CHARSET, 932},  {GB2312_CHARSET, 936},   {HANGUL_CHARSET, 949},     {CHINESEBIG5_CHARSET, 950},
+    {GREEK_CHARSET, 1253},    {TURKISH_CHARSET, 1254}, {HEBREW_CHARSET, 1255},    {ARABIC_CHARSET, 1256},
+    {BALTIC_CHARSET, 1257},   {VIETNAMESE_CHARSET, 1258}, {THAI_CHARSET, 874},    {EASTEUROPE_CHARSET, 1250},
+    {RUSSIAN_CHARSET, 1251},  {ANSI_CHARSET, 1252},
+};
+
+bool InCodePage(UINT codePage, wchar_t letter) {
+    char bytes[4];
+    BOOL lost = FALSE;
+    return WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, &letter, 1, bytes, sizeof bytes, nullptr, &lost) > 0 &&
+           !lost;
+}
+
+bool HasGlyph(HDC dc, wchar_t letter) {
+    WORD index = 0xFFFF;
+    return GetGlyphIndicesW(dc, &letter, 1, &index, GGI_MARK_NONEXISTING_GLYPHS) == 1 && index != 0xFFFF;
+}
+
+}  // namespace
+
+int TextOutAnyScript(HDC dc, int x, int y, const std::wstring& text) {
+    const int length = static_cast<int>(text.size());
+    const HGDIOBJ base = GetCurrentObject(dc, OBJ_FONT);
+    // The font each letter is drawn in: nullptr for the selected one.
+    std::vector<HFONT> letterFont(text.size(), nullptr);
+    std::vector<GdiObject<HFONT>> made(std::size(kCharsets));
+    LOGFONTW look = {};
+    GetObjectW(base, sizeof look, &look);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (HasGlyph(dc, text[i])) continue;
+        for (size_t c = 0; c < std::size(kCharsets) && !letterFont[i]; ++c) {
+            if (!InCodePage(kCharsets[c].codePage, text[i])) continue;
+            if (!made[c]) {
+                LOGFONTW other = look;
+                other.lfCharSet = kCharsets[c].charset;
+                other.lfFaceName[0] = L'\0';  // the face the font mapper has for that character set
+                made[c].Reset(CreateFontIndirectW(&other));
+            }
+            const Selection trial(dc, made[c]);
+            if (HasGlyph(dc, text[i])) letterFont[i] = made[c];
+        }
+    }
+    TEXTMETRICW baseMetrics;
+    GetTextMetricsW(dc, &baseMetrics);
+    int width = 0;
+    for (int start = 0, end; start < length; start = end) {
+        for (end = start + 1; end < length && letterFont[end] == letterFont[start];) ++end;
+        const Selection run(dc, letterFont[start] ? letterFont[start] : base);
+        TEXTMETRICW metrics;
+        GetTextMetricsW(dc, &metrics);
+        // One baseline for all runs.
+        TextOutW(dc, x + width, y + baseMetrics.tmAscent - metrics.tmAscent, text.data() + start, end - start);
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, text.data() + start, end - start, &size);
+        width += size.cx;
+    }
+    return width;
+}
+
 int InkLeft(HDC dc, const std::wstring& text) {
     SIZE size = {};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);

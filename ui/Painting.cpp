@@ -27,10 +27,9 @@ RECT BoundsOf(HWND parent, HWND child) {
 
 void Outline(HDC dc, int left, int top, int right, int bottom) { Rectangle(dc, left, top, right, bottom); }
 
-void Text(HDC dc, int x, int y, const std::string& utf8) {
-    const std::wstring text = WideFromUtf8(utf8);
-    TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
-}
+// Painted texts read in any script: letters the window's font lacks (a
+// picture named in another script) come from a face that has them.
+void Text(HDC dc, int x, int y, const std::string& utf8) { TextOutAnyScript(dc, x, y, WideFromUtf8(utf8)); }
 
 // The blank columns between a check box and the first column its caption
 // inks: the two between the box and the caption's place, 16 pixels right of
@@ -44,8 +43,7 @@ void BoxCaption(HDC dc, const RECT& box, const std::string& utf8) {
     const std::wstring text = WideFromUtf8(utf8);
     const int place = box.left + 16;
     const int shortfall = box.right + kCaptionGap - (place + InkLeft(dc, text));
-    const int x = shortfall > 0 ? place + shortfall : place;
-    TextOutW(dc, x, box.top, text.c_str(), static_cast<int>(text.size()));
+    TextOutAnyScript(dc, shortfall > 0 ? place + shortfall : place, box.top, text);
 }
 
 // Pen, font and text settings for the frames and captions; restored on leaving.

@@ -3,8 +3,17 @@
 
 #include <windows.h>
 
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <vector>
+
+#include "TestSupport.h"
+#include "image/BmpCodec.h"
+#include "platform/win32/AnsiPaths.h"
 #include "ui/StartSteps.h"
 #include "ui/Main.h"
+#include "toolkit/Win32.h"
 #include "ui/Painting.h"
 
 namespace {
@@ -58,6 +67,20 @@ COLORREF BandColour(int i) {
 }
 
 const COLORREF kPen = 0x00FA5F14;
+
+int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool HasJapaneseFace() {
+    LOGFONTW japanese = {};
+    japanese.lfCharSet = SHIFTJIS_CHARSET;
+    bool found = false;
+    const MemoryDC screen;
+    EnumFontFamiliesExW(screen, &japanese, Found, reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
 
 }  // namespace
 
@@ -171,4 +194,41 @@ TEST(Painting, TheCheckBoxCaptionsKeepTheirGapFromTheBoxes) {
                 if (painted.At(x, y) != gradient.At(x, y)) ink = x;
         EXPECT_EQ(ink - bounds.right, 3) << "blank columns right of the box at row " << bounds.top;
     }
+}
+
+// A picture named in a script the code page cannot hold (Japanese, on a
+// Russian or an English Windows) is reached by its short name, captioned by
+// its real name and painted in a face that has its letters: two names that
+// differ only in those letters paint differently, where the window's font
+// alone draws the same empty boxes for both.
+TEST(Painting, APictureNamedInAnotherScriptIsCaptionedInItsOwnLetters) {
+    ASSERT_TRUE(HasJapaneseFace()) << "no face with Japanese letters (scripts/bootstrap.sh installs fonts-ipafont-gothic)";
+
+    testing_support::TempFolder folder;
+    const std::wstring base = platform::WideFromAnsiText(folder.Path());
+    const std::set<std::wstring> names = {L"\u5199\u771F.bmp", L"\u771F\u5199.bmp"};
+    Bitmap picture;
+    picture.Reset(40, 30, 24);
+    const std::vector<uint8_t> bytes = EncodeBmp(picture);
+    for (const std::wstring& name : names)
+        std::ofstream(std::filesystem::path(base + L"\\" + name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+    TForm1 form;
+    form.ShellTreeView1->SetSelectedPath(folder.Path());
+    form.ShellTreeView1Click();
+    std::set<std::wstring> captions;
+    std::vector<std::vector<COLORREF>> strips;
+    for (int step = 0; step < 2; ++step) {
+        if (step) form.SpeedButtonNext.Click();
+        EXPECT_EQ(names.count(WideFromAnsi(PreviewName)), 0u) << "reached by its short name";
+        captions.insert(WideFromUtf8(PreviewCaption));
+        MemoryCanvas canvas(600, 500);
+        form.PaintPreviewFrame(canvas.Dc());
+        strips.emplace_back();
+        for (int y = 220; y < 233; ++y)
+            for (int x = 288; x < 458; ++x) strips.back().push_back(canvas.At(x, y));
+    }
+    EXPECT_EQ(captions, names);
+    EXPECT_NE(strips[0], strips[1]);
 }
