@@ -10,7 +10,6 @@
 
 #include "TestSupport.h"
 #include "image/BmpCodec.h"
-#include "platform/win32/AnsiPaths.h"
 #include "ui/StartSteps.h"
 #include "ui/Main.h"
 #include "toolkit/Win32.h"
@@ -67,20 +66,6 @@ COLORREF BandColour(int i) {
 }
 
 const COLORREF kPen = 0x00FA5F14;
-
-int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
-
-bool HasJapaneseFace() {
-    LOGFONTW japanese = {};
-    japanese.lfCharSet = SHIFTJIS_CHARSET;
-    bool found = false;
-    const MemoryDC screen;
-    EnumFontFamiliesExW(screen, &japanese, Found, reinterpret_cast<LPARAM>(&found), 0);
-    return found;
-}
 
 }  // namespace
 
@@ -172,11 +157,9 @@ TEST(Painting, ThePreviewCaptionStandsInTheStripUnderThePicture) {
     EXPECT_EQ(outside, 0);
 }
 
-// The face the system realises for the window's font differs by code page:
-// MS Sans Serif on a Russian Windows, whose letters carry a blank column at
-// their left, and a face whose letters start at their origin on an English
-// one. Either way each check box's caption keeps three blank columns between
-// the box and its first ink.
+// The face realised for the window's font differs by code page (MS Sans Serif,
+// whose letters carry a blank column at their left, on a Russian Windows): each
+// check box's caption keeps three blank columns between the box and its ink.
 TEST(Painting, TheCheckBoxCaptionsKeepTheirGapFromTheBoxes) {
     TForm1 form;
     RECT outer;
@@ -196,38 +179,35 @@ TEST(Painting, TheCheckBoxCaptionsKeepTheirGapFromTheBoxes) {
     }
 }
 
-// A picture named in a script the code page cannot hold (Japanese, on a
-// Russian or an English Windows) is reached by its short name, captioned by
-// its real name and painted in a face that has its letters: two names that
-// differ only in those letters paint differently, where the window's font
-// alone draws the same empty boxes for both.
+// A picture named in Japanese, reached by its short name, is captioned by its
+// real name in a face that has its letters: two names that differ only in
+// those letters paint differently (the window's font alone paints two boxes).
 TEST(Painting, APictureNamedInAnotherScriptIsCaptionedInItsOwnLetters) {
-    ASSERT_TRUE(HasJapaneseFace()) << "no face with Japanese letters (scripts/bootstrap.sh installs fonts-ipafont-gothic)";
-
+    const MemoryDC screen;
+    const GdiObject<HFONT> japanese(CreateFontW(-11, 0, 0, 0, 0, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, L""));
+    const Selection selected(screen, japanese);
+    ASSERT_EQ(GetTextCharset(screen), SHIFTJIS_CHARSET) << "no Japanese face (bootstrap.sh installs fonts-ipafont-gothic)";
     testing_support::TempFolder folder;
-    const std::wstring base = platform::WideFromAnsiText(folder.Path());
     const std::set<std::wstring> names = {L"\u5199\u771F.bmp", L"\u771F\u5199.bmp"};
     Bitmap picture;
     picture.Reset(40, 30, 24);
     const std::vector<uint8_t> bytes = EncodeBmp(picture);
     for (const std::wstring& name : names)
-        std::ofstream(std::filesystem::path(base + L"\\" + name), std::ios::binary)
+        std::ofstream(std::filesystem::path(WideFromAnsi(folder.Path()) + L"\\" + name), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-
     TForm1 form;
     form.ShellTreeView1->SetSelectedPath(folder.Path());
     form.ShellTreeView1Click();
     std::set<std::wstring> captions;
-    std::vector<std::vector<COLORREF>> strips;
-    for (int step = 0; step < 2; ++step) {
-        if (step) form.SpeedButtonNext.Click();
+    std::vector<COLORREF> strips[2];
+    for (auto& strip : strips) {
+        if (&strip != strips) form.SpeedButtonNext.Click();
         EXPECT_EQ(names.count(WideFromAnsi(PreviewName)), 0u) << "reached by its short name";
         captions.insert(WideFromUtf8(PreviewCaption));
         MemoryCanvas canvas(600, 500);
         form.PaintPreviewFrame(canvas.Dc());
-        strips.emplace_back();
         for (int y = 220; y < 233; ++y)
-            for (int x = 288; x < 458; ++x) strips.back().push_back(canvas.At(x, y));
+            for (int x = 288; x < 458; ++x) strip.push_back(canvas.At(x, y));
     }
     EXPECT_EQ(captions, names);
     EXPECT_NE(strips[0], strips[1]);
