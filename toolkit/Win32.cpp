@@ -59,8 +59,12 @@ int TextOutAnyScript(HDC dc, int x, int y, const std::wstring& text) {
     std::vector<GdiObject<HFONT>> made(std::size(kCharsets));
     LOGFONTW look = {};
     GetObjectW(base, sizeof look, &look);
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (HasGlyph(dc, text[i])) continue;
+    // A font that cannot tell its missing letters draws the text as it is.
+    std::vector<WORD> glyphs(text.size() + 1, 0);
+    const bool told = !text.empty() && GetGlyphIndicesW(dc, text.c_str(), length, glyphs.data(),
+                                                        GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR;
+    for (size_t i = 0; told && i < text.size(); ++i) {
+        if (glyphs[i] != 0xFFFF) continue;
         for (size_t c = 0; c < std::size(kCharsets) && !letterFont[i]; ++c) {
             if (!InCodePage(kCharsets[c].codePage, text[i])) continue;
             if (!made[c]) {
