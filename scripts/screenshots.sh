@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Screenshots of the About box and the plugin window on a Russian Windows (code
-# page 1251) and an English one (1252), both with Windows' own bitmap fonts,
-# into docs/: about-ru.png, about-en.png, plugins-ru.png, plugins-en.png.
+# Screenshots of the About box, the plugin window and the main window on a
+# Russian Windows (code page 1251) and an English one (1252), both with Windows'
+# own bitmap fonts, into docs/: about-ru.png, about-en.png, plugins-ru.png,
+# plugins-en.png, main-window-ru.png and main-window.png (English). The main
+# window previews a picture named in Japanese, in a folder named in Japanese on
+# the desktop.
 # The program runs in prefixes of its own on a private Xvfb display and is
 # driven with the keyboard as a user would: F10 and the arrow keys open the menus.
 set -euo pipefail
@@ -13,7 +16,7 @@ mkdir -p build
 cmake --preset win32 >build/win32.log 2>&1 || { tail -n 40 build/win32.log; exit 1; }
 cmake --build --preset win32 --target tavrinwp plugins >>build/win32.log 2>&1 || { tail -n 40 build/win32.log; exit 1; }
 
-shoot() {  # LOCALE TAG
+shoot() {  # LOCALE TAG MAIN-WINDOW-NAME
   local locale=$1 tag=$2
   local prefix="$root/build/win32/wineprefix-shots-$tag"
   # A fresh documents folder each time: no settings from an earlier run.
@@ -21,7 +24,11 @@ shoot() {  # LOCALE TAG
   "$root/cmake/wine-run.sh" --prefix "$prefix" --locale "$locale" cmd /c exit >/dev/null 2>&1 || true
   # Its Wine processes, started without a display, must be gone before the program starts on one.
   WINEPREFIX="$prefix" wineserver -w
-  export SHOT_DIR="$root/docs" SHOT_TAG=$tag SHOT_PREFIX=$prefix
+  local desktop
+  desktop=$(ls -d "$prefix"/drive_c/users/*/Desktop | grep -v /Public/ | head -n 1)
+  mkdir -p "$desktop/日本の壁紙"
+  cp "$root/resources/twp1.bmp" "$desktop/日本の壁紙/写真.bmp"
+  export SHOT_DIR="$root/docs" SHOT_TAG=$tag SHOT_PREFIX=$prefix SHOT_MAIN=$3
   (cd "$root/build/win32" && xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     "$@" &
     program=$!
@@ -43,12 +50,19 @@ shoot() {  # LOCALE TAG
     sleep 3
     # The plugin window has its own place: 240, 225 and 394 x 176 with its frame.
     import -window root -crop 394x176+240+225 +repage "$SHOT_DIR/plugins-$SHOT_TAG.png"
+    xdotool key alt+F4
+    sleep 2
+    # The main window, centred, 483 x 423 with its frame: a click on the
+    # Japanese folder, the last node under the desktop, previews its picture.
+    xdotool mousemove 322 405 click 1
+    sleep 3
+    import -window root -crop 483x423+270+172 +repage "$SHOT_DIR/$SHOT_MAIN.png"
     WINEPREFIX="$SHOT_PREFIX" wineserver -k >/dev/null 2>&1 || true
     wait $program 2>/dev/null || true
   ' shoot "$root/cmake/wine-run.sh" --prefix "$prefix" --locale "$locale" "$root/build/win32/tavrinwp.exe")
   rm -rf "$prefix" "$prefix.lock"
 }
 
-shoot ru_RU.UTF-8 ru
-shoot en_US.UTF-8 en
-echo "Screenshots in docs/: about-ru.png about-en.png plugins-ru.png plugins-en.png"
+shoot ru_RU.UTF-8 ru main-window-ru
+shoot en_US.UTF-8 en main-window
+echo "Screenshots in docs/: about-ru.png about-en.png plugins-ru.png plugins-en.png main-window-ru.png main-window.png"

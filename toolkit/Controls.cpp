@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <climits>
 #include <cwctype>
 
@@ -66,6 +67,43 @@ bool ParseInteger(const std::wstring& text, int& value) {
     if (number < INT_MIN || number > INT_MAX) return false;
     value = static_cast<int>(number);
     return true;
+}
+
+void FitComboItems(HWND combo) {
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetComboBoxInfo(combo, &info) || !info.hwndItem) return;
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(combo, WM_GETFONT, 0, 0));
+    const WindowDC dc(info.hwndItem);
+    const Selection selected(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+    int widest = 0;
+    const auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length <= 0) continue;
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(length), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    DWORD caret = 1;
+    SystemParametersInfoW(SPI_GETCARETWIDTH, 0, &caret, 0);
+    const int needed = widest + static_cast<int>(caret);
+    const DWORD margins = static_cast<DWORD>(SendMessageW(info.hwndItem, EM_GETMARGINS, 0, 0));
+    const int left = LOWORD(margins), right = HIWORD(margins);
+    const int field = info.rcItem.right - info.rcItem.left;
+    if (needed <= field - left - right) return;
+    const int slack = std::max(0, field - needed);
+    const int newLeft = std::min(left, slack / 2), newRight = std::min(right, slack - newLeft);
+    SendMessageW(info.hwndItem, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(newLeft, newRight));
+    if (needed > field) {
+        RECT box, dropped;
+        GetWindowRect(combo, &box);
+        SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+        SetWindowPos(combo, nullptr, 0, 0, box.right - box.left + needed - field, dropped.bottom - dropped.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 // ---- TSpeedButton ----

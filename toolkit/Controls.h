@@ -81,6 +81,13 @@ private:
     COLORREF color_ = 0;
 };
 
+// Makes every item of the drop-down combo box `combo` fit its text field, as
+// measured with the combo's font: where the widest item and the caret after
+// it need more than the field leaves between its margins, the margins shrink
+// first, and the box widens by what is still missing. A box whose items fit
+// is left as it is.
+void FitComboItems(HWND combo);
+
 // Parses a whole decimal integer (optional sign, blanks around it); false for
 // anything else or a value outside 32 bits.
 bool ParseInteger(const std::wstring& text, int& value);

@@ -136,6 +136,18 @@ private:
     HGDIOBJ old_;
 };
 
+// Draws `text` at (x, y) as TextOutW does with the font selected in `dc`; the
+// letters that font lacks (a name in a script its character set does not
+// hold) are drawn in a face of the same size that has them, which the font
+// mapper chooses for a character set whose code page holds them, on the
+// same baseline. Returns the width drawn.
+int TextOutAnyScript(HDC dc, int x, int y, const std::wstring& text);
+
+// The first column that `text`, drawn at x = 0 with the font selected in
+// `dc`, puts ink on (a glyph may start right, or left, of its origin); 0 for
+// text that inks nothing.
+int InkLeft(HDC dc, const std::wstring& text);
+
 // ---- window classes ----
 
 // Registers the Unicode window class `name` of this module, unless it is there

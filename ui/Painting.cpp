@@ -27,9 +27,23 @@ RECT BoundsOf(HWND parent, HWND child) {
 
 void Outline(HDC dc, int left, int top, int right, int bottom) { Rectangle(dc, left, top, right, bottom); }
 
-void Text(HDC dc, int x, int y, const std::string& utf8) {
+// Painted texts read in any script: letters the window's font lacks (a
+// picture named in another script) come from a face that has them.
+void Text(HDC dc, int x, int y, const std::string& utf8) { TextOutAnyScript(dc, x, y, WideFromUtf8(utf8)); }
+
+// The blank columns between a check box and the first column its caption
+// inks: the two between the box and the caption's place, 16 pixels right of
+// the box's left edge, and the one that the letters of MS Sans Serif carry.
+const int kCaptionGap = 3;
+
+// A check box's caption at its place, or as far further right as the letters
+// of the face the system realised for the window's font (starting at their
+// origin, or left of it) need to keep kCaptionGap from the box.
+void BoxCaption(HDC dc, const RECT& box, const std::string& utf8) {
     const std::wstring text = WideFromUtf8(utf8);
-    TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+    const int place = box.left + 16;
+    const int shortfall = box.right + kCaptionGap - (place + InkLeft(dc, text));
+    TextOutAnyScript(dc, shortfall > 0 ? place + shortfall : place, box.top, text);
 }
 
 // Pen, font and text settings for the frames and captions; restored on leaving.
@@ -86,9 +100,9 @@ void TForm1::FormPaint(HDC dc) {
         const RECT startUp = BoundsOf(form, CheckBoxStartUp);
         const RECT changeStart = BoundsOf(form, CheckBoxChangeStart);
         const RECT timer = BoundsOf(form, CheckBoxTimer);
-        Text(dc, startUp.left + 16, startUp.top, LangStartWithWindows);
-        Text(dc, changeStart.left + 16, changeStart.top, LangChangeAtStart);
-        Text(dc, timer.left + 16, timer.top, LangByTimer);
+        BoxCaption(dc, startUp, LangStartWithWindows);
+        BoxCaption(dc, changeStart, LangChangeAtStart);
+        BoxCaption(dc, timer, LangByTimer);
         const RECT panel = BoundsOf(form, Panel1.Handle());
         Text(dc, panel.right + 2, panel.top, LangBackgroundColor);
 

@@ -104,6 +104,9 @@ void TForm1::AssignCaptions() {
         SendMessageW(ComboBox1, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(WideFromUtf8(*units[i]).c_str()));
     }
     if (chosen != CB_ERR) SendMessageW(ComboBox1, CB_SETCURSEL, chosen, 0);
+    // "Минута" fits the field on a Russian Windows; where the system gives the
+    // form's font a wider face, the field makes room for it.
+    FitComboItems(ComboBox1);
 }
 
 void TForm1::FillSettingsPanel() {

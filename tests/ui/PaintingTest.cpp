@@ -3,8 +3,16 @@
 
 #include <windows.h>
 
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <vector>
+
+#include "TestSupport.h"
+#include "image/BmpCodec.h"
 #include "ui/StartSteps.h"
 #include "ui/Main.h"
+#include "toolkit/Win32.h"
 #include "ui/Painting.h"
 
 namespace {
@@ -147,4 +155,60 @@ TEST(Painting, ThePreviewCaptionStandsInTheStripUnderThePicture) {
             }
     EXPECT_GT(changed, 50);
     EXPECT_EQ(outside, 0);
+}
+
+// The face realised for the window's font differs by code page (MS Sans Serif,
+// whose letters carry a blank column at their left, on a Russian Windows): each
+// check box's caption keeps three blank columns between the box and its ink.
+TEST(Painting, TheCheckBoxCaptionsKeepTheirGapFromTheBoxes) {
+    TForm1 form;
+    RECT outer;
+    GetWindowRect(form.Handle(), &outer);
+    MemoryCanvas painted(600, 500), gradient(600, 500);
+    form.FormPaint(painted.Dc());
+    DrawGradient(gradient.Dc(), 0x808080, 0xFEDEB4, 1, 1, outer.right - outer.left, outer.bottom - outer.top);
+    for (HWND box : {form.CheckBoxStartUp, form.CheckBoxChangeStart, form.CheckBoxTimer}) {
+        RECT bounds;
+        GetWindowRect(box, &bounds);
+        MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&bounds), 2);
+        int ink = bounds.right + 40;
+        for (int y = bounds.top; y < bounds.bottom; ++y)
+            for (int x = bounds.right; x < ink; ++x)
+                if (painted.At(x, y) != gradient.At(x, y)) ink = x;
+        EXPECT_EQ(ink - bounds.right, 3) << "blank columns right of the box at row " << bounds.top;
+    }
+}
+
+// A picture named in Japanese, reached by its short name, is captioned by its
+// real name in a face that has its letters: two names that differ only in
+// those letters paint differently (the window's font alone paints two boxes).
+TEST(Painting, APictureNamedInAnotherScriptIsCaptionedInItsOwnLetters) {
+    const MemoryDC screen;
+    const GdiObject<HFONT> japanese(CreateFontW(-11, 0, 0, 0, 0, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, L""));
+    const Selection selected(screen, japanese);
+    ASSERT_EQ(GetTextCharset(screen), SHIFTJIS_CHARSET) << "no Japanese face (bootstrap.sh installs fonts-ipafont-gothic)";
+    testing_support::TempFolder folder;
+    const std::set<std::wstring> names = {L"\u5199\u771F.bmp", L"\u771F\u5199.bmp"};
+    Bitmap picture;
+    picture.Reset(40, 30, 24);
+    const std::vector<uint8_t> bytes = EncodeBmp(picture);
+    for (const std::wstring& name : names)
+        std::ofstream(std::filesystem::path(WideFromAnsi(folder.Path()) + L"\\" + name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    TForm1 form;
+    form.ShellTreeView1->SetSelectedPath(folder.Path());
+    form.ShellTreeView1Click();
+    std::set<std::wstring> captions;
+    std::vector<COLORREF> strips[2];
+    for (auto& strip : strips) {
+        if (&strip != strips) form.SpeedButtonNext.Click();
+        EXPECT_EQ(names.count(WideFromAnsi(PreviewName)), 0u) << "reached by its short name";
+        captions.insert(WideFromUtf8(PreviewCaption));
+        MemoryCanvas canvas(600, 500);
+        form.PaintPreviewFrame(canvas.Dc());
+        for (int y = 220; y < 233; ++y)
+            for (int x = 288; x < 458; ++x) strip.push_back(canvas.At(x, y));
+    }
+    EXPECT_EQ(captions, names);
+    EXPECT_NE(strips[0], strips[1]);
 }

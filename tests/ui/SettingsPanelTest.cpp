@@ -130,6 +130,33 @@ TEST_F(PanelTest, EveryControlStandsAtItsPlaceInItsTabOrderWithItsCaption) {
     EXPECT_EQ(ComboItem(form.ComboBox1, 2), WideFromUtf8("день"));
 }
 
+// The face realised for the window's font is wider on an English Windows than on
+// a Russian one: on both every unit, measured with the box's font, fits its
+// field with the caret, and "Минута" does not scroll when the box takes the focus.
+TEST_F(PanelTest, TheUnitsFitTheUnitBoxInTheFaceTheSystemRealises) {
+    TForm1 form;
+    form.Show();
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(form.ComboBox1, &info));
+    const auto margins = static_cast<DWORD>(SendMessageW(info.hwndItem, EM_GETMARGINS, 0, 0));
+    const int room = info.rcItem.right - info.rcItem.left - LOWORD(margins) - HIWORD(margins);
+    const WindowDC dc(info.hwndItem);
+    const Selection font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(form.ComboBox1, WM_GETFONT, 0, 0)));
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring unit = ComboItem(form.ComboBox1, i);
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, unit.c_str(), static_cast<int>(unit.size()), &size);
+        EXPECT_LT(size.cx, room) << "unit " << i << " with its caret";
+    }
+    SendMessageW(form.ComboBox1, CB_SETCURSEL, 0, 0);
+    SetFocus(form.ComboBox1);
+    Pump();
+    ASSERT_EQ(GetFocus(), info.hwndItem);
+    const auto first = static_cast<DWORD>(SendMessageW(info.hwndItem, EM_POSFROMCHAR, 0, 0));
+    EXPECT_GE(static_cast<short>(LOWORD(first)), 0) << "the first letter scrolled out of the field";
+}
+
 TEST_F(PanelTest, FillingShowsTheSettingsAndNeverClearsATick) {
     TForm1 form;
     Settings = TSettings{};
