@@ -2,6 +2,7 @@
 // on the host against the POSIX one and under Wine against the Win32 one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <set>
 #include <string>
@@ -367,6 +368,62 @@ TEST(FolderWatch, ReportsNamesAddedRemovedOrRenamedAnywhereBelowUntilReArmed) {
 #endif
 }
 
+// Length is no limit: a chain of 600 nested folders (about 1,200 characters)
+// that goes on in longer names to about 3,650 is made, listed, stamped, checked,
+// written and read at its middle and at its bottom like any folder (the bottom's
+// files at about 3,800: Wine keeps below Linux's 4,096 for the whole host path);
+// "." and ".." parts and doubled separators mean there what they mean in a
+// short path. A name longer than any file system takes is a folder that is not
+// there.
+TEST(LongPaths, FoldersAndFilesOfAnyLengthAreReachedLikeAnyOther) {
+    TempFolder folder;
+    std::string path = folder.Path();
+    std::vector<std::string> reached;  // the chain's folders at about 1,200 and 3,650 characters
+    for (int level = 0; path.size() < 3650; ++level) {
+        path += "\\" + (level < 600 ? std::string("d") : std::string(100, static_cast<char>('a' + level % 26)));
+        ASSERT_TRUE(platform::CreateDir(path)) << path.size();
+        if (level == 599) reached.push_back(path);
+    }
+    reached.push_back(path);
+    for (const std::string& at : reached) {
+        SCOPED_TRACE(at.size());
+        const std::string picture = at + "\\" + std::string(120, 'p') + ".jpg";
+        platform::WriteFileReplacing(picture, [](platform::OutputFile& out) { out.Write("picture", 7); });
+        const std::vector<uint8_t> bytes = platform::ReadFileBytes(picture, 100);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "picture");
+        EXPECT_TRUE(platform::FileExists(picture));
+        EXPECT_FALSE(platform::FileExists(picture + ".tmp"));
+        EXPECT_TRUE(platform::DirectoryExists(at));
+        EXPECT_NO_THROW(platform::CheckDirectory(at));
+        const auto names = Names(List(at));
+        EXPECT_NE(std::find(names.begin(), names.end(), std::string(120, 'p') + ".jpg"), names.end());
+        const std::string parent = at.substr(0, at.find_last_of('\\'));
+        const auto above = platform::StampFolder(parent);
+        ASSERT_TRUE(above);
+        EXPECT_TRUE(platform::StampFolder(at, &*above));
+        EXPECT_TRUE(platform::StampFolder(at));
+        const auto id = platform::IdentifyFolder(at);
+        ASSERT_TRUE(id);
+        EXPECT_EQ(platform::IdentifyFolder(parent + "\\.\\" + at.substr(parent.size() + 1) + "\\"), id);
+        EXPECT_EQ(platform::IdentifyFolder(at + "\\..\\" + at.substr(parent.size() + 1)), id);
+        EXPECT_EQ(platform::IdentifyFolder(parent + "\\\\" + at.substr(parent.size() + 1)), id);
+        EXPECT_TRUE(platform::RemoveFile(picture));
+        EXPECT_FALSE(platform::FileExists(picture));
+    }
+
+    const std::string tooLong = folder / std::string(5000, 'q');
+    EXPECT_FALSE(platform::DirectoryExists(tooLong));
+    EXPECT_FALSE(platform::FileExists(tooLong));
+    EXPECT_FALSE(platform::ListFolder(tooLong, [](const platform::FolderEntry&) { return true; }));
+    EXPECT_FALSE(platform::StampFolder(tooLong));
+    EXPECT_FALSE(platform::IdentifyFolder(tooLong));
+    EXPECT_FALSE(platform::CreateDir(tooLong));
+    EXPECT_THROW(platform::CheckDirectory(tooLong), platform::Error);
+    EXPECT_THROW(platform::ReadFileBytes(tooLong + "\\p.jpg", 100), platform::Error);
+    EXPECT_EQ(platform::ReadIniString(tooLong + "\\config.ini", "options", "number", "1"), "1");
+    EXPECT_THROW(platform::WriteIniString(tooLong + "\\config.ini", "options", "number", "2"), platform::Error);
+}
+
 TEST(CurrentDirectory, CheckingAFolderRaisesTheRuntimesInputOutputErrorAndChangesNothing) {
     TempFolder folder;
     const std::string before = platform::GetCurrentDir();
@@ -427,5 +484,32 @@ TEST(FolderListing, NamesOutsideTheCodePageComeInAFormThatOpens) {
     platform::SetCurrentDir(before);
     EXPECT_TRUE(platform::DirectoryExists(current)) << current;
     EXPECT_EQ(platform::ShownPath(current), japanese);
+}
+
+// Past MAX_PATH real names are still told and short names still open: a folder
+// named in another script at the bottom of a 300-character path. A name of
+// 5,000 characters (which Wine's GetLongPathNameW would copy over its own
+// buffer) is shown as it is and opens nothing.
+TEST(FolderListing, PastMaxPathRealNamesAreShownAndShortNamesOpen) {
+    TempFolder folder;
+    std::string path = folder.Path();
+    while (path.size() < 300) {
+        path += "\\" + std::string(50, 'x');
+        ASSERT_TRUE(platform::CreateDir(path));
+    }
+    const std::wstring japanese = platform::WideFromAnsiText(path) + L"\\\u65E5\u672C\u306E\u58C1\u7D19";
+    ASSERT_TRUE(CreateDirectoryW(platform::SystemPathOf(japanese).c_str(), nullptr));
+    std::string listed;
+    for (const auto& entry : List(path))
+        if (entry.isFolder && entry.name != "." && entry.name != "..") listed = path + "\\" + entry.name;
+    EXPECT_TRUE(platform::DirectoryExists(listed)) << listed;
+    EXPECT_EQ(platform::ShownPath(listed), japanese);
+    const std::string openable = platform::OpenableAnsiPath(japanese);
+    EXPECT_TRUE(platform::DirectoryExists(openable)) << openable;
+
+    const std::string tooLong = "C:\\" + std::string(5000, 'q');
+    EXPECT_EQ(platform::ShownPath(tooLong), platform::WideFromAnsiText(tooLong));
+    const std::wstring noShortName = L"C:\\" + std::wstring(5000, L'\u65E5');
+    EXPECT_EQ(platform::OpenableAnsiPath(noShortName), platform::AnsiLossy(noShortName));
 }
 #endif
