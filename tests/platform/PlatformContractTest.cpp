@@ -407,6 +407,11 @@ TEST(LongPaths, FoldersAndFilesOfAnyLengthAreReachedLikeAnyOther) {
         EXPECT_EQ(platform::IdentifyFolder(parent + "\\.\\" + at.substr(parent.size() + 1) + "\\"), id);
         EXPECT_EQ(platform::IdentifyFolder(at + "\\..\\" + at.substr(parent.size() + 1)), id);
         EXPECT_EQ(platform::IdentifyFolder(parent + "\\\\" + at.substr(parent.size() + 1)), id);
+        // Relative to the current folder, as a short path would be.
+        const std::string before = platform::GetCurrentDir();
+        ASSERT_TRUE(platform::SetCurrentDir(folder.Path()));
+        EXPECT_TRUE(platform::FileExists(picture.substr(folder.Path().size() + 1)));
+        platform::SetCurrentDir(before);
         EXPECT_TRUE(platform::RemoveFile(picture));
         EXPECT_FALSE(platform::FileExists(picture));
     }
@@ -509,6 +514,13 @@ TEST(FolderListing, PastMaxPathRealNamesAreShownAndShortNamesOpen) {
 
     const std::string tooLong = "C:\\" + std::string(5000, 'q');
     EXPECT_EQ(platform::ShownPath(tooLong), platform::WideFromAnsiText(tooLong));
+
+    // The "\\?\" form is whole and plain: a share's, and one written with "/", "." and "..".
+    const std::wstring part(300, L'x');
+    EXPECT_EQ(platform::SystemPathOf(L"\\\\server\\share\\" + part), L"\\\\?\\UNC\\server\\share\\" + part);
+    EXPECT_EQ(platform::SystemPathOf(L"C:/a/./b/../" + part), L"\\\\?\\C:\\a\\" + part);
+    EXPECT_EQ(platform::SystemPathOf(L"C:\\" + std::wstring(200, L'x'), 20), L"C:\\" + std::wstring(200, L'x'));
+    EXPECT_EQ(platform::SystemPathOf(L"C:\\" + std::wstring(240, L'x'), 20), L"\\\\?\\C:\\" + std::wstring(240, L'x'));
     const std::wstring noShortName = L"C:\\" + std::wstring(5000, L'\u65E5');
     EXPECT_EQ(platform::OpenableAnsiPath(noShortName), platform::AnsiLossy(noShortName));
 }
