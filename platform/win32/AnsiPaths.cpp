@@ -47,6 +47,14 @@ std::wstring FullPathOf(const std::wstring& path) {
     return std::wstring();
 }
 
+// The whole path `full` in the "\\?\" form; "" when it is in no form that has one.
+std::wstring PrefixedForm(const std::wstring& full) {
+    if (Verbatim(full)) return full;
+    if (full.size() >= 2 && full[0] == L'\\' && full[1] == L'\\') return L"\\\\?\\UNC\\" + full.substr(2);
+    if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\\\?\\" + full;
+    return std::wstring();
+}
+
 // The file or folder that the last part of the "\\?\" path `path` names, as
 // the system lists it; false when there is none. Wildcards name nothing.
 bool FindEntry(const std::wstring& path, WIN32_FIND_DATAW& data) {
@@ -62,7 +70,8 @@ bool FindEntry(const std::wstring& path, WIN32_FIND_DATAW& data) {
 // The long form of the existing path `path` (in the "\\?\" form), without the
 // prefix: each part after the drive or share as the system lists it. "" when
 // some part cannot be found. Done part by part, as GetLongPathNameW is not
-// relied on past MAX_PATH (Wine's overflows a buffer of its own there).
+// relied on: Wine's copies the long form over a buffer of its own once it runs
+// past 1,024 characters (a long path, or short names of long ones).
 std::wstring LongFormOfVerbatim(const std::wstring& path) {
     size_t start;
     std::wstring shown;
@@ -168,19 +177,11 @@ std::string OpenableAnsiPath(const std::wstring& path) {
 std::wstring ShownPath(const std::string& path) {
     const std::wstring wide = WideFromAnsiText(path);
     if (wide.empty()) return wide;
-    std::wstring longPath;
-    const std::wstring system = SystemPathOf(wide);
-    if (system != wide) {
-        longPath = LongFormOfVerbatim(system);
-        if (longPath.empty()) return wide;
-    } else {
-        const DWORD size = GetLongPathNameW(wide.c_str(), nullptr, 0);
-        if (size == 0) return wide;
-        longPath.assign(size, L'\0');
-        const DWORD length = GetLongPathNameW(wide.c_str(), longPath.data(), size);
-        if (length == 0 || length >= size) return wide;
-        longPath.resize(length);
-    }
+    // Short names the system makes for names the ANSI code page cannot hold all
+    // carry a "~": a path without one is shown as it is, with no part looked up.
+    if (wide.find(L'~') == std::wstring::npos) return wide;
+    const std::wstring longPath = LongFormOfVerbatim(PrefixedForm(Verbatim(wide) ? wide : FullPathOf(wide)));
+    if (longPath.empty()) return wide;
     std::string unused;
     return longPath != wide && !AnsiExactly(longPath, unused) ? longPath : wide;
 }
@@ -237,10 +238,8 @@ std::wstring SystemPathOf(const std::wstring& path, size_t appended) {
     if (whole && path.size() + appended < kPlainLimit) return path;
     const std::wstring full = FullPathOf(path);
     if (full.empty() || full.size() + appended < kPlainLimit) return path;
-    if (Verbatim(full)) return full;
-    if (full.size() >= 2 && full[0] == L'\\' && full[1] == L'\\') return L"\\\\?\\UNC\\" + full.substr(2);
-    if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\\\?\\" + full;
-    return path;
+    const std::wstring prefixed = PrefixedForm(full);
+    return prefixed.empty() ? path : prefixed;
 }
 
 std::wstring SystemChildPath(const std::string& folder, const std::wstring& name) {
