@@ -37,6 +37,9 @@ void TForm1::LoadFolderTree() {
 
 void SelectFolderInTree(const std::string& folder) {
     if (!Form1 || !Form1->ShellTreeView1) return;
+    // The shell's namespace parses no path of MAX_PATH or more: a folder that
+    // long is not looked for in the tree, which keeps its state.
+    if (folder.size() >= MAX_PATH) return;
     Form1->LoadFolderTree();
     Form1->ShellTreeView1->SetSelectedPath(folder);
 }

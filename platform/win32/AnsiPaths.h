@@ -42,4 +42,17 @@ std::wstring ResolveStandIns(const std::string& path);
 // The last component of ShownPath(path): a file's name as the user knows it.
 std::wstring ShownName(const std::string& path);
 
+// The form in which the wide (W) functions reach `path`, whatever its length:
+// `path` widened from the ANSI code page as it is, or, when it (with
+// `appended` more characters the caller adds) would not fit the system's
+// plain form (MAX_PATH, less the room CreateDirectory keeps), its full path in
+// the "\\?\" form ("\\?\UNC\server\share\..." for a share): made whole from
+// the current folder when relative, with "/" read as "\", doubled separators
+// and "." and ".." resolved as the plain form resolves them. Paths already in
+// the "\\?\" or "\\.\" form are taken as they are.
+std::wstring SystemPath(const std::string& path, size_t appended = 0);
+std::wstring SystemPathOf(const std::wstring& path, size_t appended = 0);
+// SystemPath(folder) + "\" + name, with no doubled separator in the "\\?\" form.
+std::wstring SystemChildPath(const std::string& folder, const std::wstring& name);
+
 }  // namespace platform

@@ -29,9 +29,9 @@ std::string OpenableName(const WIN32_FIND_DATAW& data) {
 
 bool ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) {
     // Listed through the wide function, so that names the ANSI code page cannot
-    // hold come with their short names.
+    // hold come with their short names, and folders of any length are reached.
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((WideFromAnsiText(folder) + L"\\*.*").c_str(), &data);
+    HANDLE find = FindFirstFileW(SystemChildPath(folder, L"*.*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     do {
         FolderEntry entry;
@@ -45,12 +45,12 @@ bool ListFolder(const std::string& folder, const std::function<bool(const Folder
 }
 
 bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool DirectoryExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -73,6 +73,7 @@ namespace {
         throw Error("File not found");
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
+    case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_DIRECTORY:
         throw Error("Invalid filename");
     case ERROR_ACCESS_DENIED:
@@ -85,17 +86,20 @@ namespace {
 }  // namespace
 
 void CheckDirectory(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) ThrowDirectoryError(GetLastError());
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) ThrowDirectoryError(ERROR_DIRECTORY);
 }
 
-bool CreateDir(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+bool CreateDir(const std::string& path) { return CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0; }
 
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool RemoveFile(const std::string& path) { return DeleteFileW(SystemPath(path).c_str()) != 0; }
 
 std::string ReadIniString(const std::string& file, const std::string& section,
                               const std::string& key, const std::string& defaultValue) {
+    // The private-profile functions take no path of MAX_PATH or more: such a
+    // file cannot be opened, and holds no key.
+    if (file.size() >= MAX_PATH) return defaultValue.substr(0, 2047);
     char buffer[2048];
     DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(),
                                             buffer, sizeof buffer, file.c_str());
@@ -104,7 +108,8 @@ std::string ReadIniString(const std::string& file, const std::string& section,
 
 void WriteIniString(const std::string& file, const std::string& section,
                         const std::string& key, const std::string& value) {
-    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()))
+    if (file.size() >= MAX_PATH ||
+        !WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()))
         throw Error("Unable to write to " + file);
 }
 
@@ -196,7 +201,7 @@ ProcessEnd RunProcess(const std::string& program, const std::string& commandLine
 bool InProcessWait() { return processWaits > 0; }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw Error("Unable to read " + path);
     struct Closer {
@@ -244,8 +249,8 @@ private:
 }  // namespace
 
 void WriteFileReplacing(const std::string& path, const std::function<void(OutputFile&)>& produce) {
-    const std::string temporary = path + ".tmp";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const std::wstring temporary = SystemPath(path + ".tmp");
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw Error("Unable to write to " + path);
     try {
@@ -253,17 +258,17 @@ void WriteFileReplacing(const std::string& path, const std::function<void(Output
         produce(out);
     } catch (...) {
         CloseHandle(file);
-        DeleteFileA(temporary.c_str());
+        DeleteFileW(temporary.c_str());
         throw;
     }
-    if (!CloseHandle(file) || !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileA(temporary.c_str());
+    if (!CloseHandle(file) || !MoveFileExW(temporary.c_str(), SystemPath(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(temporary.c_str());
         throw Error("Unable to write to " + path);
     }
 }
 
 std::optional<FolderId> IdentifyFolder(const std::string& path) {
-    HANDLE folder = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE folder = CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info;
@@ -306,7 +311,8 @@ bool Settled(const FolderStamp& stamp) {
 std::optional<FolderStamp> StampFolder(const std::string& path, const FolderStamp* within) {
     FolderStamp stamp;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (within && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+    const std::wstring system = SystemPath(path);
+    if (within && GetFileAttributesExW(system.c_str(), GetFileExInfoStandard, &data) &&
         !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         // A plain sub-folder: one query by name, no handle.
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
@@ -319,7 +325,7 @@ std::optional<FolderStamp> StampFolder(const std::string& path, const FolderStam
     // The top folder, a link or a mount point: opened, to learn which folder
     // and which volume it leads to.
     stamp.link = within != nullptr;
-    HANDLE folder = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE folder = CreateFileW(system.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info;
@@ -353,6 +359,7 @@ bool OnAFixedDisk(HANDLE folder) {
     if (path.rfind(L"\\\\?\\", 0) == 0) path.erase(0, 4);
     if (path.size() < 2 || path[1] != L':') return false;
     if (path.back() != L'\\') path += L'\\';
+    if (path.size() >= MAX_PATH) path.insert(0, L"\\\\?\\");  // the volume's own path stays short
     wchar_t volume[MAX_PATH + 1];
     if (!GetVolumePathNameW(path.c_str(), volume, MAX_PATH + 1) || GetDriveTypeW(volume) != DRIVE_FIXED) return false;
     wchar_t device[MAX_PATH + 1];
@@ -410,7 +417,8 @@ static bool UnderWine() {
 
 std::unique_ptr<FolderWatch> WatchFolderTree(const std::string& top) {
     if (UnderWine()) return nullptr;
-    HANDLE folder = CreateFileA(top.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    const std::wstring system = SystemPath(top);
+    HANDLE folder = CreateFileW(system.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return nullptr;
     BY_HANDLE_FILE_INFORMATION info;
@@ -418,7 +426,7 @@ std::unique_ptr<FolderWatch> WatchFolderTree(const std::string& top) {
                            KeepsFolderTimes(folder, info.dwVolumeSerialNumber) && OnAFixedDisk(folder);
     CloseHandle(folder);
     if (!watchable) return nullptr;
-    HANDLE change = FindFirstChangeNotificationA(top.c_str(), TRUE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
+    HANDLE change = FindFirstChangeNotificationW(system.c_str(), TRUE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
     if (change == INVALID_HANDLE_VALUE) return nullptr;
     const FolderId id{info.dwVolumeSerialNumber, static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
     return std::make_unique<Win32FolderWatch>(change, id);

@@ -2,6 +2,7 @@
 // on the host against the POSIX one and under Wine against the Win32 one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <set>
 #include <string>
@@ -367,6 +368,46 @@ TEST(FolderWatch, ReportsNamesAddedRemovedOrRenamedAnywhereBelowUntilReArmed) {
 #endif
 }
 
+// Length is no limit: a chain of 600 folders (about 1,200 characters) going on
+// in longer names to about 3,650 (its files near 3,800: under Wine the host's
+// path stays below Linux's 4,096) is written, read (also by a relative path),
+// listed, stamped and checked at both depths; ".", ".." and doubled separators
+// mean there what they mean in a short path. A name that no file system holds
+// is a folder that is not there.
+TEST(LongPaths, FoldersAndFilesOfAnyLengthAreReachedLikeAnyOther) {
+    TempFolder folder;
+    std::string path = folder.Path();
+    std::vector<std::string> reached;
+    for (int level = 0; path.size() < 3650; ++level) {
+        path += "\\" + (level < 600 ? std::string("d") : std::string(100, static_cast<char>('a' + level % 26)));
+        ASSERT_TRUE(platform::CreateDir(path)) << path.size();
+        if (level == 599 || path.size() >= 3650) reached.push_back(path);
+    }
+    const std::string before = platform::GetCurrentDir(), name = std::string(120, 'p') + ".jpg";
+    ASSERT_TRUE(platform::SetCurrentDir(folder.Path()));
+    for (const std::string& at : reached) {
+        const std::string parent = at.substr(0, at.find_last_of('\\')), last = at.substr(parent.size() + 1);
+        platform::WriteFileReplacing(at + "\\" + name, [](platform::OutputFile& out) { out.Write("picture", 7); });
+        EXPECT_EQ(platform::ReadFileBytes(at.substr(folder.Path().size() + 1) + "\\" + name, 100).size(), 7u);
+        const auto names = Names(List(at));
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end());
+        const auto above = platform::StampFolder(parent);
+        EXPECT_TRUE(above && platform::StampFolder(at, &*above) && platform::StampFolder(at));
+        EXPECT_NO_THROW(platform::CheckDirectory(at));
+        for (const std::string& same : {parent + "\\.\\" + last + "\\", at + "\\..\\" + last, parent + "\\\\" + last})
+            EXPECT_EQ(platform::IdentifyFolder(same), platform::IdentifyFolder(at));
+        EXPECT_TRUE(platform::RemoveFile(at + "\\" + name) && !platform::FileExists(at + "\\" + name));
+    }
+    platform::SetCurrentDir(before);
+    const std::string tooLong = folder / std::string(5000, 'q');
+    EXPECT_FALSE(platform::DirectoryExists(tooLong) || platform::FileExists(tooLong) || platform::CreateDir(tooLong) ||
+                 platform::StampFolder(tooLong) || platform::IdentifyFolder(tooLong) ||
+                 platform::ListFolder(tooLong, [](const platform::FolderEntry&) { return true; }));
+    EXPECT_THROW(platform::CheckDirectory(tooLong), platform::Error);
+    EXPECT_THROW(platform::ReadFileBytes(tooLong + "\\p.jpg", 100), platform::Error);
+    EXPECT_EQ(platform::ReadIniString(tooLong + "\\config.ini", "options", "number", "1"), "1");
+}
+
 TEST(CurrentDirectory, CheckingAFolderRaisesTheRuntimesInputOutputErrorAndChangesNothing) {
     TempFolder folder;
     const std::string before = platform::GetCurrentDir();
@@ -427,5 +468,26 @@ TEST(FolderListing, NamesOutsideTheCodePageComeInAFormThatOpens) {
     platform::SetCurrentDir(before);
     EXPECT_TRUE(platform::DirectoryExists(current)) << current;
     EXPECT_EQ(platform::ShownPath(current), japanese);
+}
+
+// Past MAX_PATH short names open and real names are told: a folder named in
+// another script 300 characters down. A name of 5,000 characters (which Wine's
+// GetLongPathNameW copies over its own buffer) is shown as it is; one with no
+// short name stays as the code page reads it. The "\\?\" form is whole and plain.
+TEST(FolderListing, PastMaxPathRealNamesAreShownAndShortNamesOpen) {
+    TempFolder folder;
+    std::string path = folder.Path();
+    while (path.size() < 300) ASSERT_TRUE(platform::CreateDir(path += "\\" + std::string(50, 'x')));
+    const std::wstring japanese = platform::WideFromAnsiText(path) + L"\\\u65E5\u672C\u306E\u58C1\u7D19";
+    ASSERT_TRUE(CreateDirectoryW(platform::SystemPathOf(japanese).c_str(), nullptr));
+    const std::string openable = platform::OpenableAnsiPath(japanese);
+    EXPECT_TRUE(platform::DirectoryExists(openable)) << openable;
+    EXPECT_EQ(platform::ShownPath(openable), japanese);
+    const std::string tooLong = "C:\\" + std::string(5000, 'q');
+    EXPECT_EQ(platform::ShownPath(tooLong), platform::WideFromAnsiText(tooLong));
+    const std::wstring noShortName = L"C:\\" + std::wstring(5000, L'\u65E5'), x(300, L'x');
+    EXPECT_EQ(platform::OpenableAnsiPath(noShortName), platform::AnsiLossy(noShortName));
+    EXPECT_EQ(platform::SystemPathOf(L"\\\\server\\share\\" + x), L"\\\\?\\UNC\\server\\share\\" + x);
+    EXPECT_EQ(platform::SystemPathOf(L"C:/a/./b/../" + x), L"\\\\?\\C:\\a\\" + x);
 }
 #endif
