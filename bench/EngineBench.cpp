@@ -13,6 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "core/Settings.h"
@@ -178,6 +181,86 @@ void OneChange(benchmark::State& state) {
 }
 BENCHMARK(OneChange)->Unit(benchmark::kMillisecond);
 
+// Chains of nested folders "d", `depth` folders deep counting the top, with the
+// same photo at the top, halfway down and at the bottom: depth 1 is a flat
+// folder of three pictures. Made once each and removed at the end; the folders'
+// times are set an hour back, as in an archive that is not being written to.
+class DeepChain {
+public:
+    explicit DeepChain(int depth) {
+        char pattern[] = "/tmp/tavrin-chain-XXXXXX";
+        top = mkdtemp(pattern);
+        const std::vector<uint8_t> photo = platform::ReadFileBytes(Photo(), 1u << 30);
+        std::string folder = top;
+        for (int level = 0; level < depth; ++level) {
+            if (level > 0) platform::CreateDir(folder += "\\d");
+            for (const auto& [at, name] : {std::pair{0, "1.jpg"}, {depth / 2, "2.jpg"}, {depth - 1, "3.jpg"}})
+                if (level == at) testing_support::WriteBytes(folder + "\\" + name, photo);
+        }
+        pictures = {top + "\\1.jpg", folder.substr(0, top.size() + 2 * static_cast<size_t>(depth / 2)) + "\\2.jpg",
+                    folder + "\\3.jpg"};
+        const timespec hourAgo[2] = {{0, UTIME_OMIT}, {time(nullptr) - 3600, 0}};
+        for (std::string native = folder; native.size() >= top.size(); native.resize(native.size() - 2)) {
+            std::replace(native.begin(), native.end(), '\\', '/');
+            utimensat(AT_FDCWD, native.c_str(), hourAgo, 0);
+        }
+    }
+    ~DeepChain() { std::system(("rm -rf '" + top + "'").c_str()); }
+    std::string top;
+    std::vector<std::string> pictures;  // in catalogue order
+};
+
+const DeepChain& Chain(int depth) {
+    static std::map<int, std::unique_ptr<DeepChain>> chains;
+    std::unique_ptr<DeepChain>& chain = chains[depth];
+    if (!chain) chain = std::make_unique<DeepChain>(depth);
+    return *chain;
+}
+
+// One change as the rotation makes it, the bitmap written as a change writes it
+// (no registry, no plugin); returns the picture shown.
+std::string ChangeIn(const std::string& top, int32_t& number, CatalogueCache& cache) {
+    WalkState walk;
+    PictureSearch(top, number, walk, SystemFolders(), cache);
+    WriteWallpaperFile(walk.found, Tree() + "\\TavrinWP.bmp", RenderOptions{});
+    number = walk.catalogueEnd ? 1 : number + 1;
+    return walk.found;
+}
+
+// A full cycle of three changes per iteration, every picture of the chain shown
+// once, with the listings kept from the cycle before; with the watch on the tree
+// (Windows on a fixed disk) or without (Wine, removable and network drives,
+// where every folder on the way is asked for its stamp at every change).
+void DeepChainChanges(benchmark::State& state) {
+    const DeepChain& chain = Chain(static_cast<int>(state.range(0)));
+    CatalogueCache cache(state.range(1) != 0);
+    int32_t number = 1;
+    for (int change = 0; change < 3; ++change) ChangeIn(chain.top, number, cache);
+    for (auto _ : state)
+        for (const std::string& picture : chain.pictures)
+            if (ChangeIn(chain.top, number, cache) != picture) state.SkipWithError("a picture of the chain was not shown");
+    state.counters["longest path"] = static_cast<double>(chain.pictures.back().size());
+}
+
+// The first change after start, to the bottom of the chain: nothing kept yet.
+void DeepChainFirstChange(benchmark::State& state) {
+    const DeepChain& chain = Chain(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        CatalogueCache cache(false);
+        int32_t number = 3;
+        if (ChangeIn(chain.top, number, cache) != chain.pictures.back()) state.SkipWithError("the bottom was not shown");
+    }
+}
+
+constexpr int kDepths[] = {1, 100, 300, 600, 2000};
+
+void DeepChainArguments(benchmark::internal::Benchmark* bench) {
+    for (int watch : {0, 1})
+        for (int depth : kDepths) bench->Args({depth, watch});
+}
+BENCHMARK(DeepChainChanges)->Apply(DeepChainArguments)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(DeepChainFirstChange)->Arg(1)->Arg(100)->Arg(300)->Arg(600)->Arg(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // A 6000 x 4000 photo-like JPEG: smooth colour with fine texture.
 const std::string& LargePhoto() {
     static const std::string path = [] {
@@ -226,17 +309,24 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                seconds_[run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args)] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                const std::string name =
+                    run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+                seconds_[name] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                cpuSeconds_[name] = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            }
     }
-    void Ratio(const char* what, const std::string& measured, const std::string& reference, const char* goal) {
-        if (!seconds_.count(measured) || !seconds_.count(reference)) return;
-        std::printf("%-58s %10.2fx  (goal %s)\n", what, seconds_[measured] / seconds_[reference], goal);
+    // `cpu`: of the CPU times (the kernel's included), which on a loaded
+    // machine leave out the waits for a turn on a core.
+    void Ratio(const char* what, const std::string& measured, const std::string& reference, const char* goal,
+               bool cpu = false) {
+        std::map<std::string, double>& times = cpu ? cpuSeconds_ : seconds_;
+        if (!times.count(measured) || !times.count(reference)) return;
+        std::printf("%-58s %10.2fx  (goal %s)\n", what, times[measured] / times[reference], goal);
     }
 
 private:
-    std::map<std::string, double> seconds_;
+    std::map<std::string, double> seconds_, cpuSeconds_;
 };
 
 }  // namespace
@@ -253,6 +343,19 @@ int main(int argc, char** argv) {
                    "<= 1000");
     reporter.Ratio("first change after start (cold, position 100,000) / find", "ColdChangeAtTheLastPosition",
                    "ReferenceFindInTheLargeTree", "<= 1.5");
+    for (const char* watch : {"0", "1"}) {
+        std::printf("\nA change in a chain of nested folders / a change in a flat folder of three pictures, %s"
+                    " (CPU time):\n", *watch == '1' ? "with the watch" : "no watch (as under Wine)");
+        for (int depth : kDepths) {
+            const std::string name = "DeepChainChanges/" + std::to_string(depth) + "/" + watch;
+            reporter.Ratio(("  " + std::to_string(depth) + " deep").c_str(), name, "DeepChainChanges/1/" + std::string(watch),
+                           depth == 600 ? "<= 3" : "about 1", true);
+        }
+    }
+    std::printf("\nThe first change after start, to the bottom / the same in a flat folder (CPU time):\n");
+    for (int depth : kDepths)
+        reporter.Ratio(("  " + std::to_string(depth) + " deep").c_str(), "DeepChainFirstChange/" + std::to_string(depth),
+                       "DeepChainFirstChange/1", "-", true);
     benchmark::Shutdown();
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -150,17 +151,19 @@ private:
             unchanged = vouched || (folder.stamp && folder.stamp->settled && stamp && stamp->settled &&
                                     SameStamp(*folder.stamp, *stamp));
             // The identity, for telling links back up: from the stamp when it
-            // has one, else kept with an unchanged listing, else asked for.
+            // has one, else kept with an unchanged listing, else asked for;
+            // but a plain sub-folder (neither a link nor a mount point) cannot
+            // lead back up, so it is not opened to tell it: it is asked for
+            // only when a link below needs it (Enter).
+            const bool plain = stamp && within && !stamp->link;
             if (stamp && stamp->id != platform::FolderId{})
                 id = stamp->id;
-            else
-                id = unchanged ? folder.id : source_.Identify(path_);
+            else if (unchanged)
+                id = folder.id;
+            else if (!plain)
+                id = source_.Identify(path_);
         }
-        if (id) {
-            for (const platform::FolderId& ancestor : ancestors_)
-                if (ancestor == *id) return true;  // a link back up: walking it would never end
-            ancestors_.push_back(*id);
-        }
+        if (!Enter(folder, id)) return true;  // a link back up: walking it would never end
         if (!unchanged) {
             Refresh(folder, stamp);
             folder.id = id;
@@ -213,8 +216,44 @@ private:
             folder.count = state_.counter - start;
             if (folder.count > 0) folder.last = state_.found;
         }
-        if (id) ancestors_.pop_back();
+        Leave();
         return folder.listed;
+    }
+
+    // Puts the folder at path_ on the way down, unless it is one of the folders
+    // already on it (a link back up). A folder whose identity is not known is
+    // passed unchecked; the identities of those above are asked for only once
+    // a folder that might lead back up comes, each at most once in a walk.
+    bool Enter(CatalogueCache::Folder& folder, const std::optional<platform::FolderId>& id) {
+        if (id) {
+            for (size_t i = ancestors_.size(); unasked_ > 0 && i-- > 0;) {
+                Ancestor& above = ancestors_[i];
+                if (above.known || above.asked) continue;
+                above.asked = true;
+                --unasked_;
+                above.folder->id = source_.Identify(path_.substr(0, above.length));
+                if (above.folder->id) {
+                    above.known = true;
+                    above.id = *above.folder->id;
+                    onTheWay_.insert(above.id);
+                }
+            }
+            if (onTheWay_.count(*id)) return false;
+            onTheWay_.insert(*id);
+        } else {
+            ++unasked_;
+        }
+        ancestors_.push_back({&folder, path_.size(), id.value_or(platform::FolderId{}), id.has_value(), false});
+        return true;
+    }
+
+    void Leave() {
+        const Ancestor& left = ancestors_.back();
+        if (left.known)
+            onTheWay_.erase(onTheWay_.find(left.id));
+        else if (!left.asked)
+            --unasked_;
+        ancestors_.pop_back();
     }
 
     // Lists the folder at path_ again; the kept listings of sub-folders that
@@ -251,7 +290,22 @@ private:
     FolderSource& source_;
     CatalogueCache* cache_ = nullptr;
     std::string path_;  // the folder being walked
-    std::vector<platform::FolderId> ancestors_;
+    // The folders on the way down to path_, and the identities known of them.
+    struct Ancestor {
+        CatalogueCache::Folder* folder;
+        size_t length;  // of its path
+        platform::FolderId id;
+        bool known;     // `id` is its identity, and in onTheWay_
+        bool asked;     // not known, and asked for in vain
+    };
+    struct IdHash {
+        size_t operator()(const platform::FolderId& id) const {
+            return std::hash<uint64_t>()(id.volume * 0x9E3779B97F4A7C15ull ^ id.index);
+        }
+    };
+    std::vector<Ancestor> ancestors_;
+    std::unordered_multiset<platform::FolderId, IdHash> onTheWay_;
+    size_t unasked_ = 0;  // ancestors whose identity is neither known nor asked for
 };
 
 bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source,

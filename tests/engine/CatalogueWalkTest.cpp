@@ -273,6 +273,93 @@ TEST(CatalogueWalk, ALinkBackToAnAncestorIsNotEnteredButOtherLinksAre) {
     EXPECT_LT(tree.listings, 20);
 }
 
+namespace {
+
+// A chain of `depth` nested folders "d" under "C", with 1.jpg at the top, 2.jpg
+// halfway down and 3.jpg at the bottom, stamped as Windows stamps folders: a
+// plain sub-folder's stamp leaves its identity out, as telling it would mean
+// opening the folder. With `loopTo`, the bottom folder also holds "back", a
+// link to the folder that many levels down.
+class Chain final : public FolderSource {
+public:
+    explicit Chain(int depth, int loopTo = -1) : depth_(depth), loopTo_(loopTo) {}
+    int listings = 0, identified = 0, stamps = 0;
+
+    bool List(const std::string& folder, const std::function<bool(const platform::FolderEntry&)>& visit) override {
+        const int level = Level(folder);
+        ++listings;
+        if (level == 0) visit({"1.jpg"});
+        if (level == depth_ / 2) visit({"2.jpg"});
+        if (level + 1 < depth_) visit({"d", true});
+        if (level + 1 == depth_) {
+            visit({"3.jpg"});
+            if (loopTo_ >= 0) visit({"back", true});
+        }
+        return true;
+    }
+    std::optional<platform::FolderId> Identify(const std::string& folder) override {
+        ++identified;
+        return platform::FolderId{1, static_cast<uint64_t>(Level(folder)) + 1};
+    }
+    std::optional<platform::FolderStamp> Stamp(const std::string& folder, const platform::FolderStamp* within) override {
+        ++stamps;
+        platform::FolderStamp stamp;
+        stamp.settled = stamp.keepsTimes = true;
+        stamp.link = within && folder.size() > 5 && folder.substr(folder.size() - 5) == "\\back";
+        if (!within || stamp.link) stamp.id = {1, static_cast<uint64_t>(Level(folder)) + 1};
+        return stamp;
+    }
+
+private:
+    int Level(const std::string& path) const {
+        int level = 0;
+        for (size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1))
+            level = path.compare(at + 1, 4, "back") == 0 ? loopTo_ : level + 1;
+        return level;
+    }
+    int depth_, loopTo_;
+};
+
+}  // namespace
+
+// Each folder of a deep chain is opened once, to be listed; after that a change
+// asks each folder on its way for its stamp and nothing else, and every picture
+// of the chain comes in one cycle.
+TEST(CatalogueCache, ADeepChainIsListedOnceAndThenOnlyStamped) {
+    const int depth = 600;
+    Chain chain(depth);
+    CatalogueCache cache(false);
+    std::string bottom = "C";
+    for (int level = 1; level < depth; ++level) bottom += "\\d";
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        chain.listings = chain.identified = chain.stamps = 0;
+        std::vector<std::string> shown;
+        for (int32_t position = 1; position <= 3; ++position) {
+            WalkState state;
+            PictureSearch("C", position, state, chain, cache);
+            shown.push_back(state.found);
+            EXPECT_EQ(state.catalogueEnd, position == 3);
+        }
+        EXPECT_EQ(shown[0], "C\\1.jpg");
+        EXPECT_EQ(shown[1], bottom.substr(0, 1 + 2 * (depth / 2)) + "\\2.jpg");
+        EXPECT_EQ(shown[2], bottom + "\\3.jpg");
+        EXPECT_EQ(chain.listings, cycle == 0 ? depth : 0);
+        EXPECT_EQ(chain.identified, 0);
+        EXPECT_EQ(chain.stamps, 1 + (depth / 2 + 1) + depth);
+    }
+    // A link back up, met at the bottom, is still told apart and not entered:
+    // the folders above it are identified then, once.
+    Chain loop(depth, depth / 3);
+    CatalogueCache kept(false);
+    for (int walk = 0; walk < 2; ++walk) {
+        WalkState state;
+        PictureSearch("C", 1000, state, loop, kept);
+        EXPECT_EQ(state.counter, 3);
+        EXPECT_EQ(state.found, bottom + "\\3.jpg");
+    }
+    EXPECT_LE(loop.identified, depth);
+}
+
 // With the system's watch on the tree, and without it.
 class CatalogueCacheOnDisk : public testing::TestWithParam<bool> {};
 
