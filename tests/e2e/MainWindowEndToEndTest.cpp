@@ -213,6 +213,72 @@ TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApp
     EXPECT_TRUE(program->WaitForExit());
 }
 
+namespace {
+
+// A key pressed and released on the keyboard: the program gets it as typed.
+void Type(WORD key) {
+    INPUT input[2] = {};
+    for (INPUT& one : input) {
+        one.type = INPUT_KEYBOARD;
+        one.ki.wVk = key;
+        one.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    }
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+bool InMenuMode(HWND form) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info) && (info.flags & GUI_INMENUMODE);
+}
+
+}  // namespace
+
+// The keyboard in the folder tree: an arrow key takes the folder it moves to
+// into the field and the preview, as a click does; Enter and Space take the
+// selected one; F10 and Alt open the menu bar.
+TEST_F(MainWindowEndToEnd, TheKeysInTheTreeChooseFoldersAndOpenTheMenu) {
+    const std::string sub = pictures / "sub";
+    ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+    WriteBytes(pictures / "sub\\four.jpg", MakeJpeg(400, 100, [](int, int) { return 0x206090u; }));
+    sizes["four.jpg"] = {400, 308};
+    Start();
+    // A click on the selected folder's icon gives the tree the focus (one on its
+    // name would start editing the name).
+    const LRESULT selected = e2e::Deliver(tree, TVM_GETNEXTITEM, TVGN_CARET);
+    ASSERT_NE(selected, 0);
+    RECT item = {};
+    const HTREEITEM handle = reinterpret_cast<HTREEITEM>(selected);
+    std::memcpy(&item, &handle, sizeof handle);
+    ASSERT_TRUE(program->SendWithBuffer(tree, TVM_GETITEMRECT, TRUE, &item, sizeof item));
+    SetText(editDir, "");
+    Program::Click(tree, item.left - 10, (item.top + item.bottom) / 2);
+    ASSERT_TRUE(e2e::WaitFor([&] { return Text(editDir) == pictures.Path(); }));
+
+    Type(VK_RIGHT);  // opens the folder
+    Type(VK_RIGHT);  // and steps into its sub-folder
+    EXPECT_TRUE(e2e::WaitFor([&] { return Text(editDir) == sub; }));
+    EXPECT_TRUE(ApplyShows("four.jpg"));
+    Type(VK_LEFT);
+    EXPECT_TRUE(e2e::WaitFor([&] { return Text(editDir) == pictures.Path(); }));
+    EXPECT_TRUE(ApplyShows(FirstPicture(pictures.Path())));
+    for (WORD key : {VK_RETURN, VK_SPACE}) {
+        SetText(editDir, "");
+        Type(key);
+        EXPECT_TRUE(e2e::WaitFor([&] { return Text(editDir) == pictures.Path(); })) << key;
+    }
+
+    for (WORD key : {VK_F10, VK_MENU}) {
+        Type(key);
+        EXPECT_TRUE(e2e::WaitFor([&] { return InMenuMode(form); })) << key;
+        Type(VK_ESCAPE);
+        EXPECT_TRUE(e2e::WaitFor([&] { return !InMenuMode(form); })) << key;
+    }
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForExit());
+}
+
 // A picture in a folder named in a script the ANSI code page cannot hold
 // (C:\pics\日本の壁紙, on a Russian or an English Windows): a config.ini written
 // before, naming C:\pics, finds it, and the real name typed into the field is
