@@ -53,13 +53,9 @@ void Pump() {
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        Pump();
-        if (done()) return true;
+    for (const DWORD start = GetTickCount(); Pump(), !done(); Sleep(20))
         if (GetTickCount() - start > milliseconds) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    return true;
 }
 
 void Key(HWND window, WPARAM key, int repeats) {
