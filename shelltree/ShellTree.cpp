@@ -1,5 +1,6 @@
 #include "shelltree/ShellTree.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <stdexcept>
@@ -90,6 +91,7 @@ idlist::Owned RootID(const std::string& root) {
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 const UINT kClickMessage = WM_APP + 0x51;  // the tree's own: a click, delivered once the tree has selected
+const UINT_PTR kKeyChoiceTimer = 0x5443;  // the tree's own: the keys have rested on a node they selected
 const UINT kFirstCommand = 1;
 
 // Stops the tree from redrawing until the last lock goes.
@@ -309,12 +311,55 @@ LRESULT CALLBACK TShellTreeView::SubclassProc(HWND hwnd, UINT message, WPARAM wP
     return 0;
 }
 
+UINT TShellTreeView::KeyChoiceDelay() {
+    // A double click's time (500 ms unless the user changed it), and at least
+    // two repeats of a held key at the user's keyboard speed (0: about 2.5 a
+    // second, 31: about 30), so that a held arrow key takes only the node where
+    // it stops instead of loading every folder it passes.
+    DWORD speed = 31;
+    if (!SystemParametersInfoW(SPI_GETKEYBOARDSPEED, 0, &speed, 0) || speed > 31) speed = 31;
+    const UINT repeat = static_cast<UINT>(1000.0 / (2.5 + speed * 27.5 / 31));
+    return std::max<UINT>(GetDoubleClickTime(), 2 * repeat);
+}
+
 LRESULT TShellTreeView::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = handle_;
     switch (message) {
     case kClickMessage:
+        KillTimer(hwnd, kKeyChoiceTimer);  // the click takes the place of a pending key choice
         if (OnClick) OnClick();
         return 0;
+    case WM_TIMER:
+        if (wParam != kKeyChoiceTimer) break;
+        KillTimer(hwnd, kKeyChoiceTimer);
+        if (OnClick) OnClick();
+        return 0;
+    case WM_GETDLGCODE: {
+        // Enter on a node is the tree's, not the window's default command.
+        LRESULT code = DefSubclassProc(hwnd, message, wParam, lParam);
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+        return code;
+    }
+    case WM_KEYDOWN:
+        // Enter and Space choose the selected node as a click on it does; a held
+        // key chooses it once.
+        if (wParam != VK_RETURN && wParam != VK_SPACE) break;
+        if (!(lParam & (1 << 30)) && Selected()) {
+            KillTimer(hwnd, kKeyChoiceTimer);
+            if (OnClick) OnClick();
+        }
+        return 0;
+    case WM_CHAR:
+        if (wParam == L'\r' || wParam == L' ') return 0;  // taken at the key, not a name to search for
+        break;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+        // The tree control takes a system key as a key of its own (WM_SYSKEYDOWN as
+        // WM_KEYDOWN), so F10 and Alt never reached the window's menu. They go where
+        // every other control sends them.
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_CONTEXTMENU:
         if (lParam == -1 && AutoContextMenus) {  // the keyboard's menu key: at the selected node
             HTREEITEM node = Selected();
@@ -891,6 +936,14 @@ bool TShellTreeView::HandleNotify(const NMHDR* header, LRESULT& result) {
         // The tree selects the clicked node after this notification: the click
         // handler runs once it has.
         PostMessageW(handle_, kClickMessage, 0, 0);
+        return true;
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW:
+        // A node selected with the keys is taken once they rest; each further
+        // step starts the wait again. The mouse's selection comes with its click,
+        // and the program's own selections are not choices.
+        if (reinterpret_cast<const NMTREEVIEWW*>(header)->action == TVC_BYKEYBOARD)
+            SetTimer(handle_, kKeyChoiceTimer, KeyChoiceDelay(), nullptr);
         return true;
     case NM_RCLICK: {
         const DWORD position = GetMessagePos();

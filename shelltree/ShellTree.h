@@ -131,7 +131,12 @@ public:
     // the tree took the notification, with the reply in `result`.
     bool HandleNotify(const NMHDR* header, LRESULT& result);
 
+    // A click on a node; a node chosen with the keyboard counts as one: Enter or
+    // Space on the selected node at once, a selection moved with the keys once
+    // they have rested for KeyChoiceDelay(). A selection the program makes does not.
     std::function<void()> OnClick;
+    // Milliseconds the keys must rest before a node they selected is taken.
+    static UINT KeyChoiceDelay();
     std::function<void(TShellFolder& item, bool& canAdd)> OnAddFolder;
     std::function<void(HTREEITEM node, std::string& text)> OnEdited;
     // Errors of handlers that run outside the owner's notifications (a click,

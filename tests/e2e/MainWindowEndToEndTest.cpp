@@ -43,6 +43,15 @@ void SetText(HWND window, const std::string& text) {
     SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 30000, nullptr);
 }
 
+// A key pressed and released on the keyboard.
+void Type(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
 class MainWindowEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -97,6 +106,17 @@ protected:
         } catch (const std::exception&) {
             return {-1, -1};
         }
+    }
+    // Clicks the tree's selected folder: its name, or its icon (which does not start editing the name).
+    void ClickSelectedFolder(bool onIcon = false) {
+        const LRESULT selected = e2e::Deliver(tree, TVM_GETNEXTITEM, TVGN_CARET);
+        ASSERT_NE(selected, 0);
+        // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+        RECT item = {};
+        const HTREEITEM handle = reinterpret_cast<HTREEITEM>(selected);
+        std::memcpy(&item, &handle, sizeof handle);
+        ASSERT_TRUE(program->SendWithBuffer(tree, TVM_GETITEMRECT, TRUE, &item, sizeof item));
+        Program::Click(tree, onIcon ? item.left - 10 : (item.left + item.right) / 2, (item.top + item.bottom) / 2);
     }
     // Clicks a preview button: 280 "previous", 344 the check mark, 408 "next".
     void Press(int left) { Program::Click(Program::ChildAt(form, left + 30, 247), 30, 11); }
@@ -170,15 +190,8 @@ TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApp
     EXPECT_FALSE(platform::FileExists(bitmap));
 
     // Click the selected folder (the saved one) in the tree.
-    const LRESULT selected = e2e::Deliver(tree, TVM_GETNEXTITEM, TVGN_CARET);
-    ASSERT_NE(selected, 0);
-    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
-    RECT item = {};
-    const HTREEITEM handle = reinterpret_cast<HTREEITEM>(selected);
-    std::memcpy(&item, &handle, sizeof handle);
-    ASSERT_TRUE(program->SendWithBuffer(tree, TVM_GETITEMRECT, TRUE, &item, sizeof item));
     SetText(editDir, "");
-    Program::Click(tree, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ClickSelectedFolder();
     ASSERT_TRUE(e2e::WaitFor([&] { return Text(editDir) == pictures.Path(); }));
 
     // The check mark applies the previewed picture: the folder's first.
@@ -209,6 +222,39 @@ TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApp
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }));
 
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForExit());
+}
+
+// The keys in the folder tree, typed: an arrow key takes the folder it moves to
+// into the field and the preview, as a click does; Enter and Space take the
+// selected one; F10 and Alt open the menu bar.
+TEST_F(MainWindowEndToEnd, TheKeysInTheTreeChooseFoldersAndOpenTheMenu) {
+    ASSERT_TRUE(CreateDirectoryA((pictures / "sub").c_str(), nullptr));
+    WriteBytes(pictures / "sub\\four.jpg", MakeJpeg(400, 100, [](int, int) { return 0x206090u; }));
+    sizes["four.jpg"] = {400, 308};
+    Start();
+    SetText(editDir, "");
+    ClickSelectedFolder(true);  // the tree takes the focus
+    Type(VK_RIGHT);             // opens the folder
+    Type(VK_RIGHT);             // and steps into its sub-folder
+    EXPECT_TRUE(e2e::WaitFor([&] { return Text(editDir) == pictures / "sub"; }));
+    EXPECT_TRUE(ApplyShows("four.jpg"));
+    Type(VK_LEFT);
+    for (WORD key : {VK_RETURN, VK_SPACE, 0}) {
+        EXPECT_TRUE(e2e::WaitFor([&] { return Text(editDir) == pictures.Path(); })) << key;
+        SetText(editDir, "");
+        if (key) Type(key);
+    }
+    for (WORD key : {VK_F10, VK_MENU}) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        const DWORD thread = GetWindowThreadProcessId(form, nullptr);
+        Type(key);
+        EXPECT_TRUE(e2e::WaitFor([&] { return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE); })) << key;
+        Type(VK_ESCAPE);
+        EXPECT_TRUE(e2e::WaitFor([&] { return GetGUIThreadInfo(thread, &info) && !(info.flags & GUI_INMENUMODE); }));
+    }
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program->WaitForExit());
 }

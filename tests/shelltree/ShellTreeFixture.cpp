@@ -28,6 +28,10 @@ Host::~Host() {
 
 LRESULT CALLBACK Host::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* host = reinterpret_cast<Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_KEYMENU && host) {
+        ++host->keyMenus;  // noted, not opened: the host has no menu
+        return 0;
+    }
     if (message == WM_NOTIFY && host && host->tree_) {
         try {
             LRESULT result = 0;
@@ -46,6 +50,20 @@ void Pump() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    for (const DWORD start = GetTickCount(); Pump(), !done(); Sleep(20))
+        if (GetTickCount() - start > milliseconds) return false;
+    return true;
+}
+
+void Key(HWND window, WPARAM key, int repeats) {
+    const bool system = key == VK_F10 || key == VK_MENU;
+    const LPARAM alt = key == VK_MENU ? 1 << 29 : 0;  // the context code: Alt is down
+    for (int i = 0; i <= repeats; ++i)
+        PostMessageW(window, system ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | alt | (i > 0 ? 1 << 30 : 0));
+    PostMessageW(window, system ? WM_SYSKEYUP : WM_KEYUP, key, static_cast<LPARAM>(1 | (3u << 30)));
 }
 
 std::string Text(HWND tree, HTREEITEM node) {

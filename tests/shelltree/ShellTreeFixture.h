@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
     HWND Handle() const { return handle_; }
     // Errors that escaped the tree's notifications, as the main window's guard would show them.
     std::vector<std::string> errors;
+    // The times the window was asked to open its menu from the keyboard (SC_KEYMENU).
+    int keyMenus = 0;
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -31,6 +34,10 @@ private:
 };
 
 void Pump();
+// Pumps messages until `done` holds or `milliseconds` have passed; false if it never held.
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds);
+// A key pressed, held for `repeats` repeats of the keyboard and released, posted as the keyboard delivers it.
+void Key(HWND window, WPARAM key, int repeats = 0);
 std::string Text(HWND tree, HTREEITEM node);
 std::vector<std::string> ChildTexts(HWND tree, HTREEITEM node);
 HTREEITEM ChildNamed(HWND tree, HTREEITEM node, const std::string& text);

@@ -298,6 +298,35 @@ TEST(ShellTree, AClickRunsTheHandlerWithTheClickedNodeSelected) {
     EXPECT_EQ(clicked, (std::vector<std::string>{temp / "two"}));
 }
 
+// The keyboard chooses a folder as a click does: an arrow key once the keys
+// rest (a held one takes only the folder where it stops), Enter and Space at
+// once; the mouse's selection and the program's are not taken again. F10 and
+// Alt open the window's menu, as from every other control.
+TEST(ShellTree, TheKeysChooseAFolderAsAClickDoesAndOpenTheMenu) {
+    TempFolder temp;
+    for (const char* name : {"a", "b", "c", "d"}) MakeFolder(temp / name);
+    Host host;
+    TShellTreeView& view = host.Tree();
+    HWND tree = view.Handle();
+    std::vector<std::string> chosen;
+    view.OnClick = [&] { chosen.push_back(view.SelectedPath()); };
+    view.SetSelectedPath(temp / "a");
+    Key(tree, VK_DOWN, 2);  // held from a to d
+    ASSERT_TRUE(PumpUntil([&] { return chosen.size() == 1; }, 10000));
+    Key(tree, VK_UP);
+    Key(tree, VK_RETURN);  // c, at once
+    Key(tree, VK_SPACE);
+    Pump();
+    Click(tree, TreeView_GetPrevSibling(tree, TreeView_GetPrevSibling(tree, view.Selected())));
+    view.SetSelectedPath(temp / "b");
+    PumpUntil([] { return false; }, 3 * TShellTreeView::KeyChoiceDelay());
+    EXPECT_EQ(chosen, (std::vector<std::string>{temp / "d", temp / "c", temp / "c", temp / "a"}));
+    Key(tree, VK_F10);
+    Key(tree, VK_MENU);
+    Pump();
+    EXPECT_EQ(host.keyMenus, 2);
+}
+
 TEST(ShellTree, AFolderThatCannotBeListedOpensEmptyWithoutABox) {
     TempFolder temp;
     MakeFolder(temp / "gone");
