@@ -101,12 +101,15 @@ TEST(LongPathsEndToEnd, PicturesBehindPathsPastMaxPathAreChangedToPreviewedAndAp
     }));
     ASSERT_TRUE(Answers(program, form));
     EXPECT_EQ(program.FindWindowOfClass("#32770", 500), nullptr) << "an error box";
-    HDC dc = GetDC(form);
-    const COLORREF middle = GetPixel(dc, 288 + 85, 88 + 65);  // the middle of the preview box
-    ReleaseDC(form, dc);
-    const int away = std::abs(GetRValue(middle) - 0xE0) + std::abs(GetGValue(middle) - 0x80) +
-                     std::abs(GetBValue(middle) - 0x20);
-    EXPECT_LT(away, 48) << std::hex << middle;  // orange
+    COLORREF middle = 0;  // the middle of the preview box, orange once it is painted
+    const auto orange = [&] {
+        HDC dc = GetDC(form);
+        middle = GetPixel(dc, 288 + 85, 88 + 65);
+        ReleaseDC(form, dc);
+        return std::abs(GetRValue(middle) - 0xE0) + std::abs(GetGValue(middle) - 0x80) +
+                   std::abs(GetBValue(middle) - 0x20) < 48;
+    };
+    EXPECT_TRUE(e2e::WaitFor(orange, 10000)) << std::hex << middle;
     e2e::Program::Click(e2e::Program::ChildAt(form, 374, 247), 30, 11);  // the check mark
     EXPECT_TRUE(e2e::WaitFor([&] { return Shown(files.bitmap) == std::make_pair(200, 154); }));
 
