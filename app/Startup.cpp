@@ -44,6 +44,8 @@ void RunStartSteps(TForm1& form, TTrayIcon& tray) {
     ProgramDir = ProgramFileFolder();
     form.CanvasBrushHollow = true;
     Application.OnMinimize = [&form] { form.Minimize(); };
+    // The windows drop input that would start other work while a change waits for a plugin.
+    Application.OnBusy = [] { return platform::InProcessWait(); };
     if (HasStartupArgument(CommandLineArguments())) Application.ShowMainForm = false;
 
     const std::string personalFolder = ReadUserShellFolder("Personal");

@@ -161,9 +161,6 @@ public:
     void ReadGifData(size_t count, TStream& stream, bool decodeFirst);
     void ReadFromStream(TStream& stream);  // the rest of the stream
     void LoadFromMemory(const void* data, size_t size);
-    // Reads the resource `name` of `type` from the module `instance` (an
-    // HINSTANCE). Win32 only: defined in toolkit/GIFWin32.cpp.
-    void ReadFromResource(void* instance, const char* name, const char* type);
 
     // Shares the source's data and frame items (bitmaps are decoded anew).
     void Assign(const TGIFImage& source);

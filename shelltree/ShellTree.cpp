@@ -1,31 +1,17 @@
+// The folder tree control: its nodes, filled from the items as they are opened,
+// the root, the selection, the keys and the owner's notifications.
 #include "shelltree/ShellTree.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <stdexcept>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
+#include "toolkit/Forms.h"
 #include "toolkit/Win32.h"
 
 namespace {
-
-// OLE is initialised for the process when the unit starts and uninitialised
-// when it ends; the desktop item lives as long as the unit.
-struct ShellTreeUnit {
-    ~ShellTreeUnit() {
-        delete desktopItem;
-        if (desktop) desktop->Release();
-    }
-    OleScope ole;  // made first, so undone last
-    IShellFolder* desktop = nullptr;
-    TShellFolder* desktopItem = nullptr;
-};
-ShellTreeUnit unit;
-
-long liveItems = 0;
 
 [[noreturn]] void InvalidPath(const std::string& path) {
     throw platform::Error("Error setting path: \"" + path + "\"");
@@ -88,11 +74,8 @@ idlist::Owned RootID(const std::string& root) {
     return ParsePath(path);
 }
 
-bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 const UINT kClickMessage = WM_APP + 0x51;  // the tree's own: a click, delivered once the tree has selected
 const UINT_PTR kKeyChoiceTimer = 0x5443;  // the tree's own: the keys have rested on a node they selected
-const UINT kFirstCommand = 1;
 
 // Stops the tree from redrawing until the last lock goes.
 class RedrawLock {
@@ -116,152 +99,6 @@ private:
 int redrawDepth = 0;
 
 }  // namespace
-
-// ---- names ----
-
-std::string ShellNameFromShell(const std::string& name) {
-    if (name.size() > 1 && name[0] == '?' && std::isdigit(static_cast<unsigned char>(name[1]))) {
-        std::string cleaned;
-        for (char c : name)
-            if (c != '?') cleaned += c;
-        return cleaned;
-    }
-    return name;
-}
-
-std::string ShellDisplayName(IShellFolder* folder, LPCITEMIDLIST id, DWORD flags, std::wstring* wide) {
-    if (wide) wide->clear();
-    if (!folder || !id) return std::string();
-    STRRET name = {};
-    if (FAILED(folder->GetDisplayNameOf(id, flags, &name))) return std::string();
-    std::string text;
-    switch (name.uType) {
-    case STRRET_WSTR:
-        text = AnsiFromWide(name.pOleStr);
-        if (wide && name.pOleStr) *wide = name.pOleStr;
-        CoTaskMemFree(name.pOleStr);
-        break;
-    case STRRET_OFFSET:
-        text = reinterpret_cast<const char*>(id) + name.uOffset;
-        break;
-    case STRRET_CSTR:
-        text = name.cStr;
-        break;
-    }
-    text = ShellNameFromShell(text);
-    if (text.compare(0, 3, "::{") == 0 && flags != SHGDN_NORMAL)
-        return ShellDisplayName(folder, id, SHGDN_NORMAL, wide);
-    return text;
-}
-
-// ---- TShellFolder ----
-
-IShellFolder* DesktopFolder() {
-    if (!unit.desktop) SHGetDesktopFolder(&unit.desktop);
-    return unit.desktop;
-}
-
-TShellFolder& DesktopShellFolder() {
-    if (!unit.desktopItem) {
-        const USHORT empty = 0;
-        unit.desktopItem = new TShellFolder(nullptr, reinterpret_cast<LPCITEMIDLIST>(&empty), DesktopFolder());
-    }
-    return *unit.desktopItem;
-}
-
-TShellFolder::TShellFolder(TShellFolder* parent, LPCITEMIDLIST relative, IShellFolder* folder)
-    : parent_(parent), relative_(idlist::Copy(relative)) {
-    absolute_.reset(parent ? idlist::Concat(parent->AbsoluteID(), relative) : idlist::Copy(relative));
-    level_ = parent ? parent->Level() + 1 : 0;
-    folder_ = folder;
-    if (folder_) folder_->AddRef();
-    ++liveItems;
-}
-
-TShellFolder::~TShellFolder() {
-    if (folder_) folder_->Release();
-    --liveItems;
-}
-
-long TShellFolder::LiveCount() { return liveItems; }
-
-IShellFolder* TShellFolder::ParentShellFolder(LPCITEMIDLIST* child) const {
-    if (idlist::Count(relative_.get()) == 1 && parent_ && parent_->ShellFolder()) {
-        *child = relative_.get();
-        parent_->ShellFolder()->AddRef();
-        return parent_->ShellFolder();
-    }
-    if (absolute_->mkid.cb == 0) {  // the desktop answers for itself
-        *child = absolute_.get();
-        DesktopFolder()->AddRef();
-        return DesktopFolder();
-    }
-    IShellFolder* folder = nullptr;
-    if (FAILED(SHBindToParent(absolute_.get(), IID_IShellFolder, reinterpret_cast<void**>(&folder), child)))
-        return nullptr;
-    return folder;
-}
-
-ULONG TShellFolder::Attributes(ULONG mask) const {
-    LPCITEMIDLIST child = nullptr;
-    ComRef<IShellFolder> folder(ParentShellFolder(&child));
-    if (!folder) return 0;
-    if (child->mkid.cb == 0) return mask & (SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSANCESTOR);
-    ULONG attributes = mask;
-    if (FAILED(folder->GetAttributesOf(1, &child, &attributes))) return 0;
-    return attributes & mask;
-}
-
-std::string TShellFolder::PathName() const {
-    std::wstring wide;
-    const std::string path = ShellDisplayName(DesktopFolder(), absolute_.get(), SHGDN_FORPARSING, &wide);
-    std::string exact;
-    if (wide.empty()) return path;
-    if (platform::AnsiExactly(wide, exact)) {
-        if (exact.find('?') == std::string::npos) return path;
-        // A shell that gave "?" for letters the ANSI code page cannot hold.
-        wide = platform::ResolveStandIns(exact);
-    }
-    return ShellNameFromShell(platform::OpenableAnsiPath(wide));
-}
-
-std::string TShellFolder::DisplayName() const {
-    LPCITEMIDLIST child = nullptr;
-    ComRef<IShellFolder> folder(ParentShellFolder(&child));
-    return ShellDisplayName(folder.get(), child, SHGDN_INFOLDER);
-}
-
-std::wstring TShellFolder::ShownName() const {
-    LPCITEMIDLIST child = nullptr;
-    ComRef<IShellFolder> folder(ParentShellFolder(&child));
-    std::wstring wide;
-    const std::string name = ShellDisplayName(folder.get(), child, SHGDN_INFOLDER, &wide);
-    // Names the ANSI code page holds, and those the rules above changed, show as before.
-    std::string exact;
-    if (wide.empty() || name != AnsiFromWide(wide.c_str())) return WideFromAnsi(name);
-    if (!platform::AnsiExactly(wide, exact)) return wide;
-    if (exact.find('?') != std::string::npos) {
-        // A shell that gave "?" for letters the ANSI code page cannot hold: the
-        // name of the file or folder its path leads to.
-        const std::string path = ShellDisplayName(DesktopFolder(), absolute_.get(), SHGDN_FORPARSING);
-        const std::wstring real = platform::ResolveStandIns(path);
-        const size_t slash = real.find_last_of(L'\\');
-        if (real != WideFromAnsi(path) && slash != std::wstring::npos) return real.substr(slash + 1);
-    }
-    return WideFromAnsi(name);
-}
-
-void TShellFolder::Renamed(LPITEMIDLIST relative, IShellFolder* folder) {
-    idlist::Owned last(relative);
-    // The relative ID of a root item runs from the desktop: only its last item changes.
-    idlist::Owned head(idlist::CopyFirst(relative_.get(), idlist::Count(relative_.get()) - 1));
-    relative_.reset(idlist::Concat(head.get(), last.get()));
-    absolute_.reset(parent_ ? idlist::Concat(parent_->AbsoluteID(), relative_.get()) : idlist::Copy(relative_.get()));
-    if (folder_) folder_->Release();
-    folder_ = folder;
-}
-
-// ---- TShellTreeView ----
 
 TShellTreeView::TShellTreeView(HWND parent, int left, int top, int width, int height, UINT id) {
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS;
@@ -287,28 +124,24 @@ TShellTreeView::~TShellTreeView() {
 }
 
 void TShellTreeView::Report(const std::exception& error) {
+    if (!OnException) {
+        Application.ShowException(error);
+        return;
+    }
     try {
-        if (OnException) {
-            OnException(error);
-            return;
-        }
-        MessageBoxA(handle_ ? GetAncestor(handle_, GA_ROOT) : nullptr, error.what(), "Error", MB_OK | MB_ICONERROR);
+        OnException(error);
     } catch (...) {
+        // Nothing may leave a window procedure; the tree goes on.
     }
 }
 
-LRESULT CALLBACK TShellTreeView::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+LRESULT CALLBACK TShellTreeView::SubclassProc(HWND, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                               DWORD_PTR data) {
     auto* tree = reinterpret_cast<TShellTreeView*>(data);
-    try {
-        return tree->WndProc(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        tree->Report(error);
-    } catch (...) {
-        tree->Report(std::runtime_error("Unexpected error"));
-    }
-    (void)hwnd;
-    return 0;
+    LRESULT result = 0;
+    RunGuarded([&] { result = tree->WndProc(message, wParam, lParam); },
+               [tree](const std::exception& error) { tree->Report(error); });
+    return result;
 }
 
 UINT TShellTreeView::KeyChoiceDelay() {
@@ -376,13 +209,7 @@ LRESULT TShellTreeView::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
     case WM_MENUCHAR:
-        if (menu3_) {
-            LRESULT result = 0;
-            if (SUCCEEDED(menu3_->HandleMenuMsg2(message, wParam, lParam, &result))) return result;
-        } else if (menu2_) {
-            if (SUCCEEDED(menu2_->HandleMenuMsg(message, wParam, lParam)))
-                return message == WM_INITMENUPOPUP ? 0 : TRUE;
-        }
+        if (LRESULT result = 0; MenuMessage(message, wParam, lParam, result)) return result;
         break;
     case WM_DESTROY:
         Clear();
@@ -758,160 +585,6 @@ void TShellTreeView::Refresh(HTREEITEM node) {
         if (HTREEITEM again = FindNode(nullptr, top.get())) TreeView_SelectSetFirstVisible(handle_, again);
 }
 
-// ---- context menu ----
-
-namespace {
-
-// The shell's context menu of an item, filled into `popup` from kFirstCommand on.
-ComRef<IContextMenu> ContextMenuOf(TShellFolder* item, HWND owner, HMENU popup) {
-    ComRef<IContextMenu> menu;
-    LPCITEMIDLIST child = nullptr;
-    ComRef<IShellFolder> parent(item->ParentShellFolder(&child));
-    if (!parent) return menu;
-    if (child->mkid.cb == 0) {
-        if (FAILED(DesktopFolder()->CreateViewObject(owner, IID_IContextMenu, menu.Out()))) menu.Reset();
-    } else if (FAILED(parent->GetUIObjectOf(owner, 1, &child, IID_IContextMenu, nullptr, menu.Out()))) {
-        menu.Reset();
-    }
-    if (menu && FAILED(menu->QueryContextMenu(popup, 0, kFirstCommand, 0x7FFF, CMF_NORMAL | CMF_CANRENAME)))
-        menu.Reset();
-    return menu;
-}
-
-std::string VerbOf(IContextMenu* menu, UINT offset) {
-    char verb[256] = {};
-    if (FAILED(menu->GetCommandString(offset, GCS_VERBA, nullptr, verb, sizeof verb))) return std::string();
-    verb[sizeof verb - 1] = '\0';
-    return verb;
-}
-
-struct PopupMenu {
-    HMENU handle = CreatePopupMenu();
-    ~PopupMenu() { DestroyMenu(handle); }
-};
-
-}  // namespace
-
-void TShellTreeView::ShowContextMenu(HTREEITEM node, POINT screen) {
-    TShellFolder* item = ItemOf(node);
-    if (!item) return;
-    PopupMenu popup;
-    ComRef<IContextMenu> menu = ContextMenuOf(item, handle_, popup.handle);
-    if (!menu) return;
-    ComRef<IContextMenu2> menu2;
-    ComRef<IContextMenu3> menu3;
-    if (FAILED(menu->QueryInterface(IID_IContextMenu3, menu3.Out()))) menu3.Reset();
-    if (FAILED(menu->QueryInterface(IID_IContextMenu2, menu2.Out()))) menu2.Reset();
-    menu2_ = menu2.get();
-    menu3_ = menu3.get();
-    const UINT command = TrackPopupMenu(popup.handle, TPM_LEFTALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
-                                        screen.y, 0, handle_, nullptr);
-    menu2_ = nullptr;
-    menu3_ = nullptr;
-    if (command >= kFirstCommand) {
-        const UINT offset = command - kFirstCommand;
-        RunCommand(node, menu.get(), offset, VerbOf(menu.get(), offset));
-    }
-}
-
-bool TShellTreeView::InvokeVerb(HTREEITEM node, const std::string& verb) {
-    TShellFolder* item = ItemOf(node);
-    if (!item) return false;
-    PopupMenu popup;
-    ComRef<IContextMenu> menu = ContextMenuOf(item, handle_, popup.handle);
-    if (!menu) return false;
-    const int count = GetMenuItemCount(popup.handle);
-    for (int i = 0; i < count; ++i) {
-        const UINT command = GetMenuItemID(popup.handle, i);
-        if (command == static_cast<UINT>(-1) || command < kFirstCommand) continue;
-        const UINT offset = command - kFirstCommand;
-        if (lstrcmpiA(VerbOf(menu.get(), offset).c_str(), verb.c_str()) == 0)
-            return RunCommand(node, menu.get(), offset, verb);
-    }
-    return false;
-}
-
-bool TShellTreeView::RunCommand(HTREEITEM node, IContextMenu* menu, UINT offset, const std::string& verb) {
-    TShellFolder* item = ItemOf(node);
-    if (lstrcmpiA(verb.c_str(), "rename") == 0) {
-        TreeView_EditLabel(handle_, node);
-        return true;
-    }
-    CMINVOKECOMMANDINFO invoke = {};
-    invoke.cbSize = sizeof invoke;
-    invoke.hwnd = handle_;
-    invoke.lpVerb = MAKEINTRESOURCEA(offset);
-    invoke.nShow = SW_SHOWNORMAL;
-    const std::string path = item->PathName();
-    HRESULT result;
-    if (lstrcmpiA(verb.c_str(), "open") == 0) {
-        // "open" runs in the folder that holds the item.
-        char saved[MAX_PATH] = {};
-        GetCurrentDirectoryA(MAX_PATH, saved);
-        if (item->Parent()) SetCurrentDirectoryA(item->Parent()->PathName().c_str());
-        result = menu->InvokeCommand(&invoke);
-        SetCurrentDirectoryA(saved);
-    } else {
-        result = menu->InvokeCommand(&invoke);
-    }
-    if (FAILED(result)) return true;
-    // A deletion the user cancelled leaves the folder, and its node, in place.
-    if (lstrcmpiA(verb.c_str(), "delete") == 0 && !PathExists(path))
-        DeleteNode(node);
-    else if (lstrcmpiA(verb.c_str(), "paste") == 0)
-        Refresh(node);
-    return true;
-}
-
-// ---- notifications ----
-
-void TShellTreeView::EndLabelEdit(HTREEITEM node, const std::string* text, bool& accept) {
-    accept = false;
-    TShellFolder* item = ItemOf(node);
-    if (!item || !text) return;
-    std::string name = *text;
-    if (OnEdited) OnEdited(node, name);
-    if (!item->Attributes(SFGAO_CANRENAME)) return;
-    LPCITEMIDLIST child = nullptr;
-    ComRef<IShellFolder> parent(item->ParentShellFolder(&child));
-    LPITEMIDLIST renamed = nullptr;
-    const std::wstring wide = WideFromAnsi(name);
-    if (!parent || FAILED(parent->SetNameOf(handle_, child, wide.c_str(), SHGDN_NORMAL, &renamed))) {
-        idlist::Free(renamed);
-        throw platform::Error("Rename to " + name + " failed");
-    }
-    if (!renamed) {  // a folder that does not say what the item is now called
-        ULONG eaten = 0;
-        std::wstring parse = wide;
-        if (FAILED(parent->ParseDisplayName(handle_, nullptr, parse.data(), &eaten, &renamed, nullptr))) renamed = nullptr;
-    }
-    if (renamed) {
-        ComRef<IShellFolder> folder;
-        if (FAILED(parent->BindToObject(renamed, nullptr, IID_IShellFolder, folder.Out()))) folder.Reset();
-        IShellFolder* kept = folder.get();
-        if (kept) kept->AddRef();
-        item->Renamed(renamed, kept);
-    }
-    // The nodes below carry the old name in their IDs: they are listed anew when opened.
-    while (HTREEITEM below = TreeView_GetChild(handle_, node)) DeleteNode(below);
-    TreeView_Expand(handle_, node, TVE_COLLAPSE | TVE_COLLAPSERESET);
-    std::wstring shown = WideFromAnsi(name);
-    TVITEMW update = {};
-    update.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_CHILDREN;
-    update.hItem = node;
-    update.pszText = shown.data();
-    update.cChildren = item->HasSubFolders() ? 1 : 0;
-    SendMessageW(handle_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&update));
-}
-
-bool TShellTreeView::EndsEdit(HTREEITEM node) {
-    // Some tree controls report the end of one edit twice (hiding the edit box
-    // ends it again, as accepted): only the first report counts.
-    if (!editing_ || editing_ != node) return false;
-    editing_ = nullptr;
-    return true;
-}
-
 bool TShellTreeView::HandleNotify(const NMHDR* header, LRESULT& result) {
     if (!header || !handle_ || header->hwndFrom != handle_) return false;
     result = 0;
@@ -958,28 +631,6 @@ bool TShellTreeView::HandleNotify(const NMHDR* header, LRESULT& result) {
         result = TRUE;
         return true;
     }
-    case TVN_BEGINLABELEDITA:
-    case TVN_BEGINLABELEDITW:
-        editing_ = reinterpret_cast<const NMTVDISPINFOW*>(header)->item.hItem;
-        return true;
-    case TVN_ENDLABELEDITA: {
-        const auto* edit = reinterpret_cast<const NMTVDISPINFOA*>(header);
-        if (!EndsEdit(edit->item.hItem)) return true;
-        std::string text = edit->item.pszText ? edit->item.pszText : "";
-        bool accept = false;
-        EndLabelEdit(edit->item.hItem, edit->item.pszText ? &text : nullptr, accept);
-        result = accept;
-        return true;
     }
-    case TVN_ENDLABELEDITW: {
-        const auto* edit = reinterpret_cast<const NMTVDISPINFOW*>(header);
-        if (!EndsEdit(edit->item.hItem)) return true;
-        std::string text = AnsiFromWide(edit->item.pszText);
-        bool accept = false;
-        EndLabelEdit(edit->item.hItem, edit->item.pszText ? &text : nullptr, accept);
-        result = accept;
-        return true;
-    }
-    }
-    return false;
+    return LabelEditNotify(header, result);
 }

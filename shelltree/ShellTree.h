@@ -1,5 +1,8 @@
 // The folder tree: a tree-view control over the Windows shell namespace, with
 // the shell's own names and icons, filled lazily as nodes are opened.
+// The control (nodes, filling, selection, keys and notifications) is in
+// ShellTree.cpp, the shell's context menu in ShellTreeMenu.cpp, renaming a
+// node's item in ShellTreeRename.cpp; the items are in ShellFolder.h.
 #pragma once
 
 #include <windows.h>
@@ -11,66 +14,7 @@
 #include <functional>
 #include <string>
 
-#include "shelltree/IdList.h"
-
-// One namespace object: the data of one tree node, owned by the node.
-class TShellFolder {
-public:
-    // `relative` is copied; the absolute list is the parent's absolute list (the
-    // desktop's, empty, without a parent) followed by it. `folder` may be null.
-    TShellFolder(TShellFolder* parent, LPCITEMIDLIST relative, IShellFolder* folder);
-    ~TShellFolder();
-    TShellFolder(const TShellFolder&) = delete;
-    TShellFolder& operator=(const TShellFolder&) = delete;
-
-    TShellFolder* Parent() const { return parent_; }
-    LPCITEMIDLIST RelativeID() const { return relative_.get(); }
-    LPCITEMIDLIST AbsoluteID() const { return absolute_.get(); }
-    IShellFolder* ShellFolder() const { return folder_; }  // null for plain files
-    int Level() const { return level_; }
-
-    // The folder that answers for this item and the item's ID relative to it.
-    // Null when the shell cannot give one. The folder is AddRef'd for the caller.
-    IShellFolder* ParentShellFolder(LPCITEMIDLIST* child) const;
-    // The requested shell attributes (SFGAO_*) of the item; 0 when unknown.
-    ULONG Attributes(ULONG mask) const;
-    bool IsFolder() const { return Attributes(SFGAO_FOLDER) != 0; }
-    bool HasSubFolders() const { return Attributes(SFGAO_HASSUBFOLDER) != 0; }
-
-    // The desktop's parsing name of the absolute ID; names the ANSI code page
-    // cannot hold are given by their short names, which the A functions open.
-    std::string PathName() const;
-    std::string DisplayName() const;  // the parent folder's in-folder name of the relative ID
-    // DisplayName as the node shows it: the real name where the ANSI code page
-    // cannot hold it.
-    std::wstring ShownName() const;
-
-    // After a rename: the item's new relative ID (taken over) and folder interface.
-    void Renamed(LPITEMIDLIST relative, IShellFolder* folder);
-
-    // Items alive in the process, the desktop item included.
-    static long LiveCount();
-
-private:
-    TShellFolder* parent_;
-    idlist::Owned relative_;
-    idlist::Owned absolute_;
-    IShellFolder* folder_ = nullptr;
-    int level_ = 0;
-};
-
-// The process-wide desktop item and the desktop folder.
-TShellFolder& DesktopShellFolder();
-IShellFolder* DesktopFolder();
-
-// Turns a name the shell gave into the program's 8-bit string by the tree's
-// rules: "?" marks in front of a digit are dropped.
-std::string ShellNameFromShell(const std::string& name);
-// The name of `id` in `folder` (SHGDN_* flags), after the rules above; a
-// namespace object without a path ("::{...}") is asked again for its normal name.
-// With `wide`, the name as the shell gave it goes there too ("" when the shell
-// gave an 8-bit one).
-std::string ShellDisplayName(IShellFolder* folder, LPCITEMIDLIST id, DWORD flags, std::wstring* wide = nullptr);
+#include "shelltree/ShellFolder.h"
 
 enum TShellObjectType : unsigned {
     otFolders = 1,
@@ -140,7 +84,8 @@ public:
     std::function<void(TShellFolder& item, bool& canAdd)> OnAddFolder;
     std::function<void(HTREEITEM node, std::string& text)> OnEdited;
     // Errors of handlers that run outside the owner's notifications (a click,
-    // the keyboard's context menu); without a handler they are shown in a box.
+    // the keyboard's context menu); without a handler they are shown in the
+    // application's standard error box.
     std::function<void(const std::exception&)> OnException;
 
 private:
@@ -164,8 +109,16 @@ private:
     HTREEITEM FindNode(HTREEITEM from, LPCITEMIDLIST absolute) const;
     void SelectID(LPCITEMIDLIST absolute);
     bool SameID(LPCITEMIDLIST a, LPCITEMIDLIST b) const;
+
+    // ShellTreeMenu.cpp
     void ShowContextMenu(HTREEITEM node, POINT screen);
     bool RunCommand(HTREEITEM node, IContextMenu* menu, UINT offset, const std::string& verb);
+    // The open context menu's drawing messages, passed to the shell's menu.
+    bool MenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // ShellTreeRename.cpp
+    // The label-edit notifications: true when `header` is one, with the reply in `result`.
+    bool LabelEditNotify(const NMHDR* header, LRESULT& result);
     void EndLabelEdit(HTREEITEM node, const std::string* text, bool& accept);
     bool EndsEdit(HTREEITEM node);
 

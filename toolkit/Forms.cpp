@@ -4,7 +4,6 @@
 
 #include <stdexcept>
 
-#include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
 
 TApplication Application;
@@ -103,8 +102,6 @@ void TApplication::Run() {
     }
 }
 
-bool TApplication::Busy() const { return platform::InProcessWait(); }
-
 void TApplication::Minimize() {
     if (OnMinimize)
         OnMinimize();
@@ -139,13 +136,7 @@ TForm::~TForm() {
 }
 
 void TForm::Guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        Application.ShowException(error);
-    } catch (...) {
-        Application.ShowException(std::runtime_error("Unexpected error"));
-    }
+    RunGuarded(handler, [](const std::exception& error) { Application.ShowException(error); });
 }
 
 void TForm::CreateHandle(const Style& style) {

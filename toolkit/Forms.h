@@ -23,6 +23,21 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The one guard every window procedure and timer of the toolkit dispatches
+// through: runs `handler`, and hands an exception that escapes it to `report`
+// (anything thrown that is not a std::exception as "Unexpected error").
+// `report` does not throw.
+template <class Handler, class Report>
+void RunGuarded(Handler&& handler, Report&& report) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        report(error);
+    } catch (...) {
+        report(std::runtime_error("Unexpected error"));
+    }
+}
+
 class TApplication {
 public:
     // Initialises OLE and COM (single-threaded apartment) on the calling thread,
@@ -57,15 +72,18 @@ public:
 
     HWND Handle() const { return handle_; }
 
-    // True while a wallpaper change waits for a plugin with a message wait:
+    // True while the program waits for work of its own with a message wait (a
+    // wallpaper change waiting for a plugin), as its OnBusy hook answers:
     // windows keep answering, but input that would start other work (tray
     // clicks, timer ticks, menu commands, button clicks) is dropped, and closing
-    // the main form waits until the change is over.
-    bool Busy() const;
+    // the main form waits until the wait is over. Never busy without the hook.
+    bool Busy() const { return OnBusy && OnBusy(); }
 
     bool ShowMainForm = true;
     std::function<void()> OnMinimize;
     std::function<void(const std::exception&)> OnException;
+    // The program's answer to Busy(), installed by the program.
+    std::function<bool()> OnBusy;
 
 private:
     friend class TForm;

@@ -25,7 +25,7 @@ public:
     void SetCenter(bool value);
     int FrameIndex() const { return frameIndex_; }
     void SetFrameIndex(int value);
-    // The picture, owned by the control; loading it (ReadFromResource, ...)
+    // The picture, owned by the control; loading it (ReadGIFResource, ...)
     // restarts the animation at its first frame.
     TGIFImage& Image() { return image_; }
     void SetImage(const TGIFImage& image);  // copies

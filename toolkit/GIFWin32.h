@@ -1,5 +1,5 @@
-// The Win32 edge of the GIF picture: frame bitmaps and composites become GDI
-// bitmaps here and nowhere else.
+// The Win32 edge of the GIF picture: a GIF read from the program's resources,
+// and the DIB canvas that frame composites are drawn through.
 #pragma once
 
 #include <windows.h>
@@ -10,9 +10,11 @@
 #include "image/Bitmap.h"
 #include "toolkit/Win32.h"
 
-// A DIB section holding a copy of `bitmap` (1, 4, 8 or 32 bits per pixel, with
-// its palette). The caller deletes it. Throws std::runtime_error when GDI refuses.
-HBITMAP CreateHBitmap(const Bitmap& bitmap);
+// Reads the resource `name` of `type` from `module` into `image`, as
+// TGIFImage::LoadFromMemory reads bytes. A missing resource throws
+// EReadError("Resource <name> not found") ("#" for a numbered one), one that
+// cannot be loaded EReadError("Resource cannot be loaded").
+void ReadGIFResource(TGIFImage& image, HMODULE module, const char* name, const char* type);
 
 // A 32-bit top-down DIB section of the given size whose pixels the program
 // writes directly, kept together with its memory DC.
@@ -37,7 +39,3 @@ private:
     void* bits_ = nullptr;
     int width_, height_;
 };
-
-// Draws frame `frame` of its image stretched into `rect`, leaving out its
-// transparent colour when `useTransparency` is set.
-void DrawGIFFrame(HDC dc, const RECT& rect, TGIFFrame& frame, bool useTransparency);

@@ -148,13 +148,7 @@ void TThreadTimer::DeliverTick() {
         std::function<void()> tick = [this] { Tick(); };
         SendMessageW(syncWindow_, kRunCall, reinterpret_cast<WPARAM>(&tick), 0);
     } else {
-        try {
-            Tick();
-        } catch (const std::exception& error) {
-            Application.ShowException(error);
-        } catch (...) {
-            Application.ShowException(std::runtime_error("Unexpected error"));
-        }
+        TForm::Guarded([this] { Tick(); });
     }
 }
 

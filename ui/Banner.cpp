@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "toolkit/GIFWin32.h"
 #include "ui/StartSteps.h"
 #include "ui/About.h"
 #include "ui/Main.h"
@@ -25,7 +26,7 @@ std::string BannerResourceName(int index) { return "reklama" + std::to_string(in
 
 void LoadBanner(const char* resourceName) {
     if (!Form1) return;
-    Form1->GIFAnimator1.Image().ReadFromResource(GetModuleHandleW(nullptr), resourceName, MAKEINTRESOURCEA(10));
+    ReadGIFResource(Form1->GIFAnimator1.Image(), GetModuleHandleW(nullptr), resourceName, MAKEINTRESOURCEA(10));
 }
 
 void TForm1::CreateBanner() {

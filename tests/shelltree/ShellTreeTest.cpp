@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ShellTreeFixture.h"
 #include "TestSupport.h"
 #include "platform/Platform.h"
+#include "toolkit/Forms.h"
 
 using namespace shelltree_test;
 using testing_support::TempFolder;
@@ -296,6 +298,26 @@ TEST(ShellTree, AClickRunsTheHandlerWithTheClickedNodeSelected) {
     ASSERT_EQ(Text(tree, two), "two");
     Click(tree, two);
     EXPECT_EQ(clicked, (std::vector<std::string>{temp / "two"}));
+}
+
+// An error of a handler the tree runs itself (a folder chosen) goes to the
+// owner's handler, and without one to the application's standard error box.
+TEST(ShellTree, AHandlersErrorGoesToTheOwnerOrElseTheApplicationsErrorBox) {
+    BoxWatcher boxes;
+    Host host;
+    TShellTreeView& view = host.Tree();
+    std::vector<std::string> shown;
+    Application.OnException = [&](const std::exception& error) { shown.push_back(error.what()); };
+    view.OnClick = [] { throw std::runtime_error("Cannot open the folder"); };
+    Key(view.Handle(), VK_RETURN);
+    Pump();
+    view.OnException = nullptr;
+    Key(view.Handle(), VK_RETURN);
+    Pump();
+    Application.OnException = nullptr;
+    EXPECT_EQ(host.errors, (std::vector<std::string>{"Cannot open the folder"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Cannot open the folder"}));
+    EXPECT_TRUE(boxes.Seen().empty());
 }
 
 // The keyboard chooses a folder as a click does: an arrow key once the keys

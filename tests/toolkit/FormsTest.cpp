@@ -22,6 +22,7 @@ public:
         CreateHandle(style);
     }
     int counted = 0;
+    int commands = 0;
     bool allowClose = true;
     int closeAsked = 0;
 
@@ -30,6 +31,7 @@ protected:
         if (message == kThrow) throw std::runtime_error("Unable to write to C:\\x\\config.ini");
         if (message == kThrowOther) throw 42;
         if (message == kCount) return ++counted;
+        if (message == WM_COMMAND) ++commands;
         return TForm::WndProc(message, wParam, lParam);
     }
     void DoClose(bool& allowed) override {
@@ -43,7 +45,10 @@ protected:
     void SetUp() override {
         Application.OnException = [this](const std::exception& error) { reported.push_back(error.what()); };
     }
-    void TearDown() override { Application.OnException = nullptr; }
+    void TearDown() override {
+        Application.OnException = nullptr;
+        Application.OnBusy = nullptr;
+    }
     std::vector<std::string> reported;
 };
 
@@ -75,6 +80,21 @@ TEST_F(FormsTest, AnErrorEscapingAHandlerIsReportedAndTheWindowGoesOn) {
     ASSERT_EQ(reported.size(), 3u);
     EXPECT_EQ(reported[2], "Unexpected error");
     EXPECT_EQ(SendMessageW(form.Handle(), kCount, 0, 0), 2);
+}
+
+// The program tells the toolkit when it waits (for a plugin): meanwhile a
+// command that would start work is dropped, and other messages are answered.
+TEST_F(FormsTest, WhileTheProgramsHookSaysBusyCommandsAreDropped) {
+    ProbeForm form;
+    EXPECT_FALSE(Application.Busy()) << "never busy without the hook";
+    bool busy = true;
+    Application.OnBusy = [&busy] { return busy; };
+    SendMessageW(form.Handle(), WM_COMMAND, 1, 0);
+    EXPECT_EQ(form.commands, 0);
+    EXPECT_EQ(SendMessageW(form.Handle(), kCount, 0, 0), 1);
+    busy = false;
+    SendMessageW(form.Handle(), WM_COMMAND, 1, 0);
+    EXPECT_EQ(form.commands, 1);
 }
 
 TEST_F(FormsTest, CloseAsksTheCloseHandlerAndDestroysOnlyWhenAllowed) {
