@@ -12,19 +12,6 @@ int32_t PictureCounter = 0;
 std::string FoundPicture;
 bool CatalogueEnd = true;
 
-std::string PictureExtension(const std::string& name) {
-    const size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos) return std::string();
-    const size_t separator = name.find_last_of("\\:");
-    if (separator != std::string::npos && separator > dot) return std::string();
-    return name.substr(dot);
-}
-
-bool IsPictureFile(const std::string& name) {
-    const std::string extension = PictureExtension(name);
-    return extension == ".bmp" || extension == ".BMP" || extension == ".jpg" || extension == ".JPG";
-}
-
 namespace {
 
 class FileSystemSource final : public FolderSource {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/PictureFile.h"
 #include "platform/Platform.h"
 
 // The state of one walk.
@@ -22,14 +23,7 @@ extern int32_t PictureCounter;
 extern std::string FoundPicture;
 extern bool CatalogueEnd;
 
-// The extension of a file name or path: from the last "." that stands after the
-// last "\" and the last ":", dot included; empty when there is none.
-std::string PictureExtension(const std::string& name);
-
-// A name is a picture when its extension is exactly ".bmp", ".BMP", ".jpg" or
-// ".JPG". Mixed case and ".jpeg" are not pictures; folders are judged by the
-// same rule.
-bool IsPictureFile(const std::string& name);
+// What counts as a picture (IsPictureFile) is the table in PictureFile.h.
 
 // Counts the pictures under `folder` in catalogue order until `number` of them
 // are counted (values below 1 count nothing), then scans the rest of every

@@ -13,11 +13,8 @@ std::string PluginCommandLine(const std::string& pluginsRoot, const std::string&
 
 unsigned PluginTimeLimitMs = 60000;
 
-platform::ProcessEnd RunAndWait(const std::string& program, const std::string& commandLine) {
-    return platform::RunProcess(program, commandLine, platform::ShowNoActivate, FolderOfFile(program),
-                                PluginTimeLimitMs);
-}
-
 platform::ProcessEnd RunPlugin(const std::string& pluginsRoot, const std::string& plugin, const std::string& bitmap) {
-    return RunAndWait(PluginProgramPath(pluginsRoot, plugin), PluginCommandLine(pluginsRoot, plugin, bitmap));
+    const std::string program = PluginProgramPath(pluginsRoot, plugin);
+    return platform::RunProcess(program, PluginCommandLine(pluginsRoot, plugin, bitmap), platform::ShowNoActivate,
+                                FolderOfFile(program), PluginTimeLimitMs);
 }

@@ -17,13 +17,11 @@ std::string PluginCommandLine(const std::string& pluginsRoot, const std::string&
 // How long a plugin may run: 60 seconds. Tests shorten it.
 extern unsigned PluginTimeLimitMs;
 
-// Starts `program` with `commandLine` in the program's own folder, its window
-// shown without taking the focus, and returns when it has ended, or has been
-// ended because it still ran after PluginTimeLimitMs. Meanwhile the calling
-// thread's windows go on answering (platform::RunProcess). The program is named
-// explicitly, so a path with spaces can never start another program; one that
-// cannot be started is skipped without a word.
-platform::ProcessEnd RunAndWait(const std::string& program, const std::string& commandLine);
-
-// Runs the plugin in the folder `plugin` under `pluginsRoot` on the bitmap `bitmap`.
+// Runs the plugin in the folder `plugin` under `pluginsRoot` on the bitmap
+// `bitmap`, through platform::RunProcess: its program started in its own
+// folder, its window shown without taking the focus, and the call returns when
+// it has ended, or has been ended because it still ran after
+// PluginTimeLimitMs. Meanwhile the calling thread's windows go on answering.
+// The program is named explicitly, so a path with spaces can never start
+// another program; one that cannot be started is skipped without a word.
 platform::ProcessEnd RunPlugin(const std::string& pluginsRoot, const std::string& plugin, const std::string& bitmap);

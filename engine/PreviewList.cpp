@@ -1,6 +1,6 @@
 #include "engine/PreviewList.h"
 
-#include "engine/CatalogueWalk.h"
+#include "engine/PictureFile.h"
 #include "platform/Platform.h"
 
 namespace {

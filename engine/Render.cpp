@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "image/BmpCodec.h"
-#include "engine/CatalogueWalk.h"
 #include "image/JpegDecoder.h"
 #include "platform/Platform.h"
 
@@ -14,15 +13,6 @@ int64_t FloorDiv(int64_t numerator, int64_t denominator) {
     int64_t quotient = numerator / denominator;
     if ((numerator % denominator != 0) && (numerator < 0)) --quotient;
     return quotient;
-}
-
-enum class Kind { None, Jpeg, Bmp };
-
-Kind KindOf(const std::string& path) {
-    const std::string extension = PictureExtension(path);
-    if (extension == ".jpg" || extension == ".JPG" || extension == ".jpeg" || extension == ".JPEG") return Kind::Jpeg;
-    if (extension == ".bmp" || extension == ".BMP") return Kind::Bmp;
-    return Kind::None;
 }
 
 int32_t Checked(int64_t value) {
@@ -104,14 +94,6 @@ private:
 
 }  // namespace
 
-void CheckPictureBounds(int32_t width, int32_t height, int bitsPerPixel, size_t fileBytes) {
-    if (width <= 0 || height <= 0) throw RenderError("Invalid picture size");
-    if (uint64_t(width) * uint64_t(height) > kMaxPixelsPerFileByte * fileBytes)
-        throw RenderError("The picture claims more pixels than its file can hold");
-    if (Bitmap::ByteCountFor(width, height, bitsPerPixel) > kMaxWallpaperBytes)
-        throw RenderError("The picture is too large");
-}
-
 int64_t RoundHalfEven(int64_t numerator, int64_t denominator) {
     const int64_t quotient = FloorDiv(numerator, denominator);
     const int64_t twiceRest = 2 * (numerator - quotient * denominator);
@@ -141,29 +123,30 @@ Fit ComputeFit(int32_t width, int32_t height) {
     return fit;
 }
 
-Bitmap RenderWallpaper(const std::string& picture, const RenderOptions& options) {
-    const Kind kind = KindOf(picture);
-    if (kind == Kind::None) throw RenderError("No picture loaded");
+Bitmap RenderCanvas(const std::string& picture, const RenderOptions& options) {
+    if (PictureKindOf(picture) == PictureKind::None) throw RenderError("No picture loaded");
     const std::vector<uint8_t> file = platform::ReadFileBytes(picture, kMaxPictureFileBytes);
-    return RenderWallpaper(picture, file.data(), file.size(), options);
+    return RenderCanvas(picture, file.data(), file.size(), options);
 }
 
-Bitmap RenderWallpaper(const std::string& picture, const uint8_t* data, size_t bytes, const RenderOptions& options) {
-    const Kind kind = KindOf(picture);
-    if (kind == Kind::None) throw RenderError("No picture loaded");
-    if (kind == Kind::Jpeg) {
-        const JpegSize size = ReadJpegSize(data, bytes);
-        CheckPictureBounds(size.width, size.height, 24, bytes);
-        CheckCanvas(ComputeFit(size.width, size.height), 24);
+Bitmap RenderCanvas(const std::string& picture, const uint8_t* data, size_t bytes, const RenderOptions& options) {
+    const PictureKind kind = PictureKindOf(picture);
+    Fit fit;
+    PictureDecoding decoding;
+    decoding.plan = [&](const PictureSize& size) {
+        fit = ComputeFit(size.width, size.height);
+        CheckCanvas(fit, size.bitsPerPixel);
+        return 1;
+    };
+    if (kind == PictureKind::Jpeg) {
+        // The rows go straight into the canvas.
         CanvasSink sink(options.background);
-        DecodeJpeg(data, bytes, options.displayBits <= 8, sink);
+        decoding.quantize = options.displayBits <= 8;
+        decoding.jpegRows = &sink;
+        DecodePicture(kind, data, bytes, decoding);
         return std::move(sink.canvas);
     }
-    const BmpSize size = ReadBmpSize(data, bytes);
-    CheckPictureBounds(size.width, size.height, size.bitsPerPixel, bytes);
-    const Fit fit = ComputeFit(size.width, size.height);
-    CheckCanvas(fit, size.bitsPerPixel);
-    Bitmap source = DecodeBmp(data, bytes);
+    Bitmap source = DecodePicture(kind, data, bytes, decoding);
     if (fit.rule == Fit::Band) return source;
     Bitmap canvas = FittedCanvas(fit, source.width, source.height, options.background);
     for (int32_t y = 0; y < source.height; ++y) {
@@ -174,12 +157,8 @@ Bitmap RenderWallpaper(const std::string& picture, const uint8_t* data, size_t b
     return canvas;
 }
 
-void WriteBitmapFile(const Bitmap& canvas, const std::string& output) {
+void WriteBmpFile(const Bitmap& bitmap, const std::string& output) {
     platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
-        EncodeBmp(canvas, [&](const void* data, size_t size) { out.Write(data, size); });
+        EncodeBmp(bitmap, [&](const void* data, size_t size) { out.Write(data, size); });
     });
-}
-
-void WriteWallpaperFile(const std::string& picture, const std::string& output, const RenderOptions& options) {
-    WriteBitmapFile(RenderWallpaper(picture, options), output);
 }

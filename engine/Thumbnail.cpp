@@ -4,23 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "image/BmpCodec.h"
-#include "engine/CatalogueWalk.h"
-#include "image/JpegDecoder.h"
+#include "engine/PictureFile.h"
 #include "image/Reduction.h"
-#include "engine/Render.h"
 #include "platform/Platform.h"
-
-namespace {
-
-class WholeBitmap final : public JpegSink {
-public:
-    Bitmap bitmap;
-    void Begin(const JpegOutput& output) override { bitmap.Reset(output.width, output.height, 24); }
-    uint8_t* RowBuffer(int32_t y) override { return bitmap.Row(y); }
-};
-
-}  // namespace
 
 PreviewPlacement PlacePreview(int32_t width, int32_t height, int32_t boxWidth, int32_t boxHeight) {
     PreviewPlacement place{0, 0, width, height};
@@ -41,28 +27,20 @@ PreviewPlacement PlacePreview(int32_t width, int32_t height, int32_t boxWidth, i
 }
 
 Bitmap LoadPreviewPicture(const std::string& path, int32_t boxWidth, int32_t boxHeight) {
-    const std::string extension = PictureExtension(path);
-    const bool jpeg = extension == ".jpg" || extension == ".JPG" || extension == ".jpeg" || extension == ".JPEG";
-    const bool bmp = extension == ".bmp" || extension == ".BMP";
-    if (!jpeg && !bmp) throw RenderError("Unknown picture file extension (" + extension + ")");
+    const PictureKind kind = PictureKindOf(path);
+    if (kind == PictureKind::None) throw RenderError("Unknown picture file extension (" + PictureExtension(path) + ")");
     const std::vector<uint8_t> file = platform::ReadFileBytes(path, kMaxPictureFileBytes);
-    Bitmap picture;
-    if (jpeg) {
-        const JpegSize size = ReadJpegSize(file.data(), file.size());
-        CheckPictureBounds(size.width, size.height, 24, file.size());
+    PictureDecoding decoding;
+    // A large JPEG is decoded at the smallest scale that still covers the box.
+    decoding.plan = [&](const PictureSize& size) {
         const PreviewPlacement place = PlacePreview(size.width, size.height, boxWidth, boxHeight);
         int denominator = 8;
         while (denominator > 1 && ((size.width + denominator - 1) / denominator < place.width ||
                                    (size.height + denominator - 1) / denominator < place.height))
             denominator /= 2;
-        WholeBitmap sink;
-        DecodeJpegScaled(file.data(), file.size(), denominator, sink);
-        picture = std::move(sink.bitmap);
-    } else {
-        const BmpSize size = ReadBmpSize(file.data(), file.size());
-        CheckPictureBounds(size.width, size.height, size.bitsPerPixel, file.size());
-        picture = DecodeBmp(file.data(), file.size());
-    }
+        return denominator;
+    };
+    const Bitmap picture = DecodePicture(kind, file.data(), file.size(), decoding);
     const PreviewPlacement place = PlacePreview(picture.width, picture.height, boxWidth, boxHeight);
     return ReducePicture(picture, std::min(place.width, picture.width), std::min(place.height, picture.height));
 }

@@ -1,5 +1,6 @@
-// A picture file made the desktop wallpaper: rendered, reworked by the active
-// plugin, and set through the per-user registry.
+// A change of wallpaper: a picture file rendered into the wallpaper bitmap,
+// reworked by the active plugin, and set as the desktop wallpaper. The policy
+// is here; the system's part is platform::SetDesktopWallpaper.
 #pragma once
 
 #include <cstdint>
@@ -14,15 +15,10 @@ struct WallpaperTarget {
     std::string plugin = "none";  // the active plugin's folder under pluginsRoot; "none" for none
 };
 
-// Writes "Wallpaper" = path and "WallpaperStyle" = style under
-// HKEY_CURRENT_USER\Control Panel\Desktop (the key must exist), then asks the
-// system to reload the wallpaper and tell every window. Throws platform::Error
-// when the key cannot be opened or a value cannot be written.
-void ApplyWallpaper(const std::string& path, int style);
-
 // Renders `path` into target.bitmapPath on target.background at the display's
-// colour depth, runs the plugin target.plugin unless it is "none", and applies
-// the bitmap with style 3. A plugin still running after
+// colour depth (RenderCanvas, WriteBmpFile), runs the plugin target.plugin
+// unless it is "none" (RunPlugin), and sets the bitmap as the wallpaper with
+// style 3 (platform::SetDesktopWallpaper). A plugin still running after
 // PluginTimeLimitMs is ended, and one that leaves no readable bitmap behind is
 // overruled: the program's own render is written again and applied. True when
 // every step up to the registry write succeeded; any failure gives false and

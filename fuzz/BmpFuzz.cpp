@@ -8,22 +8,27 @@
 #include <vector>
 
 #include "image/BmpCodec.h"
-#include "engine/Render.h"
+#include "engine/PictureFile.h"
 
 namespace {
 // For fuzzing only: pictures of more pixels are passed over. Within the
 // program's bounds a few kilobytes may still claim millions of pixels, and
 // clearing those took most of the time while the reader works alike at any size.
 constexpr uint64_t kMaxFuzzPixels = uint64_t(1) << 16;
+struct TooManyPixels {};
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Bitmap picture;
     try {
-        const BmpSize claimed = ReadBmpSize(data, size);
-        if (uint64_t(claimed.width) * uint64_t(claimed.height) > kMaxFuzzPixels) return 0;
-        CheckPictureBounds(claimed.width, claimed.height, claimed.bitsPerPixel, size);
-        picture = DecodeBmp(data, size);
+        PictureDecoding decoding;
+        decoding.plan = [](const PictureSize& claimed) {
+            if (uint64_t(claimed.width) * uint64_t(claimed.height) > kMaxFuzzPixels) throw TooManyPixels();
+            return 1;
+        };
+        picture = DecodePicture(PictureKind::Bmp, data, size, decoding);
+    } catch (const TooManyPixels&) {
+        return 0;
     } catch (const std::exception&) {
         return 0;
     }

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const JpegSize claimed = ReadJpegSize(data, size);
         const Fit fit = ComputeFit(claimed.width, claimed.height);
         if (uint64_t(fit.canvasWidth) * uint64_t(fit.canvasHeight) > kMaxFuzzCanvasPixels) return 0;
-        canvas = RenderWallpaper("picture.jpg", data, size, options);
+        canvas = RenderCanvas("picture.jpg", data, size, options);
     } catch (const std::exception&) {
         return 0;
     }

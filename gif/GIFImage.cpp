@@ -167,6 +167,12 @@ void TGIFImage::ReadFromStream(TStream& stream) { ReadGifData(stream.Size() - st
 
 void TGIFImage::ReadGifData(size_t count, TStream& stream, bool decodeFirst) {
     Reset();
+    if (count > Limits.maxFileBytes) Fail("The picture is too large");
+    // A size of 0 is taken from elsewhere (a frame from the logical screen).
+    const auto checkSize = [&](int32_t width, int32_t height) {
+        if (width <= 0 || height <= 0) return;
+        if (const char* broken = BrokenImageBound(Limits, width, height, 32, count)) Fail(broken);
+    };
     std::vector<uint8_t> copy(count);
     stream.ReadBuffer(copy.data(), count);
     Reader in(std::move(copy));
@@ -184,6 +190,7 @@ void TGIFImage::ReadGifData(size_t count, TStream& stream, bool decodeFirst) {
 
         logicalWidth_ = in.Word();
         logicalHeight_ = in.Word();
+        checkSize(logicalWidth_, logicalHeight_);
         const uint8_t packed = in.Byte();
         const uint8_t backgroundIndex = in.Byte();
         TGIFData& data = *data_;
@@ -286,6 +293,7 @@ void TGIFImage::ReadGifData(size_t count, TStream& stream, bool decodeFirst) {
 
                 item.Width = width ? width : logicalWidth_;
                 item.Height = height ? height : logicalHeight_;
+                checkSize(item.Width, item.Height);
                 item.PackedFields = imagePacked;
                 if (!frame->HasLocalColorTable) item.ColorTable = data.ColorTable;
 

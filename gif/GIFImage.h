@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "image/Bitmap.h"
+#include "image/ImageLimits.h"
 
 // Colours are 0x00BBGGRR; clNone lies outside the 24-bit range and means "no colour".
 using TColor = uint32_t;
@@ -33,6 +34,13 @@ class EReadError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The bounds a GIF is held to, for the banner the program shows: the logical
+// screen and every frame at most 64 MiB at 32 bits per pixel (as composed,
+// 4096 × 4096), a file of at most 64 MiB, and at most 4096 pixels per byte of
+// the file. A GIF past them is refused while its headers are read, before any
+// memory is asked for its pixels.
+inline constexpr ImageLimits kGifLimits{4096, size_t(64) << 20, size_t(64) << 20};
 
 // The default of TGIFImage::TolerateCorrupt for images made from now on: on,
 // as the program leaves it.
@@ -194,6 +202,7 @@ public:
     // When on, damaged frame data marks the frame corrupted instead of failing
     // the load or the decode (of this image's frames, whenever they are decoded).
     bool TolerateCorrupt = TolerateCorruptGif;
+    ImageLimits Limits = kGifLimits;
     bool TransparentFlag = true;  // the graphic's own flag, on from creation
     bool PaletteModified = false;
     std::function<void()> OnChange;  // raised at the end of every load

@@ -168,6 +168,22 @@ ProcessEnd RunProcess(const std::string& program, const std::string& commandLine
                       const std::string& folder, unsigned limitMs);
 bool InProcessWait();
 
+// The desktop wallpaper. Windows: writes "Wallpaper" = path and
+// "WallpaperStyle" = style under HKEY_CURRENT_USER\Control Panel\Desktop (the
+// key must exist), then asks the system to reload the wallpaper from the same
+// path and tell every window. Throws Error("Failed to get data for 'Control
+// Panel\Desktop'") when the key cannot be opened and Error("Failed to set data
+// for 'Control Panel\Desktop'") when a value cannot be written. POSIX has no
+// such desktop: the values are kept in the process.
+void SetDesktopWallpaper(const std::string& path, int style);
+// The values SetDesktopWallpaper writes, as they stand now (Windows: read
+// back from the registry); empty texts where there are none.
+struct DesktopWallpaper {
+    std::string path;
+    std::string style;
+};
+DesktopWallpaper ReadDesktopWallpaper();
+
 int TodayDayOfMonth();     // 1..31, local time
 int DisplayColorDepth();   // bits per pixel of the screen
 

@@ -232,6 +232,14 @@ ProcessEnd RunProcess(const std::string& program, const std::string& commandLine
 
 bool InProcessWait() { return false; }
 
+namespace {
+DesktopWallpaper desktopWallpaper;
+}  // namespace
+
+void SetDesktopWallpaper(const std::string& path, int style) { desktopWallpaper = {path, std::to_string(style)}; }
+
+DesktopWallpaper ReadDesktopWallpaper() { return desktopWallpaper; }
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
     int fd = path.empty() ? -1 : open(Native(path).c_str(), O_RDONLY);
     if (fd < 0) throw Error("Unable to read " + path);

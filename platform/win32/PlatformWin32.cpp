@@ -200,6 +200,38 @@ ProcessEnd RunProcess(const std::string& program, const std::string& commandLine
 
 bool InProcessWait() { return processWaits > 0; }
 
+void SetDesktopWallpaper(const std::string& path, int style) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        throw Error("Failed to get data for 'Control Panel\\Desktop'");
+    const std::string styleText = std::to_string(style);
+    auto set = [&](const char* name, const std::string& value) {
+        return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                              static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    };
+    const bool written = set("Wallpaper", path) && set("WallpaperStyle", styleText);
+    RegCloseKey(key);
+    if (!written) throw Error("Failed to set data for 'Control Panel\\Desktop'");
+    // The same path as the value "Wallpaper": Windows documents a path (or its
+    // special value for the default wallpaper) here, not a null.
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(path.c_str()), SPIF_SENDWININICHANGE);
+}
+
+DesktopWallpaper ReadDesktopWallpaper() {
+    DesktopWallpaper values;
+    auto read = [](const char* name) {
+        char buffer[2048];
+        DWORD size = sizeof buffer;
+        if (RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+            ERROR_SUCCESS)
+            return std::string();
+        return std::string(buffer);
+    };
+    values.path = read("Wallpaper");
+    values.style = read("WallpaperStyle");
+    return values;
+}
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
     HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);

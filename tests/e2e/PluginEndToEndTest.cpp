@@ -103,7 +103,7 @@ TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
     RenderOptions options;
     options.background = 0x00800000;
     options.displayBits = platform::DisplayColorDepth();
-    const Bitmap plain = RenderWallpaper(picture, options);
+    const Bitmap plain = RenderCanvas(picture, options);
     Bitmap expected = plain;
     ApplyEffect(expected, ReadEffectOptions(plugin + "\\settings.ini"));
     const Bitmap shown = ReadBitmap(bitmap);

@@ -73,7 +73,7 @@ TEST(WallpaperFit, KeepsTheBandAndFitsEverythingElseWithEvenRounding) {
 TEST(WallpaperRender, ATallJpegGetsSideBarsInTheBackgroundColour) {
     TempFolder folder;
     WriteBytes(folder / "tall.jpg", MakeJpeg(600, 800, [](int, int) { return 0xFF0000u; }));
-    const Bitmap canvas = RenderWallpaper(folder / "tall.jpg", {kBlue, 24});
+    const Bitmap canvas = RenderCanvas(folder / "tall.jpg", {kBlue, 24});
     ASSERT_EQ(canvas.width, 1040);
     ASSERT_EQ(canvas.height, 800);
     EXPECT_EQ(canvas.bitsPerPixel, 24);
@@ -93,7 +93,7 @@ TEST(WallpaperRender, AWideJpegIsCentredAndTooHighOnesLoseRowsEquallyAtTopAndBot
     const std::vector<uint8_t> jpeg = MakeJpeg(1280, 1024, stripes);
     WriteBytes(folder / "cut.JPEG", jpeg);
     const Bitmap whole = DecodeJpeg(jpeg.data(), jpeg.size(), false);
-    const Bitmap canvas = RenderWallpaper(folder / "cut.JPEG", {kBlue, 24});
+    const Bitmap canvas = RenderCanvas(folder / "cut.JPEG", {kBlue, 24});
     ASSERT_EQ(canvas.width, 1280);
     ASSERT_EQ(canvas.height, 985);
     // 20 rows are cut at the top and 19 at the bottom.
@@ -101,7 +101,7 @@ TEST(WallpaperRender, AWideJpegIsCentredAndTooHighOnesLoseRowsEquallyAtTopAndBot
         EXPECT_EQ(0, std::memcmp(canvas.Row(y), whole.Row(y + 20), 1280 * 3)) << y;
 
     WriteBytes(folder / "wide.jpg", MakeJpeg(1920, 1080, [](int, int) { return 0xFF0000u; }));
-    const Bitmap wide = RenderWallpaper(folder / "wide.jpg", {kBlue, 24});
+    const Bitmap wide = RenderCanvas(folder / "wide.jpg", {kBlue, 24});
     ASSERT_EQ(wide.height, 1477);
     EXPECT_EQ(Pixel(wide, 5, 197), kBlueBgr);
     EXPECT_TRUE(NearRed(Pixel(wide, 5, 198)));
@@ -117,7 +117,7 @@ TEST(WallpaperRender, APictureInTheBandIsCopiedExactlyInItsOwnFormat) {
     for (int32_t y = 0; y < 100; ++y)
         for (int32_t x = 0; x < 130; ++x) paletted.Row(y)[x] = static_cast<uint8_t>((x + y) % 3);
     WriteBytes(folder / "band.BMP", EncodeBmp(paletted));
-    WriteWallpaperFile(folder / "band.BMP", folder / "out.bmp", {kBlue, 24});
+    WriteBmpFile(RenderCanvas(folder / "band.BMP", {kBlue, 24}), folder / "out.bmp");
     const Bitmap written = ReadBmpFile(folder / "out.bmp");
     EXPECT_EQ(written.bitsPerPixel, 8);
     EXPECT_EQ(written.palette, paletted.palette);
@@ -126,7 +126,7 @@ TEST(WallpaperRender, APictureInTheBandIsCopiedExactlyInItsOwnFormat) {
     // A JPEG in the band is written as decoded, 24 bits per pixel.
     const std::vector<uint8_t> jpeg = MakeJpeg(1024, 768, [](int x, int y) { return static_cast<uint32_t>(x ^ y); });
     WriteBytes(folder / "band.jpg", jpeg);
-    WriteWallpaperFile(folder / "band.jpg", folder / "out.bmp", {kBlue, 24});
+    WriteBmpFile(RenderCanvas(folder / "band.jpg", {kBlue, 24}), folder / "out.bmp");
     EXPECT_EQ(ReadBmpFile(folder / "out.bmp").pixels, DecodeJpeg(jpeg.data(), jpeg.size(), false).pixels);
 }
 
@@ -138,7 +138,7 @@ TEST(WallpaperRender, FittedBitmapsOfEveryDepthBecomeTrueColour) {
     for (int32_t y = 0; y < 20; ++y)
         for (int32_t x = 0; x < 10; ++x) sixteen.Row(y)[2 * x + 1] = 0xF8;  // pure red
     WriteBytes(folder / "tall.bmp", EncodeBmp(sixteen));
-    const Bitmap canvas = RenderWallpaper(folder / "tall.bmp", {0x00336699, 24});
+    const Bitmap canvas = RenderCanvas(folder / "tall.bmp", {0x00336699, 24});
     ASSERT_EQ(canvas.width, 26);
     EXPECT_EQ(canvas.bitsPerPixel, 24);
     EXPECT_EQ(Pixel(canvas, 7, 0), (std::vector<uint8_t>{0x33, 0x66, 0x99}));
@@ -151,13 +151,13 @@ TEST(WallpaperRender, EightBitDisplaysGetAtMost236Colours) {
     TempFolder folder;
     auto rainbow = [](int x, int y) { return static_cast<uint32_t>((x * 3 % 256) << 16 | (y * 5 % 256) << 8 | 0x80); };
     WriteBytes(folder / "band.jpg", MakeJpeg(130, 100, rainbow));
-    const Bitmap band = RenderWallpaper(folder / "band.jpg", {kBlue, 8});
+    const Bitmap band = RenderCanvas(folder / "band.jpg", {kBlue, 8});
     EXPECT_EQ(band.bitsPerPixel, 8);
     EXPECT_LE(band.palette.size(), 236u);
     EXPECT_GT(band.palette.size(), 16u);
 
     WriteBytes(folder / "tall.jpg", MakeJpeg(100, 200, rainbow));
-    const Bitmap fitted = RenderWallpaper(folder / "tall.jpg", {kBlue, 8});
+    const Bitmap fitted = RenderCanvas(folder / "tall.jpg", {kBlue, 8});
     EXPECT_EQ(fitted.bitsPerPixel, 24);
     EXPECT_EQ(fitted.width, 260);
     EXPECT_EQ(Pixel(fitted, 79, 50), kBlueBgr);
@@ -191,14 +191,14 @@ TEST(WallpaperRender, BadPicturesFailAndLeaveTheOldWallpaperFile) {
 
     for (const char* name : {"text.jpg", "bitmap.jpg", "jpeg.bmp", "photo.png", "truncated.jpg", "huge.jpg",
                              "missing.jpg", ""}) {
-        EXPECT_ANY_THROW(WriteWallpaperFile(*name ? folder / name : "", output, {kBlue, 24})) << name;
+        EXPECT_ANY_THROW(WriteBmpFile(RenderCanvas(*name ? folder / name : "", {kBlue, 24}), output)) << name;
         EXPECT_EQ(testing_support::ReadTextFile(output), "the previous wallpaper") << name;
     }
     EXPECT_FALSE(platform::FileExists(output + ".tmp"));
 
     // An output folder that has gone: the write fails.
     WriteBytes(folder / "ok.jpg", MakeJpeg(130, 100, [](int, int) { return 0u; }));
-    EXPECT_THROW(WriteWallpaperFile(folder / "ok.jpg", folder / "gone\\TavrinWP.bmp", {kBlue, 24}), platform::Error);
+    EXPECT_THROW(WriteBmpFile(RenderCanvas(folder / "ok.jpg", {kBlue, 24}), folder / "gone\\TavrinWP.bmp"), platform::Error);
 }
 
 TEST(WallpaperRender, TinyFilesClaimingHugePicturesArePassedOverButCutPicturesShow) {
@@ -213,7 +213,7 @@ TEST(WallpaperRender, TinyFilesClaimingHugePicturesArePassedOverButCutPicturesSh
     WriteBytes(folder / "claims.bmp", claims);
     WriteBytes(folder / "wide.bmp", wide);
     for (const char* name : {"claims.bmp", "wide.bmp"}) {
-        EXPECT_THROW(WriteWallpaperFile(folder / name, output, {kBlue, 24}), RenderError) << name;
+        EXPECT_THROW(WriteBmpFile(RenderCanvas(folder / name, {kBlue, 24}), output), RenderError) << name;
         EXPECT_EQ(testing_support::ReadTextFile(output), "the previous wallpaper") << name;
     }
     EXPECT_THROW(LoadPreviewPicture(folder / "claims.bmp", 170, 130), RenderError);
@@ -223,7 +223,7 @@ TEST(WallpaperRender, TinyFilesClaimingHugePicturesArePassedOverButCutPicturesSh
     std::vector<uint8_t> lines;
     for (int line = 0; line < 50; ++line) lines.insert(lines.end(), {255, 1, 255, 1, 0, 0});
     WriteBytes(folder / "cut.bmp", testing_support::RleBmp(1300, 1000, lines));
-    const Bitmap cut = RenderWallpaper(folder / "cut.bmp", {kBlue, 24});
+    const Bitmap cut = RenderCanvas(folder / "cut.bmp", {kBlue, 24});
     ASSERT_EQ(cut.width, 1300);
     EXPECT_EQ(Pixel(cut, 509, 999), (std::vector<uint8_t>{255, 255, 255}));
     EXPECT_EQ(Pixel(cut, 510, 999), (std::vector<uint8_t>{0, 0, 0}));
@@ -231,5 +231,5 @@ TEST(WallpaperRender, TinyFilesClaimingHugePicturesArePassedOverButCutPicturesSh
     std::vector<uint8_t> half = MakeJpeg(260, 200, [](int, int) { return 0xFF0000u; });
     half.resize(half.size() / 2);
     WriteBytes(folder / "half.jpg", half);
-    EXPECT_TRUE(NearRed(Pixel(RenderWallpaper(folder / "half.jpg", {kBlue, 24}), 10, 10)));
+    EXPECT_TRUE(NearRed(Pixel(RenderCanvas(folder / "half.jpg", {kBlue, 24}), 10, 10)));
 }

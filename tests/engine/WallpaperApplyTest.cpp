@@ -77,7 +77,7 @@ TEST_F(WallpaperApplyTest, WritesTheBitmapAndTheDesktopValues) {
     RenderOptions options;
     options.background = Settings.BackgroundColor;
     options.displayBits = platform::DisplayColorDepth();
-    const std::vector<uint8_t> expected = EncodeBmp(RenderWallpaper(picture, options));
+    const std::vector<uint8_t> expected = EncodeBmp(RenderCanvas(picture, options));
     EXPECT_EQ(FileBytes(WallpaperBmpPath), expected);
     EXPECT_FALSE(platform::FileExists(PluginsRoot + "\\invert\\plugin.exe.ran"));  // "none": no plugin
 }
@@ -92,7 +92,7 @@ TEST_F(WallpaperApplyTest, ThePluginsResultIsWhatBecomesTheWallpaper) {
     RenderOptions options;
     options.background = Settings.BackgroundColor;
     options.displayBits = platform::DisplayColorDepth();
-    const std::vector<uint8_t> plain = EncodeBmp(RenderWallpaper(picture, options));
+    const std::vector<uint8_t> plain = EncodeBmp(RenderCanvas(picture, options));
     const std::vector<uint8_t> written = FileBytes(WallpaperBmpPath);
     ASSERT_EQ(written.size(), plain.size());
     const size_t offset = plain[10] | plain[11] << 8;
@@ -146,7 +146,7 @@ TEST_F(WallpaperApplyTest, AMisbehavingPluginLeavesTheProgramsOwnRender) {
     RenderOptions options;
     options.background = Settings.BackgroundColor;
     options.displayBits = platform::DisplayColorDepth();
-    const std::vector<uint8_t> plain = EncodeBmp(RenderWallpaper(picture, options));
+    const std::vector<uint8_t> plain = EncodeBmp(RenderCanvas(picture, options));
     const std::string plugin = PluginsRoot + "\\invert\\plugin.exe";
     PluginTimeLimitMs = 1500;
     for (const char* mode : {"hang", "crash", "truncate", "garbage"}) {

@@ -476,3 +476,27 @@ TEST(GIFImage, ProgressIsReportedFromStartToEnd) {
         EXPECT_GE(steps[i].second, steps[i - 1].second);
     }
 }
+
+// A GIF past the bounds is refused from its headers, before its pixels take
+// memory; one within them, of the same make, still loads.
+TEST(GIFDamage, PicturesPastTheBoundsAreRefused) {
+    const auto make = [](uint16_t screen, uint16_t frame, bool padded) {
+        GifBuilder b;
+        b.Screen(screen, screen, Ramp(4));
+        if (padded) b.Comment(std::vector<std::string>(30, std::string(255, 'x')));  // enough bytes per pixel
+        return b.Image(0, 0, frame, frame, {0}, 2).Trailer().bytes;
+    };
+    const auto refusal = [](const Bytes& bytes) {
+        TGIFImage image;
+        try {
+            image.LoadFromMemory(bytes.data(), bytes.size());
+        } catch (const EInvalidGraphicOperation& error) {
+            EXPECT_EQ(image.FrameCount(), 0);
+            return std::string(error.what());
+        }
+        return std::string("loaded");
+    };
+    EXPECT_EQ(refusal(make(5000, 5000, true)), "The picture is too large");  // 100 MB composed
+    EXPECT_EQ(refusal(make(100, 4000, false)), "The picture claims more pixels than its file can hold");
+    EXPECT_EQ(refusal(make(1000, 1000, true)), "loaded");
+}

@@ -491,3 +491,16 @@ TEST(FolderListing, PastMaxPathRealNamesAreShownAndShortNamesOpen) {
     EXPECT_EQ(platform::SystemPathOf(L"C:/a/./b/../" + x), L"\\\\?\\C:\\a\\" + x);
 }
 #endif
+
+// The desktop wallpaper's values read back as they were set (Windows: from the
+// registry), the path exactly as given; the values before are put back.
+TEST(DesktopWallpaper, ValuesReadBackAsSet) {
+    const platform::DesktopWallpaper before = platform::ReadDesktopWallpaper();
+    TempFolder folder;
+    const std::string bitmap = folder / "Tavrin WP.bmp";
+    platform::SetDesktopWallpaper(bitmap, 3);
+    const platform::DesktopWallpaper after = platform::ReadDesktopWallpaper();
+    EXPECT_EQ(after.path, bitmap);
+    EXPECT_EQ(after.style, "3");
+    if (!before.style.empty()) platform::SetDesktopWallpaper(before.path, std::stoi(before.style));
+}

@@ -1,0 +1,68 @@
+#include "engine/PictureFile.h"
+
+#include "image/BmpCodec.h"
+
+std::string PictureExtension(const std::string& name) {
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos) return std::string();
+    const size_t separator = name.find_last_of("\\:");
+    if (separator != std::string::npos && separator > dot) return std::string();
+    return name.substr(dot);
+}
+
+namespace {
+
+const PictureKindEntry* FindKind(const std::string& name) {
+    const std::string extension = PictureExtension(name);
+    for (const PictureKindEntry& entry : kPictureKinds)
+        if (extension == entry.extension) return &entry;
+    return nullptr;
+}
+
+}  // namespace
+
+PictureKind PictureKindOf(const std::string& name) {
+    const PictureKindEntry* entry = FindKind(name);
+    return entry ? entry->kind : PictureKind::None;
+}
+
+bool IsPictureFile(const std::string& name) {
+    const PictureKindEntry* entry = FindKind(name);
+    return entry && entry->listed;
+}
+
+void CheckPictureBounds(int32_t width, int32_t height, int bitsPerPixel, size_t fileBytes) {
+    if (const char* broken = BrokenImageBound(kPictureLimits, width, height, bitsPerPixel, fileBytes))
+        throw RenderError(broken);
+}
+
+Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const PictureDecoding& decoding) {
+    if (kind == PictureKind::None) throw RenderError("No picture loaded");
+    PictureSize claimed;
+    if (kind == PictureKind::Jpeg) {
+        const JpegSize jpeg = ReadJpegSize(data, size);
+        claimed = {jpeg.width, jpeg.height, 24};
+    } else {
+        const BmpSize bmp = ReadBmpSize(data, size);
+        claimed = {bmp.width, bmp.height, bmp.bitsPerPixel};
+    }
+    CheckPictureBounds(claimed.width, claimed.height, claimed.bitsPerPixel, size);
+    const int scale = decoding.plan ? decoding.plan(claimed) : 1;
+    if (kind == PictureKind::Bmp) return DecodeBmp(data, size);
+    if (decoding.jpegRows) {
+        if (scale == 1)
+            DecodeJpeg(data, size, decoding.quantize, *decoding.jpegRows);
+        else
+            DecodeJpegScaled(data, size, scale, *decoding.jpegRows);
+        return Bitmap();
+    }
+    if (scale == 1) return DecodeJpeg(data, size, decoding.quantize);
+    class WholeBitmap final : public JpegSink {
+    public:
+        Bitmap bitmap;
+        void Begin(const JpegOutput& output) override { bitmap.Reset(output.width, output.height, 24); }
+        uint8_t* RowBuffer(int32_t y) override { return bitmap.Row(y); }
+    } sink;
+    DecodeJpegScaled(data, size, scale, sink);
+    return std::move(sink.bitmap);
+}

@@ -1,0 +1,43 @@
+#include "engine/Wallpaper.h"
+
+#include <vector>
+
+#include "engine/Plugin.h"
+#include "engine/Render.h"
+#include "image/BmpCodec.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// True when `path` holds a bitmap the program can read in full.
+bool ReadableBitmap(const std::string& path) {
+    try {
+        const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, kMaxBitmapBytes + (1u << 16));
+        DecodeBmp(bytes.data(), bytes.size());
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
+bool MakeWallpaper(const std::string& path, const WallpaperTarget& target) {
+    try {
+        RenderOptions options;
+        options.background = target.background;
+        options.displayBits = platform::DisplayColorDepth();
+        const Bitmap canvas = RenderCanvas(path, options);
+        WriteBmpFile(canvas, target.bitmapPath);
+        // A plugin that had to be ended, or that left no readable bitmap, does
+        // not decide the wallpaper: the program's own render is written again.
+        if (target.plugin != "none" &&
+            (RunPlugin(target.pluginsRoot, target.plugin, target.bitmapPath) == platform::ProcessEnd::Stopped ||
+             !ReadableBitmap(target.bitmapPath)))
+            WriteBmpFile(canvas, target.bitmapPath);
+        platform::SetDesktopWallpaper(target.bitmapPath, 3);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
