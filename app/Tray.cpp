@@ -54,7 +54,7 @@ void TProgram::TrayChange(TForm1& form, bool back) {
     // shown as "Настройки" shows it, with the folder tree built and focused.
     // The change at start and the timer stay quiet, as before.
     if (Settings.wallpaper_directory.empty()) {
-        form.N6Click();
+        form.TraySettingsClick();
         form.LoadFolderTree();
         if (form.ShellTreeView1) SetFocus(form.ShellTreeView1->Handle());
         return;

@@ -51,6 +51,6 @@ void TForm1::GIFAnimator1Click() {
     if (BannerIndex == 1) OpenWebAddress(kAdvertiserPage1);
 }
 
-void TForm1::N4Click() { ShowAbout(); }
-void TForm1::N5Click() { OpenWebAddress(kDeveloperSite); }
-void TForm1::N10Click() { OpenWebAddress(kWallpapersPage); }
+void TForm1::AboutClick() { ShowAbout(); }
+void TForm1::DeveloperSiteClick() { OpenWebAddress(kDeveloperSite); }
+void TForm1::WallpapersPageClick() { OpenWebAddress(kWallpapersPage); }

@@ -25,7 +25,7 @@ TForm1::TForm1() : TimerWp(*this, kTimerWpId), TimerReklama(*this, kTimerReklama
     style.color = RGB(0xB4, 0xDE, 0xFE);  // 0xFEDEB4
     style.menu = BuildMainMenu();
     style.dialogKeys = true;  // Tab and the arrow keys move between the controls
-    PopupMenu1 = BuildTrayMenu();
+    TrayMenu = BuildTrayMenu();
     // The wallpaper timer stays still until SetWallpaperTimer arms it.
     TimerWp.SetEnabled(false);
     TimerWp.OnTimer = [this] { TimerWpTimer(); };
@@ -43,7 +43,7 @@ TForm1::TForm1() : TimerWp(*this, kTimerWpId), TimerReklama(*this, kTimerReklama
 TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
     if (font_) DeleteObject(font_);
-    if (PopupMenu1) DestroyMenu(PopupMenu1);
+    if (TrayMenu) DestroyMenu(TrayMenu);
     if (image1_) DeleteObject(image1_);
 }
 
@@ -66,7 +66,7 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             const HWND control = reinterpret_cast<HWND>(lParam);
             if (control == SpinEditTimer.Handle()) SpinEditTimer.HandleCommand(HIWORD(wParam));
             if (HIWORD(wParam) == BN_CLICKED && control == ButtonApply) ButtonApplyClick();
-            if (HIWORD(wParam) == BN_CLICKED && control == Button1) Button1Click();
+            if (HIWORD(wParam) == BN_CLICKED && control == ColorButton) ColorButtonClick();
             break;
         }
         if (HIWORD(wParam) == 0 && lParam == 0 && MenuCommand(LOWORD(wParam))) return 0;

@@ -21,7 +21,7 @@ public:
     void FormCreate();  // runs the program's start sequence
     void Minimize();    // hides the window (and the newest plugin window)
     void FormClose();   // the program removes its tray icon
-    void N2Click();     // main menu "Файл" -> "Выход"
+    void FileExitClick();  // N2Click: main menu "Файл" -> "Выход"
 
     // Wallpaper changes, handed to the program: one change through the
     // rotation, the timer's arming from Settings, and its tick.
@@ -36,33 +36,33 @@ public:
     // The shell's "TaskbarCreated": the taskbar was made anew (Explorer
     // restarted), and the tray icon, if it was there, is added again.
     void TaskbarCreated();
-    void N6Click();  // tray "Настройки": shows the window with the panel filled
-    void N7Click();  // tray "Следующая" and a left click on the icon: the next picture
-    void N8Click();  // tray "Предыдущая": the picture before the one showing
-    void N9Click();  // tray "Выход": closes the program
-    HMENU PopupMenu1 = nullptr;  // the tray menu
+    void TraySettingsClick();  // N6Click: tray "Настройки": shows the window with the panel filled
+    void TrayNextClick();  // N7Click: tray "Следующая" and a left click on the icon: the next picture
+    void TrayPreviousClick();  // N8Click: tray "Предыдущая": the picture before the one showing
+    void TrayExitClick();  // N9Click: tray "Выход": closes the program
+    HMENU TrayMenu = nullptr;  // PopupMenu1: the tray menu
 
     // The banner and the "Помощь" menu.
     void TimerReklamaTimer();
     void GIFAnimator1Click();
-    void N4Click();   // "О программе"
-    void N5Click();   // "Сайт разработчика"
-    void N10Click();  // "Скачать обои"
+    void AboutClick();           // N4Click: "О программе"
+    void DeveloperSiteClick();   // N5Click: "Сайт разработчика"
+    void WallpapersPageClick();  // N10Click: "Скачать обои"
 
     // The "Файл" menu's "Плагины": opens a further plugin manager window.
     void PluginsClick();
 
     // Menu command identifiers, as WM_COMMAND carries them.
     enum Command : UINT {
-        CmdN2 = 102,  // "Выход"
-        CmdN6 = 106,  // tray menu "Настройки"
-        CmdN7 = 107,  // tray menu "Следующая"
-        CmdN8 = 108,  // tray menu "Предыдущая"
-        CmdN9 = 109,  // tray menu "Выход"
-        CmdN4 = 404,  // "Помощь" -> "О программе"
-        CmdN5 = 405,  // "Помощь" -> "Сайт разработчика"
-        CmdN10 = 410,  // "Помощь" -> "Скачать обои"
-        CmdPlugins = 150,  // "Файл" -> "Плагины"
+        CmdFileExit = 102,        // CmdN2: "Выход"
+        CmdTraySettings = 106,    // CmdN6: tray menu "Настройки"
+        CmdTrayNext = 107,        // CmdN7: tray menu "Следующая"
+        CmdTrayPrevious = 108,    // CmdN8: tray menu "Предыдущая"
+        CmdTrayExit = 109,        // CmdN9: tray menu "Выход"
+        CmdAbout = 404,           // CmdN4: "Помощь" -> "О программе"
+        CmdDeveloperSite = 405,   // CmdN5: "Помощь" -> "Сайт разработчика"
+        CmdWallpapersPage = 410,  // CmdN10: "Помощь" -> "Скачать обои"
+        CmdPlugins = 150,         // "Файл" -> "Плагины"
     };
 
     TTimer TimerWp;             // the wallpaper timer, armed and ticked by the program
@@ -79,14 +79,14 @@ public:
     HWND CheckBoxChangeStart = nullptr;
     HWND CheckBoxTimer = nullptr;
     TSpinEdit SpinEditTimer;
-    HWND ComboBox1 = nullptr;  // the timer unit: editable, "Минута", "Час", "день"
-    TColorPanel Panel1;        // the background colour
-    HWND Button1 = nullptr;    // "Выбрать": the colour dialog
+    HWND TimerUnitBox = nullptr;  // ComboBox1: the timer unit: editable, "Минута", "Час", "день"
+    TColorPanel ColorSwatch;      // Panel1: the background colour
+    HWND ColorButton = nullptr;   // Button1: "Выбрать", the colour dialog
     HWND ButtonApply = nullptr;
     void AssignCaptions();
     void FillSettingsPanel();
     void ButtonApplyClick();
-    void Button1Click();  // "Выбрать": the colour dialog
+    void ColorButtonClick();  // Button1Click: "Выбрать": the colour dialog
     void SetSpinEditRange(int minimum, int maximum);
     void SetSwatchColor(uint32_t color);
     // The colour dialog: shows `color` and gives the one chosen; false when

@@ -23,19 +23,19 @@ struct MenuItem {
 const MenuItem kMainMenu[] = {
     {0, "Файл", &LangFile, nullptr},
     {TForm1::CmdPlugins, "Плагины", &LangPlugins, &TForm1::PluginsClick},
-    {TForm1::CmdN2, "Выход", &LangExit, &TForm1::N2Click},
+    {TForm1::CmdFileExit, "Выход", &LangExit, &TForm1::FileExitClick},
     {0, "Помощь", &LangHelp, nullptr},
-    {TForm1::CmdN4, "О программе", &LangAbout, &TForm1::N4Click},
-    {TForm1::CmdN5, "Сайт разработчика", &LangDeveloperSite, &TForm1::N5Click},
-    {TForm1::CmdN10, "Скачать обои", nullptr, &TForm1::N10Click},
+    {TForm1::CmdAbout, "О программе", &LangAbout, &TForm1::AboutClick},
+    {TForm1::CmdDeveloperSite, "Сайт разработчика", &LangDeveloperSite, &TForm1::DeveloperSiteClick},
+    {TForm1::CmdWallpapersPage, "Скачать обои", nullptr, &TForm1::WallpapersPageClick},
 };
 
 // The tray icon's menu, opened by a right click on the icon.
 const MenuItem kTrayMenu[] = {
-    {TForm1::CmdN6, "Настройки", &LangSettings, &TForm1::N6Click},
-    {TForm1::CmdN7, "Следующая", &LangNext, &TForm1::N7Click},
-    {TForm1::CmdN8, "Предыдущая", &LangPrevious, &TForm1::N8Click},
-    {TForm1::CmdN9, "Выход", &LangExit, &TForm1::N9Click},
+    {TForm1::CmdTraySettings, "Настройки", &LangSettings, &TForm1::TraySettingsClick},
+    {TForm1::CmdTrayNext, "Следующая", &LangNext, &TForm1::TrayNextClick},
+    {TForm1::CmdTrayPrevious, "Предыдущая", &LangPrevious, &TForm1::TrayPreviousClick},
+    {TForm1::CmdTrayExit, "Выход", &LangExit, &TForm1::TrayExitClick},
 };
 
 void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::string& text) {
@@ -79,7 +79,7 @@ void TForm1::AssignMenuCaptions() {
     }
     DrawMenuBar(Handle());
     for (const MenuItem& item : kTrayMenu)
-        if (item.caption) SetMenuText(PopupMenu1, item.command, false, *item.caption);
+        if (item.caption) SetMenuText(TrayMenu, item.command, false, *item.caption);
 }
 
 bool TForm1::MenuCommand(UINT command) {
@@ -92,7 +92,7 @@ bool TForm1::MenuCommand(UINT command) {
     return false;
 }
 
-void TForm1::N2Click() { Close(); }
+void TForm1::FileExitClick() { Close(); }
 
 // ---- the tray icon and its menu ----
 
@@ -103,7 +103,7 @@ void TForm1::TaskbarCreated() {
 void TForm1::TrayIconMessage(LPARAM mouseMessage) {
     switch (mouseMessage) {
     case WM_LBUTTONDOWN:
-        N7Click();
+        TrayNextClick();
         break;
     case WM_RBUTTONDOWN: {
         SetForegroundWindow(Handle());
@@ -111,7 +111,7 @@ void TForm1::TrayIconMessage(LPARAM mouseMessage) {
         GetCursorPos(&cursor);
         // The chosen item's command arrives as WM_COMMAND; the empty message
         // afterwards lets the menu close properly when the user clicks elsewhere.
-        TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
+        TrackPopupMenu(TrayMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
         PostMessageA(Handle(), WM_NULL, 0, 0);
         break;
     }
@@ -120,19 +120,19 @@ void TForm1::TrayIconMessage(LPARAM mouseMessage) {
     }
 }
 
-void TForm1::N6Click() {
+void TForm1::TraySettingsClick() {
     FillSettingsPanel();
     Show();
     if (IsIconic(Application.Handle())) ShowWindow(Application.Handle(), SW_RESTORE);
     SetForegroundWindow(Handle());
 }
 
-void TForm1::N7Click() {
+void TForm1::TrayNextClick() {
     if (MainProgram) MainProgram->TrayChange(*this, false);
 }
 
-void TForm1::N8Click() {
+void TForm1::TrayPreviousClick() {
     if (MainProgram) MainProgram->TrayChange(*this, true);
 }
 
-void TForm1::N9Click() { Close(); }
+void TForm1::TrayExitClick() { Close(); }

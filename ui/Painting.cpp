@@ -103,7 +103,7 @@ void TForm1::FormPaint(HDC dc) {
         BoxCaption(dc, startUp, LangStartWithWindows);
         BoxCaption(dc, changeStart, LangChangeAtStart);
         BoxCaption(dc, timer, LangByTimer);
-        const RECT panel = BoundsOf(form, Panel1.Handle());
+        const RECT panel = BoundsOf(form, ColorSwatch.Handle());
         Text(dc, panel.right + 2, panel.top, LangBackgroundColor);
 
         const RECT previous = BoundsOf(form, SpeedButtonPre.Handle());

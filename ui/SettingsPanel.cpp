@@ -21,9 +21,9 @@ enum ControlId : UINT {
     kCheckBoxChangeStartId = 211,
     kCheckBoxTimerId = 212,
     kSpinEditTimerId = 213,  // and 214 for its arrows
-    kComboBox1Id = 215,
-    kPanel1Id = 216,
-    kButton1Id = 217,
+    kTimerUnitBoxId = 215,  // kComboBox1Id
+    kColorSwatchId = 216,   // kPanel1Id
+    kColorButtonId = 217,   // kButton1Id
     kButtonApplyId = 218,
 };
 
@@ -70,13 +70,13 @@ void TForm1::CreatePanelControls() {
     CheckBoxTimer = CreateChild(form, L"BUTTON", "", box, 274, 306, 14, 14, kCheckBoxTimerId, Font());
     SpinEditTimer.Create(form, 360, 304, 41, 22, kSpinEditTimerId, Font());
     // An editable drop-down: 21 pixels for the field, room below for the list.
-    ComboBox1 = CreateChild(form, L"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 406, 304,
-                            65, 21 + 3 * 13 + 8, kComboBox1Id, Font());
+    TimerUnitBox = CreateChild(form, L"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 406, 304,
+                            65, 21 + 3 * 13 + 8, kTimerUnitBoxId, Font());
     for (const char* item : {"Minutes", "Hours", "Day"})
-        SendMessageW(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(item).c_str()));
-    SendMessageW(ComboBox1, CB_SETITEMHEIGHT, 0, 13);
-    Panel1.Create(form, 274, 328, 49, 25, kPanel1Id);
-    Button1 = CreateChild(form, L"BUTTON", "Выбрать", BS_PUSHBUTTON | WS_TABSTOP, 408, 328, 65, 25, kButton1Id, Font());
+        SendMessageW(TimerUnitBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(item).c_str()));
+    SendMessageW(TimerUnitBox, CB_SETITEMHEIGHT, 0, 13);
+    ColorSwatch.Create(form, 274, 328, 49, 25, kColorSwatchId);
+    ColorButton = CreateChild(form, L"BUTTON", "Выбрать", BS_PUSHBUTTON | WS_TABSTOP, 408, 328, 65, 25, kColorButtonId, Font());
     ButtonApply = CreateChild(form, L"BUTTON", "Apply", BS_PUSHBUTTON | WS_TABSTOP, 408, 354, 65, 25, kButtonApplyId,
                               Font());
     ColorDialog1Execute = [this](COLORREF& color) { return RunColorDialog(Handle(), color); };
@@ -84,7 +84,7 @@ void TForm1::CreatePanelControls() {
     // The tab order: each window goes behind the one before it.
     HWND order[] = {EditDir,       ButtonApply,   CheckBoxStartUp, CheckBoxChangeStart, CheckBoxTimer,
                     SpinEditTimer.Handle(), ShellTreeView1 ? ShellTreeView1->Handle() : nullptr,
-                    ComboBox1,     Panel1.Handle(), Button1};
+                    TimerUnitBox,     ColorSwatch.Handle(), ColorButton};
     HWND previous = HWND_TOP;
     for (HWND window : order) {
         if (!window) continue;
@@ -97,16 +97,16 @@ void TForm1::AssignCaptions() {
     AssignMenuCaptions();
     SetWindowTextW(ButtonApply, WideFromUtf8(LangApply).c_str());
     // The unit's items are replaced in place; a chosen index stays chosen.
-    const LRESULT chosen = SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0);
+    const LRESULT chosen = SendMessageW(TimerUnitBox, CB_GETCURSEL, 0, 0);
     const std::string* units[] = {&LangMinute, &LangHour, &LangDay};
     for (int i = 0; i < 3; ++i) {
-        SendMessageW(ComboBox1, CB_DELETESTRING, i, 0);
-        SendMessageW(ComboBox1, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(WideFromUtf8(*units[i]).c_str()));
+        SendMessageW(TimerUnitBox, CB_DELETESTRING, i, 0);
+        SendMessageW(TimerUnitBox, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(WideFromUtf8(*units[i]).c_str()));
     }
-    if (chosen != CB_ERR) SendMessageW(ComboBox1, CB_SETCURSEL, chosen, 0);
+    if (chosen != CB_ERR) SendMessageW(TimerUnitBox, CB_SETCURSEL, chosen, 0);
     // "Минута" fits the field on a Russian Windows; where the system gives the
     // form's font a wider face, the field makes room for it.
-    FitComboItems(ComboBox1);
+    FitComboItems(TimerUnitBox);
 }
 
 void TForm1::FillSettingsPanel() {
@@ -116,7 +116,7 @@ void TForm1::FillSettingsPanel() {
     SetWindowTextW(EditDir, platform::ShownPath(Settings.wallpaper_directory).c_str());
     if (Settings.startup) Tick(CheckBoxStartUp);
     if (Settings.changestart) Tick(CheckBoxChangeStart);
-    SendMessageW(ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(Settings.WpTimerUnit), 0);
+    SendMessageW(TimerUnitBox, CB_SETCURSEL, static_cast<WPARAM>(Settings.WpTimerUnit), 0);
 }
 
 void TForm1::ButtonApplyClick() {
@@ -130,7 +130,7 @@ void TForm1::ButtonApplyClick() {
     Settings.startup = Ticked(CheckBoxStartUp);
     Settings.changestart = Ticked(CheckBoxChangeStart);
     Settings.nwptimer = SpinEditTimer.Value();
-    Settings.WpTimerUnit = static_cast<int32_t>(SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0));
+    Settings.WpTimerUnit = static_cast<int32_t>(SendMessageW(TimerUnitBox, CB_GETCURSEL, 0, 0));
     if (Ticked(CheckBoxTimer)) {
         Settings.wptimer = true;
         SetWallpaperTimer();
@@ -143,15 +143,15 @@ void TForm1::ButtonApplyClick() {
     SaveSettings(ConfigPath);
 }
 
-void TForm1::Button1Click() {
+void TForm1::ColorButtonClick() {
     static COLORREF last = 0;  // what the dialog returned last in this run
     COLORREF color = last;
     if (!ColorDialog1Execute || !ColorDialog1Execute(color)) return;
     last = color;
     Settings.BackgroundColor = color;
-    Panel1.SetColor(color);
+    ColorSwatch.SetColor(color);
 }
 
 void TForm1::SetSpinEditRange(int minimum, int maximum) { SpinEditTimer.SetRange(minimum, maximum); }
 
-void TForm1::SetSwatchColor(uint32_t color) { Panel1.SetColor(color); }
+void TForm1::SetSwatchColor(uint32_t color) { ColorSwatch.SetColor(color); }

@@ -119,7 +119,7 @@ TEST_F(BannerTest, TheHelpMenuOpensTheProgramsPages) {
     EXPECT_EQ(MenuText(help, 0), WideFromUtf8("О программе"));
     EXPECT_EQ(MenuText(help, 1), WideFromUtf8("Сайт разработчика"));
     EXPECT_EQ(MenuText(help, 2), WideFromUtf8("Скачать обои"));
-    EXPECT_EQ(GetMenuItemID(help, 0), UINT(TForm1::CmdN4));
+    EXPECT_EQ(GetMenuItemID(help, 0), UINT(TForm1::CmdAbout));
 
     SendMessageW(form.Handle(), WM_COMMAND, GetMenuItemID(help, 1), 0);
     SendMessageW(form.Handle(), WM_COMMAND, GetMenuItemID(help, 2), 0);
@@ -162,7 +162,7 @@ TEST(AboutBox, HasItsLabelsAndButton) {
     SelectObject(dc, old);
     ReleaseDC(box.Handle(), dc);
 
-    const RECT button = ChildRect(box.Button1());
+    const RECT button = ChildRect(box.OkButton());
     EXPECT_EQ(button.left, 72);
     EXPECT_EQ(button.top, 176);
     EXPECT_EQ(button.right - button.left, 49);
@@ -224,12 +224,12 @@ TEST_F(BannerTest, TheAboutBoxIsModalAndClosesWithEscOrOk) {
     aboutOwner = &form;
     aboutShown = 0;
     SetTimer(nullptr, 0, 200, CloseAboutBox);
-    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdN4, 0);
+    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdAbout, 0);
     EXPECT_NE(aboutSeen, nullptr);
     EXPECT_TRUE(ownerDisabled);
     EXPECT_TRUE(IsWindowEnabled(form.Handle()));
     EXPECT_FALSE(IsWindow(aboutSeen)) << "the box is destroyed when it closes";
-    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdN4, 0);
+    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdAbout, 0);
     EXPECT_EQ(aboutShown, 2);
     EXPECT_EQ(FindWindowW(L"TAboutForm", nullptr), nullptr);
 }

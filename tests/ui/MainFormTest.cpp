@@ -38,7 +38,7 @@ TEST(MainForm, HasTheFileMenuWithExit) {
     ASSERT_NE(file, nullptr);
     const int last = GetMenuItemCount(file) - 1;
     EXPECT_EQ(MenuText(file, last), WideFromUtf8("Выход"));
-    EXPECT_EQ(GetMenuItemID(file, last), static_cast<UINT>(TForm1::CmdN2));
+    EXPECT_EQ(GetMenuItemID(file, last), static_cast<UINT>(TForm1::CmdFileExit));
 }
 
 TEST(MainForm, PaintsItsBackgroundInLightSkyBlue) {
@@ -70,13 +70,13 @@ TEST(MainForm, RunsItsStartSequenceAtCreation) {
 
 TEST(MainForm, HasTheTrayMenuInItsOrder) {
     TForm1 form;
-    ASSERT_NE(form.PopupMenu1, nullptr);
-    ASSERT_EQ(GetMenuItemCount(form.PopupMenu1), 4);
+    ASSERT_NE(form.TrayMenu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(form.TrayMenu), 4);
     const char* texts[] = {"Настройки", "Следующая", "Предыдущая", "Выход"};
-    const UINT ids[] = {TForm1::CmdN6, TForm1::CmdN7, TForm1::CmdN8, TForm1::CmdN9};
+    const UINT ids[] = {TForm1::CmdTraySettings, TForm1::CmdTrayNext, TForm1::CmdTrayPrevious, TForm1::CmdTrayExit};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(MenuText(form.PopupMenu1, i), WideFromUtf8(texts[i]));
-        EXPECT_EQ(GetMenuItemID(form.PopupMenu1, i), ids[i]);
+        EXPECT_EQ(MenuText(form.TrayMenu, i), WideFromUtf8(texts[i]));
+        EXPECT_EQ(GetMenuItemID(form.TrayMenu, i), ids[i]);
     }
     EXPECT_EQ(TForm1::TrayCallbackMessage, 1141u);
 }

@@ -81,8 +81,8 @@ TEST_F(PanelTest, EveryControlStandsAtItsPlaceInItsTabOrderWithItsCaption) {
         {form.CheckBoxStartUp, {274, 272, 288, 286}},
         {form.CheckBoxChangeStart, {274, 288, 288, 302}},
         {form.CheckBoxTimer, {274, 306, 288, 320}},
-        {form.Panel1.Handle(), {274, 328, 323, 353}},
-        {form.Button1, {408, 328, 473, 353}},
+        {form.ColorSwatch.Handle(), {274, 328, 323, 353}},
+        {form.ColorButton, {408, 328, 473, 353}},
         {form.ButtonApply, {408, 354, 473, 379}},
     };
     for (const auto& control : controls) {
@@ -98,16 +98,16 @@ TEST_F(PanelTest, EveryControlStandsAtItsPlaceInItsTabOrderWithItsCaption) {
     EXPECT_EQ(field.top, 304);
     EXPECT_NEAR(arrows.right, 401, 2);  // the arrows may cover the field's 2-pixel edge
     EXPECT_EQ(arrows.bottom - field.top, 22);
-    const RECT combo = ChildRect(form.ComboBox1);
+    const RECT combo = ChildRect(form.TimerUnitBox);
     EXPECT_EQ(combo.left, 406);
     EXPECT_EQ(combo.top, 304);
     EXPECT_EQ(combo.right - combo.left, 65);
-    EXPECT_TRUE(GetWindowLongW(form.ComboBox1, GWL_STYLE) & CBS_DROPDOWN);
+    EXPECT_TRUE(GetWindowLongW(form.TimerUnitBox, GWL_STYLE) & CBS_DROPDOWN);
 
     // Tab goes EditDir, Apply, the three boxes, the number, the tree, the unit, the colour button.
     HWND expected[] = {form.ButtonApply,   form.CheckBoxStartUp,           form.CheckBoxChangeStart,
                        form.CheckBoxTimer, form.SpinEditTimer.Handle(),   form.ShellTreeView1->Handle(),
-                       form.ComboBox1,     form.Button1,                  form.EditDir};
+                       form.TimerUnitBox,     form.ColorButton,                  form.EditDir};
     HWND at = form.EditDir;
     for (HWND next : expected) {
         at = GetNextDlgTabItem(form.Handle(), at, FALSE);
@@ -123,11 +123,11 @@ TEST_F(PanelTest, EveryControlStandsAtItsPlaceInItsTabOrderWithItsCaption) {
     EXPECT_EQ(*table[18], "день");
     EXPECT_EQ(*table[22], "Цвет фона");
     EXPECT_EQ(WindowTextOf(form.ButtonApply), WideFromUtf8("Применить"));
-    EXPECT_EQ(WindowTextOf(form.Button1), WideFromUtf8("Выбрать"));
-    ASSERT_EQ(SendMessageW(form.ComboBox1, CB_GETCOUNT, 0, 0), 3);
-    EXPECT_EQ(ComboItem(form.ComboBox1, 0), WideFromUtf8("Минута"));
-    EXPECT_EQ(ComboItem(form.ComboBox1, 1), WideFromUtf8("Час"));
-    EXPECT_EQ(ComboItem(form.ComboBox1, 2), WideFromUtf8("день"));
+    EXPECT_EQ(WindowTextOf(form.ColorButton), WideFromUtf8("Выбрать"));
+    ASSERT_EQ(SendMessageW(form.TimerUnitBox, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(ComboItem(form.TimerUnitBox, 0), WideFromUtf8("Минута"));
+    EXPECT_EQ(ComboItem(form.TimerUnitBox, 1), WideFromUtf8("Час"));
+    EXPECT_EQ(ComboItem(form.TimerUnitBox, 2), WideFromUtf8("день"));
 }
 
 // The face realised for the window's font is wider on an English Windows than on
@@ -138,19 +138,19 @@ TEST_F(PanelTest, TheUnitsFitTheUnitBoxInTheFaceTheSystemRealises) {
     form.Show();
     COMBOBOXINFO info = {};
     info.cbSize = sizeof info;
-    ASSERT_TRUE(GetComboBoxInfo(form.ComboBox1, &info));
+    ASSERT_TRUE(GetComboBoxInfo(form.TimerUnitBox, &info));
     const auto margins = static_cast<DWORD>(SendMessageW(info.hwndItem, EM_GETMARGINS, 0, 0));
     const int room = info.rcItem.right - info.rcItem.left - LOWORD(margins) - HIWORD(margins);
     const WindowDC dc(info.hwndItem);
-    const Selection font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(form.ComboBox1, WM_GETFONT, 0, 0)));
+    const Selection font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(form.TimerUnitBox, WM_GETFONT, 0, 0)));
     for (int i = 0; i < 3; ++i) {
-        const std::wstring unit = ComboItem(form.ComboBox1, i);
+        const std::wstring unit = ComboItem(form.TimerUnitBox, i);
         SIZE size = {};
         GetTextExtentPoint32W(dc, unit.c_str(), static_cast<int>(unit.size()), &size);
         EXPECT_LT(size.cx, room) << "unit " << i << " with its caret";
     }
-    SendMessageW(form.ComboBox1, CB_SETCURSEL, 0, 0);
-    SetFocus(form.ComboBox1);
+    SendMessageW(form.TimerUnitBox, CB_SETCURSEL, 0, 0);
+    SetFocus(form.TimerUnitBox);
     Pump();
     ASSERT_EQ(GetFocus(), info.hwndItem);
     const auto first = static_cast<DWORD>(SendMessageW(info.hwndItem, EM_POSFROMCHAR, 0, 0));
@@ -168,7 +168,7 @@ TEST_F(PanelTest, FillingShowsTheSettingsAndNeverClearsATick) {
     EXPECT_TRUE(Ticked(form.CheckBoxTimer));
     EXPECT_FALSE(Ticked(form.CheckBoxStartUp));
     EXPECT_EQ(WindowTextOf(form.EditDir), L"C:\\Pictures");
-    EXPECT_EQ(SendMessageW(form.ComboBox1, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(form.TimerUnitBox, CB_GETCURSEL, 0, 0), 1);
     // The range was set at start, so the stored value is clamped when shown again.
     EXPECT_EQ(form.SpinEditTimer.MinValue(), 1);
     EXPECT_EQ(form.SpinEditTimer.MaxValue(), 960);
@@ -236,7 +236,7 @@ TEST_F(PanelTest, ApplyStoresThePanelRestartsTheRotationAndSetsTimerAndShortcut)
     SendMessageW(form.CheckBoxTimer, BM_SETCHECK, BST_CHECKED, 0);
     SendMessageW(form.CheckBoxStartUp, BM_SETCHECK, BST_CHECKED, 0);
     form.SpinEditTimer.SetValue(3);
-    SendMessageW(form.ComboBox1, CB_SETCURSEL, 1, 0);
+    SendMessageW(form.TimerUnitBox, CB_SETCURSEL, 1, 0);
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form.ButtonApply), BN_CLICKED),
                  reinterpret_cast<LPARAM>(form.ButtonApply));
     EXPECT_TRUE(errors.empty()) << errors.front();
@@ -257,8 +257,8 @@ TEST_F(PanelTest, ApplyStoresThePanelRestartsTheRotationAndSetsTimerAndShortcut)
     SetWindowTextW(form.EditDir, L"C:\\no such folder");
     SendMessageW(form.CheckBoxTimer, BM_SETCHECK, BST_UNCHECKED, 0);
     SendMessageW(form.CheckBoxStartUp, BM_SETCHECK, BST_UNCHECKED, 0);
-    SendMessageW(form.ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    SetWindowTextW(form.ComboBox1, L"неделя");
+    SendMessageW(form.TimerUnitBox, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextW(form.TimerUnitBox, L"неделя");
     form.ButtonApplyClick();
     EXPECT_EQ(WindowTextOf(form.EditDir), WideFromAnsi(pictures.Path()));
     EXPECT_EQ(Settings.wallpaper_directory, pictures.Path());
@@ -283,15 +283,15 @@ TEST_F(PanelTest, TheColourDialogOpensWithWhatItReturnedLast) {
         return confirm;
     };
     answer = 0x00336699;
-    form.Button1Click();
+    form.ColorButtonClick();
     EXPECT_EQ(Settings.BackgroundColor, 0x00336699u);
-    EXPECT_EQ(form.Panel1.Color(), 0x00336699u);
+    EXPECT_EQ(form.ColorSwatch.Color(), 0x00336699u);
     Settings.BackgroundColor = 0x00FFFFFF;  // not what the dialog starts from
     confirm = false;
     answer = 0x00000001;
-    form.Button1Click();
+    form.ColorButtonClick();
     EXPECT_EQ(Settings.BackgroundColor, 0x00FFFFFFu);
-    EXPECT_EQ(form.Panel1.Color(), 0x00336699u);
+    EXPECT_EQ(form.ColorSwatch.Color(), 0x00336699u);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1], 0x00336699u);
 }
