@@ -128,13 +128,13 @@ void TPluginForm::ButtonOnClick() {
     const LRESULT index = SendMessageW(ListBox1, LB_GETCURSEL, 0, 0);
     if (index < 0 || static_cast<size_t>(index) >= PluginFolders.size()) return;
     Settings.plugin_directory = PluginFolders[static_cast<size_t>(index)];
-    platform::WriteIniString(ConfigPath, "options", "plugin_directory", Settings.plugin_directory);
+    SaveSetting(ConfigPath, Settings, "plugin_directory");
     PluginSearch();
 }
 
 void TPluginForm::ButtonOffClick() {
     Settings.plugin_directory = "none";
-    platform::WriteIniString(ConfigPath, "options", "plugin_directory", Settings.plugin_directory);
+    SaveSetting(ConfigPath, Settings, "plugin_directory");
     PluginSearch();
 }
 
