@@ -1,6 +1,6 @@
 // The wallpaper changer: the changes the main window asks for, through the
-// rotation, on request and on the timer. The one place that hands the
-// settings and paths to the engine's change.
+// rotation, on request and on the timer, and the timer's rules. The one place
+// that hands the settings and paths to the engine's change and its scheduler.
 #include "app/Program.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
@@ -47,4 +47,12 @@ void TProgram::ArmTimer(TTimer& timer) {
 
 void TProgram::TimerTick() {
     WallpaperTimerTick(Settings.WpTimerUnit, Settings.WpTimerDay, [this] { ChangeWallpaper(); }, Save);
+}
+
+void TProgram::TimerSettingsApplied(TTimer& timer) {
+    if (Settings.wptimer)
+        ArmTimer(timer);
+    else
+        timer.SetEnabled(false);
+    Settings.WpTimerDay = WallpaperTimerToday();
 }

@@ -19,6 +19,7 @@ public:
     bool ApplyPicture(const std::string& path) override;
     void ArmTimer(TTimer& timer) override;
     void TimerTick() override;
+    void TimerSettingsApplied(TTimer& timer) override;
 
 private:
     void ChangeWallpaperBack();  // app/Changes.cpp: "Предыдущая" through the rotation

@@ -32,6 +32,10 @@ public:
     // Arms the wallpaper timer from the settings, and its tick.
     virtual void ArmTimer(TTimer& timer) = 0;
     virtual void TimerTick() = 0;
+    // The settings panel was applied: the timer runs as the settings now say
+    // (armed, or stopped when they have it off), and today counts as the day
+    // of the last apply for the day unit.
+    virtual void TimerSettingsApplied(TTimer& timer) = 0;
     // The Startup folder's shortcut written or removed as the settings say.
     virtual void UpdateStartupShortcut() = 0;
 

@@ -7,7 +7,6 @@
 
 #include "core/Paths.h"
 #include "core/Settings.h"
-#include "engine/Scheduler.h"
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
 #include "ui/LangUnit.h"
@@ -131,14 +130,9 @@ void TForm1::ButtonApplyClick() {
     Settings.changestart = Ticked(CheckBoxChangeStart);
     Settings.nwptimer = SpinEditTimer.Value();
     Settings.WpTimerUnit = static_cast<int32_t>(SendMessageW(TimerUnitBox, CB_GETCURSEL, 0, 0));
-    if (Ticked(CheckBoxTimer)) {
-        Settings.wptimer = true;
-        SetWallpaperTimer();
-    } else {
-        Settings.wptimer = false;
-        TimerWp.SetEnabled(false);
-    }
-    Settings.WpTimerDay = WallpaperTimerToday();
+    Settings.wptimer = Ticked(CheckBoxTimer);
+    // The timer follows the settings, and the day of this apply is noted: the program's rules.
+    if (MainProgram) MainProgram->TimerSettingsApplied(TimerWp);
     if (MainProgram) MainProgram->UpdateStartupShortcut();
     SaveSettings(ConfigPath);
 }
