@@ -13,7 +13,6 @@
 #include "platform/win32/ShellFolders.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
-#include "ui/StartSteps.h"
 
 namespace {
 
@@ -63,16 +62,16 @@ void RunStartSteps(TForm1& form, TTrayIcon& tray) {
 
     LoadSettings(ConfigPath);
     if (platform::DirectoryExists(Settings.wallpaper_directory)) SelectFolderInTree(Settings.wallpaper_directory);
-    form.FillSettingsPanel();
+    form.SettingsPanel.FillSettingsPanel();
     if (Settings.changestart) form.SetWallPaper2();
-    form.SetSpinEditRange(1, 960);
+    form.SettingsPanel.SetSpinEditRange(1, 960);
     form.TimerWp.SetEnabled(false);
     if (Settings.wptimer) form.SetWallpaperTimer();
     tray.Add(form.Handle());
     LoadBanner("reklama1");
     BannerIndex = 1;
-    form.LoadDefaultPreview("twp1");
-    form.SetSwatchColor(Settings.BackgroundColor);
+    form.Preview.LoadDefaultPreview("twp1");
+    form.SettingsPanel.SetSwatchColor(Settings.BackgroundColor);
 }
 
 }  // namespace

@@ -55,8 +55,8 @@ void TProgram::TrayChange(TForm1& form, bool back) {
     // The change at start and the timer stay quiet, as before.
     if (Settings.wallpaper_directory.empty()) {
         form.TraySettingsClick();
-        form.LoadFolderTree();
-        if (form.ShellTreeView1) SetFocus(form.ShellTreeView1->Handle());
+        form.Folders.LoadFolderTree();
+        if (form.Folders.ShellTreeView1) SetFocus(form.Folders.ShellTreeView1->Handle());
         return;
     }
     if (back)

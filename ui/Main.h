@@ -1,15 +1,17 @@
-// The main window: Form1 of class TForm1.
+// The main window: Form1 of class TForm1. The window holds its panes, each of
+// which owns its controls and their handlers; the window itself keeps the
+// menus, the tray icon's messages and the wallpaper timer, which it hands to
+// the program (ui/MainProgram.h).
 #pragma once
 
-#include <cstdint>
-#include <functional>
 #include <memory>
-#include <string>
 
-#include "toolkit/GIFAnimator.h"
-#include "shelltree/ShellTree.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Forms.h"
+#include "ui/Banner.h"
+#include "ui/MainFolderTree.h"
+#include "ui/Preview.h"
+#include "ui/SettingsPanel.h"
 
 class TForm1 : public TForm {
 public:
@@ -42,13 +44,6 @@ public:
     void TrayExitClick();  // N9Click: tray "Выход": closes the program
     HMENU TrayMenu = nullptr;  // PopupMenu1: the tray menu
 
-    // The banner and the "Помощь" menu.
-    void TimerReklamaTimer();
-    void GIFAnimator1Click();
-    void AboutClick();           // N4Click: "О программе"
-    void DeveloperSiteClick();   // N5Click: "Сайт разработчика"
-    void WallpapersPageClick();  // N10Click: "Скачать обои"
-
     // The "Файл" menu's "Плагины": opens a further plugin manager window.
     void PluginsClick();
 
@@ -65,51 +60,18 @@ public:
         CmdPlugins = 150,         // "Файл" -> "Плагины"
     };
 
-    TTimer TimerWp;             // the wallpaper timer, armed and ticked by the program
-    TTimer TimerReklama;        // the banner's reload, every 10 seconds
-    TGIFAnimator GIFAnimator1;  // the banner
-    // The folder tree and the picture-folder field under it.
-    std::unique_ptr<TShellTreeView> ShellTreeView1;
-    HWND EditDir = nullptr;
-    void ShellTreeView1Click();  // puts the selected folder's path into EditDir
-    void LoadFolderTree();       // builds the tree's root once
+    TTimer TimerWp;  // the wallpaper timer, armed and ticked by the program
 
-    // The settings panel: filled from Settings, applied back to it.
-    HWND CheckBoxStartUp = nullptr;
-    HWND CheckBoxChangeStart = nullptr;
-    HWND CheckBoxTimer = nullptr;
-    TSpinEdit SpinEditTimer;
-    HWND TimerUnitBox = nullptr;  // ComboBox1: the timer unit: editable, "Минута", "Час", "день"
-    TColorPanel ColorSwatch;      // Panel1: the background colour
-    HWND ColorButton = nullptr;   // Button1: "Выбрать", the colour dialog
-    HWND ButtonApply = nullptr;
+    // The panes, in the order their controls are made.
+    TBannerPane Banner;            // ui/Banner.cpp: the banner and the "Помощь" items
+    TFolderPane Folders;           // ui/MainFolderTree.cpp: the folder tree and EditDir
+    TPreviewPane Preview;          // ui/Preview.cpp: one folder's pictures
+    TSettingsPanel SettingsPanel;  // ui/SettingsPanel.cpp: the settings and "Применить"
+
+    // The captions of the menus and the panes, from the caption table.
     void AssignCaptions();
-    void FillSettingsPanel();
-    void ButtonApplyClick();
-    void ColorButtonClick();  // Button1Click: "Выбрать": the colour dialog
-    void SetSpinEditRange(int minimum, int maximum);
-    void SetSwatchColor(uint32_t color);
-    // The colour dialog: shows `color` and gives the one chosen; false when
-    // cancelled. Tests put their own in its place.
-    std::function<bool(COLORREF& color)> ColorDialog1Execute;
-
-    // The preview of one folder's pictures.
-    TSpeedButton SpeedButtonPre;
-    TSpeedButton SpeedButtonOn;
-    TSpeedButton SpeedButtonNext;
-    static constexpr RECT Image1Bounds = {288, 88, 458, 218};  // the preview picture's box
-    void SpeedButtonPreClick();
-    void SpeedButtonOnClick();
-    void SpeedButtonNextClick();
-    void ShowPreview();
-    void LoadDefaultPreview(const char* resourceName);
-    HBITMAP Image1Picture() const { return image1_; }
-
-    // Painting: the gradient, the frames, the labels and the preview frame.
+    // Painting: the gradient, the frames and the labels (ui/Painting.cpp).
     void FormPaint(HDC dc);
-    void PaintPreviewFrame(HDC dc);
-    void PaintPreviewFrame();  // straight onto the window
-    void PaintImage1(HDC dc);
 
     HFONT Font() const { return font_; }
     // The canvas draws text over the painted background without filling behind it.
@@ -126,12 +88,8 @@ private:
     HMENU BuildTrayMenu();
     void AssignMenuCaptions();
     bool MenuCommand(UINT command);  // runs a menu item's handler; false for no item of the menus
-    void CreateBanner();
-    void CreateFolderControls();
-    void CreatePanelControls();
-    void SetImage1(HBITMAP picture);
+    void SetTabOrder();  // across the panes
     HFONT font_ = nullptr;
-    HBITMAP image1_ = nullptr;
 };
 
 // The main window, set as soon as the window object exists.

@@ -1,7 +1,8 @@
 // The main window's menus as data: one table for the menu bar and one for the
 // tray menu. Each row gives an item's command, the text it is built with, its
 // entry in the caption table and its handler; the tables drive building, the
-// captions and the dispatch of WM_COMMAND. The tray menu's handlers follow.
+// captions and the dispatch of WM_COMMAND. The handlers of the "Файл" menu and
+// the tray menu follow; the "Помощь" items are the banner pane's.
 #include <windows.h>
 
 #include <span>
@@ -9,6 +10,7 @@
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
 #include "ui/MainProgram.h"
+#include "ui/PluginForm.h"
 
 namespace {
 
@@ -16,26 +18,26 @@ struct MenuItem {
     UINT command;                // as WM_COMMAND carries it; 0 for a heading of the menu bar
     const char* text;            // UTF-8, as the window is made
     const std::string* caption;  // the caption-table entry it shows once captions are assigned; null: keeps `text`
-    void (TForm1::*handler)();
+    void (*handler)(TForm1& form);
 };
 
 // The menu bar: each heading opens a drop-down menu of the items after it.
 const MenuItem kMainMenu[] = {
     {0, "Файл", &LangFile, nullptr},
-    {TForm1::CmdPlugins, "Плагины", &LangPlugins, &TForm1::PluginsClick},
-    {TForm1::CmdFileExit, "Выход", &LangExit, &TForm1::FileExitClick},
+    {TForm1::CmdPlugins, "Плагины", &LangPlugins, [](TForm1& form) { form.PluginsClick(); }},
+    {TForm1::CmdFileExit, "Выход", &LangExit, [](TForm1& form) { form.FileExitClick(); }},
     {0, "Помощь", &LangHelp, nullptr},
-    {TForm1::CmdAbout, "О программе", &LangAbout, &TForm1::AboutClick},
-    {TForm1::CmdDeveloperSite, "Сайт разработчика", &LangDeveloperSite, &TForm1::DeveloperSiteClick},
-    {TForm1::CmdWallpapersPage, "Скачать обои", nullptr, &TForm1::WallpapersPageClick},
+    {TForm1::CmdAbout, "О программе", &LangAbout, [](TForm1& form) { form.Banner.AboutClick(); }},
+    {TForm1::CmdDeveloperSite, "Сайт разработчика", &LangDeveloperSite, [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},
+    {TForm1::CmdWallpapersPage, "Скачать обои", nullptr, [](TForm1& form) { form.Banner.WallpapersPageClick(); }},
 };
 
 // The tray icon's menu, opened by a right click on the icon.
 const MenuItem kTrayMenu[] = {
-    {TForm1::CmdTraySettings, "Настройки", &LangSettings, &TForm1::TraySettingsClick},
-    {TForm1::CmdTrayNext, "Следующая", &LangNext, &TForm1::TrayNextClick},
-    {TForm1::CmdTrayPrevious, "Предыдущая", &LangPrevious, &TForm1::TrayPreviousClick},
-    {TForm1::CmdTrayExit, "Выход", &LangExit, &TForm1::TrayExitClick},
+    {TForm1::CmdTraySettings, "Настройки", &LangSettings, [](TForm1& form) { form.TraySettingsClick(); }},
+    {TForm1::CmdTrayNext, "Следующая", &LangNext, [](TForm1& form) { form.TrayNextClick(); }},
+    {TForm1::CmdTrayPrevious, "Предыдущая", &LangPrevious, [](TForm1& form) { form.TrayPreviousClick(); }},
+    {TForm1::CmdTrayExit, "Выход", &LangExit, [](TForm1& form) { form.TrayExitClick(); }},
 };
 
 void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::string& text) {
@@ -86,13 +88,15 @@ bool TForm1::MenuCommand(UINT command) {
     for (std::span<const MenuItem> menu : {std::span<const MenuItem>(kMainMenu), std::span<const MenuItem>(kTrayMenu)})
         for (const MenuItem& item : menu)
             if (item.command == command && item.handler) {
-                (this->*item.handler)();
+                item.handler(*this);
                 return true;
             }
     return false;
 }
 
 void TForm1::FileExitClick() { Close(); }
+
+void TForm1::PluginsClick() { CreatePluginForm(); }
 
 // ---- the tray icon and its menu ----
 
@@ -121,7 +125,7 @@ void TForm1::TrayIconMessage(LPARAM mouseMessage) {
 }
 
 void TForm1::TraySettingsClick() {
-    FillSettingsPanel();
+    SettingsPanel.FillSettingsPanel();
     Show();
     if (IsIconic(Application.Handle())) ShowWindow(Application.Handle(), SW_RESTORE);
     SetForegroundWindow(Handle());

@@ -5,7 +5,6 @@
 #include "core/Settings.h"
 #include "platform/Platform.h"
 #include "ui/LangUnit.h"
-#include "ui/Main.h"
 
 TPluginForm* PluginForm = nullptr;
 std::vector<std::string> PluginFolders;
@@ -165,5 +164,3 @@ void DestroyPluginForms() {
     PluginForm = nullptr;
     pluginForms.clear();
 }
-
-void TForm1::PluginsClick() { CreatePluginForm(); }
