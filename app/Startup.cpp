@@ -39,7 +39,7 @@ std::string ProgramFileFolder() {
 }
 
 // The steps in their order; the first that fails ends them.
-void RunStartSteps(TForm1& form, TTrayIcon& tray) {
+void RunStartSteps(TForm1& form) {
     ProgramDir = ProgramFileFolder();
     form.CanvasBrushHollow = true;
     Application.OnMinimize = [&form] { form.Minimize(); };
@@ -67,7 +67,7 @@ void RunStartSteps(TForm1& form, TTrayIcon& tray) {
     form.SettingsPanel.SetSpinEditRange(1, 960);
     form.TimerWp.SetEnabled(false);
     if (Settings.wptimer) form.SetWallpaperTimer();
-    tray.Add(form.Handle());
+    form.Tray.Add();
     LoadBanner("reklama1");
     BannerIndex = 1;
     form.Preview.LoadDefaultPreview("twp1");
@@ -78,14 +78,12 @@ void RunStartSteps(TForm1& form, TTrayIcon& tray) {
 
 void TProgram::Start(TForm1& form) {
     try {
-        RunStartSteps(form, tray_);
+        RunStartSteps(form);
     } catch (...) {
         // The error box comes next; the program stays reachable through its icon.
-        if (!tray_.Added()) tray_.Add(form.Handle());
+        if (!form.Tray.Added()) form.Tray.Add();
         throw;
     }
 }
-
-void TProgram::Close() { tray_.Remove(); }
 
 void TProgram::UpdateStartupShortcut() { ::UpdateStartupShortcut(); }

@@ -12,7 +12,7 @@ const UINT_PTR kTimerReklamaId = 2;
 }
 
 TForm1::TForm1()
-    : TimerWp(*this, kTimerWpId), Banner(*this, kTimerReklamaId), SettingsPanel(Folders, TimerWp) {
+    : TimerWp(*this, kTimerWpId), Banner(*this, kTimerReklamaId), SettingsPanel(Folders, TimerWp), Tray(*this) {
     Form1 = this;
     font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
@@ -26,7 +26,6 @@ TForm1::TForm1()
     style.color = RGB(0xB4, 0xDE, 0xFE);  // 0xFEDEB4
     style.menu = BuildMainMenu();
     style.dialogKeys = true;  // Tab and the arrow keys move between the controls
-    TrayMenu = BuildTrayMenu();
     // The wallpaper timer stays still until SetWallpaperTimer arms it.
     TimerWp.SetEnabled(false);
     TimerWp.OnTimer = [this] { TimerWpTimer(); };
@@ -47,7 +46,6 @@ TForm1::TForm1()
 TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
     if (font_) DeleteObject(font_);
-    if (TrayMenu) DestroyMenu(TrayMenu);
 }
 
 void TForm1::SetTabOrder() {
@@ -73,29 +71,31 @@ void TForm1::SetTabOrder() {
 
 void TForm1::AssignCaptions() {
     AssignMenuCaptions();
+    Tray.AssignCaptions();
     SettingsPanel.AssignCaptions();
 }
 
 bool TForm1::StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return message == TrayCallbackMessage || TForm::StartsWork(message, wParam, lParam);
+    return message == TTray::CallbackMessage || TForm::StartsWork(message, wParam, lParam);
 }
 
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     if (message == taskbarCreated && message != 0) {
-        TaskbarCreated();
+        Tray.TaskbarCreated();
         return 0;
     }
     switch (message) {
-    case TrayCallbackMessage:
-        TrayIconMessage(lParam);
+    case TTray::CallbackMessage:
+        Tray.IconMessage(lParam);
         return 0;
     case WM_COMMAND:
         if (lParam != 0) {  // from a control
             SettingsPanel.HandleCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
             break;
         }
-        if (HIWORD(wParam) == 0 && lParam == 0 && MenuCommand(LOWORD(wParam))) return 0;
+        if (HIWORD(wParam) == 0 && lParam == 0 && (MenuCommand(LOWORD(wParam)) || Tray.MenuCommand(LOWORD(wParam))))
+            return 0;
         break;
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -136,9 +136,7 @@ void TForm1::Minimize() {
     }
 }
 
-void TForm1::FormClose() {
-    if (MainProgram) MainProgram->Close();
-}
+void TForm1::FormClose() { Tray.Remove(); }
 
 void TForm1::SetWallPaper2() {
     if (MainProgram) MainProgram->ChangeWallpaper();

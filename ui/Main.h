@@ -1,7 +1,7 @@
 // The main window: Form1 of class TForm1. The window holds its panes, each of
-// which owns its controls and their handlers; the window itself keeps the
-// menus, the tray icon's messages and the wallpaper timer, which it hands to
-// the program (ui/MainProgram.h).
+// which owns its controls and their handlers, and the tray; the window itself
+// keeps the menu bar and the wallpaper timer, which it hands to the program
+// (ui/MainProgram.h).
 #pragma once
 
 #include <memory>
@@ -12,17 +12,17 @@
 #include "ui/MainFolderTree.h"
 #include "ui/Preview.h"
 #include "ui/SettingsPanel.h"
+#include "ui/Tray.h"
 
 class TForm1 : public TForm {
 public:
     TForm1();
     ~TForm1() override;
 
-    // Start-up and shutdown handlers: the start sequence and the tray icon
-    // are the program's (MainProgram).
+    // Start-up and shutdown handlers: the start sequence is the program's (MainProgram).
     void FormCreate();  // runs the program's start sequence
     void Minimize();    // hides the window (and the newest plugin window)
-    void FormClose();   // the program removes its tray icon
+    void FormClose();   // the tray icon goes
     void FileExitClick();  // N2Click: main menu "Файл" -> "Выход"
 
     // Wallpaper changes, handed to the program: one change through the
@@ -31,29 +31,12 @@ public:
     void SetWallpaperTimer();
     void TimerWpTimer();
 
-    // The tray icon's callback (lParam: the mouse message over the icon) and
-    // the tray menu: "Настройки", "Следующая", "Предыдущая", "Выход".
-    static constexpr UINT TrayCallbackMessage = WM_USER + 117;
-    void TrayIconMessage(LPARAM mouseMessage);
-    // The shell's "TaskbarCreated": the taskbar was made anew (Explorer
-    // restarted), and the tray icon, if it was there, is added again.
-    void TaskbarCreated();
-    void TraySettingsClick();  // N6Click: tray "Настройки": shows the window with the panel filled
-    void TrayNextClick();  // N7Click: tray "Следующая" and a left click on the icon: the next picture
-    void TrayPreviousClick();  // N8Click: tray "Предыдущая": the picture before the one showing
-    void TrayExitClick();  // N9Click: tray "Выход": closes the program
-    HMENU TrayMenu = nullptr;  // PopupMenu1: the tray menu
-
     // The "Файл" menu's "Плагины": opens a further plugin manager window.
     void PluginsClick();
 
-    // Menu command identifiers, as WM_COMMAND carries them.
+    // The menu bar's command identifiers, as WM_COMMAND carries them (the tray menu's are TTray's).
     enum Command : UINT {
         CmdFileExit = 102,        // CmdN2: "Выход"
-        CmdTraySettings = 106,    // CmdN6: tray menu "Настройки"
-        CmdTrayNext = 107,        // CmdN7: tray menu "Следующая"
-        CmdTrayPrevious = 108,    // CmdN8: tray menu "Предыдущая"
-        CmdTrayExit = 109,        // CmdN9: tray menu "Выход"
         CmdAbout = 404,           // CmdN4: "Помощь" -> "О программе"
         CmdDeveloperSite = 405,   // CmdN5: "Помощь" -> "Сайт разработчика"
         CmdWallpapersPage = 410,  // CmdN10: "Помощь" -> "Скачать обои"
@@ -67,6 +50,7 @@ public:
     TFolderPane Folders;           // ui/MainFolderTree.cpp: the folder tree and EditDir
     TPreviewPane Preview;          // ui/Preview.cpp: one folder's pictures
     TSettingsPanel SettingsPanel;  // ui/SettingsPanel.cpp: the settings and "Применить"
+    TTray Tray;                    // ui/Tray.cpp: the tray icon and its menu
 
     // The captions of the menus and the panes, from the caption table.
     void AssignCaptions();
@@ -83,11 +67,10 @@ protected:
     void DoClose(bool& allowed) override;
 
 private:
-    // The menus, built from their tables in ui/Menus.cpp.
+    // The menu bar, built from its table in ui/Menus.cpp.
     HMENU BuildMainMenu();
-    HMENU BuildTrayMenu();
     void AssignMenuCaptions();
-    bool MenuCommand(UINT command);  // runs a menu item's handler; false for no item of the menus
+    bool MenuCommand(UINT command);  // runs a menu item's handler; false for no item of the menu bar
     void SetTabOrder();  // across the panes
     HFONT font_ = nullptr;
 };

@@ -1,6 +1,5 @@
 // What the main window asks of the program around it: the start sequence, the
-// wallpaper changes and their timer, the tray icon and the start-with-Windows
-// shortcut. The composition root (app/) implements it and installs it in
+// wallpaper changes and their timer, and the start-with-Windows shortcut. The composition root (app/) implements it and installs it in
 // MainProgram before it makes the window; a window made while none is
 // installed runs none of it.
 #pragma once
@@ -15,10 +14,6 @@ public:
     // The window is being made: the start sequence (paths, settings, the
     // panel filled, a change at start, the timer, the tray icon, the banner).
     virtual void Start(TForm1& form) = 0;
-    // The window closes: the tray icon goes.
-    virtual void Close() = 0;
-    // The shell made its taskbar anew: the tray icon, if it was there, comes again.
-    virtual void TaskbarCreated() = 0;
     // One change through the rotation, with the settings and paths; the
     // position is saved when a picture was applied.
     virtual void ChangeWallpaper() = 0;

@@ -1,15 +1,12 @@
-// The main window's menus as data: one table for the menu bar and one for the
-// tray menu. Each row gives an item's command, the text it is built with, its
-// entry in the caption table and its handler; the tables drive building, the
-// captions and the dispatch of WM_COMMAND. The handlers of the "Файл" menu and
-// the tray menu follow; the "Помощь" items are the banner pane's.
+// The main window's menu bar as data (the tray menu is the tray's, ui/Tray.cpp).
+// Each row gives an item's command, the text it is built with, its entry in the
+// caption table and its handler; the table drives building, the captions and
+// the dispatch of WM_COMMAND. The handlers of the "Файл" menu follow; the
+// "Помощь" items are the banner pane's.
 #include <windows.h>
-
-#include <span>
 
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
-#include "ui/MainProgram.h"
 #include "ui/PluginForm.h"
 
 namespace {
@@ -28,16 +25,9 @@ const MenuItem kMainMenu[] = {
     {TForm1::CmdFileExit, "Выход", &LangExit, [](TForm1& form) { form.FileExitClick(); }},
     {0, "Помощь", &LangHelp, nullptr},
     {TForm1::CmdAbout, "О программе", &LangAbout, [](TForm1& form) { form.Banner.AboutClick(); }},
-    {TForm1::CmdDeveloperSite, "Сайт разработчика", &LangDeveloperSite, [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},
+    {TForm1::CmdDeveloperSite, "Сайт разработчика", &LangDeveloperSite,
+     [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},
     {TForm1::CmdWallpapersPage, "Скачать обои", nullptr, [](TForm1& form) { form.Banner.WallpapersPageClick(); }},
-};
-
-// The tray icon's menu, opened by a right click on the icon.
-const MenuItem kTrayMenu[] = {
-    {TForm1::CmdTraySettings, "Настройки", &LangSettings, [](TForm1& form) { form.TraySettingsClick(); }},
-    {TForm1::CmdTrayNext, "Следующая", &LangNext, [](TForm1& form) { form.TrayNextClick(); }},
-    {TForm1::CmdTrayPrevious, "Предыдущая", &LangPrevious, [](TForm1& form) { form.TrayPreviousClick(); }},
-    {TForm1::CmdTrayExit, "Выход", &LangExit, [](TForm1& form) { form.TrayExitClick(); }},
 };
 
 void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::string& text) {
@@ -65,12 +55,6 @@ HMENU TForm1::BuildMainMenu() {
     return menu;
 }
 
-HMENU TForm1::BuildTrayMenu() {
-    HMENU menu = CreatePopupMenu();
-    for (const MenuItem& item : kTrayMenu) AppendMenuW(menu, MF_STRING, item.command, WideFromUtf8(item.text).c_str());
-    return menu;
-}
-
 void TForm1::AssignMenuCaptions() {
     HMENU bar = GetMenu(Handle());
     UINT heading = 0;  // headings are found by their place on the bar, items by their command
@@ -80,63 +64,17 @@ void TForm1::AssignMenuCaptions() {
         if (item.caption) SetMenuText(bar, where, isHeading, *item.caption);
     }
     DrawMenuBar(Handle());
-    for (const MenuItem& item : kTrayMenu)
-        if (item.caption) SetMenuText(TrayMenu, item.command, false, *item.caption);
 }
 
 bool TForm1::MenuCommand(UINT command) {
-    for (std::span<const MenuItem> menu : {std::span<const MenuItem>(kMainMenu), std::span<const MenuItem>(kTrayMenu)})
-        for (const MenuItem& item : menu)
-            if (item.command == command && item.handler) {
-                item.handler(*this);
-                return true;
-            }
+    for (const MenuItem& item : kMainMenu)
+        if (item.command == command && item.handler) {
+            item.handler(*this);
+            return true;
+        }
     return false;
 }
 
 void TForm1::FileExitClick() { Close(); }
 
 void TForm1::PluginsClick() { CreatePluginForm(); }
-
-// ---- the tray icon and its menu ----
-
-void TForm1::TaskbarCreated() {
-    if (MainProgram) MainProgram->TaskbarCreated();
-}
-
-void TForm1::TrayIconMessage(LPARAM mouseMessage) {
-    switch (mouseMessage) {
-    case WM_LBUTTONDOWN:
-        TrayNextClick();
-        break;
-    case WM_RBUTTONDOWN: {
-        SetForegroundWindow(Handle());
-        POINT cursor;
-        GetCursorPos(&cursor);
-        // The chosen item's command arrives as WM_COMMAND; the empty message
-        // afterwards lets the menu close properly when the user clicks elsewhere.
-        TrackPopupMenu(TrayMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
-        PostMessageA(Handle(), WM_NULL, 0, 0);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void TForm1::TraySettingsClick() {
-    SettingsPanel.FillSettingsPanel();
-    Show();
-    if (IsIconic(Application.Handle())) ShowWindow(Application.Handle(), SW_RESTORE);
-    SetForegroundWindow(Handle());
-}
-
-void TForm1::TrayNextClick() {
-    if (MainProgram) MainProgram->TrayChange(*this, false);
-}
-
-void TForm1::TrayPreviousClick() {
-    if (MainProgram) MainProgram->TrayChange(*this, true);
-}
-
-void TForm1::TrayExitClick() { Close(); }

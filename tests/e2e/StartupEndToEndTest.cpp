@@ -272,7 +272,7 @@ TEST(Startup, AfterAFailedStartStepTheProgramIsQuietAndReachable) {
     EXPECT_EQ(program.FindWindowOfClass("#32770", 0), nullptr);
     // The icon is there, and its "Настройки" opens the window.
     EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));
-    e2e::Deliver(form, WM_COMMAND, TForm1::CmdTraySettings);
+    e2e::Deliver(form, WM_COMMAND, TTray::CmdTraySettings);
     EXPECT_TRUE(IsWindowVisible(form));
     ChooseExit(form);
     EXPECT_TRUE(program.WaitForExit());
@@ -285,9 +285,9 @@ TEST(Startup, WithNoPictureFolderYetATrayChangeBringsUpTheWindowToChooseOne) {
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1"), tree = Program::ChildAt(form, 100, 200);
     EXPECT_FALSE(IsWindowVisible(form));  // the change at start stays quiet
-    for (UINT what : {UINT(WM_LBUTTONDOWN), UINT(TForm1::CmdTrayNext), UINT(TForm1::CmdTrayPrevious)}) {  // icon, "Следующая", "Предыдущая"
+    for (UINT what : {UINT(WM_LBUTTONDOWN), UINT(TTray::CmdTrayNext), UINT(TTray::CmdTrayPrevious)}) {  // icon, "Следующая", "Предыдущая"
         SendMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        if (what == WM_LBUTTONDOWN) e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, what);
+        if (what == WM_LBUTTONDOWN) e2e::Deliver(form, TTray::CallbackMessage, 1, what);
         else e2e::Deliver(form, WM_COMMAND, what);
         GUITHREADINFO thread = {};
         thread.cbSize = sizeof thread;

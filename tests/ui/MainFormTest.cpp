@@ -69,15 +69,15 @@ TEST(MainForm, RunsItsStartSequenceAtCreation) {
 
 TEST(MainForm, HasTheTrayMenuInItsOrder) {
     TForm1 form;
-    ASSERT_NE(form.TrayMenu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(form.TrayMenu), 4);
+    ASSERT_NE(form.Tray.TrayMenu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(form.Tray.TrayMenu), 4);
     const char* texts[] = {"Настройки", "Следующая", "Предыдущая", "Выход"};
-    const UINT ids[] = {TForm1::CmdTraySettings, TForm1::CmdTrayNext, TForm1::CmdTrayPrevious, TForm1::CmdTrayExit};
+    const UINT ids[] = {TTray::CmdTraySettings, TTray::CmdTrayNext, TTray::CmdTrayPrevious, TTray::CmdTrayExit};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(MenuText(form.TrayMenu, i), WideFromUtf8(texts[i]));
-        EXPECT_EQ(GetMenuItemID(form.TrayMenu, i), ids[i]);
+        EXPECT_EQ(MenuText(form.Tray.TrayMenu, i), WideFromUtf8(texts[i]));
+        EXPECT_EQ(GetMenuItemID(form.Tray.TrayMenu, i), ids[i]);
     }
-    EXPECT_EQ(TForm1::TrayCallbackMessage, 1141u);
+    EXPECT_EQ(TTray::CallbackMessage, 1141u);
 }
 
 TEST(MainForm, ArmsTheWallpaperTimerFromTheSettings) {
