@@ -61,14 +61,14 @@ void RunStartSteps(TForm1& form) {
     PreviewFolder = "none";
 
     LoadSettings(ConfigPath);
-    if (platform::DirectoryExists(Settings.wallpaper_directory)) SelectFolderInTree(Settings.wallpaper_directory);
+    if (platform::DirectoryExists(Settings.wallpaper_directory)) form.Folders.SelectFolderInTree(Settings.wallpaper_directory);
     form.SettingsPanel.FillSettingsPanel();
     if (Settings.changestart) form.SetWallPaper2();
     form.SettingsPanel.SetSpinEditRange(1, 960);
     form.TimerWp.SetEnabled(false);
     if (Settings.wptimer) form.SetWallpaperTimer();
     form.Tray.Add();
-    LoadBanner("reklama1");
+    form.Banner.Load("reklama1");
     BannerIndex = 1;
     form.Preview.LoadDefaultPreview("twp1");
     form.SettingsPanel.SetSwatchColor(Settings.BackgroundColor);

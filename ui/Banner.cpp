@@ -7,8 +7,8 @@
 
 #include <string>
 
+#include "toolkit/Forms.h"
 #include "ui/About.h"
-#include "ui/Main.h"
 
 int BannerIndex = 0;
 
@@ -39,10 +39,6 @@ void TBannerPane::Create(HWND parent) {
 
 void TBannerPane::Load(const char* resourceName) {
     GIFAnimator1.Image().ReadFromResource(GetModuleHandleW(nullptr), resourceName, MAKEINTRESOURCEA(10));
-}
-
-void LoadBanner(const char* resourceName) {
-    if (Form1) Form1->Banner.Load(resourceName);
 }
 
 void TBannerPane::TimerReklamaTimer() {

@@ -29,7 +29,8 @@ public:
     TBannerPane(TForm& form, UINT_PTR timerId);
     // The picture control on `parent`, animating, and the reload timer running.
     void Create(HWND parent);
-    // The banner's picture from a GIF resource of the program file.
+    // The banner's picture from a GIF resource of the program file (the
+    // start sequence loads "reklama1").
     void Load(const char* resourceName);
 
     void TimerReklamaTimer();    // the next banner, every 10 seconds
@@ -41,6 +42,3 @@ public:
     TTimer TimerReklama;        // the banner's reload, every 10 seconds
     TGIFAnimator GIFAnimator1;  // the banner
 };
-
-// The main window's banner loaded from a GIF resource; nothing while there is no main window.
-void LoadBanner(const char* resourceName);

@@ -2,7 +2,7 @@
 #include "ui/MainFolderTree.h"
 
 #include "platform/win32/AnsiPaths.h"
-#include "ui/Main.h"
+#include "toolkit/Forms.h"
 
 namespace {
 const UINT kEditDirId = 200;
@@ -47,11 +47,9 @@ bool TFolderPane::HandleNotify(NMHDR* header, LRESULT& result) {
     return ShellTreeView1 && ShellTreeView1->HandleNotify(header, result);
 }
 
-void SelectFolderInTree(const std::string& folder) {
-    if (!Form1 || !Form1->Folders.ShellTreeView1) return;
-    // The shell's namespace parses no path of MAX_PATH or more: a folder that
-    // long is not looked for in the tree, which keeps its state.
+void TFolderPane::SelectFolderInTree(const std::string& folder) {
+    if (!ShellTreeView1) return;
     if (folder.size() >= MAX_PATH) return;
-    Form1->Folders.LoadFolderTree();
-    Form1->Folders.ShellTreeView1->SetSelectedPath(folder);
+    LoadFolderTree();
+    ShellTreeView1->SetSelectedPath(folder);
 }

@@ -16,6 +16,10 @@ public:
     void Create(HWND parent, HFONT font);
     // Builds the tree's root once.
     void LoadFolderTree();
+    // The start sequence's step: the saved folder selected in the tree. The
+    // shell's namespace parses no path of MAX_PATH or more: a folder that long
+    // is not looked for, and the tree keeps its state.
+    void SelectFolderInTree(const std::string& folder);
     // A folder of the tree was clicked: its path goes into EditDir, and
     // OnFolderChosen is told.
     void ShellTreeView1Click();
@@ -27,7 +31,3 @@ public:
     // The folder the user clicked in the tree (the preview shows it).
     std::function<void(const std::string& folder)> OnFolderChosen;
 };
-
-// The start sequence's step: the saved folder selected in the main window's
-// tree. A path of MAX_PATH or more is not looked for.
-void SelectFolderInTree(const std::string& folder);
