@@ -9,8 +9,8 @@
 
 class TProgram final : public TMainProgram {
 public:
-    void Start(TForm1& form) override;  // app/Startup.cpp
-    void UpdateStartupShortcut() override;
+    void Start(TForm1& form) override;           // app/Startup.cpp
+    void UpdateStartupShortcut() override;       // app/StartupShortcut.cpp
     void ChangeWallpaper() override;  // app/Changes.cpp
     void TrayChange(TForm1& form, bool back) override;
     bool ApplyPicture(const std::string& path) override;

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/Program.h"
-#include "app/StartupShortcut.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "platform/Platform.h"
@@ -85,5 +84,3 @@ void TProgram::Start(TForm1& form) {
         throw;
     }
 }
-
-void TProgram::UpdateStartupShortcut() { ::UpdateStartupShortcut(); }
