@@ -1,6 +1,6 @@
 // The wallpaper changer: the changes the main window asks for, through the
-// rotation, on request and on the timer. The one place that hands the
-// settings and paths to the engine's change.
+// rotation, from the tray and on the timer, and the timer's rules. The one place
+// that hands the settings and paths to the engine's change and its scheduler.
 #include "app/Program.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
@@ -8,6 +8,7 @@
 #include "engine/Scheduler.h"
 #include "engine/Wallpaper.h"
 #include "toolkit/Forms.h"
+#include "ui/Main.h"
 
 namespace {
 
@@ -47,4 +48,29 @@ void TProgram::ArmTimer(TTimer& timer) {
 
 void TProgram::TimerTick() {
     WallpaperTimerTick(Settings.WpTimerUnit, Settings.WpTimerDay, [this] { ChangeWallpaper(); }, Save);
+}
+
+void TProgram::TimerSettingsApplied(TTimer& timer) {
+    if (Settings.wptimer)
+        ArmTimer(timer);
+    else
+        timer.SetEnabled(false);
+    Settings.WpTimerDay = WallpaperTimerToday();
+}
+
+void TProgram::TrayChange(TForm1& form, bool back) {
+    // No folder chosen yet (a first start, before any Apply): a change would
+    // do nothing and say nothing. The window shows the user where to begin:
+    // shown as "Настройки" shows it, with the folder tree built and focused.
+    // The change at start and the timer stay quiet, as before.
+    if (Settings.wallpaper_directory.empty()) {
+        form.Tray.TraySettingsClick();
+        form.Folders.LoadFolderTree();
+        if (form.Folders.ShellTreeView1) SetFocus(form.Folders.ShellTreeView1->Handle());
+        return;
+    }
+    if (back)
+        ChangeWallpaperBack();
+    else
+        ChangeWallpaper();
 }

@@ -5,22 +5,19 @@
 
 #include <string>
 
-#include "app/Tray.h"
 #include "ui/MainProgram.h"
 
 class TProgram final : public TMainProgram {
 public:
-    void Start(TForm1& form) override;  // app/Startup.cpp
-    void Close() override;
-    void UpdateStartupShortcut() override;
-    void TaskbarCreated() override;  // app/Tray.cpp
-    void TrayChange(TForm1& form, bool back) override;
+    void Start(TForm1& form) override;           // app/Startup.cpp
+    void UpdateStartupShortcut() override;       // app/StartupShortcut.cpp
     void ChangeWallpaper() override;  // app/Changes.cpp
+    void TrayChange(TForm1& form, bool back) override;
     bool ApplyPicture(const std::string& path) override;
     void ArmTimer(TTimer& timer) override;
     void TimerTick() override;
+    void TimerSettingsApplied(TTimer& timer) override;
 
 private:
     void ChangeWallpaperBack();  // app/Changes.cpp: "Предыдущая" through the rotation
-    TTrayIcon tray_;
 };

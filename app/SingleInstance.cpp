@@ -52,7 +52,7 @@ std::wstring UserNameText() {
 void BringUpMainWindow() {
     if (!Form1 || !Form1->Handle()) return;
     if (!Form1->Visible()) {
-        Form1->N6Click();
+        Form1->Tray.TraySettingsClick();
         return;
     }
     if (IsIconic(Form1->Handle())) ShowWindow(Form1->Handle(), SW_RESTORE);

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/Program.h"
-#include "app/StartupShortcut.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "platform/Platform.h"
@@ -13,7 +12,6 @@
 #include "platform/win32/ShellFolders.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
-#include "ui/StartSteps.h"
 
 namespace {
 
@@ -40,7 +38,7 @@ std::string ProgramFileFolder() {
 }
 
 // The steps in their order; the first that fails ends them.
-void RunStartSteps(TForm1& form, TTrayIcon& tray) {
+void RunStartSteps(TForm1& form) {
     ProgramDir = ProgramFileFolder();
     form.CanvasBrushHollow = true;
     Application.OnMinimize = [&form] { form.Minimize(); };
@@ -64,31 +62,27 @@ void RunStartSteps(TForm1& form, TTrayIcon& tray) {
     PreviewFolder = "none";
 
     LoadSettings(ConfigPath);
-    if (platform::DirectoryExists(Settings.wallpaper_directory)) SelectFolderInTree(Settings.wallpaper_directory);
-    form.FillSettingsPanel();
+    if (platform::DirectoryExists(Settings.wallpaper_directory)) form.Folders.SelectFolderInTree(Settings.wallpaper_directory);
+    form.SettingsPanel.FillSettingsPanel();
     if (Settings.changestart) form.SetWallPaper2();
-    form.SetSpinEditRange(1, 960);
+    form.SettingsPanel.SetSpinEditRange(1, 960);
     form.TimerWp.SetEnabled(false);
     if (Settings.wptimer) form.SetWallpaperTimer();
-    tray.Add(form.Handle());
-    LoadBanner("reklama1");
+    form.Tray.Add();
+    form.Banner.Load("reklama1");
     BannerIndex = 1;
-    form.LoadDefaultPreview("twp1");
-    form.SetSwatchColor(Settings.BackgroundColor);
+    form.Preview.LoadDefaultPreview("twp1");
+    form.SettingsPanel.SetSwatchColor(Settings.BackgroundColor);
 }
 
 }  // namespace
 
 void TProgram::Start(TForm1& form) {
     try {
-        RunStartSteps(form, tray_);
+        RunStartSteps(form);
     } catch (...) {
         // The error box comes next; the program stays reachable through its icon.
-        if (!tray_.Added()) tray_.Add(form.Handle());
+        if (!form.Tray.Added()) form.Tray.Add();
         throw;
     }
 }
-
-void TProgram::Close() { tray_.Remove(); }
-
-void TProgram::UpdateStartupShortcut() { ::UpdateStartupShortcut(); }

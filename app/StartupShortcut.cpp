@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "app/Program.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "platform/win32/ShellFolders.h"
@@ -63,3 +64,5 @@ void UpdateStartupShortcut(bool startup, const std::string& programDir) {
 }
 
 void UpdateStartupShortcut() { UpdateStartupShortcut(Settings.startup, ProgramDir); }
+
+void TProgram::UpdateStartupShortcut() { ::UpdateStartupShortcut(); }

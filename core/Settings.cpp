@@ -1,6 +1,7 @@
 #include "core/Settings.h"
 
 #include <cstdint>
+#include <stdexcept>
 
 #include "platform/Platform.h"
 
@@ -68,17 +69,25 @@ void LoadSettings(const std::string& path, TSettings& settings) {
     }
 }
 
+namespace {
+
+// A key's value as config.ini holds it.
+std::string KeyText(const SettingsKey& key, const TSettings& settings) {
+    if (const auto* text = std::get_if<std::string TSettings::*>(&key.member)) return settings.*(*text);
+    if (const auto* flag = std::get_if<bool TSettings::*>(&key.member)) return settings.*(*flag) ? "1" : "0";
+    if (const auto* number = std::get_if<int32_t TSettings::*>(&key.member)) return std::to_string(settings.*(*number));
+    return std::to_string(settings.BackgroundColor >> std::get<ColorChannel>(key.member).shift & 0xFF);
+}
+
+}  // namespace
+
 void SaveSettings(const std::string& path, const TSettings& settings) {
-    for (const SettingsKey& key : kSettingsKeys) {
-        std::string value;
-        if (const auto* text = std::get_if<std::string TSettings::*>(&key.member))
-            value = settings.*(*text);
-        else if (const auto* flag = std::get_if<bool TSettings::*>(&key.member))
-            value = settings.*(*flag) ? "1" : "0";
-        else if (const auto* number = std::get_if<int32_t TSettings::*>(&key.member))
-            value = std::to_string(settings.*(*number));
-        else
-            value = std::to_string(settings.BackgroundColor >> std::get<ColorChannel>(key.member).shift & 0xFF);
-        platform::WriteIniString(path, key.section, key.name, value);
-    }
+    for (const SettingsKey& key : kSettingsKeys)
+        platform::WriteIniString(path, key.section, key.name, KeyText(key, settings));
+}
+
+void SaveSetting(const std::string& path, const TSettings& settings, const std::string& name) {
+    for (const SettingsKey& key : kSettingsKeys)
+        if (name == key.name) return platform::WriteIniString(path, key.section, key.name, KeyText(key, settings));
+    throw std::invalid_argument("no settings key " + name);
 }

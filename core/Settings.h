@@ -59,6 +59,11 @@ void LoadSettings(const std::string& path, TSettings& settings);
 // fails throws platform::Error("Unable to write to <path>").
 void SaveSettings(const std::string& path, const TSettings& settings);
 
+// Writes the one key `name` of the table as SaveSettings writes it; the other
+// keys of the file stay as they are. A failed write throws as SaveSettings
+// does; a name that is no key of the table throws std::invalid_argument.
+void SaveSetting(const std::string& path, const TSettings& settings, const std::string& name);
+
 inline void LoadSettings(const std::string& path) { LoadSettings(path, Settings); }
 inline void SaveSettings(const std::string& path) { SaveSettings(path, Settings); }
 

@@ -63,7 +63,7 @@ TAboutForm::TAboutForm() {
     }
 
     button_ = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 72, 176, 49,
-                              25, Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kButton1Id)),
+                              25, Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kOkButtonId)),
                               GetModuleHandleW(nullptr), nullptr);
     SendMessageW(button_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     FormCreate();
@@ -77,7 +77,7 @@ TAboutForm::~TAboutForm() {
 LRESULT TAboutForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        if (LOWORD(wParam) == kButton1Id) {  // "OK", or Esc through the dialog keys
+        if (LOWORD(wParam) == kOkButtonId) {  // "OK", or Esc through the dialog keys
             ModalResult = 2;
             return 0;
         }

@@ -25,10 +25,10 @@ public:
         std::string text;  // UTF-8
     };
     const std::vector<Label>& Labels() const { return labels_; }
-    HWND Button1() const { return button_; }  // the "OK" button
+    HWND OkButton() const { return button_; }  // Button1: the "OK" button
     int ModalResult = 0;
 
-    enum : UINT { kButton1Id = IDCANCEL };  // the "OK" button's identifier: Esc presses it too
+    enum : UINT { kOkButtonId = IDCANCEL };  // kButton1Id: the "OK" button's identifier: Esc presses it too
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -1,5 +1,5 @@
-// The main window's banner, its reload timer, the About box command and the
-// links to the program's web site.
+// The main window's banner pane, its reload timer, the About box command and
+// the links to the program's web site.
 #include "ui/Banner.h"
 
 #include <windows.h>
@@ -7,10 +7,9 @@
 
 #include <string>
 
+#include "toolkit/Forms.h"
 #include "toolkit/GIFWin32.h"
-#include "ui/StartSteps.h"
 #include "ui/About.h"
-#include "ui/Main.h"
 
 int BannerIndex = 0;
 
@@ -24,15 +23,12 @@ std::string BannerResourceName(int index) { return "reklama" + std::to_string(in
 
 }  // namespace
 
-void LoadBanner(const char* resourceName) {
-    if (!Form1) return;
-    ReadGIFResource(Form1->GIFAnimator1.Image(), GetModuleHandleW(nullptr), resourceName, MAKEINTRESOURCEA(10));
-}
+TBannerPane::TBannerPane(TForm& form, UINT_PTR timerId) : TimerReklama(form, timerId) {}
 
-void TForm1::CreateBanner() {
+void TBannerPane::Create(HWND parent) {
     GIFAnimator1.SetAutoSize(false);
     GIFAnimator1.SetTransparent(false);
-    GIFAnimator1.CreateHandle(Handle(), 6, 18, 468, 60);
+    GIFAnimator1.CreateHandle(parent, 6, 18, 468, 60);
     GIFAnimator1.OnClick = [this] {
         if (!Application.Busy()) GIFAnimator1Click();
     };
@@ -42,16 +38,20 @@ void TForm1::CreateBanner() {
     TimerReklama.SetEnabled(true);
 }
 
-void TForm1::TimerReklamaTimer() {
-    BannerIndex += 1;
-    if (BannerIndex > kBannerCount) BannerIndex = 1;
-    LoadBanner(BannerResourceName(BannerIndex).c_str());
+void TBannerPane::Load(const char* resourceName) {
+    ReadGIFResource(GIFAnimator1.Image(), GetModuleHandleW(nullptr), resourceName, MAKEINTRESOURCEA(10));
 }
 
-void TForm1::GIFAnimator1Click() {
+void TBannerPane::TimerReklamaTimer() {
+    BannerIndex += 1;
+    if (BannerIndex > kBannerCount) BannerIndex = 1;
+    Load(BannerResourceName(BannerIndex).c_str());
+}
+
+void TBannerPane::GIFAnimator1Click() {
     if (BannerIndex == 1) OpenWebAddress(kAdvertiserPage1);
 }
 
-void TForm1::N4Click() { ShowAbout(); }
-void TForm1::N5Click() { OpenWebAddress(kDeveloperSite); }
-void TForm1::N10Click() { OpenWebAddress(kWallpapersPage); }
+void TBannerPane::AboutClick() { ShowAbout(); }
+void TBannerPane::DeveloperSiteClick() { OpenWebAddress(kDeveloperSite); }
+void TBannerPane::WallpapersPageClick() { OpenWebAddress(kWallpapersPage); }

@@ -1,9 +1,12 @@
-// The banner at the top of the main window and the links to the program's web
-// site: web addresses and how they are opened.
+// The banner pane at the top of the main window, the "Помощь" menu's items,
+// and the links to the program's web site: web addresses and how they are opened.
 #pragma once
 
 #include <functional>
 #include <string>
+
+#include "toolkit/Forms.h"
+#include "toolkit/GIFAnimator.h"
 
 inline constexpr const char kDeveloperSite[] = "http://www.tavrinwp.ru/";
 inline constexpr const char kDeveloperSiteCaption[] = "www.tavrinwp.ru";
@@ -15,3 +18,27 @@ inline constexpr int kBannerCount = 1;
 // Opens a web address in the user's browser (ShellExecuteA, "open", shown normally);
 // the result is not looked at. Tests replace it to see what would be opened.
 extern std::function<void(const std::string& address)> OpenWebAddress;
+
+// Which banner is shown.
+extern int BannerIndex;
+
+// The banner: the animated picture, its reload timer and what a click on it
+// opens; with the "Помощь" menu's items.
+class TBannerPane {
+public:
+    TBannerPane(TForm& form, UINT_PTR timerId);
+    // The picture control on `parent`, animating, and the reload timer running.
+    void Create(HWND parent);
+    // The banner's picture from a GIF resource of the program file (the
+    // start sequence loads "reklama1").
+    void Load(const char* resourceName);
+
+    void TimerReklamaTimer();    // the next banner, every 10 seconds
+    void GIFAnimator1Click();    // the advertiser's page of the banner shown
+    void AboutClick();           // N4Click: "О программе"
+    void DeveloperSiteClick();   // N5Click: "Сайт разработчика"
+    void WallpapersPageClick();  // N10Click: "Скачать обои"
+
+    TTimer TimerReklama;        // the banner's reload, every 10 seconds
+    TGIFAnimator GIFAnimator1;  // the banner
+};

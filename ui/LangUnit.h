@@ -8,27 +8,27 @@
 
 extern std::string LangAdvert;          // "Реклама": the banner group, followed by ":"
 extern std::string LangFolderChoice;    // "Выбор папки": the folder group
-extern std::string LangFile;            // "Файл": main menu N1
-extern std::string LangExit;            // "Выход": N2, tray N9, the plugin window's Button4
-extern std::string LangHelp;            // "Помощь": main menu N3
-extern std::string LangAbout;           // "О программе": N4
-extern std::string LangDeveloperSite;   // "Сайт разработчика": N5
+extern std::string LangFile;            // "Файл": the main menu's first heading
+extern std::string LangExit;            // "Выход": FileExitClick, tray TrayExitClick, the plugin window's ButtonExit
+extern std::string LangHelp;            // "Помощь": the main menu's second heading
+extern std::string LangAbout;           // "О программе": AboutClick
+extern std::string LangDeveloperSite;   // "Сайт разработчика": DeveloperSiteClick
 extern std::string LangApply;           // "Применить": ButtonApply
 extern std::string LangChangeAtStart;   // "Менять обои после запуска": CheckBoxChangeStart's label
 extern std::string LangStartWithWindows;  // "Запускать после загрузки": CheckBoxStartUp's label
 extern std::string LangByTimer;         // "по таймеру": CheckBoxTimer's label
 extern std::string LangWallpaperFolder;  // "Папка с обоями рабочего стола": above EditDir, followed by ":"
 extern std::string LangNoPictures;      // "Картинок нет": the preview caption of a folder without pictures
-extern std::string LangSettings;        // "Настройки": tray N6, the plugin window's Button3
-extern std::string LangNext;            // "Следующая": tray N7
-extern std::string LangPrevious;        // "Предыдущая": tray N8
-extern std::string LangMinute;          // "Минута": ComboBox1 item 0
-extern std::string LangHour;            // "Час": ComboBox1 item 1
-extern std::string LangDay;             // "день": ComboBox1 item 2
+extern std::string LangSettings;        // "Настройки": tray TraySettingsClick, the plugin window's ButtonSettings
+extern std::string LangNext;            // "Следующая": tray TrayNextClick
+extern std::string LangPrevious;        // "Предыдущая": tray TrayPreviousClick
+extern std::string LangMinute;          // "Минута": TimerUnitBox item 0
+extern std::string LangHour;            // "Час": TimerUnitBox item 1
+extern std::string LangDay;             // "день": TimerUnitBox item 2
 extern std::string LangPlugins;         // "Плагины": main menu Plugins, the plugin window's caption
-extern std::string LangOn;              // "Вкл": the plugin window's Button1, the active plugin's mark
-extern std::string LangOff;             // "Выкл": the plugin window's Button2
-extern std::string LangBackgroundColor;  // "Цвет фона": right of Panel1
+extern std::string LangOn;              // "Вкл": the plugin window's ButtonOn, the active plugin's mark
+extern std::string LangOff;             // "Выкл": the plugin window's ButtonOff
+extern std::string LangBackgroundColor;  // "Цвет фона": right of ColorSwatch
 
 // Fills the table. Called once at start, before the captions are assigned.
 void LoadCaptions();

@@ -11,7 +11,8 @@ const UINT_PTR kTimerWpId = 1;
 const UINT_PTR kTimerReklamaId = 2;
 }
 
-TForm1::TForm1() : TimerWp(*this, kTimerWpId), TimerReklama(*this, kTimerReklamaId) {
+TForm1::TForm1()
+    : TimerWp(*this, kTimerWpId), Banner(*this, kTimerReklamaId), SettingsPanel(Folders, TimerWp), Tray(*this) {
     Form1 = this;
     font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
@@ -25,64 +26,88 @@ TForm1::TForm1() : TimerWp(*this, kTimerWpId), TimerReklama(*this, kTimerReklama
     style.color = RGB(0xB4, 0xDE, 0xFE);  // 0xFEDEB4
     style.menu = BuildMainMenu();
     style.dialogKeys = true;  // Tab and the arrow keys move between the controls
-    PopupMenu1 = BuildTrayMenu();
     // The wallpaper timer stays still until SetWallpaperTimer arms it.
     TimerWp.SetEnabled(false);
     TimerWp.OnTimer = [this] { TimerWpTimer(); };
     CreateHandle(style);
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    CreateBanner();
-    CreateFolderControls();
-    CreatePanelControls();
+    Banner.Create(Handle());
+    Folders.Create(Handle(), font_);
+    Folders.OnFolderChosen = [this](const std::string& folder) { Preview.ShowFolder(folder); };
+    Preview.Create(Handle(), font_);
+    SettingsPanel.Create(Handle(), font_);
+    SetTabOrder();
     // The creation handler runs inside the creation of the window; an error in
     // it is reported and ends it, and the window lives on.
     Guarded([this] { FormCreate(); });
-    Guarded([this] { LoadFolderTree(); });
+    Guarded([this] { Folders.LoadFolderTree(); });
 }
 
 TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
     if (font_) DeleteObject(font_);
-    if (PopupMenu1) DestroyMenu(PopupMenu1);
-    if (image1_) DeleteObject(image1_);
+}
+
+void TForm1::SetTabOrder() {
+    // Each window goes behind the one before it.
+    TSettingsPanel& panel = SettingsPanel;
+    HWND order[] = {Folders.EditDir,
+                    panel.ButtonApply,
+                    panel.CheckBoxStartUp,
+                    panel.CheckBoxChangeStart,
+                    panel.CheckBoxTimer,
+                    panel.SpinEditTimer.Handle(),
+                    Folders.ShellTreeView1 ? Folders.ShellTreeView1->Handle() : nullptr,
+                    panel.TimerUnitBox,
+                    panel.ColorSwatch.Handle(),
+                    panel.ColorButton};
+    HWND previous = HWND_TOP;
+    for (HWND window : order) {
+        if (!window) continue;
+        SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = window;
+    }
+}
+
+void TForm1::AssignCaptions() {
+    AssignMenuCaptions();
+    Tray.AssignCaptions();
+    SettingsPanel.AssignCaptions();
 }
 
 bool TForm1::StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return message == TrayCallbackMessage || TForm::StartsWork(message, wParam, lParam);
+    return message == TTray::CallbackMessage || TForm::StartsWork(message, wParam, lParam);
 }
 
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     if (message == taskbarCreated && message != 0) {
-        TaskbarCreated();
+        Tray.TaskbarCreated();
         return 0;
     }
     switch (message) {
-    case TrayCallbackMessage:
-        TrayIconMessage(lParam);
+    case TTray::CallbackMessage:
+        Tray.IconMessage(lParam);
         return 0;
     case WM_COMMAND:
         if (lParam != 0) {  // from a control
-            const HWND control = reinterpret_cast<HWND>(lParam);
-            if (control == SpinEditTimer.Handle()) SpinEditTimer.HandleCommand(HIWORD(wParam));
-            if (HIWORD(wParam) == BN_CLICKED && control == ButtonApply) ButtonApplyClick();
-            if (HIWORD(wParam) == BN_CLICKED && control == Button1) Button1Click();
+            SettingsPanel.HandleCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
             break;
         }
-        if (HIWORD(wParam) == 0 && lParam == 0 && MenuCommand(LOWORD(wParam))) return 0;
+        if (HIWORD(wParam) == 0 && lParam == 0 && (MenuCommand(LOWORD(wParam)) || Tray.MenuCommand(LOWORD(wParam))))
+            return 0;
         break;
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(Handle(), &paint);
         FormPaint(dc);
-        PaintImage1(dc);
+        Preview.PaintImage1(dc);
         EndPaint(Handle(), &paint);
         return 0;
     }
     case WM_NOTIFY:
-        if (SpinEditTimer.HandleNotify(*reinterpret_cast<NMHDR*>(lParam))) return TRUE;
-        if (LRESULT result = 0; ShellTreeView1 && ShellTreeView1->HandleNotify(reinterpret_cast<NMHDR*>(lParam), result))
-            return result;
+        if (SettingsPanel.HandleNotify(*reinterpret_cast<NMHDR*>(lParam))) return TRUE;
+        if (LRESULT result = 0; Folders.HandleNotify(reinterpret_cast<NMHDR*>(lParam), result)) return result;
         break;
     }
     return TForm::WndProc(message, wParam, lParam);
@@ -111,9 +136,7 @@ void TForm1::Minimize() {
     }
 }
 
-void TForm1::FormClose() {
-    if (MainProgram) MainProgram->Close();
-}
+void TForm1::FormClose() { Tray.Remove(); }
 
 void TForm1::SetWallPaper2() {
     if (MainProgram) MainProgram->ChangeWallpaper();

@@ -1,21 +1,23 @@
-// The main window's folder tree and the picture-folder field under it.
-#include "ui/StartSteps.h"
-#include "ui/Main.h"
+// The main window's folder pane: the folder tree and the picture-folder field under it.
+#include "ui/MainFolderTree.h"
+
+#include "platform/win32/AnsiPaths.h"
+#include "toolkit/Forms.h"
 
 namespace {
 const UINT kEditDirId = 200;
 const UINT kShellTreeView1Id = 201;
 }  // namespace
 
-void TForm1::CreateFolderControls() {
+void TFolderPane::Create(HWND parent, HFONT font) {
     // EditDir comes first in the tab order, the tree after it.
     EditDir = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 8,
-                              355, 249, 21, Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kEditDirId)),
+                              355, 249, 21, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kEditDirId)),
                               GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(EditDir, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    SendMessageW(EditDir, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
-    ShellTreeView1 = std::make_unique<TShellTreeView>(Handle(), 8, 104, 249, 233, kShellTreeView1Id);
-    SendMessageW(ShellTreeView1->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    ShellTreeView1 = std::make_unique<TShellTreeView>(parent, 8, 104, 249, 233, kShellTreeView1Id);
+    SendMessageW(ShellTreeView1->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ShellTreeView1->SetObjectTypes(otFolders);
     ShellTreeView1->SetRoot("rfDesktop");
     ShellTreeView1->SetUseShellImages(true);
@@ -28,18 +30,26 @@ void TForm1::CreateFolderControls() {
     ShellTreeView1->OnException = [](const std::exception& error) { Application.ShowException(error); };
 }
 
-void TForm1::LoadFolderTree() {
+void TFolderPane::LoadFolderTree() {
     // Listing the desktop makes the shell refresh the per-user "Shell Folders"
     // values, which the start sequence reads first as the user left them: the
     // root is built when the saved folder is selected, or after start-up.
     if (ShellTreeView1 && !ShellTreeView1->IsLoaded()) ShellTreeView1->Loaded();
 }
 
-void SelectFolderInTree(const std::string& folder) {
-    if (!Form1 || !Form1->ShellTreeView1) return;
-    // The shell's namespace parses no path of MAX_PATH or more: a folder that
-    // long is not looked for in the tree, which keeps its state.
+void TFolderPane::ShellTreeView1Click() {
+    const std::string path = ShellTreeView1->SelectedPath();
+    SetWindowTextW(EditDir, platform::ShownPath(path).c_str());
+    if (OnFolderChosen) OnFolderChosen(path);
+}
+
+bool TFolderPane::HandleNotify(NMHDR* header, LRESULT& result) {
+    return ShellTreeView1 && ShellTreeView1->HandleNotify(header, result);
+}
+
+void TFolderPane::SelectFolderInTree(const std::string& folder) {
+    if (!ShellTreeView1) return;
     if (folder.size() >= MAX_PATH) return;
-    Form1->LoadFolderTree();
-    Form1->ShellTreeView1->SetSelectedPath(folder);
+    LoadFolderTree();
+    ShellTreeView1->SetSelectedPath(folder);
 }

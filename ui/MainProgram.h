@@ -1,6 +1,5 @@
 // What the main window asks of the program around it: the start sequence, the
-// wallpaper changes and their timer, the tray icon and the start-with-Windows
-// shortcut. The composition root (app/) implements it and installs it in
+// wallpaper changes and their timer, and the start-with-Windows shortcut. The composition root (app/) implements it and installs it in
 // MainProgram before it makes the window; a window made while none is
 // installed runs none of it.
 #pragma once
@@ -15,10 +14,6 @@ public:
     // The window is being made: the start sequence (paths, settings, the
     // panel filled, a change at start, the timer, the tray icon, the banner).
     virtual void Start(TForm1& form) = 0;
-    // The window closes: the tray icon goes.
-    virtual void Close() = 0;
-    // The shell made its taskbar anew: the tray icon, if it was there, comes again.
-    virtual void TaskbarCreated() = 0;
     // One change through the rotation, with the settings and paths; the
     // position is saved when a picture was applied.
     virtual void ChangeWallpaper() = 0;
@@ -32,6 +27,10 @@ public:
     // Arms the wallpaper timer from the settings, and its tick.
     virtual void ArmTimer(TTimer& timer) = 0;
     virtual void TimerTick() = 0;
+    // The settings panel was applied: the timer runs as the settings now say
+    // (armed, or stopped when they have it off), and today counts as the day
+    // of the last apply for the day unit.
+    virtual void TimerSettingsApplied(TTimer& timer) = 0;
     // The Startup folder's shortcut written or removed as the settings say.
     virtual void UpdateStartupShortcut() = 0;
 

@@ -1,14 +1,13 @@
-// The main window's menus as data: one table for the menu bar and one for the
-// tray menu. Each row gives an item's command, the text it is built with, its
-// entry in the caption table and its handler; the tables drive building, the
-// captions and the dispatch of WM_COMMAND. The tray menu's handlers follow.
+// The main window's menu bar as data (the tray menu is the tray's, ui/Tray.cpp).
+// Each row gives an item's command, the text it is built with, its entry in the
+// caption table and its handler; the table drives building, the captions and
+// the dispatch of WM_COMMAND. The handlers of the "Файл" menu follow; the
+// "Помощь" items are the banner pane's.
 #include <windows.h>
-
-#include <span>
 
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
-#include "ui/MainProgram.h"
+#include "ui/PluginForm.h"
 
 namespace {
 
@@ -16,26 +15,19 @@ struct MenuItem {
     UINT command;                // as WM_COMMAND carries it; 0 for a heading of the menu bar
     const char* text;            // UTF-8, as the window is made
     const std::string* caption;  // the caption-table entry it shows once captions are assigned; null: keeps `text`
-    void (TForm1::*handler)();
+    void (*handler)(TForm1& form);
 };
 
 // The menu bar: each heading opens a drop-down menu of the items after it.
 const MenuItem kMainMenu[] = {
     {0, "Файл", &LangFile, nullptr},
-    {TForm1::CmdPlugins, "Плагины", &LangPlugins, &TForm1::PluginsClick},
-    {TForm1::CmdN2, "Выход", &LangExit, &TForm1::N2Click},
+    {TForm1::CmdPlugins, "Плагины", &LangPlugins, [](TForm1& form) { form.PluginsClick(); }},
+    {TForm1::CmdFileExit, "Выход", &LangExit, [](TForm1& form) { form.FileExitClick(); }},
     {0, "Помощь", &LangHelp, nullptr},
-    {TForm1::CmdN4, "О программе", &LangAbout, &TForm1::N4Click},
-    {TForm1::CmdN5, "Сайт разработчика", &LangDeveloperSite, &TForm1::N5Click},
-    {TForm1::CmdN10, "Скачать обои", nullptr, &TForm1::N10Click},
-};
-
-// The tray icon's menu, opened by a right click on the icon.
-const MenuItem kTrayMenu[] = {
-    {TForm1::CmdN6, "Настройки", &LangSettings, &TForm1::N6Click},
-    {TForm1::CmdN7, "Следующая", &LangNext, &TForm1::N7Click},
-    {TForm1::CmdN8, "Предыдущая", &LangPrevious, &TForm1::N8Click},
-    {TForm1::CmdN9, "Выход", &LangExit, &TForm1::N9Click},
+    {TForm1::CmdAbout, "О программе", &LangAbout, [](TForm1& form) { form.Banner.AboutClick(); }},
+    {TForm1::CmdDeveloperSite, "Сайт разработчика", &LangDeveloperSite,
+     [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},
+    {TForm1::CmdWallpapersPage, "Скачать обои", nullptr, [](TForm1& form) { form.Banner.WallpapersPageClick(); }},
 };
 
 void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::string& text) {
@@ -63,12 +55,6 @@ HMENU TForm1::BuildMainMenu() {
     return menu;
 }
 
-HMENU TForm1::BuildTrayMenu() {
-    HMENU menu = CreatePopupMenu();
-    for (const MenuItem& item : kTrayMenu) AppendMenuW(menu, MF_STRING, item.command, WideFromUtf8(item.text).c_str());
-    return menu;
-}
-
 void TForm1::AssignMenuCaptions() {
     HMENU bar = GetMenu(Handle());
     UINT heading = 0;  // headings are found by their place on the bar, items by their command
@@ -78,61 +64,17 @@ void TForm1::AssignMenuCaptions() {
         if (item.caption) SetMenuText(bar, where, isHeading, *item.caption);
     }
     DrawMenuBar(Handle());
-    for (const MenuItem& item : kTrayMenu)
-        if (item.caption) SetMenuText(PopupMenu1, item.command, false, *item.caption);
 }
 
 bool TForm1::MenuCommand(UINT command) {
-    for (std::span<const MenuItem> menu : {std::span<const MenuItem>(kMainMenu), std::span<const MenuItem>(kTrayMenu)})
-        for (const MenuItem& item : menu)
-            if (item.command == command && item.handler) {
-                (this->*item.handler)();
-                return true;
-            }
+    for (const MenuItem& item : kMainMenu)
+        if (item.command == command && item.handler) {
+            item.handler(*this);
+            return true;
+        }
     return false;
 }
 
-void TForm1::N2Click() { Close(); }
+void TForm1::FileExitClick() { Close(); }
 
-// ---- the tray icon and its menu ----
-
-void TForm1::TaskbarCreated() {
-    if (MainProgram) MainProgram->TaskbarCreated();
-}
-
-void TForm1::TrayIconMessage(LPARAM mouseMessage) {
-    switch (mouseMessage) {
-    case WM_LBUTTONDOWN:
-        N7Click();
-        break;
-    case WM_RBUTTONDOWN: {
-        SetForegroundWindow(Handle());
-        POINT cursor;
-        GetCursorPos(&cursor);
-        // The chosen item's command arrives as WM_COMMAND; the empty message
-        // afterwards lets the menu close properly when the user clicks elsewhere.
-        TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
-        PostMessageA(Handle(), WM_NULL, 0, 0);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void TForm1::N6Click() {
-    FillSettingsPanel();
-    Show();
-    if (IsIconic(Application.Handle())) ShowWindow(Application.Handle(), SW_RESTORE);
-    SetForegroundWindow(Handle());
-}
-
-void TForm1::N7Click() {
-    if (MainProgram) MainProgram->TrayChange(*this, false);
-}
-
-void TForm1::N8Click() {
-    if (MainProgram) MainProgram->TrayChange(*this, true);
-}
-
-void TForm1::N9Click() { Close(); }
+void TForm1::PluginsClick() { CreatePluginForm(); }

@@ -1,17 +1,12 @@
 // The main window's look: a gradient over the whole window, blue frames around
-// the groups of controls, the painted captions, and the preview frame.
+// the panes' groups of controls, and the painted captions; the preview pane
+// paints its own frame.
 #include "ui/Painting.h"
 
-#include "ui/StartSteps.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
-#include "toolkit/Win32.h"
 
 namespace {
-
-const COLORREF kGradientTop = 0x00808080;
-const COLORREF kGradientBottom = 0x00FEDEB4;
-const COLORREF kFramePen = 0x00FA5F14;
 
 COLORREF Resolve(COLORREF color) {
     // System colours are given as 0x80000000 | index, as the toolkit stores them.
@@ -26,10 +21,6 @@ RECT BoundsOf(HWND parent, HWND child) {
 }
 
 void Outline(HDC dc, int left, int top, int right, int bottom) { Rectangle(dc, left, top, right, bottom); }
-
-// Painted texts read in any script: letters the window's font lacks (a
-// picture named in another script) come from a face that has them.
-void Text(HDC dc, int x, int y, const std::string& utf8) { TextOutAnyScript(dc, x, y, WideFromUtf8(utf8)); }
 
 // The blank columns between a check box and the first column its caption
 // inks: the two between the box and the caption's place, 16 pixels right of
@@ -46,23 +37,16 @@ void BoxCaption(HDC dc, const RECT& box, const std::string& utf8) {
     TextOutAnyScript(dc, shortfall > 0 ? place + shortfall : place, box.top, text);
 }
 
-// Pen, font and text settings for the frames and captions; restored on leaving.
-class Canvas {
-public:
-    Canvas(HDC dc, HFONT font)
-        : pen_(CreatePen(PS_SOLID, 1, kFramePen)), penSelected_(dc, pen_), fontSelected_(dc, font),
-          brushSelected_(dc, GetStockObject(NULL_BRUSH)) {
-        SetTextColor(dc, RGB(0, 0, 0));
-        SetBkMode(dc, TRANSPARENT);
-    }
-
-private:
-    // Undone in the reverse order: the brush, the font and the pen selected again, then the pen deleted.
-    GdiObject<HPEN> pen_;
-    Selection penSelected_, fontSelected_, brushSelected_;
-};
-
 }  // namespace
+
+void PaintText(HDC dc, int x, int y, const std::string& utf8) { TextOutAnyScript(dc, x, y, WideFromUtf8(utf8)); }
+
+FrameCanvas::FrameCanvas(HDC dc, HFONT font)
+    : pen_(CreatePen(PS_SOLID, 1, kFramePen)), penSelected_(dc, pen_), fontSelected_(dc, font),
+      brushSelected_(dc, GetStockObject(NULL_BRUSH)) {
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+}
 
 void DrawGradient(HDC dc, COLORREF topColor, COLORREF bottomColor, int left, int top, int right, int bottom) {
     topColor = Resolve(topColor);
@@ -86,48 +70,31 @@ void TForm1::FormPaint(HDC dc) {
     GetWindowRect(Handle(), &outer);
     DrawGradient(dc, kGradientTop, kGradientBottom, 1, 1, outer.right - outer.left, outer.bottom - outer.top);
     {
-        Canvas canvas(dc, Font());
+        FrameCanvas canvas(dc, Font());
         Outline(dc, 4, 4, 476, 80);
-        Text(dc, 5, 5, LangAdvert + ":");
+        PaintText(dc, 5, 5, LangAdvert + ":");
 
         const HWND form = Handle();
-        const RECT tree = ShellTreeView1 ? BoundsOf(form, ShellTreeView1->Handle()) : RECT{8, 104, 257, 337};
-        const RECT edit = BoundsOf(form, EditDir);
+        const RECT tree =
+            Folders.ShellTreeView1 ? BoundsOf(form, Folders.ShellTreeView1->Handle()) : RECT{8, 104, 257, 337};
+        const RECT edit = BoundsOf(form, Folders.EditDir);
         Outline(dc, 4, 84, tree.right + 4, edit.bottom + 4);
-        Text(dc, 6, 85, LangFolderChoice);
-        Text(dc, tree.left, tree.bottom + 2, LangWallpaperFolder + ":");
+        PaintText(dc, 6, 85, LangFolderChoice);
+        PaintText(dc, tree.left, tree.bottom + 2, LangWallpaperFolder + ":");
 
-        const RECT startUp = BoundsOf(form, CheckBoxStartUp);
-        const RECT changeStart = BoundsOf(form, CheckBoxChangeStart);
-        const RECT timer = BoundsOf(form, CheckBoxTimer);
+        const RECT startUp = BoundsOf(form, SettingsPanel.CheckBoxStartUp);
+        const RECT changeStart = BoundsOf(form, SettingsPanel.CheckBoxChangeStart);
+        const RECT timer = BoundsOf(form, SettingsPanel.CheckBoxTimer);
         BoxCaption(dc, startUp, LangStartWithWindows);
         BoxCaption(dc, changeStart, LangChangeAtStart);
         BoxCaption(dc, timer, LangByTimer);
-        const RECT panel = BoundsOf(form, Panel1.Handle());
-        Text(dc, panel.right + 2, panel.top, LangBackgroundColor);
+        const RECT panel = BoundsOf(form, SettingsPanel.ColorSwatch.Handle());
+        PaintText(dc, panel.right + 2, panel.top, LangBackgroundColor);
 
-        const RECT previous = BoundsOf(form, SpeedButtonPre.Handle());
+        const RECT previous = BoundsOf(form, Preview.SpeedButtonPre.Handle());
         Outline(dc, 273, 84, 475, previous.bottom + 2);
-        const RECT apply = BoundsOf(form, ButtonApply);
+        const RECT apply = BoundsOf(form, SettingsPanel.ButtonApply);
         Outline(dc, startUp.left - 2, startUp.top - 2, apply.right + 2, apply.bottom + 2);
     }
-    PaintPreviewFrame(dc);
-}
-
-void TForm1::PaintPreviewFrame(HDC dc) {
-    const RECT& box = Image1Bounds;
-    {
-        Canvas canvas(dc, Font());
-        const GdiObject<HBRUSH> brush(CreateSolidBrush(kGradientBottom));
-        const Selection selected(dc, brush);
-        Rectangle(dc, box.left - 1, box.top - 1, box.right + 1, box.bottom + 16);
-    }
-    DrawGradient(dc, kGradientTop, kGradientBottom, box.left, box.top, box.right, box.bottom + 15);
-    Canvas canvas(dc, Font());
-    Text(dc, box.left, box.bottom + 2, PreviewCaption);
-}
-
-void TForm1::PaintPreviewFrame() {
-    const WindowDC dc(Handle());
-    PaintPreviewFrame(dc);
+    Preview.PaintPreviewFrame(dc);
 }

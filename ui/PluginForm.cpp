@@ -5,7 +5,6 @@
 #include "core/Settings.h"
 #include "platform/Platform.h"
 #include "ui/LangUnit.h"
-#include "ui/Main.h"
 
 TPluginForm* PluginForm = nullptr;
 std::vector<std::string> PluginFolders;
@@ -41,10 +40,11 @@ TPluginForm::TPluginForm() {
     ListBox1 = CreateControl(L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                              WS_EX_CLIENTEDGE, kListBox1Id, 0, 0, 305, 145);
     SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, 13);
-    Button1 = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, kButton1Id, 312, 0, 75, 25);
-    Button2 = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, kButton2Id, 312, 32, 75, 25);
-    Button3 = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0, kButton3Id, 312, 64, 75, 25);
-    Button4 = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, kButton4Id, 312, 120, 75, 25);
+    ButtonOn = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, kButtonOnId, 312, 0, 75, 25);
+    ButtonOff = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, kButtonOffId, 312, 32, 75, 25);
+    ButtonSettings =
+        CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0, kButtonSettingsId, 312, 64, 75, 25);
+    ButtonExit = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, kButtonExitId, 312, 120, 75, 25);
     FormCreate();
 }
 
@@ -75,17 +75,17 @@ LRESULT TPluginForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (code == BN_CLICKED) {
             switch (id) {
-            case kButton1Id:
-                Button1Click();
+            case kButtonOnId:
+                ButtonOnClick();
                 return 0;
-            case kButton2Id:
-                Button2Click();
+            case kButtonOffId:
+                ButtonOffClick();
                 return 0;
-            case kButton3Id:
-                Button3Click();
+            case kButtonSettingsId:
+                ButtonSettingsClick();
                 return 0;
-            case kButton4Id:
-                Button4Click();
+            case kButtonExitId:
+                ButtonExitClick();
                 return 0;
             }
         }
@@ -113,48 +113,48 @@ void TPluginForm::PluginSearch() {
 
 void TPluginForm::ListBox1Click() {
     // The settings button of the newest window follows the selection in any window.
-    if (PluginForm) EnableWindow(PluginForm->Button3, FALSE);
+    if (PluginForm) EnableWindow(PluginForm->ButtonSettings, FALSE);
     const LRESULT index = SendMessageW(ListBox1, LB_GETCURSEL, 0, 0);
     // A line of an older window may have no folder any more once a newer
     // window has listed fewer plugins into the shared list: it selects nothing.
     if (index >= 0 && static_cast<size_t>(index) < PluginFolders.size())
         Settings.plugin_directory = PluginFolders[static_cast<size_t>(index)];
     if (PluginForm && platform::FileExists(PluginConfigProgram(PluginsRoot, Settings.plugin_directory)))
-        EnableWindow(PluginForm->Button3, TRUE);
+        EnableWindow(PluginForm->ButtonSettings, TRUE);
 }
 
-void TPluginForm::Button1Click() {
+void TPluginForm::ButtonOnClick() {
     const LRESULT index = SendMessageW(ListBox1, LB_GETCURSEL, 0, 0);
     if (index < 0 || static_cast<size_t>(index) >= PluginFolders.size()) return;
     Settings.plugin_directory = PluginFolders[static_cast<size_t>(index)];
-    platform::WriteIniString(ConfigPath, "options", "plugin_directory", Settings.plugin_directory);
+    SaveSetting(ConfigPath, Settings, "plugin_directory");
     PluginSearch();
 }
 
-void TPluginForm::Button2Click() {
+void TPluginForm::ButtonOffClick() {
     Settings.plugin_directory = "none";
-    platform::WriteIniString(ConfigPath, "options", "plugin_directory", Settings.plugin_directory);
+    SaveSetting(ConfigPath, Settings, "plugin_directory");
     PluginSearch();
 }
 
-void TPluginForm::Button3Click() {
+void TPluginForm::ButtonSettingsClick() {
     // The program is named apart from its command line, so a folder path with
     // spaces can never start another program. Nothing waits for it.
     const std::string program = PluginConfigProgram(PluginsRoot, Settings.plugin_directory);
     platform::StartProcess(program, program, platform::ShowRestore, false, FolderOfFile(program));
 }
 
-void TPluginForm::Button4Click() { Close(); }
+void TPluginForm::ButtonExitClick() { Close(); }
 
 TPluginForm* CreatePluginForm() {
     pluginForms.push_back(std::make_unique<TPluginForm>());
     TPluginForm* form = pluginForms.back().get();
     PluginForm = form;
     SetText(form->Handle(), LangPlugins);
-    SetText(form->Button1, LangOn);
-    SetText(form->Button2, LangOff);
-    SetText(form->Button3, LangSettings);
-    SetText(form->Button4, LangExit);
+    SetText(form->ButtonOn, LangOn);
+    SetText(form->ButtonOff, LangOff);
+    SetText(form->ButtonSettings, LangSettings);
+    SetText(form->ButtonExit, LangExit);
     form->PluginSearch();
     form->Show();
     return form;
@@ -164,5 +164,3 @@ void DestroyPluginForms() {
     PluginForm = nullptr;
     pluginForms.clear();
 }
-
-void TForm1::PluginsClick() { CreatePluginForm(); }

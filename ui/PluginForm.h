@@ -19,19 +19,19 @@ public:
     void PluginSearch();
 
     void ListBox1Click();  // a line was selected: that plugin is active in memory
-    void Button1Click();   // "Вкл": the selected plugin is active and stored
-    void Button2Click();   // "Выкл": no plugin is active, and that is stored
-    void Button3Click();   // "Настройки": starts the active plugin's config.exe
-    void Button4Click();   // "Выход": closes (hides) the window
+    void ButtonOnClick();        // Button1Click: "Вкл": the selected plugin is active and stored
+    void ButtonOffClick();       // Button2Click: "Выкл": no plugin is active, and that is stored
+    void ButtonSettingsClick();  // Button3Click: "Настройки": starts the active plugin's config.exe
+    void ButtonExitClick();      // Button4Click: "Выход": closes (hides) the window
 
     HWND ListBox1 = nullptr;  // the list of plugins, one line per plugin folder
-    HWND Button1 = nullptr;   // "Вкл" (on)
-    HWND Button2 = nullptr;   // "Выкл" (off)
-    HWND Button3 = nullptr;   // "Настройки" (the plugin's settings)
-    HWND Button4 = nullptr;   // "Выход" (close)
+    HWND ButtonOn = nullptr;        // Button1: "Вкл" (on)
+    HWND ButtonOff = nullptr;       // Button2: "Выкл" (off)
+    HWND ButtonSettings = nullptr;  // Button3: "Настройки" (the plugin's settings)
+    HWND ButtonExit = nullptr;      // Button4: "Выход" (close)
 
-    // Control identifiers, as WM_COMMAND carries them.
-    enum : UINT { kListBox1Id = 10, kButton1Id = 11, kButton2Id = 12, kButton3Id = 13, kButton4Id = 14 };
+    // Control identifiers, as WM_COMMAND carries them (kButton1Id..kButton4Id before).
+    enum : UINT { kListBox1Id = 10, kButtonOnId = 11, kButtonOffId = 12, kButtonSettingsId = 13, kButtonExitId = 14 };
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

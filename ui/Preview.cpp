@@ -1,17 +1,18 @@
-// The preview of one folder's pictures: the picture box Image1, its caption and
-// the three buttons under it.
-#include <windows.h>
+// The main window's preview pane: the picture box Image1, its caption and the
+// three buttons under it.
+#include "ui/Preview.h"
 
 #include <cstring>
 #include <stdexcept>
 
-#include "ui/StartSteps.h"
 #include "engine/PreviewList.h"
 #include "engine/Thumbnail.h"
 #include "platform/win32/AnsiPaths.h"
+#include "toolkit/Forms.h"
+#include "toolkit/Win32.h"
 #include "ui/LangUnit.h"
-#include "ui/Main.h"
 #include "ui/MainProgram.h"
+#include "ui/Painting.h"
 
 std::string PreviewFolder;
 std::string PreviewName;
@@ -40,18 +41,33 @@ HBITMAP DibFromBitmap(const Bitmap& picture) {
 
 }  // namespace
 
-void TForm1::SetImage1(HBITMAP picture) {
+TPreviewPane::~TPreviewPane() {
+    if (image1_) DeleteObject(image1_);
+}
+
+void TPreviewPane::Create(HWND parent, HFONT font) {
+    window_ = parent;
+    font_ = font;
+    SpeedButtonPre.Create(parent, 280, 236, 60, 22, "GLYPHPREV");
+    SpeedButtonOn.Create(parent, 344, 236, 60, 22, "GLYPHAPPLY");
+    SpeedButtonNext.Create(parent, 408, 236, 60, 22, "GLYPHNEXT");
+    SpeedButtonPre.OnClick = [this] { SpeedButtonPreClick(); };
+    SpeedButtonOn.OnClick = [this] { SpeedButtonOnClick(); };
+    SpeedButtonNext.OnClick = [this] { SpeedButtonNextClick(); };
+}
+
+void TPreviewPane::SetImage1(HBITMAP picture) {
     if (image1_) DeleteObject(image1_);
     image1_ = picture;
 }
 
-void TForm1::LoadDefaultPreview(const char* resourceName) {
+void TPreviewPane::LoadDefaultPreview(const char* resourceName) {
     HBITMAP picture = static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleW(nullptr), resourceName, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (picture) SetImage1(picture);
 }
 
-void TForm1::PaintImage1(HDC dc) {
+void TPreviewPane::PaintImage1(HDC dc) {
     if (!image1_) return;
     BITMAP info;
     GetObjectW(image1_, sizeof info, &info);
@@ -66,7 +82,25 @@ void TForm1::PaintImage1(HDC dc) {
     DeleteDC(source);
 }
 
-void TForm1::ShowPreview() {
+void TPreviewPane::PaintPreviewFrame(HDC dc) {
+    const RECT& box = Image1Bounds;
+    {
+        FrameCanvas canvas(dc, font_);
+        const GdiObject<HBRUSH> brush(CreateSolidBrush(kGradientBottom));
+        const Selection selected(dc, brush);
+        Rectangle(dc, box.left - 1, box.top - 1, box.right + 1, box.bottom + 16);
+    }
+    DrawGradient(dc, kGradientTop, kGradientBottom, box.left, box.top, box.right, box.bottom + 15);
+    FrameCanvas canvas(dc, font_);
+    PaintText(dc, box.left, box.bottom + 2, PreviewCaption);
+}
+
+void TPreviewPane::PaintPreviewFrame() {
+    const WindowDC dc(window_);
+    PaintPreviewFrame(dc);
+}
+
+void TPreviewPane::ShowPreview() {
     bool loaded = false;
     if (PreviewName != "none") {
         const Bitmap picture = LoadPreviewPicture(PreviewFolder + "\\" + PreviewName, kBoxWidth, kBoxHeight);
@@ -80,33 +114,31 @@ void TForm1::ShowPreview() {
     }
     PaintPreviewFrame();
     if (loaded) {
-        HDC dc = GetDC(Handle());
+        HDC dc = GetDC(window_);
         PaintImage1(dc);
-        ReleaseDC(Handle(), dc);
+        ReleaseDC(window_, dc);
     }
 }
 
-void TForm1::ShellTreeView1Click() {
-    const std::string path = ShellTreeView1->SelectedPath();
-    SetWindowTextW(EditDir, platform::ShownPath(path).c_str());
-    PreviewFolder = path;
+void TPreviewPane::ShowFolder(const std::string& folder) {
+    PreviewFolder = folder;
     PreviewName = FirstPicture(PreviewFolder);
     ShowPreview();
 }
 
-void TForm1::SpeedButtonNextClick() {
+void TPreviewPane::SpeedButtonNextClick() {
     if (PreviewName == "none") return;
     PreviewName = NextPicture(PreviewFolder, PreviewName);
     ShowPreview();
 }
 
-void TForm1::SpeedButtonPreClick() {
+void TPreviewPane::SpeedButtonPreClick() {
     if (PreviewName == "none") return;
     PreviewName = PreviousPicture(PreviewFolder, PreviewName);
     ShowPreview();
 }
 
-void TForm1::SpeedButtonOnClick() {
+void TPreviewPane::SpeedButtonOnClick() {
     if (PreviewName == "none") return;
     // The user asked for this picture: a failure is never silent.
     if (MainProgram && !MainProgram->ApplyPicture(PreviewFolder + "\\" + PreviewName))

@@ -1,17 +1,16 @@
-// The main window's settings panel: its controls, the captions, filling it
+// The main window's settings pane: its controls, the captions, filling it
 // from Settings and applying it back.
-#include <windows.h>
+#include "ui/SettingsPanel.h"
 
-#include <commctrl.h>
 #include <commdlg.h>
 
 #include "core/Paths.h"
 #include "core/Settings.h"
-#include "engine/Scheduler.h"
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
+#include "toolkit/Forms.h"
 #include "ui/LangUnit.h"
-#include "ui/Main.h"
+#include "ui/MainFolderTree.h"
 #include "ui/MainProgram.h"
 
 namespace {
@@ -21,9 +20,9 @@ enum ControlId : UINT {
     kCheckBoxChangeStartId = 211,
     kCheckBoxTimerId = 212,
     kSpinEditTimerId = 213,  // and 214 for its arrows
-    kComboBox1Id = 215,
-    kPanel1Id = 216,
-    kButton1Id = 217,
+    kTimerUnitBoxId = 215,   // kComboBox1Id
+    kColorSwatchId = 216,    // kPanel1Id
+    kColorButtonId = 217,    // kButton1Id
     kButtonApplyId = 218,
 };
 
@@ -55,103 +54,87 @@ bool RunColorDialog(HWND owner, COLORREF& color) {
 
 }  // namespace
 
-void TForm1::CreatePanelControls() {
-    const HWND form = Handle();
-    SpeedButtonPre.Create(form, 280, 236, 60, 22, "GLYPHPREV");
-    SpeedButtonOn.Create(form, 344, 236, 60, 22, "GLYPHAPPLY");
-    SpeedButtonNext.Create(form, 408, 236, 60, 22, "GLYPHNEXT");
-    SpeedButtonPre.OnClick = [this] { SpeedButtonPreClick(); };
-    SpeedButtonOn.OnClick = [this] { SpeedButtonOnClick(); };
-    SpeedButtonNext.OnClick = [this] { SpeedButtonNextClick(); };
-
+void TSettingsPanel::Create(HWND form, HFONT font) {
     const DWORD box = BS_AUTOCHECKBOX | WS_TABSTOP;
-    CheckBoxStartUp = CreateChild(form, L"BUTTON", "", box, 274, 272, 14, 14, kCheckBoxStartUpId, Font());
-    CheckBoxChangeStart = CreateChild(form, L"BUTTON", "", box, 274, 288, 14, 14, kCheckBoxChangeStartId, Font());
-    CheckBoxTimer = CreateChild(form, L"BUTTON", "", box, 274, 306, 14, 14, kCheckBoxTimerId, Font());
-    SpinEditTimer.Create(form, 360, 304, 41, 22, kSpinEditTimerId, Font());
+    CheckBoxStartUp = CreateChild(form, L"BUTTON", "", box, 274, 272, 14, 14, kCheckBoxStartUpId, font);
+    CheckBoxChangeStart = CreateChild(form, L"BUTTON", "", box, 274, 288, 14, 14, kCheckBoxChangeStartId, font);
+    CheckBoxTimer = CreateChild(form, L"BUTTON", "", box, 274, 306, 14, 14, kCheckBoxTimerId, font);
+    SpinEditTimer.Create(form, 360, 304, 41, 22, kSpinEditTimerId, font);
     // An editable drop-down: 21 pixels for the field, room below for the list.
-    ComboBox1 = CreateChild(form, L"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 406, 304,
-                            65, 21 + 3 * 13 + 8, kComboBox1Id, Font());
+    TimerUnitBox = CreateChild(form, L"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 406,
+                               304, 65, 21 + 3 * 13 + 8, kTimerUnitBoxId, font);
     for (const char* item : {"Minutes", "Hours", "Day"})
-        SendMessageW(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(item).c_str()));
-    SendMessageW(ComboBox1, CB_SETITEMHEIGHT, 0, 13);
-    Panel1.Create(form, 274, 328, 49, 25, kPanel1Id);
-    Button1 = CreateChild(form, L"BUTTON", "Выбрать", BS_PUSHBUTTON | WS_TABSTOP, 408, 328, 65, 25, kButton1Id, Font());
-    ButtonApply = CreateChild(form, L"BUTTON", "Apply", BS_PUSHBUTTON | WS_TABSTOP, 408, 354, 65, 25, kButtonApplyId,
-                              Font());
-    ColorDialog1Execute = [this](COLORREF& color) { return RunColorDialog(Handle(), color); };
-
-    // The tab order: each window goes behind the one before it.
-    HWND order[] = {EditDir,       ButtonApply,   CheckBoxStartUp, CheckBoxChangeStart, CheckBoxTimer,
-                    SpinEditTimer.Handle(), ShellTreeView1 ? ShellTreeView1->Handle() : nullptr,
-                    ComboBox1,     Panel1.Handle(), Button1};
-    HWND previous = HWND_TOP;
-    for (HWND window : order) {
-        if (!window) continue;
-        SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        previous = window;
-    }
+        SendMessageW(TimerUnitBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(item).c_str()));
+    SendMessageW(TimerUnitBox, CB_SETITEMHEIGHT, 0, 13);
+    ColorSwatch.Create(form, 274, 328, 49, 25, kColorSwatchId);
+    ColorButton =
+        CreateChild(form, L"BUTTON", "Выбрать", BS_PUSHBUTTON | WS_TABSTOP, 408, 328, 65, 25, kColorButtonId, font);
+    ButtonApply =
+        CreateChild(form, L"BUTTON", "Apply", BS_PUSHBUTTON | WS_TABSTOP, 408, 354, 65, 25, kButtonApplyId, font);
+    ColorDialog1Execute = [form](COLORREF& color) { return RunColorDialog(form, color); };
 }
 
-void TForm1::AssignCaptions() {
-    AssignMenuCaptions();
+void TSettingsPanel::HandleCommand(HWND control, WORD code) {
+    if (control == SpinEditTimer.Handle()) SpinEditTimer.HandleCommand(code);
+    if (code == BN_CLICKED && control == ButtonApply) ButtonApplyClick();
+    if (code == BN_CLICKED && control == ColorButton) ColorButtonClick();
+}
+
+bool TSettingsPanel::HandleNotify(const NMHDR& header) { return SpinEditTimer.HandleNotify(header); }
+
+void TSettingsPanel::AssignCaptions() {
     SetWindowTextW(ButtonApply, WideFromUtf8(LangApply).c_str());
     // The unit's items are replaced in place; a chosen index stays chosen.
-    const LRESULT chosen = SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0);
+    const LRESULT chosen = SendMessageW(TimerUnitBox, CB_GETCURSEL, 0, 0);
     const std::string* units[] = {&LangMinute, &LangHour, &LangDay};
     for (int i = 0; i < 3; ++i) {
-        SendMessageW(ComboBox1, CB_DELETESTRING, i, 0);
-        SendMessageW(ComboBox1, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(WideFromUtf8(*units[i]).c_str()));
+        SendMessageW(TimerUnitBox, CB_DELETESTRING, i, 0);
+        SendMessageW(TimerUnitBox, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(WideFromUtf8(*units[i]).c_str()));
     }
-    if (chosen != CB_ERR) SendMessageW(ComboBox1, CB_SETCURSEL, chosen, 0);
+    if (chosen != CB_ERR) SendMessageW(TimerUnitBox, CB_SETCURSEL, chosen, 0);
     // "Минута" fits the field on a Russian Windows; where the system gives the
     // form's font a wider face, the field makes room for it.
-    FitComboItems(ComboBox1);
+    FitComboItems(TimerUnitBox);
 }
 
-void TForm1::FillSettingsPanel() {
+void TSettingsPanel::FillSettingsPanel() {
     // A box whose setting is off keeps whatever tick it has.
     if (Settings.wptimer) Tick(CheckBoxTimer);
     SpinEditTimer.SetValue(Settings.nwptimer);
-    SetWindowTextW(EditDir, platform::ShownPath(Settings.wallpaper_directory).c_str());
+    SetWindowTextW(folders_.EditDir, platform::ShownPath(Settings.wallpaper_directory).c_str());
     if (Settings.startup) Tick(CheckBoxStartUp);
     if (Settings.changestart) Tick(CheckBoxChangeStart);
-    SendMessageW(ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(Settings.WpTimerUnit), 0);
+    SendMessageW(TimerUnitBox, CB_SETCURSEL, static_cast<WPARAM>(Settings.WpTimerUnit), 0);
 }
 
-void TForm1::ButtonApplyClick() {
+void TSettingsPanel::ButtonApplyClick() {
     Settings.number = 1;
     // Stored in a form the A functions open; the field shows the real name.
-    const std::string folder = platform::OpenableAnsiPath(WindowTextOf(EditDir));
+    const std::string folder = platform::OpenableAnsiPath(WindowTextOf(folders_.EditDir));
     if (platform::DirectoryExists(folder))
         Settings.wallpaper_directory = folder;
     else
-        SetWindowTextW(EditDir, platform::ShownPath(Settings.wallpaper_directory).c_str());
+        SetWindowTextW(folders_.EditDir, platform::ShownPath(Settings.wallpaper_directory).c_str());
     Settings.startup = Ticked(CheckBoxStartUp);
     Settings.changestart = Ticked(CheckBoxChangeStart);
     Settings.nwptimer = SpinEditTimer.Value();
-    Settings.WpTimerUnit = static_cast<int32_t>(SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0));
-    if (Ticked(CheckBoxTimer)) {
-        Settings.wptimer = true;
-        SetWallpaperTimer();
-    } else {
-        Settings.wptimer = false;
-        TimerWp.SetEnabled(false);
-    }
-    Settings.WpTimerDay = WallpaperTimerToday();
+    Settings.WpTimerUnit = static_cast<int32_t>(SendMessageW(TimerUnitBox, CB_GETCURSEL, 0, 0));
+    Settings.wptimer = Ticked(CheckBoxTimer);
+    // The timer follows the settings, and the day of this apply is noted: the program's rules.
+    if (MainProgram) MainProgram->TimerSettingsApplied(timer_);
     if (MainProgram) MainProgram->UpdateStartupShortcut();
     SaveSettings(ConfigPath);
 }
 
-void TForm1::Button1Click() {
+void TSettingsPanel::ColorButtonClick() {
     static COLORREF last = 0;  // what the dialog returned last in this run
     COLORREF color = last;
     if (!ColorDialog1Execute || !ColorDialog1Execute(color)) return;
     last = color;
     Settings.BackgroundColor = color;
-    Panel1.SetColor(color);
+    ColorSwatch.SetColor(color);
 }
 
-void TForm1::SetSpinEditRange(int minimum, int maximum) { SpinEditTimer.SetRange(minimum, maximum); }
+void TSettingsPanel::SetSpinEditRange(int minimum, int maximum) { SpinEditTimer.SetRange(minimum, maximum); }
 
-void TForm1::SetSwatchColor(uint32_t color) { Panel1.SetColor(color); }
+void TSettingsPanel::SetSwatchColor(uint32_t color) { ColorSwatch.SetColor(color); }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -219,6 +220,23 @@ TEST(SaveSettings, AFailedWriteRaisesUnableToWriteAndWritesNothing) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
     }
     EXPECT_FALSE(platform::FileExists(path));
+}
+
+TEST(SaveSetting, WritesTheOneKeyAsSaveSettingsWouldAndNoOther) {
+    TempFolder folder;
+    const std::string path = folder / "config.ini";
+    WriteTextFile(path, "[options]\r\nnumber=3\r\n");
+    TSettings settings;
+    settings.plugin_directory = "sepia";
+    settings.number = 8;
+    settings.BackgroundColor = 0x00A1B2C3;
+    SaveSetting(path, settings, "plugin_directory");
+    SaveSetting(path, settings, "G");
+    EXPECT_EQ(platform::ReadIniString(path, "options", "plugin_directory", ""), "sepia");
+    EXPECT_EQ(platform::ReadIniString(path, "options", "G", ""), "178");
+    EXPECT_EQ(platform::ReadIniString(path, "options", "number", ""), "3");
+    EXPECT_EQ(platform::ReadIniString(path, "options", "R", "<none>"), "<none>");
+    EXPECT_THROW(SaveSetting(path, settings, "plugin"), std::invalid_argument);
 }
 
 TEST(LoadSettings, HostileFilesLoadAndAreWrittenBackSound) {

@@ -52,7 +52,7 @@ TEST(HostilePicturesEndToEnd, SixChangesPassOverBadPicturesAndAlwaysLeaveASoundB
     ASSERT_NE(form, nullptr);
     std::set<std::pair<int32_t, int32_t>> shown;
     for (int change = 1; change <= 6; ++change) {
-        e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+        e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
         DWORD_PTR answer = 0;
         ASSERT_NE(SendMessageTimeoutW(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 30000, &answer), 0) << change;
         ASSERT_FALSE(program.WaitForExit(0)) << change;
@@ -66,6 +66,6 @@ TEST(HostilePicturesEndToEnd, SixChangesPassOverBadPicturesAndAlwaysLeaveASoundB
     }
     // The rotation went round: every good picture showed, and nothing else.
     EXPECT_EQ(shown, good);
-    PostMessageW(form, WM_COMMAND, TForm1::CmdN9, 0);
+    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
 }

@@ -55,8 +55,8 @@ TEST(LongPathsEndToEnd, AFolderNameTooLongForAnyFunctionIsAFolderThatCannotBeLis
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1");
     ASSERT_NE(form, nullptr);
-    e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
-    e2e::Deliver(form, WM_COMMAND, TForm1::CmdN7, 0);  // "Следующая"
+    e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
+    e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayNext, 0);  // "Следующая"
     ASSERT_TRUE(Answers(program, form));
     EXPECT_FALSE(platform::FileExists(files.bitmap));
     EXPECT_EQ(testing_support::ReadTextFile(files.config), config);
@@ -115,7 +115,7 @@ TEST(LongPathsEndToEnd, PicturesBehindPathsPastMaxPathAreChangedToPreviewedAndAp
 
     std::set<std::pair<int32_t, int32_t>> shown;
     for (int change = 1; change <= 2; ++change) {
-        e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+        e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
         shown.insert(Shown(files.bitmap));
     }
     EXPECT_EQ(shown, (std::set<std::pair<int32_t, int32_t>>{{200, 154}, {300, 231}}));

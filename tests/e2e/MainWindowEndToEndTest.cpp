@@ -277,7 +277,7 @@ TEST_F(MainWindowEndToEnd, APictureInAFolderNamedInAnyScriptBecomesTheWallpaper)
     sizes["picture"] = {300, 231};
 
     Start();
-    e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+    e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
     EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == sizes["picture"]; }));
 
     e2e::Deliver(editDir, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));

@@ -91,15 +91,15 @@ TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
     // Select the line and press "Вкл".
     Deliver(list, LB_SETCURSEL, 0, 0);
     Deliver(window, WM_COMMAND, MAKEWPARAM(TPluginForm::kListBox1Id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, TPluginForm::kButton3Id)));  // the plugin has config.exe
-    Deliver(GetDlgItem(window, TPluginForm::kButton1Id), BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, TPluginForm::kButtonSettingsId)));  // the plugin has config.exe
+    Deliver(GetDlgItem(window, TPluginForm::kButtonOnId), BM_CLICK, 0, 0);
     EXPECT_EQ(platform::ReadIniString(config, "options", "plugin_directory", "?"), "sepia");
     EXPECT_EQ(platform::ReadIniString(config, "options", "number", "?"), "1");
     EXPECT_EQ(platform::ReadIniString(config, "extra", "kept", "?"), "yes");
     EXPECT_EQ(Line(list, 0), line + L" " + WideFromUtf8("Вкл"));
 
     // A press on the tray icon: the wallpaper is the fitted picture, reworked by the plugin.
-    Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+    Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
     RenderOptions options;
     options.background = 0x00800000;
     options.displayBits = platform::DisplayColorDepth();
@@ -116,10 +116,10 @@ TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
     EXPECT_FALSE(platform::FileExists(bitmap + ".tmp"));
 
     // "Выкл": stored, and the next change is the plain picture again.
-    Deliver(GetDlgItem(window, TPluginForm::kButton2Id), BM_CLICK, 0, 0);
+    Deliver(GetDlgItem(window, TPluginForm::kButtonOffId), BM_CLICK, 0, 0);
     EXPECT_EQ(platform::ReadIniString(config, "options", "plugin_directory", "?"), "none");
     EXPECT_EQ(Line(list, 0), line);
-    Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+    Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
     EXPECT_TRUE(ReadBitmap(bitmap).pixels == plain.pixels);
 
     // Minimising the main window hides the plugin window as well.
@@ -127,7 +127,7 @@ TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
     EXPECT_FALSE(IsWindowVisible(form));
     EXPECT_FALSE(IsWindowVisible(window));
 
-    PostMessageW(form, WM_COMMAND, TForm1::CmdN9, 0);
+    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
 }
 
@@ -150,14 +150,14 @@ TEST(PluginEndToEnd, WhileAPluginHangsTheProgramAnswersAndStartsNothingElse) {
     Program program("", SW_SHOWNORMAL, programDir, programDir + "\\tavrinwp.exe");
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1");
-    PostMessageW(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+    PostMessageW(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
     const std::string ran = plugin + "\\plugin.exe.ran";
     ASSERT_TRUE(e2e::WaitFor([&] { return platform::FileExists(ran); }));
 
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(form, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
-    e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
-    e2e::Deliver(form, WM_COMMAND, TForm1::CmdN7);
+    e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
+    e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayNext);
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_FALSE(program.WaitForExit(1000));
     EXPECT_EQ(platform::ReadIniString(files.config, "options", "number", "?"), "1");  // still changing

@@ -99,13 +99,13 @@ TEST_F(WallpaperEndToEnd, ChangesAtStartOnATrayPressAndStepsBackFromTheMenu) {
     EXPECT_EQ(Number(), showing % kPictures + 1);
 
     // A left press on the tray icon moves on; releases and double-clicks do nothing.
-    e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+    e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
     const int after = NextGood(showing);
     EXPECT_EQ(Shown(), SizeAt(after));
     const int number = Number();
     EXPECT_EQ(number, after % kPictures + 1);
     for (LPARAM ignored : {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_RBUTTONUP, WM_MBUTTONDOWN})
-        e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, ignored);
+        e2e::Deliver(form, TTray::CallbackMessage, 1, ignored);
     EXPECT_EQ(Number(), number);
     EXPECT_EQ(Shown(), SizeAt(after));
 
@@ -114,21 +114,21 @@ TEST_F(WallpaperEndToEnd, ChangesAtStartOnATrayPressAndStepsBackFromTheMenu) {
     int current = after;
     auto steppable = [&] { return current >= 2 && current < kPictures && order[current - 2] != "b.jpg"; };
     for (int i = 0; i < kPictures && !steppable(); ++i) {
-        e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);
+        e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
         current = NextGood(current);
     }
     ASSERT_TRUE(steppable());
     ASSERT_EQ(Shown(), SizeAt(current));
-    e2e::Deliver(form, WM_COMMAND, TForm1::CmdN8, 0);  // "Предыдущая"
+    e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayPrevious, 0);  // "Предыдущая"
     EXPECT_EQ(Shown(), SizeAt(current - 1));
     EXPECT_EQ(Number(), current);
 
     // "Следующая" moves on again.
-    e2e::Deliver(form, WM_COMMAND, TForm1::CmdN7, 0);
+    e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayNext, 0);
     EXPECT_EQ(Shown(), SizeAt(current));
 
     // "Выход" of the tray menu ends the program.
-    PostMessageW(form, WM_COMMAND, TForm1::CmdN9, 0);
+    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
 }
 
@@ -141,9 +141,9 @@ TEST_F(WallpaperEndToEnd, SteppingBackPassesOverAPictureThatCannotBeApplied) {
     Program program("startup");
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1");
-    for (int i = 0; i < 3; ++i) e2e::Deliver(form, TForm1::TrayCallbackMessage, 1, WM_LBUTTONDOWN);  // 1, 3, 4
+    for (int i = 0; i < 3; ++i) e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);  // 1, 3, 4
     for (int shown : {3, 1}) {
-        e2e::Deliver(form, WM_COMMAND, TForm1::CmdN8, 0);  // "Предыдущая"
+        e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayPrevious, 0);  // "Предыдущая"
         EXPECT_EQ(Shown().first, 130 + 10 * shown);
         EXPECT_EQ(Number(), shown + 1);
     }
@@ -156,7 +156,7 @@ TEST_F(WallpaperEndToEnd, ARightPressOpensTheTrayMenuEvenWhileHidden) {
     HWND form = program.FindWindowOfClass("TForm1");
     ASSERT_NE(form, nullptr);
     ASSERT_FALSE(IsWindowVisible(form));
-    PostMessageW(form, TForm1::TrayCallbackMessage, 1, WM_RBUTTONDOWN);
+    PostMessageW(form, TTray::CallbackMessage, 1, WM_RBUTTONDOWN);
     HWND menu = nullptr;
     for (int i = 0; i < 200 && !menu; ++i) {
         HWND candidate = FindWindowA("#32768", nullptr);
@@ -171,8 +171,8 @@ TEST_F(WallpaperEndToEnd, ARightPressOpensTheTrayMenuEvenWhileHidden) {
     EXPECT_FALSE(IsWindowVisible(menu));
 
     // "Настройки" brings the window back, in front.
-    e2e::Deliver(form, WM_COMMAND, TForm1::CmdN6, 0);
+    e2e::Deliver(form, WM_COMMAND, TTray::CmdTraySettings, 0);
     EXPECT_TRUE(IsWindowVisible(form));
-    PostMessageW(form, WM_COMMAND, TForm1::CmdN9, 0);
+    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
 }

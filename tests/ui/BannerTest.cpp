@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "ui/StartSteps.h"
 #include "ui/About.h"
 #include "ui/Banner.h"
 #include "ui/Main.h"
@@ -44,20 +43,20 @@ RECT ChildRect(HWND child) {
 
 TEST_F(BannerTest, TheBannerPlaysAtTheTopOfTheMainWindow) {
     TForm1 form;
-    HWND banner = form.GIFAnimator1.Handle();
+    HWND banner = form.Banner.GIFAnimator1.Handle();
     ASSERT_NE(banner, nullptr);
     const RECT rect = ChildRect(banner);
     EXPECT_EQ(rect.left, 6);
     EXPECT_EQ(rect.top, 18);
     EXPECT_EQ(rect.right - rect.left, 468);
     EXPECT_EQ(rect.bottom - rect.top, 60);
-    EXPECT_TRUE(form.GIFAnimator1.Animate());
-    EXPECT_FALSE(form.GIFAnimator1.AutoSize());
-    EXPECT_FALSE(form.GIFAnimator1.Transparent());
+    EXPECT_TRUE(form.Banner.GIFAnimator1.Animate());
+    EXPECT_FALSE(form.Banner.GIFAnimator1.AutoSize());
+    EXPECT_FALSE(form.Banner.GIFAnimator1.Transparent());
     EXPECT_EQ(BannerIndex, 1);
 
     // The banner resource: 468 x 60, 15 frames in a cycle of about 9 seconds.
-    TGIFImage& image = form.GIFAnimator1.Image();
+    TGIFImage& image = form.Banner.GIFAnimator1.Image();
     ASSERT_EQ(image.FrameCount(), 15);
     EXPECT_EQ(image.LogicalWidth(), 468);
     EXPECT_EQ(image.LogicalHeight(), 60);
@@ -86,19 +85,19 @@ TEST_F(BannerTest, TheBannerPlaysAtTheTopOfTheMainWindow) {
 TEST_F(BannerTest, TheReloadTimerRestartsTheBannerAndKeepsBannerOne) {
     TForm1 form;
     form.Show();
-    EXPECT_TRUE(form.TimerReklama.Enabled());
-    EXPECT_EQ(form.TimerReklama.Interval(), 10000u);
-    form.GIFAnimator1.Tick();
-    form.GIFAnimator1.Tick();
-    EXPECT_EQ(form.GIFAnimator1.FrameIndex(), 2);
-    for (int i = 0; i < 3; ++i) form.TimerReklamaTimer();
+    EXPECT_TRUE(form.Banner.TimerReklama.Enabled());
+    EXPECT_EQ(form.Banner.TimerReklama.Interval(), 10000u);
+    form.Banner.GIFAnimator1.Tick();
+    form.Banner.GIFAnimator1.Tick();
+    EXPECT_EQ(form.Banner.GIFAnimator1.FrameIndex(), 2);
+    for (int i = 0; i < 3; ++i) form.Banner.TimerReklamaTimer();
     EXPECT_EQ(BannerIndex, 1);
-    EXPECT_EQ(form.GIFAnimator1.FrameIndex(), 0);
-    EXPECT_TRUE(form.GIFAnimator1.Animate());
-    EXPECT_EQ(form.GIFAnimator1.Timer().Interval(), form.GIFAnimator1.Image().Frame(0).Delay);
+    EXPECT_EQ(form.Banner.GIFAnimator1.FrameIndex(), 0);
+    EXPECT_TRUE(form.Banner.GIFAnimator1.Animate());
+    EXPECT_EQ(form.Banner.GIFAnimator1.Timer().Interval(), form.Banner.GIFAnimator1.Image().Frame(0).Delay);
 
     // A click on the banner (press and release inside it) opens advertiser page 1.
-    HWND banner = form.GIFAnimator1.Handle();
+    HWND banner = form.Banner.GIFAnimator1.Handle();
     SendMessageW(banner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 30));
     SendMessageW(banner, WM_LBUTTONUP, 0, MAKELPARAM(100, 30));
     // A press released outside is no click.
@@ -119,7 +118,7 @@ TEST_F(BannerTest, TheHelpMenuOpensTheProgramsPages) {
     EXPECT_EQ(MenuText(help, 0), WideFromUtf8("О программе"));
     EXPECT_EQ(MenuText(help, 1), WideFromUtf8("Сайт разработчика"));
     EXPECT_EQ(MenuText(help, 2), WideFromUtf8("Скачать обои"));
-    EXPECT_EQ(GetMenuItemID(help, 0), UINT(TForm1::CmdN4));
+    EXPECT_EQ(GetMenuItemID(help, 0), UINT(TForm1::CmdAbout));
 
     SendMessageW(form.Handle(), WM_COMMAND, GetMenuItemID(help, 1), 0);
     SendMessageW(form.Handle(), WM_COMMAND, GetMenuItemID(help, 2), 0);
@@ -162,7 +161,7 @@ TEST(AboutBox, HasItsLabelsAndButton) {
     SelectObject(dc, old);
     ReleaseDC(box.Handle(), dc);
 
-    const RECT button = ChildRect(box.Button1());
+    const RECT button = ChildRect(box.OkButton());
     EXPECT_EQ(button.left, 72);
     EXPECT_EQ(button.top, 176);
     EXPECT_EQ(button.right - button.left, 49);
@@ -224,12 +223,12 @@ TEST_F(BannerTest, TheAboutBoxIsModalAndClosesWithEscOrOk) {
     aboutOwner = &form;
     aboutShown = 0;
     SetTimer(nullptr, 0, 200, CloseAboutBox);
-    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdN4, 0);
+    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdAbout, 0);
     EXPECT_NE(aboutSeen, nullptr);
     EXPECT_TRUE(ownerDisabled);
     EXPECT_TRUE(IsWindowEnabled(form.Handle()));
     EXPECT_FALSE(IsWindow(aboutSeen)) << "the box is destroyed when it closes";
-    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdN4, 0);
+    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdAbout, 0);
     EXPECT_EQ(aboutShown, 2);
     EXPECT_EQ(FindWindowW(L"TAboutForm", nullptr), nullptr);
 }

@@ -13,7 +13,6 @@
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
 #include "TestSupport.h"
-#include "ui/StartSteps.h"
 #include "toolkit/Forms.h"
 #include "ui/Main.h"
 
@@ -38,7 +37,7 @@ TEST(MainForm, HasTheFileMenuWithExit) {
     ASSERT_NE(file, nullptr);
     const int last = GetMenuItemCount(file) - 1;
     EXPECT_EQ(MenuText(file, last), WideFromUtf8("Выход"));
-    EXPECT_EQ(GetMenuItemID(file, last), static_cast<UINT>(TForm1::CmdN2));
+    EXPECT_EQ(GetMenuItemID(file, last), static_cast<UINT>(TForm1::CmdFileExit));
 }
 
 TEST(MainForm, PaintsItsBackgroundInLightSkyBlue) {
@@ -70,15 +69,15 @@ TEST(MainForm, RunsItsStartSequenceAtCreation) {
 
 TEST(MainForm, HasTheTrayMenuInItsOrder) {
     TForm1 form;
-    ASSERT_NE(form.PopupMenu1, nullptr);
-    ASSERT_EQ(GetMenuItemCount(form.PopupMenu1), 4);
+    ASSERT_NE(form.Tray.TrayMenu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(form.Tray.TrayMenu), 4);
     const char* texts[] = {"Настройки", "Следующая", "Предыдущая", "Выход"};
-    const UINT ids[] = {TForm1::CmdN6, TForm1::CmdN7, TForm1::CmdN8, TForm1::CmdN9};
+    const UINT ids[] = {TTray::CmdTraySettings, TTray::CmdTrayNext, TTray::CmdTrayPrevious, TTray::CmdTrayExit};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(MenuText(form.PopupMenu1, i), WideFromUtf8(texts[i]));
-        EXPECT_EQ(GetMenuItemID(form.PopupMenu1, i), ids[i]);
+        EXPECT_EQ(MenuText(form.Tray.TrayMenu, i), WideFromUtf8(texts[i]));
+        EXPECT_EQ(GetMenuItemID(form.Tray.TrayMenu, i), ids[i]);
     }
-    EXPECT_EQ(TForm1::TrayCallbackMessage, 1141u);
+    EXPECT_EQ(TTray::CallbackMessage, 1141u);
 }
 
 TEST(MainForm, ArmsTheWallpaperTimerFromTheSettings) {
@@ -159,14 +158,14 @@ TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
                                    "[options]\r\nwallpaper_directory=" + pictures + "\r\n");
     {
         TForm1 form;
-        ASSERT_TRUE(form.ShellTreeView1);
-        HWND tree = form.ShellTreeView1->Handle();
+        ASSERT_TRUE(form.Folders.ShellTreeView1);
+        HWND tree = form.Folders.ShellTreeView1->Handle();
         RECT rect = ChildRect(form.Handle(), tree);
         EXPECT_EQ(rect.left, 8);
         EXPECT_EQ(rect.top, 104);
         EXPECT_EQ(rect.right - rect.left, 249);
         EXPECT_EQ(rect.bottom - rect.top, 233);
-        rect = ChildRect(form.Handle(), form.EditDir);
+        rect = ChildRect(form.Handle(), form.Folders.EditDir);
         EXPECT_EQ(rect.left, 8);
         EXPECT_EQ(rect.top, 355);
         EXPECT_EQ(rect.right - rect.left, 249);
@@ -176,12 +175,12 @@ TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(tree, WM_GETFONT, 0, 0)), form.Font());
 
         // The start sequence selected the saved folder and the panel shows it.
-        EXPECT_EQ(form.ShellTreeView1->SelectedPath(), pictures);
-        EXPECT_EQ(AnsiFromWide(WindowTextOf(form.EditDir)), pictures);
+        EXPECT_EQ(form.Folders.ShellTreeView1->SelectedPath(), pictures);
+        EXPECT_EQ(AnsiFromWide(WindowTextOf(form.Folders.EditDir)), pictures);
 
         // A click on a node puts its path into the folder field.
         form.Show();
-        HTREEITEM parent = TreeView_GetParent(tree, form.ShellTreeView1->Selected());
+        HTREEITEM parent = TreeView_GetParent(tree, form.Folders.ShellTreeView1->Selected());
         ASSERT_NE(parent, nullptr);
         TreeView_EnsureVisible(tree, parent);
         RECT item;
@@ -192,7 +191,7 @@ TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
         PumpMessages();
         PumpMessages();
         char text[MAX_PATH] = {};
-        GetWindowTextA(form.EditDir, text, MAX_PATH);
+        GetWindowTextA(form.Folders.EditDir, text, MAX_PATH);
         EXPECT_EQ(std::string(text), documents / "Pictures");
         // ... and previews that folder, which holds no picture.
         EXPECT_EQ(PreviewFolder, documents / "Pictures");
@@ -250,22 +249,22 @@ TEST(MainForm, NamesOutsideTheCodePageAreReachedAndShownByTheirRealNames) {
         // The settings were found in the documents folder and name the picture folder.
         EXPECT_EQ(platform::ShownPath(ConfigPath), documents + L"\\Tavrin Wallpaper\\config.ini");
         EXPECT_EQ(Settings.wallpaper_directory, storedPictures);
-        EXPECT_EQ(WindowTextOf(form.EditDir), pictures);
-        HWND tree = form.ShellTreeView1->Handle();
-        ASSERT_NE(form.ShellTreeView1->Selected(), nullptr);
-        EXPECT_EQ(NodeText(tree, form.ShellTreeView1->Selected()), L"\u65E5\u672C\u306E\u58C1\u7D19");
+        EXPECT_EQ(WindowTextOf(form.Folders.EditDir), pictures);
+        HWND tree = form.Folders.ShellTreeView1->Handle();
+        ASSERT_NE(form.Folders.ShellTreeView1->Selected(), nullptr);
+        EXPECT_EQ(NodeText(tree, form.Folders.ShellTreeView1->Selected()), L"\u65E5\u672C\u306E\u58C1\u7D19");
 
         // A click on the folder's node previews its picture under the picture's own name.
         form.Show();
-        SetWindowTextW(form.EditDir, L"");
+        SetWindowTextW(form.Folders.EditDir, L"");
         RECT item;
-        ASSERT_TRUE(TreeView_GetItemRect(tree, form.ShellTreeView1->Selected(), &item, TRUE));
+        ASSERT_TRUE(TreeView_GetItemRect(tree, form.Folders.ShellTreeView1->Selected(), &item, TRUE));
         const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
         PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, point);
         PostMessageW(tree, WM_LBUTTONUP, 0, point);
         PumpMessages();
         PumpMessages();
-        EXPECT_EQ(WindowTextOf(form.EditDir), pictures);
+        EXPECT_EQ(WindowTextOf(form.Folders.EditDir), pictures);
         EXPECT_TRUE(platform::FileExists(PreviewFolder + "\\" + PreviewName)) << PreviewFolder << "\\" << PreviewName;
         EXPECT_EQ(PreviewCaption, Utf8FromWide(picture));
     }

@@ -10,7 +10,6 @@
 
 #include "TestSupport.h"
 #include "image/BmpCodec.h"
-#include "ui/StartSteps.h"
 #include "ui/Main.h"
 #include "toolkit/Win32.h"
 #include "ui/Painting.h"
@@ -143,9 +142,9 @@ TEST(Painting, ThePreviewCaptionStandsInTheStripUnderThePicture) {
     TForm1 form;
     MemoryCanvas empty(600, 500), captioned(600, 500);
     PreviewCaption = "";
-    form.PaintPreviewFrame(empty.Dc());
+    form.Preview.PaintPreviewFrame(empty.Dc());
     PreviewCaption = "abcdefghijklmnopqrstuvwxy";  // 25 characters
-    form.PaintPreviewFrame(captioned.Dc());
+    form.Preview.PaintPreviewFrame(captioned.Dc());
     int changed = 0, outside = 0;
     for (int y = 200; y < 240; ++y)
         for (int x = 280; x < 470; ++x)
@@ -167,7 +166,7 @@ TEST(Painting, TheCheckBoxCaptionsKeepTheirGapFromTheBoxes) {
     MemoryCanvas painted(600, 500), gradient(600, 500);
     form.FormPaint(painted.Dc());
     DrawGradient(gradient.Dc(), 0x808080, 0xFEDEB4, 1, 1, outer.right - outer.left, outer.bottom - outer.top);
-    for (HWND box : {form.CheckBoxStartUp, form.CheckBoxChangeStart, form.CheckBoxTimer}) {
+    for (HWND box : {form.SettingsPanel.CheckBoxStartUp, form.SettingsPanel.CheckBoxChangeStart, form.SettingsPanel.CheckBoxTimer}) {
         RECT bounds;
         GetWindowRect(box, &bounds);
         MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&bounds), 2);
@@ -196,16 +195,16 @@ TEST(Painting, APictureNamedInAnotherScriptIsCaptionedInItsOwnLetters) {
         std::ofstream(std::filesystem::path(WideFromAnsi(folder.Path()) + L"\\" + name), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     TForm1 form;
-    form.ShellTreeView1->SetSelectedPath(folder.Path());
-    form.ShellTreeView1Click();
+    form.Folders.ShellTreeView1->SetSelectedPath(folder.Path());
+    form.Folders.ShellTreeView1Click();
     std::set<std::wstring> captions;
     std::vector<COLORREF> strips[2];
     for (auto& strip : strips) {
-        if (&strip != strips) form.SpeedButtonNext.Click();
+        if (&strip != strips) form.Preview.SpeedButtonNext.Click();
         EXPECT_EQ(names.count(WideFromAnsi(PreviewName)), 0u) << "reached by its short name";
         captions.insert(WideFromUtf8(PreviewCaption));
         MemoryCanvas canvas(600, 500);
-        form.PaintPreviewFrame(canvas.Dc());
+        form.Preview.PaintPreviewFrame(canvas.Dc());
         for (int y = 220; y < 233; ++y)
             for (int x = 288; x < 458; ++x) strip.push_back(canvas.At(x, y));
     }

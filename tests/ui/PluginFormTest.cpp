@@ -123,15 +123,15 @@ TEST_F(PluginFormTest, OpensAtItsPlaceWithItsControlsAndTexts) {
     EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
 
     EXPECT_EQ(Text(form->Handle()), WideFromUtf8("Плагины"));
-    EXPECT_EQ(Text(form->Button1), WideFromUtf8("Вкл"));
-    EXPECT_EQ(Text(form->Button2), WideFromUtf8("Выкл"));
-    EXPECT_EQ(Text(form->Button3), WideFromUtf8("Настройки"));
-    EXPECT_EQ(Text(form->Button4), WideFromUtf8("Выход"));
-    EXPECT_FALSE(Enabled(form->Button3));
-    EXPECT_TRUE(Enabled(form->Button1));
+    EXPECT_EQ(Text(form->ButtonOn), WideFromUtf8("Вкл"));
+    EXPECT_EQ(Text(form->ButtonOff), WideFromUtf8("Выкл"));
+    EXPECT_EQ(Text(form->ButtonSettings), WideFromUtf8("Настройки"));
+    EXPECT_EQ(Text(form->ButtonExit), WideFromUtf8("Выход"));
+    EXPECT_FALSE(Enabled(form->ButtonSettings));
+    EXPECT_TRUE(Enabled(form->ButtonOn));
 
     // Positions, in the tab order.
-    const HWND controls[] = {form->ListBox1, form->Button1, form->Button2, form->Button3, form->Button4};
+    const HWND controls[] = {form->ListBox1, form->ButtonOn, form->ButtonOff, form->ButtonSettings, form->ButtonExit};
     const RECT places[] = {{0, 0, 305, 145}, {312, 0, 387, 25}, {312, 32, 387, 57}, {312, 64, 387, 89},
                            {312, 120, 387, 145}};
     HWND child = GetWindow(form->Handle(), GW_CHILD);
@@ -148,16 +148,16 @@ TEST_F(PluginFormTest, OpensAtItsPlaceWithItsControlsAndTexts) {
     EXPECT_FALSE(GetWindowLongW(form->ListBox1, GWL_STYLE) & LBS_SORT);
 
     LOGFONTW font = {};
-    ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form->Button1, WM_GETFONT, 0, 0)), sizeof font, &font));
+    ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form->ButtonOn, WM_GETFONT, 0, 0)), sizeof font, &font));
     EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
     EXPECT_EQ(font.lfHeight, -11);
     // The font declares the Russian character set: its texts read on any code page.
     EXPECT_EQ(font.lfCharSet, RUSSIAN_CHARSET);
-    HDC dc = GetDC(form->Button1);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(form->Button1, WM_GETFONT, 0, 0)));
+    HDC dc = GetDC(form->ButtonOn);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(form->ButtonOn, WM_GETFONT, 0, 0)));
     EXPECT_EQ(GetTextCharset(dc), RUSSIAN_CHARSET);
     SelectObject(dc, old);
-    ReleaseDC(form->Button1, dc);
+    ReleaseDC(form->ButtonOn, dc);
 }
 
 // A plugin.ini in UTF-8 shows its Russian name whatever the code page.
@@ -197,7 +197,7 @@ TEST_F(PluginFormTest, OnStoresOnlyThePluginKeyAndASecondPressDoesNothing) {
     WriteTextFile(ConfigPath, before);
     TPluginForm* form = CreatePluginForm();
     Select(form, LineOf("sepia"));
-    Click(form->Button1);
+    Click(form->ButtonOn);
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(Settings.plugin_directory, "sepia");
     EXPECT_EQ(StoredPlugin(), "sepia");
@@ -207,12 +207,12 @@ TEST_F(PluginFormTest, OnStoresOnlyThePluginKeyAndASecondPressDoesNothing) {
     // The list is rebuilt with the mark; the selection is gone, "Настройки" keeps its state.
     EXPECT_EQ(Lines(form)[LineOf("sepia")], kSepiaLine + L" " + WideFromUtf8("Вкл"));
     EXPECT_EQ(Selected(form), -1);
-    EXPECT_TRUE(Enabled(form->Button3));
+    EXPECT_TRUE(Enabled(form->ButtonSettings));
 
     // Pressed again right away: no selection, so nothing happens.
     WriteTextFile(ConfigPath, "[options]\r\nplugin_directory=manual\r\n");
     Settings.plugin_directory = "in memory";
-    Click(form->Button1);
+    Click(form->ButtonOn);
     EXPECT_EQ(StoredPlugin(), "manual");
     EXPECT_EQ(Settings.plugin_directory, "in memory");
 }
@@ -221,7 +221,7 @@ TEST_F(PluginFormTest, OffStoresNoneAndALaterSelectionIsActiveWithoutTheMark) {
     Settings.plugin_directory = "blur";
     TPluginForm* form = CreatePluginForm();
     Select(form, LineOf("sepia"));
-    Click(form->Button2);
+    Click(form->ButtonOff);
     EXPECT_EQ(Settings.plugin_directory, "none");
     EXPECT_EQ(StoredPlugin(), "none");
     EXPECT_EQ(Lines(form)[LineOf("blur")], kBlurLine);
@@ -231,7 +231,7 @@ TEST_F(PluginFormTest, OffStoresNoneAndALaterSelectionIsActiveWithoutTheMark) {
     EXPECT_EQ(Settings.plugin_directory, "blur");
     EXPECT_EQ(Lines(form)[LineOf("blur")], kBlurLine);
     EXPECT_EQ(StoredPlugin(), "none");
-    Click(form->Button1);
+    Click(form->ButtonOn);
     EXPECT_EQ(StoredPlugin(), "blur");
     EXPECT_EQ(Lines(form)[LineOf("blur")], kBlurLine + L" " + WideFromUtf8("Вкл"));
 }
@@ -240,7 +240,7 @@ TEST_F(PluginFormTest, AConfigFileThatCannotBeWrittenIsReportedAndTheListStays) 
     ConfigPath = folder / "missing\\config.ini";
     TPluginForm* form = CreatePluginForm();
     Select(form, LineOf("blur"));
-    Click(form->Button1);
+    Click(form->ButtonOn);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Unable to write to " + ConfigPath);
     EXPECT_EQ(Settings.plugin_directory, "blur");  // already changed in memory
@@ -251,8 +251,8 @@ TEST_F(PluginFormTest, AConfigFileThatCannotBeWrittenIsReportedAndTheListStays) 
 TEST_F(PluginFormTest, SettingsStartsTheConfigProgramByItsFullPathAndNeverAnother) {
     TPluginForm* form = CreatePluginForm();
     Select(form, LineOf("sepia"));
-    ASSERT_TRUE(Enabled(form->Button3));
-    Click(form->Button3);
+    ASSERT_TRUE(Enabled(form->ButtonSettings));
+    Click(form->ButtonSettings);
     // Nothing waits for it: the call has returned; the program runs on its own.
     const std::string marker = PluginsRoot + "\\sepia\\config.exe.ran";
     for (int i = 0; i < 600 && !platform::FileExists(marker); ++i) Sleep(50);
@@ -266,7 +266,7 @@ TEST_F(PluginFormTest, SettingsStartsTheConfigProgramByItsFullPathAndNeverAnothe
 
     // A config.exe that cannot be started is ignored silently.
     Settings.plugin_directory = "blur";
-    Click(form->Button3);
+    Click(form->ButtonSettings);
     EXPECT_TRUE(errors.empty());
     EXPECT_FALSE(platform::FileExists(folder / "Tavrin.exe.ran"));
 }
@@ -289,7 +289,7 @@ TEST_F(PluginFormTest, ASecondWindowSharesTheFolderListAndOwnsTheSettingsButton)
     Settings.plugin_directory = "before";
     Select(first, 2);
     EXPECT_EQ(Settings.plugin_directory, "before");
-    Click(first->Button1);
+    Click(first->ButtonOn);
     EXPECT_EQ(Settings.plugin_directory, "before");
     EXPECT_FALSE(platform::FileExists(ConfigPath));
     EXPECT_TRUE(errors.empty());
@@ -298,10 +298,10 @@ TEST_F(PluginFormTest, ASecondWindowSharesTheFolderListAndOwnsTheSettingsButton)
     const int sepia = LineOf("sepia");
     Select(first, sepia);
     EXPECT_EQ(Settings.plugin_directory, "sepia");
-    EXPECT_TRUE(Enabled(second->Button3));
-    EXPECT_FALSE(Enabled(first->Button3));
+    EXPECT_TRUE(Enabled(second->ButtonSettings));
+    EXPECT_FALSE(Enabled(first->ButtonSettings));
     Select(first, 1 - sepia);
-    EXPECT_FALSE(Enabled(second->Button3));
+    EXPECT_FALSE(Enabled(second->ButtonSettings));
 }
 
 TEST_F(PluginFormTest, ClosingHidesTheWindowAndMinimisingClosesTheNewest) {
@@ -337,7 +337,7 @@ TEST_F(PluginFormTest, ClosingHidesTheWindowAndMinimisingClosesTheNewest) {
     EXPECT_TRUE(IsWindow(newer->Handle()));
 
     // "Выход" and the close box hide the window; it lives on.
-    Click(older->Button4);
+    Click(older->ButtonExit);
     EXPECT_FALSE(older->Visible());
     EXPECT_TRUE(IsWindow(older->Handle()));
     ShowWindow(older->Handle(), SW_SHOW);

@@ -13,7 +13,6 @@
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "platform/win32/ShellFolders.h"
-#include "ui/StartSteps.h"
 #include "image/BmpCodec.h"
 #include "engine/PreviewList.h"
 #include "engine/Scheduler.h"
@@ -74,16 +73,16 @@ TEST_F(PanelTest, EveryControlStandsAtItsPlaceInItsTabOrderWithItsCaption) {
         HWND window;
         RECT bounds;
     } controls[] = {
-        {form.EditDir, {8, 355, 257, 376}},
-        {form.SpeedButtonPre.Handle(), {280, 236, 340, 258}},
-        {form.SpeedButtonOn.Handle(), {344, 236, 404, 258}},
-        {form.SpeedButtonNext.Handle(), {408, 236, 468, 258}},
-        {form.CheckBoxStartUp, {274, 272, 288, 286}},
-        {form.CheckBoxChangeStart, {274, 288, 288, 302}},
-        {form.CheckBoxTimer, {274, 306, 288, 320}},
-        {form.Panel1.Handle(), {274, 328, 323, 353}},
-        {form.Button1, {408, 328, 473, 353}},
-        {form.ButtonApply, {408, 354, 473, 379}},
+        {form.Folders.EditDir, {8, 355, 257, 376}},
+        {form.Preview.SpeedButtonPre.Handle(), {280, 236, 340, 258}},
+        {form.Preview.SpeedButtonOn.Handle(), {344, 236, 404, 258}},
+        {form.Preview.SpeedButtonNext.Handle(), {408, 236, 468, 258}},
+        {form.SettingsPanel.CheckBoxStartUp, {274, 272, 288, 286}},
+        {form.SettingsPanel.CheckBoxChangeStart, {274, 288, 288, 302}},
+        {form.SettingsPanel.CheckBoxTimer, {274, 306, 288, 320}},
+        {form.SettingsPanel.ColorSwatch.Handle(), {274, 328, 323, 353}},
+        {form.SettingsPanel.ColorButton, {408, 328, 473, 353}},
+        {form.SettingsPanel.ButtonApply, {408, 354, 473, 379}},
     };
     for (const auto& control : controls) {
         const RECT rect = ChildRect(control.window);
@@ -93,22 +92,22 @@ TEST_F(PanelTest, EveryControlStandsAtItsPlaceInItsTabOrderWithItsCaption) {
         EXPECT_EQ(rect.bottom, control.bounds.bottom) << rect.left << "," << rect.top;
     }
     // The number field with its arrows takes 41 x 22 at (360, 304); the unit box 65 wide at (406, 304).
-    const RECT field = ChildRect(form.SpinEditTimer.Handle()), arrows = ChildRect(form.SpinEditTimer.Buttons());
+    const RECT field = ChildRect(form.SettingsPanel.SpinEditTimer.Handle()), arrows = ChildRect(form.SettingsPanel.SpinEditTimer.Buttons());
     EXPECT_EQ(field.left, 360);
     EXPECT_EQ(field.top, 304);
     EXPECT_NEAR(arrows.right, 401, 2);  // the arrows may cover the field's 2-pixel edge
     EXPECT_EQ(arrows.bottom - field.top, 22);
-    const RECT combo = ChildRect(form.ComboBox1);
+    const RECT combo = ChildRect(form.SettingsPanel.TimerUnitBox);
     EXPECT_EQ(combo.left, 406);
     EXPECT_EQ(combo.top, 304);
     EXPECT_EQ(combo.right - combo.left, 65);
-    EXPECT_TRUE(GetWindowLongW(form.ComboBox1, GWL_STYLE) & CBS_DROPDOWN);
+    EXPECT_TRUE(GetWindowLongW(form.SettingsPanel.TimerUnitBox, GWL_STYLE) & CBS_DROPDOWN);
 
     // Tab goes EditDir, Apply, the three boxes, the number, the tree, the unit, the colour button.
-    HWND expected[] = {form.ButtonApply,   form.CheckBoxStartUp,           form.CheckBoxChangeStart,
-                       form.CheckBoxTimer, form.SpinEditTimer.Handle(),   form.ShellTreeView1->Handle(),
-                       form.ComboBox1,     form.Button1,                  form.EditDir};
-    HWND at = form.EditDir;
+    HWND expected[] = {form.SettingsPanel.ButtonApply,   form.SettingsPanel.CheckBoxStartUp,           form.SettingsPanel.CheckBoxChangeStart,
+                       form.SettingsPanel.CheckBoxTimer, form.SettingsPanel.SpinEditTimer.Handle(),   form.Folders.ShellTreeView1->Handle(),
+                       form.SettingsPanel.TimerUnitBox,     form.SettingsPanel.ColorButton,                  form.Folders.EditDir};
+    HWND at = form.Folders.EditDir;
     for (HWND next : expected) {
         at = GetNextDlgTabItem(form.Handle(), at, FALSE);
         EXPECT_EQ(at, next);
@@ -122,12 +121,12 @@ TEST_F(PanelTest, EveryControlStandsAtItsPlaceInItsTabOrderWithItsCaption) {
     EXPECT_EQ(*table[12], "Картинок нет");
     EXPECT_EQ(*table[18], "день");
     EXPECT_EQ(*table[22], "Цвет фона");
-    EXPECT_EQ(WindowTextOf(form.ButtonApply), WideFromUtf8("Применить"));
-    EXPECT_EQ(WindowTextOf(form.Button1), WideFromUtf8("Выбрать"));
-    ASSERT_EQ(SendMessageW(form.ComboBox1, CB_GETCOUNT, 0, 0), 3);
-    EXPECT_EQ(ComboItem(form.ComboBox1, 0), WideFromUtf8("Минута"));
-    EXPECT_EQ(ComboItem(form.ComboBox1, 1), WideFromUtf8("Час"));
-    EXPECT_EQ(ComboItem(form.ComboBox1, 2), WideFromUtf8("день"));
+    EXPECT_EQ(WindowTextOf(form.SettingsPanel.ButtonApply), WideFromUtf8("Применить"));
+    EXPECT_EQ(WindowTextOf(form.SettingsPanel.ColorButton), WideFromUtf8("Выбрать"));
+    ASSERT_EQ(SendMessageW(form.SettingsPanel.TimerUnitBox, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(ComboItem(form.SettingsPanel.TimerUnitBox, 0), WideFromUtf8("Минута"));
+    EXPECT_EQ(ComboItem(form.SettingsPanel.TimerUnitBox, 1), WideFromUtf8("Час"));
+    EXPECT_EQ(ComboItem(form.SettingsPanel.TimerUnitBox, 2), WideFromUtf8("день"));
 }
 
 // The face realised for the window's font is wider on an English Windows than on
@@ -138,19 +137,19 @@ TEST_F(PanelTest, TheUnitsFitTheUnitBoxInTheFaceTheSystemRealises) {
     form.Show();
     COMBOBOXINFO info = {};
     info.cbSize = sizeof info;
-    ASSERT_TRUE(GetComboBoxInfo(form.ComboBox1, &info));
+    ASSERT_TRUE(GetComboBoxInfo(form.SettingsPanel.TimerUnitBox, &info));
     const auto margins = static_cast<DWORD>(SendMessageW(info.hwndItem, EM_GETMARGINS, 0, 0));
     const int room = info.rcItem.right - info.rcItem.left - LOWORD(margins) - HIWORD(margins);
     const WindowDC dc(info.hwndItem);
-    const Selection font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(form.ComboBox1, WM_GETFONT, 0, 0)));
+    const Selection font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(form.SettingsPanel.TimerUnitBox, WM_GETFONT, 0, 0)));
     for (int i = 0; i < 3; ++i) {
-        const std::wstring unit = ComboItem(form.ComboBox1, i);
+        const std::wstring unit = ComboItem(form.SettingsPanel.TimerUnitBox, i);
         SIZE size = {};
         GetTextExtentPoint32W(dc, unit.c_str(), static_cast<int>(unit.size()), &size);
         EXPECT_LT(size.cx, room) << "unit " << i << " with its caret";
     }
-    SendMessageW(form.ComboBox1, CB_SETCURSEL, 0, 0);
-    SetFocus(form.ComboBox1);
+    SendMessageW(form.SettingsPanel.TimerUnitBox, CB_SETCURSEL, 0, 0);
+    SetFocus(form.SettingsPanel.TimerUnitBox);
     Pump();
     ASSERT_EQ(GetFocus(), info.hwndItem);
     const auto first = static_cast<DWORD>(SendMessageW(info.hwndItem, EM_POSFROMCHAR, 0, 0));
@@ -163,26 +162,26 @@ TEST_F(PanelTest, FillingShowsTheSettingsAndNeverClearsATick) {
     Settings.wallpaper_directory = "C:\\Pictures";
     Settings.nwptimer = 5000;  // unchecked from config.ini
     Settings.WpTimerUnit = 1;
-    SendMessageW(form.CheckBoxTimer, BM_SETCHECK, BST_CHECKED, 0);  // ticked by the user, not applied
-    form.FillSettingsPanel();
-    EXPECT_TRUE(Ticked(form.CheckBoxTimer));
-    EXPECT_FALSE(Ticked(form.CheckBoxStartUp));
-    EXPECT_EQ(WindowTextOf(form.EditDir), L"C:\\Pictures");
-    EXPECT_EQ(SendMessageW(form.ComboBox1, CB_GETCURSEL, 0, 0), 1);
+    SendMessageW(form.SettingsPanel.CheckBoxTimer, BM_SETCHECK, BST_CHECKED, 0);  // ticked by the user, not applied
+    form.SettingsPanel.FillSettingsPanel();
+    EXPECT_TRUE(Ticked(form.SettingsPanel.CheckBoxTimer));
+    EXPECT_FALSE(Ticked(form.SettingsPanel.CheckBoxStartUp));
+    EXPECT_EQ(WindowTextOf(form.Folders.EditDir), L"C:\\Pictures");
+    EXPECT_EQ(SendMessageW(form.SettingsPanel.TimerUnitBox, CB_GETCURSEL, 0, 0), 1);
     // The range was set at start, so the stored value is clamped when shown again.
-    EXPECT_EQ(form.SpinEditTimer.MinValue(), 1);
-    EXPECT_EQ(form.SpinEditTimer.MaxValue(), 960);
-    EXPECT_EQ(form.SpinEditTimer.Value(), 960);
+    EXPECT_EQ(form.SettingsPanel.SpinEditTimer.MinValue(), 1);
+    EXPECT_EQ(form.SettingsPanel.SpinEditTimer.MaxValue(), 960);
+    EXPECT_EQ(form.SettingsPanel.SpinEditTimer.Value(), 960);
 
     Settings.startup = Settings.changestart = true;
-    form.FillSettingsPanel();
-    EXPECT_TRUE(Ticked(form.CheckBoxStartUp));
-    EXPECT_TRUE(Ticked(form.CheckBoxChangeStart));
+    form.SettingsPanel.FillSettingsPanel();
+    EXPECT_TRUE(Ticked(form.SettingsPanel.CheckBoxStartUp));
+    EXPECT_TRUE(Ticked(form.SettingsPanel.CheckBoxChangeStart));
 }
 
 TEST_F(PanelTest, TheTimerFieldStepsByOneKeepsItsRangeAndReadsTextAsTheMinimum) {
     TForm1 form;
-    TSpinEdit& spin = form.SpinEditTimer;
+    TSpinEdit& spin = form.SettingsPanel.SpinEditTimer;
     auto arrow = [&](int delta) {
         NMUPDOWN change = {};
         change.hdr.hwndFrom = spin.Buttons();
@@ -230,15 +229,15 @@ TEST_F(PanelTest, ApplyStoresThePanelRestartsTheRotationAndSetsTimerAndShortcut)
     Settings = TSettings{};
     Settings.wallpaper_directory = pictures.Path();
     Settings.number = 7;
-    form.FillSettingsPanel();
+    form.SettingsPanel.FillSettingsPanel();
 
     // Unchanged folder, timer on in hours, start with Windows.
-    SendMessageW(form.CheckBoxTimer, BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageW(form.CheckBoxStartUp, BM_SETCHECK, BST_CHECKED, 0);
-    form.SpinEditTimer.SetValue(3);
-    SendMessageW(form.ComboBox1, CB_SETCURSEL, 1, 0);
-    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form.ButtonApply), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(form.ButtonApply));
+    SendMessageW(form.SettingsPanel.CheckBoxTimer, BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(form.SettingsPanel.CheckBoxStartUp, BM_SETCHECK, BST_CHECKED, 0);
+    form.SettingsPanel.SpinEditTimer.SetValue(3);
+    SendMessageW(form.SettingsPanel.TimerUnitBox, CB_SETCURSEL, 1, 0);
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form.SettingsPanel.ButtonApply), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form.SettingsPanel.ButtonApply));
     EXPECT_TRUE(errors.empty()) << errors.front();
     EXPECT_EQ(Settings.number, 1);
     EXPECT_EQ(Settings.wallpaper_directory, pictures.Path());
@@ -254,13 +253,13 @@ TEST_F(PanelTest, ApplyStoresThePanelRestartsTheRotationAndSetsTimerAndShortcut)
 
     // A folder that does not exist is put back; the rest still applies: timer
     // off at once, no shortcut, a unit typed by hand.
-    SetWindowTextW(form.EditDir, L"C:\\no such folder");
-    SendMessageW(form.CheckBoxTimer, BM_SETCHECK, BST_UNCHECKED, 0);
-    SendMessageW(form.CheckBoxStartUp, BM_SETCHECK, BST_UNCHECKED, 0);
-    SendMessageW(form.ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    SetWindowTextW(form.ComboBox1, L"неделя");
-    form.ButtonApplyClick();
-    EXPECT_EQ(WindowTextOf(form.EditDir), WideFromAnsi(pictures.Path()));
+    SetWindowTextW(form.Folders.EditDir, L"C:\\no such folder");
+    SendMessageW(form.SettingsPanel.CheckBoxTimer, BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(form.SettingsPanel.CheckBoxStartUp, BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(form.SettingsPanel.TimerUnitBox, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextW(form.SettingsPanel.TimerUnitBox, L"неделя");
+    form.SettingsPanel.ButtonApplyClick();
+    EXPECT_EQ(WindowTextOf(form.Folders.EditDir), WideFromAnsi(pictures.Path()));
     EXPECT_EQ(Settings.wallpaper_directory, pictures.Path());
     EXPECT_FALSE(Settings.wptimer);
     EXPECT_FALSE(form.TimerWp.Enabled());
@@ -277,21 +276,21 @@ TEST_F(PanelTest, TheColourDialogOpensWithWhatItReturnedLast) {
     std::vector<COLORREF> shown;
     COLORREF answer = 0;
     bool confirm = true;
-    form.ColorDialog1Execute = [&](COLORREF& color) {
+    form.SettingsPanel.ColorDialog1Execute = [&](COLORREF& color) {
         shown.push_back(color);
         color = answer;
         return confirm;
     };
     answer = 0x00336699;
-    form.Button1Click();
+    form.SettingsPanel.ColorButtonClick();
     EXPECT_EQ(Settings.BackgroundColor, 0x00336699u);
-    EXPECT_EQ(form.Panel1.Color(), 0x00336699u);
+    EXPECT_EQ(form.SettingsPanel.ColorSwatch.Color(), 0x00336699u);
     Settings.BackgroundColor = 0x00FFFFFF;  // not what the dialog starts from
     confirm = false;
     answer = 0x00000001;
-    form.Button1Click();
+    form.SettingsPanel.ColorButtonClick();
     EXPECT_EQ(Settings.BackgroundColor, 0x00FFFFFFu);
-    EXPECT_EQ(form.Panel1.Color(), 0x00336699u);
+    EXPECT_EQ(form.SettingsPanel.ColorSwatch.Color(), 0x00336699u);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1], 0x00336699u);
 }
@@ -307,40 +306,40 @@ TEST_F(PanelTest, ThePreviewStepsThroughAFoldersPicturesAndCutsLongNames) {
         platform::WriteFileReplacing(folder / name, [&](platform::OutputFile& out) { out.Write(bytes.data(), bytes.size()); });
     }
     WriteTextFile(folder / "notes.txt", "x");
-    HBITMAP startPicture = form.Image1Picture();
+    HBITMAP startPicture = form.Preview.Image1Picture();
     ASSERT_NE(startPicture, nullptr);  // the default picture
 
-    form.ShellTreeView1->SetSelectedPath(folder.Path());
-    form.ShellTreeView1Click();
-    EXPECT_EQ(WindowTextOf(form.EditDir), WideFromAnsi(folder.Path()));
+    form.Folders.ShellTreeView1->SetSelectedPath(folder.Path());
+    form.Folders.ShellTreeView1Click();
+    EXPECT_EQ(WindowTextOf(form.Folders.EditDir), WideFromAnsi(folder.Path()));
     EXPECT_EQ(PreviewFolder, folder.Path());
     EXPECT_EQ(PreviewName, FirstPicture(folder.Path()));
     BITMAP shown;
-    GetObjectW(form.Image1Picture(), sizeof shown, &shown);
+    GetObjectW(form.Preview.Image1Picture(), sizeof shown, &shown);
     EXPECT_EQ(shown.bmWidth, 170);  // 400 x 300 reduced into 170 x 130
     EXPECT_EQ(shown.bmHeight, 127);
 
     // Next through to the end and back; the long name is cut to 25 characters.
     std::vector<std::string> seen = {PreviewName};
     for (int i = 0; i < 3; ++i) {
-        form.SpeedButtonNext.Click();
+        form.Preview.SpeedButtonNext.Click();
         seen.push_back(PreviewName);
         if (PreviewName == longName) EXPECT_EQ(PreviewCaption, longName.substr(0, 25));
     }
     EXPECT_EQ(seen[2], seen[3]) << "no wrap-around at the end";
     EXPECT_NE(std::find(seen.begin(), seen.end(), longName), seen.end());
-    for (int i = 0; i < 3; ++i) form.SpeedButtonPre.Click();
+    for (int i = 0; i < 3; ++i) form.Preview.SpeedButtonPre.Click();
     EXPECT_EQ(PreviewName, seen[0]) << "no wrap-around at the start";
 
     // A folder without pictures: the caption says so, the picture stays.
-    HBITMAP before = form.Image1Picture();
+    HBITMAP before = form.Preview.Image1Picture();
     TempFolder empty;
-    form.ShellTreeView1->SetSelectedPath(empty.Path());
-    form.ShellTreeView1Click();
+    form.Folders.ShellTreeView1->SetSelectedPath(empty.Path());
+    form.Folders.ShellTreeView1Click();
     EXPECT_EQ(PreviewName, "none");
     EXPECT_EQ(PreviewCaption, "Картинок нет");
-    EXPECT_EQ(form.Image1Picture(), before);
-    form.SpeedButtonNext.Click();  // does nothing
+    EXPECT_EQ(form.Preview.Image1Picture(), before);
+    form.Preview.SpeedButtonNext.Click();  // does nothing
     EXPECT_EQ(PreviewName, "none");
     EXPECT_TRUE(errors.empty());
 }
@@ -353,17 +352,17 @@ TEST_F(PanelTest, ADamagedPictureIsReportedAndTheNextStepStartsFromIt) {
     const std::vector<uint8_t> bytes = EncodeBmp(picture);
     platform::WriteFileReplacing(folder / "a.bmp", [&](platform::OutputFile& out) { out.Write(bytes.data(), bytes.size()); });
     WriteTextFile(folder / "b.bmp", "damaged");
-    form.ShellTreeView1->SetSelectedPath(folder.Path());
-    TForm::Guarded([&] { form.ShellTreeView1Click(); });  // as a click in the tree runs it
+    form.Folders.ShellTreeView1->SetSelectedPath(folder.Path());
+    TForm::Guarded([&] { form.Folders.ShellTreeView1Click(); });  // as a click in the tree runs it
     const std::string good = PreviewName, caption = PreviewCaption;
     const std::string damaged = good == "a.bmp" ? "b.bmp" : "a.bmp";
-    HBITMAP shown = form.Image1Picture();
+    HBITMAP shown = form.Preview.Image1Picture();
     if (good == "a.bmp") {
-        form.SpeedButtonNext.Click();  // through the button's guard, as a click is
+        form.Preview.SpeedButtonNext.Click();  // through the button's guard, as a click is
         ASSERT_EQ(errors.size(), 1u);
         EXPECT_EQ(PreviewName, damaged);
         EXPECT_EQ(PreviewCaption, caption);
-        EXPECT_EQ(form.Image1Picture(), shown);
+        EXPECT_EQ(form.Preview.Image1Picture(), shown);
     } else {
         EXPECT_EQ(PreviewName, "b.bmp");
         ASSERT_EQ(errors.size(), 1u);  // the first picture itself failed
@@ -372,7 +371,7 @@ TEST_F(PanelTest, ADamagedPictureIsReportedAndTheNextStepStartsFromIt) {
     errors.clear();
     PreviewFolder = folder / "gone";
     PreviewName = "a.bmp";
-    form.SpeedButtonPre.Click();
+    form.Preview.SpeedButtonPre.Click();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "File not found");
 }

@@ -1,0 +1,134 @@
+// The tray icon and its menu: the notify-icon record, the menu's table, the
+// callback and the items' handlers.
+#include "ui/Tray.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+
+#include "ui/LangUnit.h"
+#include "ui/Main.h"
+#include "ui/MainProgram.h"
+
+namespace {
+
+constexpr UINT kTrayIconId = 1;
+
+// The notify-icon record in its first layout: 88 bytes, ending with a 64-byte
+// tip. Every version of the shell takes it.
+NOTIFYICONDATAA TrayRecord(HWND window, UINT flags) {
+    static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first notify-icon layout is 88 bytes");
+    NOTIFYICONDATAA data;
+    std::memset(&data, 0, sizeof data);
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window;
+    data.uID = kTrayIconId;
+    data.uFlags = flags;
+    data.uCallbackMessage = TTray::CallbackMessage;
+    data.hIcon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
+    return data;
+}
+
+// The menu as data: each row gives an item's command, the text it is built
+// with, its entry in the caption table and its handler.
+struct TrayItem {
+    UINT command;
+    const char* text;            // UTF-8, as the menu is made
+    const std::string* caption;  // the caption-table entry it shows once captions are assigned
+    void (TTray::*handler)();
+};
+
+const TrayItem kTrayMenu[] = {
+    {TTray::CmdTraySettings, "Настройки", &LangSettings, &TTray::TraySettingsClick},
+    {TTray::CmdTrayNext, "Следующая", &LangNext, &TTray::TrayNextClick},
+    {TTray::CmdTrayPrevious, "Предыдущая", &LangPrevious, &TTray::TrayPreviousClick},
+    {TTray::CmdTrayExit, "Выход", &LangExit, &TTray::TrayExitClick},
+};
+
+}  // namespace
+
+TTray::TTray(TForm1& form) : form_(form) {
+    TrayMenu = CreatePopupMenu();
+    for (const TrayItem& item : kTrayMenu)
+        AppendMenuW(TrayMenu, MF_STRING, item.command, WideFromUtf8(item.text).c_str());
+}
+
+TTray::~TTray() {
+    if (TrayMenu) DestroyMenu(TrayMenu);
+}
+
+void TTray::Add() {
+    NOTIFYICONDATAA data = TrayRecord(form_.Handle(), NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    std::strncpy(data.szTip, "Tavrin Wallpaper", 64);
+    Shell_NotifyIconA(NIM_ADD, &data);
+    added_ = true;
+}
+
+void TTray::Remove() {
+    if (!added_) return;
+    NOTIFYICONDATAA data = TrayRecord(form_.Handle(), NIF_MESSAGE | NIF_ICON);
+    Shell_NotifyIconA(NIM_DELETE, &data);
+    added_ = false;
+}
+
+void TTray::TaskbarCreated() {
+    if (added_) Add();
+}
+
+void TTray::IconMessage(LPARAM mouseMessage) {
+    switch (mouseMessage) {
+    case WM_LBUTTONDOWN:
+        TrayNextClick();
+        break;
+    case WM_RBUTTONDOWN: {
+        SetForegroundWindow(form_.Handle());
+        POINT cursor;
+        GetCursorPos(&cursor);
+        // The chosen item's command arrives as WM_COMMAND; the empty message
+        // afterwards lets the menu close properly when the user clicks elsewhere.
+        TrackPopupMenu(TrayMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, form_.Handle(), nullptr);
+        PostMessageA(form_.Handle(), WM_NULL, 0, 0);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TTray::AssignCaptions() {
+    for (const TrayItem& item : kTrayMenu) {
+        std::wstring wide = WideFromUtf8(*item.caption);
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STRING;
+        info.dwTypeData = wide.data();
+        SetMenuItemInfoW(TrayMenu, item.command, FALSE, &info);
+    }
+}
+
+bool TTray::MenuCommand(UINT command) {
+    for (const TrayItem& item : kTrayMenu)
+        if (item.command == command) {
+            (this->*item.handler)();
+            return true;
+        }
+    return false;
+}
+
+void TTray::TraySettingsClick() {
+    form_.SettingsPanel.FillSettingsPanel();
+    form_.Show();
+    if (IsIconic(Application.Handle())) ShowWindow(Application.Handle(), SW_RESTORE);
+    SetForegroundWindow(form_.Handle());
+}
+
+void TTray::TrayNextClick() {
+    if (MainProgram) MainProgram->TrayChange(form_, false);
+}
+
+void TTray::TrayPreviousClick() {
+    if (MainProgram) MainProgram->TrayChange(form_, true);
+}
+
+void TTray::TrayExitClick() { form_.Close(); }
