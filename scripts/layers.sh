@@ -1,35 +1,29 @@
 #!/usr/bin/env bash
 # Prints the folder dependency graph from the #include lines and checks it
-# against the layers: each folder includes only itself and the folders on its
-# row below, and none of the headers its row of `withheld` names; nothing
-# includes app/. Tests, tools, benchmarks and fuzz targets
-# may use any layer but app/ (the tests of app/ excepted).
+# against the layer table of docs/ARCHITECTURE.md: each folder includes only
+# itself and the folders its row names, none of the headers its row withholds,
+# and no Windows header where its row says it is portable; nothing includes
+# app/. Tests may use any layer but app/ (the tests of app/ excepted).
 #   scripts/layers.sh          the graph, then the includes that break a rule
 #   scripts/layers.sh --dot    the graph for Graphviz
 # Exits non-zero when an include breaks a rule.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-declare -A allowed=(
-  [app]="ui shelltree toolkit engine gif image core platform"
-  [ui]="toolkit shelltree engine gif image core platform"
-  [shelltree]="toolkit platform"
-  [toolkit]="gif image platform"
-  [engine]="core image platform"
-  [gif]="image platform"
-  [image]="platform"
-  [core]="platform"
-  [platform]=""
-  [tools]="ui shelltree toolkit engine gif image core platform"
-  [bench]="ui shelltree toolkit engine gif image core platform tools tests"
-  [fuzz]="ui shelltree toolkit engine gif image core platform tests"
-  [plugins]="image platform"
-)
-# Headers of an allowed folder that a folder still does not include: the
-# windows reach the timer and rotation rules through the program (app/).
-declare -A withheld=(
-  [ui]="engine/Scheduler.h engine/Rotation.h"
-)
+# The rules come from the layer table of docs/ARCHITECTURE.md (the rows
+# between <!-- layers --> and <!-- /layers -->): per folder, the folders it
+# may include, the headers of those it still may not, and whether it is
+# portable (no Windows header).
+rules=docs/ARCHITECTURE.md
+declare -A allowed=() withheld=() portable=()
+while IFS='|' read -r _ folder _ may held port _; do
+  folder=$(tr -d ' `/' <<<"$folder")
+  [ -n "$folder" ] || continue
+  allowed[$folder]=$(xargs <<<"$may")
+  withheld[$folder]=$(xargs <<<"$held")
+  portable[$folder]=$(xargs <<<"$port")
+done < <(sed -n '/<!-- layers -->/,/<!-- \/layers -->/p' "$rules" | grep '^| `')
+[ ${#allowed[@]} -gt 0 ] || { echo "no layer table in $rules" >&2; exit 2; }
 
 edges=$(git ls-files '*.cpp' '*.h' | while read -r file; do
   from=${file%%/*}
@@ -71,5 +65,16 @@ while read -r from to file header; do
     bad=1
   fi
 done <<<"$edges"
+# Portable folders reach the system only through platform/Platform.h.
+windows_header='^[[:space:]]*#[[:space:]]*include[[:space:]]*<\(windows\|win[a-z0-9_]*\|shl[a-z]*\|shellapi\|objbase\|ole2\|commctrl\|commdlg\)\.h>'
+foreign=$(git ls-files '*.cpp' '*.h' | while read -r file; do
+  [ "${portable[${file%%/*}]-}" = yes ] || continue
+  { grep -n "$windows_header" "$file" || true; } | sed "s|^\([0-9]*\):|  $file:\1 includes a Windows header in a portable folder: |"
+done)
+if [ -n "$foreign" ]; then
+  [ $bad -eq 0 ] && echo "includes that break the layers:"
+  echo "$foreign"
+  bad=1
+fi
 [ $bad -eq 0 ] && echo "every include keeps to the layers"
 exit $bad
