@@ -44,20 +44,6 @@ LRESULT CALLBACK Host::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-    for (const DWORD start = GetTickCount(); Pump(), !done(); Sleep(20))
-        if (GetTickCount() - start > milliseconds) return false;
-    return true;
-}
-
 void Key(HWND window, WPARAM key, int repeats) {
     const bool system = key == VK_F10 || key == VK_MENU;
     const LPARAM alt = key == VK_MENU ? 1 << 29 : 0;  // the context code: Alt is down

@@ -12,9 +12,13 @@
 #include <mutex>
 #include <vector>
 
+#include "WindowsTestSupport.h"
 #include "shelltree/ShellTree.h"
 
 namespace shelltree_test {
+
+using testing_support::Pump;
+using testing_support::PumpUntil;
 
 class Host {
 public:
@@ -33,9 +37,6 @@ private:
     std::unique_ptr<TShellTreeView> tree_;
 };
 
-void Pump();
-// Pumps messages until `done` holds or `milliseconds` have passed; false if it never held.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds);
 // A key pressed, held for `repeats` repeats of the keyboard and released, posted as the keyboard delivers it.
 void Key(HWND window, WPARAM key, int repeats = 0);
 std::string Text(HWND tree, HTREEITEM node);

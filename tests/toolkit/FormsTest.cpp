@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "WindowsTestSupport.h"
 #include "toolkit/Forms.h"
+
+using testing_support::Pump;
 
 namespace {
 
@@ -51,14 +54,6 @@ protected:
     }
     std::vector<std::string> reported;
 };
-
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
 
 }  // namespace
 

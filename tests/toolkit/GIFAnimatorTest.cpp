@@ -4,11 +4,14 @@
 
 #include <vector>
 
-#include "toolkit/GIFAnimator.h"
+#include "WindowsTestSupport.h"
 #include "tests/gif/GifBuilder.h"
 #include "toolkit/Forms.h"
+#include "toolkit/GIFAnimator.h"
 
 using namespace gif_test;
+using testing_support::Pump;
+using testing_support::PumpUntil;
 
 namespace {
 
@@ -23,26 +26,6 @@ public:
         ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     }
 };
-
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-// Pumps messages until `done` or 20 s have passed (a guard, not a speed goal).
-template <class Predicate>
-bool PumpUntil(Predicate done) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > 20000) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        Pump();
-    }
-    return true;
-}
 
 // Frames of 4 x 4, each one colour, with the given delays in hundredths.
 Bytes Frames(const std::vector<unsigned>& delays) {

@@ -13,8 +13,12 @@
 #include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
 #include "TestSupport.h"
+#include "WindowsTestSupport.h"
 #include "toolkit/Forms.h"
 #include "ui/Main.h"
+
+using testing_support::ChildRect;
+using testing_support::Pump;
 
 namespace {
 
@@ -117,13 +121,6 @@ namespace {
 
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-RECT ChildRect(HWND form, HWND child) {
-    RECT rect;
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 void SetPersonal(const std::string& folder) {
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
@@ -131,14 +128,6 @@ void SetPersonal(const std::string& folder) {
                              static_cast<DWORD>(folder.size() + 1)),
               ERROR_SUCCESS);
     RegCloseKey(key);
-}
-
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
 }
 
 }  // namespace
@@ -160,12 +149,12 @@ TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
         TForm1 form;
         ASSERT_TRUE(form.Folders.ShellTreeView1);
         HWND tree = form.Folders.ShellTreeView1->Handle();
-        RECT rect = ChildRect(form.Handle(), tree);
+        RECT rect = ChildRect(tree, form.Handle());
         EXPECT_EQ(rect.left, 8);
         EXPECT_EQ(rect.top, 104);
         EXPECT_EQ(rect.right - rect.left, 249);
         EXPECT_EQ(rect.bottom - rect.top, 233);
-        rect = ChildRect(form.Handle(), form.Folders.EditDir);
+        rect = ChildRect(form.Folders.EditDir, form.Handle());
         EXPECT_EQ(rect.left, 8);
         EXPECT_EQ(rect.top, 355);
         EXPECT_EQ(rect.right - rect.left, 249);
@@ -188,8 +177,8 @@ TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
         const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
         PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, point);
         PostMessageW(tree, WM_LBUTTONUP, 0, point);
-        PumpMessages();
-        PumpMessages();
+        Pump();
+        Pump();
         char text[MAX_PATH] = {};
         GetWindowTextA(form.Folders.EditDir, text, MAX_PATH);
         EXPECT_EQ(std::string(text), documents / "Pictures");
@@ -262,8 +251,8 @@ TEST(MainForm, NamesOutsideTheCodePageAreReachedAndShownByTheirRealNames) {
         const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
         PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, point);
         PostMessageW(tree, WM_LBUTTONUP, 0, point);
-        PumpMessages();
-        PumpMessages();
+        Pump();
+        Pump();
         EXPECT_EQ(WindowTextOf(form.Folders.EditDir), pictures);
         EXPECT_TRUE(platform::FileExists(PreviewFolder + "\\" + PreviewName)) << PreviewFolder << "\\" << PreviewName;
         EXPECT_EQ(PreviewCaption, Utf8FromWide(picture));

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "TestSupport.h"
+#include "WindowsTestSupport.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "platform/win32/ShellFolders.h"
@@ -23,14 +24,10 @@
 using testing_support::TempFolder;
 using testing_support::WriteTextFile;
 
-namespace {
+using testing_support::ChildRect;
+using testing_support::Pump;
 
-RECT ChildRect(HWND child) {
-    RECT rect;
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
+namespace {
 
 bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -38,14 +35,6 @@ std::wstring ComboItem(HWND combo, int index) {
     wchar_t text[64] = {};
     SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
     return text;
-}
-
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
 }
 
 std::string StartupLink() { return ReadUserShellFolder("StartUp") + "\\TavrinWP.lnk"; }
