@@ -1,9 +1,14 @@
 // libFuzzer target: a picture file through the path a change takes, for BMP
-// and JPEG files alike: the size read and held to the picture bounds
-// (kPictureLimits), the fitted canvas held to the wallpaper's bound, the
-// picture decoded (a JPEG's rows straight into the canvas), the canvas written
-// as a BMP file (here into memory), which must read back as the same picture.
-// A file starting with "BM" is named picture.bmp, any other picture.jpg.
+// and JPEG files alike. The input is written to a scratch file, named .bmp
+// when it starts with "BM" and .jpg otherwise, and changed to as the change
+// does it: RenderCanvas reads the file, the size is held to the picture bounds
+// (kPictureLimits) and the fitted canvas to the wallpaper's bound, the picture
+// is decoded (a JPEG's rows straight into the canvas), and WriteBmpFile writes
+// the canvas, which must read back as the same picture.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -13,6 +18,7 @@
 #include "image/BmpCodec.h"
 #include "image/JpegDecoder.h"
 #include "engine/Render.h"
+#include "platform/Platform.h"
 
 namespace {
 // For fuzzing only: pictures the program would take whose fitted canvas has
@@ -43,6 +49,11 @@ bool WithinBoundsButLarge(bool bmp, const uint8_t* data, size_t size) {
         return false;  // the change refuses it too: let it
     }
 }
+std::string ScratchName(const char* extension) {
+    std::string folder = "/dev/shm";
+    if (access(folder.c_str(), W_OK) != 0) folder = "/tmp";
+    return folder + "/tavrin-change-fuzz-" + std::to_string(getpid()) + extension;
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -55,13 +66,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RenderOptions options;
     options.background = 0x00336699;
     options.displayBits = (data[size - 1] & 1) ? 8 : 24;
+    static const std::string bmpFile = ScratchName(".bmp"), jpegFile = ScratchName(".jpg"),
+                             wallpaper = ScratchName("-wallpaper.bmp");
+    const std::string& file = bmp ? bmpFile : jpegFile;
+    FILE* out = std::fopen(file.c_str(), "wb");
+    if (!out) std::abort();
+    std::fwrite(data, 1, size, out);
+    std::fclose(out);
     Bitmap canvas;
     try {
-        canvas = RenderCanvas(bmp ? "picture.bmp" : "picture.jpg", data, size, options);
+        canvas = RenderCanvas(file, options);
     } catch (const std::exception&) {
         return 0;
     }
-    const std::vector<uint8_t> written = EncodeBmp(canvas);
+    WriteBmpFile(canvas, wallpaper);
+    const std::vector<uint8_t> written = platform::ReadFileBytes(wallpaper, kMaxWallpaperBytes + 4096);
     const Bitmap again = DecodeBmp(written.data(), written.size());
     if (again.width != canvas.width || again.height != canvas.height || again.pixels != canvas.pixels ||
         again.palette != canvas.palette || again.masks != canvas.masks)
