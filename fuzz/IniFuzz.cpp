@@ -61,10 +61,10 @@ std::string ScratchFolder() {
 }
 
 // A plugins root holding one plugin folder, "sepia", whose plugin.ini the
-// inputs write.
+// inputs write, and a folder without plugin.ini, which is no plugin.
 std::string PluginsRoot() {
     const std::string root = ScratchFolder() + "-plugins";
-    for (const std::string& folder : {root, root + "/sepia"})
+    for (const std::string& folder : {root, root + "/sepia", root + "/noini"})
         if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) abort();
     return root;
 }
