@@ -28,7 +28,7 @@ cd "$root"
 }
 rm -rf "$out/seeds" "$out/profiles"
 mkdir -p "$out/profiles"
-"$out/cmake/fuzz/fuzz_seeds" "$out/seeds"
+LLVM_PROFILE_FILE="$out/seeds.profraw" "$out/cmake/fuzz/fuzz_seeds" "$out/seeds"
 cp -r "$root/fuzz/corpus" "$out/seeds/gif"
 
 objects=()
