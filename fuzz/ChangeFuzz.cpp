@@ -5,8 +5,6 @@
 // (kPictureLimits) and the fitted canvas to the wallpaper's bound, the picture
 // is decoded (a JPEG's rows straight into the canvas), and WriteBmpFile writes
 // the canvas, which must read back as the same picture.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstddef>
@@ -18,6 +16,7 @@
 #include "image/BmpCodec.h"
 #include "image/JpegDecoder.h"
 #include "engine/Render.h"
+#include "fuzz/Scratch.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -49,11 +48,6 @@ bool WithinBoundsButLarge(bool bmp, const uint8_t* data, size_t size) {
         return false;  // the change refuses it too: let it
     }
 }
-std::string ScratchName(const char* extension) {
-    std::string folder = "/dev/shm";
-    if (access(folder.c_str(), W_OK) != 0) folder = "/tmp";
-    return folder + "/tavrin-change-fuzz-" + std::to_string(getpid()) + extension;
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -66,8 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RenderOptions options;
     options.background = 0x00336699;
     options.displayBits = (data[size - 1] & 1) ? 8 : 24;
-    static const std::string bmpFile = ScratchName(".bmp"), jpegFile = ScratchName(".jpg"),
-                             wallpaper = ScratchName("-wallpaper.bmp");
+    static const std::string bmpFile = ScratchPath("change-fuzz", ".bmp");
+    static const std::string jpegFile = ScratchPath("change-fuzz", ".jpg");
+    static const std::string wallpaper = ScratchPath("change-fuzz", "-wallpaper.bmp");
     const std::string& file = bmp ? bmpFile : jpegFile;
     FILE* out = std::fopen(file.c_str(), "wb");
     if (!out) std::abort();

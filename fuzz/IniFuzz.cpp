@@ -28,6 +28,7 @@
 
 #include "core/PluginFolders.h"
 #include "core/Settings.h"
+#include "fuzz/Scratch.h"
 #include "platform/Platform.h"
 #include "platform/posix/ProfileText.h"
 
@@ -56,16 +57,11 @@ bool SameName(const std::string& name, const char* wanted) {
     return lower == wanted;
 }
 
-std::string ScratchFolder() {
-    std::string folder = "/dev/shm";
-    if (access(folder.c_str(), W_OK) != 0) folder = "/tmp";
-    return folder + "/tavrin-ini-fuzz-" + std::to_string(getpid());
-}
 
 // A plugins root holding one plugin folder, "sepia", whose plugin.ini the
 // inputs write, and a folder without plugin.ini, which is no plugin.
 std::string PluginsRoot() {
-    const std::string root = ScratchFolder() + "-plugins";
+    const std::string root = ScratchPath("ini-fuzz", "-plugins");
     for (const std::string& folder : {root, root + "/sepia", root + "/noini"})
         if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) abort();
     return root;
@@ -101,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool settings = SameName(section, "options"), plugin = SameName(section, "info");
     if (!settings && !plugin) return 0;
     static const std::string root = PluginsRoot();
-    static const std::string settingsFile = ScratchFolder() + ".ini";
+    static const std::string settingsFile = ScratchPath("ini-fuzz", ".ini");
     const std::string file = plugin ? root + "/sepia/plugin.ini" : settingsFile;
     FILE* out = fopen(file.c_str(), "wb");
     if (!out) abort();

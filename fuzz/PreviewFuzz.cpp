@@ -8,7 +8,6 @@
 //    palette or masks and pixels, from the input's first bytes) and a preview
 //    box; the picture is placed in the box and reduced to the place's size, as
 //    the preview does.
-#include <unistd.h>
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -22,6 +21,7 @@
 #include "image/Bitmap.h"
 #include "engine/PictureFile.h"
 #include "engine/Thumbnail.h"
+#include "fuzz/Scratch.h"
 #include "image/BmpCodec.h"
 #include "image/JpegDecoder.h"
 
@@ -56,16 +56,12 @@ bool WithinBoundsButLarge(bool bmp, const uint8_t* data, size_t size) {
     }
 }
 
-std::string ScratchName(const char* extension) {
-    std::string folder = "/dev/shm";
-    if (access(folder.c_str(), W_OK) != 0) folder = "/tmp";
-    return folder + "/tavrin-preview-fuzz-" + std::to_string(getpid()) + extension;
-}
 
 void PreviewFile(bool bmp, const uint8_t* data, size_t size) {
     if (size < 4 || WithinBoundsButLarge(bmp, data, size)) return;
     const int32_t boxWidth = 1 + data[size - 2] % kMaxFuzzBox, boxHeight = 1 + data[size - 1] % kMaxFuzzBox;
-    static const std::string bmpFile = ScratchName(".bmp"), jpegFile = ScratchName(".jpg");
+    static const std::string bmpFile = ScratchPath("preview-fuzz", ".bmp");
+    static const std::string jpegFile = ScratchPath("preview-fuzz", ".jpg");
     const std::string& file = bmp ? bmpFile : jpegFile;
     FILE* out = std::fopen(file.c_str(), "wb");
     if (!out) std::abort();
