@@ -5,22 +5,30 @@
 //  - The settings' keys written over any text read back as written.
 //  - The section an input names says which file its text stands for: with
 //    "options" (any case) it is read as config.ini by the settings, with
-//    "info" as a plugin's plugin.ini; any text reads. Each file read costs the
+//    "info" as a plugin folder's plugin.ini, listed by the plugin list's own
+//    reader as the plugin window lists it (UTF-8 detection, then the UTF-8
+//    or the INI reading); any text reads. Each file read costs the
 //    same system calls whatever the text (the settings read theirs once a key,
 //    twelve times), so inputs naming another section stop at the text rules,
 //    where the text makes the difference.
+//  - Settings loaded from a text, saved over it and loaded again are as they
+//    were (numbers and switches).
 #include <fuzzer/FuzzedDataProvider.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/PluginFolders.h"
 #include "core/Settings.h"
+#include "fuzz/Scratch.h"
 #include "platform/Platform.h"
 #include "platform/posix/ProfileText.h"
 
@@ -49,10 +57,14 @@ bool SameName(const std::string& name, const char* wanted) {
     return lower == wanted;
 }
 
-std::string ScratchFile() {
-    std::string folder = "/dev/shm";
-    if (access(folder.c_str(), W_OK) != 0) folder = "/tmp";
-    return folder + "/tavrin-ini-fuzz-" + std::to_string(getpid()) + ".ini";
+
+// A plugins root holding one plugin folder, "sepia", whose plugin.ini the
+// inputs write, and a folder without plugin.ini, which is no plugin.
+std::string PluginsRoot() {
+    const std::string root = ScratchPath("ini-fuzz", "-plugins");
+    for (const std::string& folder : {root, root + "/sepia", root + "/noini"})
+        if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) abort();
+    return root;
 }
 
 }  // namespace
@@ -84,19 +96,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const bool settings = SameName(section, "options"), plugin = SameName(section, "info");
     if (!settings && !plugin) return 0;
-    static const std::string file = ScratchFile();
+    static const std::string root = PluginsRoot();
+    static const std::string settingsFile = ScratchPath("ini-fuzz", ".ini");
+    const std::string file = plugin ? root + "/sepia/plugin.ini" : settingsFile;
     FILE* out = fopen(file.c_str(), "wb");
     if (!out) abort();
     fwrite(text.data(), 1, text.size(), out);
     fclose(out);
     if (plugin) {
-        PluginListing listing;
-        listing.name = platform::ReadIniString(file, "info", "name", "unknow");
-        listing.version = platform::ReadIniString(file, "info", "version", "0.0");
-        if (PluginLineText(listing).size() > 2 * platform::kProfileValueLimit + 6) __builtin_trap();
+        const std::vector<PluginListing> listed = FindPlugins(root, "sepia");
+        if (listed.size() != 1 || listed[0].folder != "sepia" || !listed[0].active ||
+            PluginLineText(listed[0]).size() > 2 * platform::kProfileValueLimit + 6)
+            __builtin_trap();
     } else {
         TSettings loaded;
         LoadSettings(file, loaded);
+        // Saved over the same text and loaded again, the settings of numbers
+        // and switches are as they were. Saving costs twelve writes of the
+        // file, so only inputs naming the section in lower case save.
+        if (section != "options") return 0;
+        SaveSettings(file, loaded);
+        TSettings again;
+        LoadSettings(file, again);
+        if (again.startup != loaded.startup || again.changestart != loaded.changestart ||
+            again.wptimer != loaded.wptimer || again.nwptimer != loaded.nwptimer ||
+            again.WpTimerUnit != loaded.WpTimerUnit || again.WpTimerDay != loaded.WpTimerDay ||
+            again.number != loaded.number || again.BackgroundColor != loaded.BackgroundColor)
+            __builtin_trap();
     }
     return 0;
 }

@@ -1,6 +1,6 @@
 // Writes the fuzz targets' seed files: small pictures and texts of every kind
 // the readers take, made here rather than kept in the repository.
-//   fuzz_seeds FOLDER    makes FOLDER/bmp, FOLDER/jpeg, FOLDER/ini and FOLDER/preview
+//   fuzz_seeds FOLDER    makes FOLDER/bmp, FOLDER/change, FOLDER/ini and FOLDER/preview
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -88,6 +88,13 @@ void BmpSeeds(const std::string& folder) {
     Save(folder, "rle4.bmp", rle4);
 }
 
+// Pictures the change refuses by their size: a canvas past the wallpaper's
+// bound, and a height no picture has.
+void ChangeSeeds(const std::string& folder) {
+    Save(folder, "widecanvas.bmp", BmpWithHeader(40, 20000, 1, 1, 0, {}, 2, Bytes(2500, 0x5A)));
+    Save(folder, "minheight.bmp", BmpWithHeader(40, 3, INT32_MIN, 24, 0, {}, 0, Bytes(12, 0x11)));
+}
+
 struct JpegKind {
     const char* name;
     int width, height;
@@ -132,7 +139,35 @@ void IniSeeds(const std::string& folder) {
     Save(folder, "empty.ini", IniInput("s", "k", "v", ""));
 }
 
+// Picture files for the preview, each ending in the two bytes that give the box:
+// BMP files, and JPEG files large enough to be decoded at 1/2, 1/4 and 1/8.
+void PreviewFileSeeds(const std::string& folder) {
+    using testing_support::JpegLayout;
+    Bitmap bitmap;
+    bitmap.Reset(40, 30, 24);
+    for (size_t i = 0; i < bitmap.pixels.size(); ++i) bitmap.pixels[i] = static_cast<uint8_t>(i * 7);
+    Bytes bmp = EncodeBmp(bitmap);
+    bmp.insert(bmp.end(), {20, 20});
+    Save(folder, "picture.bmp", bmp);
+    const JpegKind kinds[] = {
+        {"large420", 640, 480, JpegLayout{3, true, false, 0, 20}},
+        {"largegrey", 400, 600, JpegLayout{1, false, false, 0, 20}},
+        {"largeprogressive", 320, 240, JpegLayout{3, true, true, 0, 20}},
+    };
+    for (const JpegKind& kind : kinds) {
+        Bytes bytes = testing_support::MakeJpeg(
+            kind.width, kind.height, [](int x, int y) { return uint32_t((x / 16) * 0x0A0703 + (y / 16) * 0x130D05); },
+            kind.layout);
+        for (uint8_t box : {40, 100, 255}) {
+            Bytes file = bytes;
+            file.insert(file.end(), {box, uint8_t(box * 3 / 4)});
+            Save(folder, std::string(kind.name) + "-" + std::to_string(box) + ".jpg", file);
+        }
+    }
+}
+
 void PreviewSeeds(const std::string& folder) {
+    PreviewFileSeeds(folder);
     std::mt19937 random(2);
     for (size_t size : {16u, 200u, 1500u, 6000u}) {
         Bytes bytes(size);
@@ -151,7 +186,9 @@ int main(int argc, char** argv) {
     const std::string root = argv[1];
     mkdir(root.c_str(), 0755);
     BmpSeeds(root + "/bmp");
-    JpegSeeds(root + "/jpeg");
+    BmpSeeds(root + "/change");  // the change reads both kinds
+    JpegSeeds(root + "/change");
+    ChangeSeeds(root + "/change");
     IniSeeds(root + "/ini");
     PreviewSeeds(root + "/preview");
     return 0;

@@ -1,24 +1,90 @@
-// libFuzzer target: the preview's reduction. An input is a picture as the
-// decoders hand it over (its size, depth, palette or masks and pixels, from the
-// input's first bytes) and a preview box; the picture is placed in the box and
-// reduced to the place's size, as the preview does.
+// libFuzzer target: the preview. An input is one of two kinds:
+//  - A picture file: one starting with "BM" (named picture.bmp) or with
+//    0xFF 0xD8 (named picture.jpg), its last two bytes giving the preview box.
+//    The file is written to a scratch file and loaded the way the preview loads
+//    a picture (LoadPreviewPicture: the size held to the bounds, a large JPEG
+//    decoded at 1/2, 1/4 or 1/8, the picture reduced into the box).
+//  - Otherwise, a picture as the decoders hand it over (its size, depth,
+//    palette or masks and pixels, from the input's first bytes) and a preview
+//    box; the picture is placed in the box and reduced to the place's size, as
+//    the preview does.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <string>
 
 #include "image/Bitmap.h"
+#include "engine/PictureFile.h"
 #include "engine/Thumbnail.h"
+#include "fuzz/Scratch.h"
+#include "image/BmpCodec.h"
+#include "image/JpegDecoder.h"
 
 namespace {
 // For fuzzing only: the reduction costs a few operations per source pixel, and
 // larger pictures would only repeat what these show.
 constexpr int32_t kMaxFuzzSide = 64;
 constexpr int32_t kMaxFuzzBox = 256;
+// For fuzzing only: picture files the preview would take that claim more
+// pixels than these are passed over (a JPEG may claim more: the preview decodes
+// a large one scaled, and its 640 × 480 seeds are to be taken). Files past the
+// program's own bounds are not passed over: the preview refuses them before it
+// asks for their memory.
+constexpr uint64_t kMaxFuzzBmpPixels = uint64_t(1) << 16;
+constexpr uint64_t kMaxFuzzJpegPixels = uint64_t(1) << 19;
+
+bool WithinBoundsButLarge(bool bmp, const uint8_t* data, size_t size) {
+    try {
+        PictureSize claimed;
+        if (bmp) {
+            const BmpSize header = ReadBmpSize(data, size);
+            claimed = {header.width, header.height, header.bitsPerPixel};
+        } else {
+            const JpegSize header = ReadJpegSize(data, size);
+            claimed = {header.width, header.height, 24};
+        }
+        CheckPictureBounds(claimed.width, claimed.height, claimed.bitsPerPixel, size);
+        const uint64_t pixels = uint64_t(claimed.width) * uint64_t(claimed.height);
+        return pixels > (bmp ? kMaxFuzzBmpPixels : kMaxFuzzJpegPixels);
+    } catch (const std::exception&) {
+        return false;  // the preview refuses it too: let it
+    }
+}
+
+
+void PreviewFile(bool bmp, const uint8_t* data, size_t size) {
+    if (size < 4 || WithinBoundsButLarge(bmp, data, size)) return;
+    const int32_t boxWidth = 1 + data[size - 2] % kMaxFuzzBox, boxHeight = 1 + data[size - 1] % kMaxFuzzBox;
+    static const std::string bmpFile = ScratchPath("preview-fuzz", ".bmp");
+    static const std::string jpegFile = ScratchPath("preview-fuzz", ".jpg");
+    const std::string& file = bmp ? bmpFile : jpegFile;
+    FILE* out = std::fopen(file.c_str(), "wb");
+    if (!out) std::abort();
+    std::fwrite(data, 1, size, out);
+    std::fclose(out);
+    Bitmap shown;
+    try {
+        shown = LoadPreviewPicture(file, boxWidth, boxHeight);
+    } catch (const std::exception&) {
+        return;
+    }
+    if (shown.width < 1 || shown.height < 1 || shown.width > boxWidth || shown.height > boxHeight ||
+        shown.bitsPerPixel != 24)
+        __builtin_trap();
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const bool bmp = size >= 2 && data[0] == 'B' && data[1] == 'M';
+    if (bmp || (size >= 2 && data[0] == 0xFF && data[1] == 0xD8)) {
+        PreviewFile(bmp, data, size);
+        return 0;
+    }
     FuzzedDataProvider input(data, size);
     static const int kDepths[] = {1, 4, 8, 16, 24, 32};
     Bitmap source;
