@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "image/BmpCodec.h"
-#include "image/JpegDecoder.h"
 #include "engine/Render.h"
+#include "fuzz/ClaimedSize.h"
 #include "fuzz/Scratch.h"
 #include "platform/Platform.h"
 
@@ -29,23 +29,16 @@ namespace {
 constexpr uint64_t kMaxFuzzCanvasPixels = uint64_t(1) << 16;
 
 bool WithinBoundsButLarge(bool bmp, const uint8_t* data, size_t size) {
+    const std::optional<PictureSize> claimed = ClaimedPictureSize(bmp, data, size);
+    if (!claimed) return false;  // the change refuses it too: let it
     try {
-        PictureSize claimed;
-        if (bmp) {
-            const BmpSize header = ReadBmpSize(data, size);
-            claimed = {header.width, header.height, header.bitsPerPixel};
-        } else {
-            const JpegSize header = ReadJpegSize(data, size);
-            claimed = {header.width, header.height, 24};
-        }
-        CheckPictureBounds(claimed.width, claimed.height, claimed.bitsPerPixel, size);
-        const Fit fit = ComputeFit(claimed.width, claimed.height);
+        const Fit fit = ComputeFit(claimed->width, claimed->height);
         const uint64_t pixels = uint64_t(fit.canvasWidth) * uint64_t(fit.canvasHeight);
-        const int bits = fit.rule == Fit::Band ? claimed.bitsPerPixel : 24;
+        const int bits = fit.rule == Fit::Band ? claimed->bitsPerPixel : 24;
         if (Bitmap::ByteCountFor(fit.canvasWidth, fit.canvasHeight, bits) > kMaxWallpaperBytes) return false;
         return pixels > kMaxFuzzCanvasPixels;
     } catch (const std::exception&) {
-        return false;  // the change refuses it too: let it
+        return false;  // a canvas past the wallpaper's bound: the change refuses it too
     }
 }
 }  // namespace
@@ -64,10 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string jpegFile = ScratchPath("change-fuzz", ".jpg");
     static const std::string wallpaper = ScratchPath("change-fuzz", "-wallpaper.bmp");
     const std::string& file = bmp ? bmpFile : jpegFile;
-    FILE* out = std::fopen(file.c_str(), "wb");
-    if (!out) std::abort();
-    std::fwrite(data, 1, size, out);
-    std::fclose(out);
+    WriteScratchFile(file, data, size);
     Bitmap canvas;
     try {
         canvas = RenderCanvas(file, options);

@@ -21,9 +21,8 @@
 #include "image/Bitmap.h"
 #include "engine/PictureFile.h"
 #include "engine/Thumbnail.h"
+#include "fuzz/ClaimedSize.h"
 #include "fuzz/Scratch.h"
-#include "image/BmpCodec.h"
-#include "image/JpegDecoder.h"
 
 namespace {
 // For fuzzing only: the reduction costs a few operations per source pixel, and
@@ -39,23 +38,11 @@ constexpr uint64_t kMaxFuzzBmpPixels = uint64_t(1) << 16;
 constexpr uint64_t kMaxFuzzJpegPixels = uint64_t(1) << 19;
 
 bool WithinBoundsButLarge(bool bmp, const uint8_t* data, size_t size) {
-    try {
-        PictureSize claimed;
-        if (bmp) {
-            const BmpSize header = ReadBmpSize(data, size);
-            claimed = {header.width, header.height, header.bitsPerPixel};
-        } else {
-            const JpegSize header = ReadJpegSize(data, size);
-            claimed = {header.width, header.height, 24};
-        }
-        CheckPictureBounds(claimed.width, claimed.height, claimed.bitsPerPixel, size);
-        const uint64_t pixels = uint64_t(claimed.width) * uint64_t(claimed.height);
-        return pixels > (bmp ? kMaxFuzzBmpPixels : kMaxFuzzJpegPixels);
-    } catch (const std::exception&) {
-        return false;  // the preview refuses it too: let it
-    }
+    const std::optional<PictureSize> claimed = ClaimedPictureSize(bmp, data, size);
+    if (!claimed) return false;  // the preview refuses it too: let it
+    const uint64_t pixels = uint64_t(claimed->width) * uint64_t(claimed->height);
+    return pixels > (bmp ? kMaxFuzzBmpPixels : kMaxFuzzJpegPixels);
 }
-
 
 void PreviewFile(bool bmp, const uint8_t* data, size_t size) {
     if (size < 4 || WithinBoundsButLarge(bmp, data, size)) return;
@@ -63,10 +50,7 @@ void PreviewFile(bool bmp, const uint8_t* data, size_t size) {
     static const std::string bmpFile = ScratchPath("preview-fuzz", ".bmp");
     static const std::string jpegFile = ScratchPath("preview-fuzz", ".jpg");
     const std::string& file = bmp ? bmpFile : jpegFile;
-    FILE* out = std::fopen(file.c_str(), "wb");
-    if (!out) std::abort();
-    std::fwrite(data, 1, size, out);
-    std::fclose(out);
+    WriteScratchFile(file, data, size);
     Bitmap shown;
     try {
         shown = LoadPreviewPicture(file, boxWidth, boxHeight);

@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -23,4 +25,12 @@ inline std::string ScratchPath(const std::string& name, const std::string& suffi
     const std::string folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
     made.push_back(folder + "/tavrin-" + name + "-" + std::to_string(getpid()) + suffix);
     return made.back();
+}
+
+// Writes an input to a scratch file; a file that cannot be written ends the run.
+inline void WriteScratchFile(const std::string& path, const uint8_t* data, size_t size) {
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) std::abort();
+    std::fwrite(data, 1, size, out);
+    std::fclose(out);
 }
