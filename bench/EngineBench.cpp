@@ -177,7 +177,7 @@ BENCHMARK(ReferenceDecode)->Unit(benchmark::kMillisecond);
 
 void OneChange(benchmark::State& state) {
     const std::string output = Tree() + "\\TavrinWP.bmp";
-    for (auto _ : state) WriteBmpFile(RenderCanvas(Photo(), RenderOptions{}), output);
+    for (auto _ : state) RenderWallpaper(Photo(), RenderOptions{}, output);
 }
 BENCHMARK(OneChange)->Unit(benchmark::kMillisecond);
 
@@ -222,7 +222,7 @@ const DeepChain& Chain(int depth) {
 std::string ChangeIn(const std::string& top, int32_t& number, CatalogueCache& cache) {
     WalkState walk;
     PictureSearch(top, number, walk, SystemFolders(), cache);
-    WriteBmpFile(RenderCanvas(walk.found, RenderOptions{}), Tree() + "\\TavrinWP.bmp");
+    RenderWallpaper(walk.found, RenderOptions{}, Tree() + "\\TavrinWP.bmp");
     number = walk.catalogueEnd ? 1 : number + 1;
     return walk.found;
 }

@@ -27,14 +27,13 @@ bool MakeWallpaper(const std::string& path, const WallpaperTarget& target) {
         RenderOptions options;
         options.background = target.background;
         options.displayBits = platform::DisplayColorDepth();
-        const Bitmap canvas = RenderCanvas(path, options);
-        WriteBmpFile(canvas, target.bitmapPath);
+        RenderWallpaper(path, options, target.bitmapPath);
         // A plugin that had to be ended, or that left no readable bitmap, does
         // not decide the wallpaper: the program's own render is written again.
         if (target.plugin != "none" &&
             (RunPlugin(target.pluginsRoot, target.plugin, target.bitmapPath) == platform::ProcessEnd::Stopped ||
              !ReadableBitmap(target.bitmapPath)))
-            WriteBmpFile(canvas, target.bitmapPath);
+            RenderWallpaper(path, options, target.bitmapPath);
         platform::SetDesktopWallpaper(target.bitmapPath, 3);
         return true;
     } catch (...) {

@@ -16,7 +16,7 @@ struct WallpaperTarget {
 };
 
 // Renders `path` into target.bitmapPath on target.background at the display's
-// colour depth (RenderCanvas, WriteBmpFile), runs the plugin target.plugin
+// colour depth (RenderWallpaper), runs the plugin target.plugin
 // unless it is "none" (RunPlugin), and sets the bitmap as the wallpaper with
 // style 3 (platform::SetDesktopWallpaper). A plugin still running after
 // PluginTimeLimitMs is ended, and one that leaves no readable bitmap behind is

@@ -11,6 +11,7 @@
 #include "core/Settings.h"
 #include "image/BmpCodec.h"
 #include "engine/Render.h"
+#include "tests/engine/RenderedCanvas.h"
 #include "engine/Plugin.h"
 #include "engine/Wallpaper.h"
 #include "platform/Platform.h"
@@ -77,7 +78,7 @@ TEST_F(WallpaperApplyTest, WritesTheBitmapAndTheDesktopValues) {
     RenderOptions options;
     options.background = Settings.BackgroundColor;
     options.displayBits = platform::DisplayColorDepth();
-    const std::vector<uint8_t> expected = EncodeBmp(RenderCanvas(picture, options));
+    const std::vector<uint8_t> expected = EncodeBmp(testing_support::RenderCanvas(picture, options));
     EXPECT_EQ(FileBytes(WallpaperBmpPath), expected);
     EXPECT_FALSE(platform::FileExists(PluginsRoot + "\\invert\\plugin.exe.ran"));  // "none": no plugin
 }
@@ -92,7 +93,7 @@ TEST_F(WallpaperApplyTest, ThePluginsResultIsWhatBecomesTheWallpaper) {
     RenderOptions options;
     options.background = Settings.BackgroundColor;
     options.displayBits = platform::DisplayColorDepth();
-    const std::vector<uint8_t> plain = EncodeBmp(RenderCanvas(picture, options));
+    const std::vector<uint8_t> plain = EncodeBmp(testing_support::RenderCanvas(picture, options));
     const std::vector<uint8_t> written = FileBytes(WallpaperBmpPath);
     ASSERT_EQ(written.size(), plain.size());
     const size_t offset = plain[10] | plain[11] << 8;
@@ -146,7 +147,7 @@ TEST_F(WallpaperApplyTest, AMisbehavingPluginLeavesTheProgramsOwnRender) {
     RenderOptions options;
     options.background = Settings.BackgroundColor;
     options.displayBits = platform::DisplayColorDepth();
-    const std::vector<uint8_t> plain = EncodeBmp(RenderCanvas(picture, options));
+    const std::vector<uint8_t> plain = EncodeBmp(testing_support::RenderCanvas(picture, options));
     const std::string plugin = PluginsRoot + "\\invert\\plugin.exe";
     PluginTimeLimitMs = 1500;
     for (const char* mode : {"hang", "crash", "truncate", "garbage"}) {
