@@ -23,20 +23,29 @@ bool ReadableBitmap(const std::string& path) {
 }  // namespace
 
 bool MakeWallpaper(const std::string& path, const WallpaperTarget& target) {
+    const std::string own = target.bitmapPath + ".own";
     try {
         RenderOptions options;
         options.background = target.background;
         options.displayBits = platform::DisplayColorDepth();
         RenderWallpaper(path, options, target.bitmapPath);
-        // A plugin that had to be ended, or that left no readable bitmap, does
-        // not decide the wallpaper: the program's own render is written again.
-        if (target.plugin != "none" &&
-            (RunPlugin(target.pluginsRoot, target.plugin, target.bitmapPath) == platform::ProcessEnd::Stopped ||
-             !ReadableBitmap(target.bitmapPath)))
-            RenderWallpaper(path, options, target.bitmapPath);
+        if (target.plugin != "none") {
+            // A plugin that had to be ended, or that left no readable bitmap,
+            // does not decide the wallpaper: the program's own render, kept
+            // beside the bitmap while the plugin runs, is put back (rendered
+            // again when it could not be kept).
+            const bool kept = platform::CopyFileOver(target.bitmapPath, own);
+            if (RunPlugin(target.pluginsRoot, target.plugin, target.bitmapPath) == platform::ProcessEnd::Stopped ||
+                !ReadableBitmap(target.bitmapPath)) {
+                if (!kept || !platform::MoveFileOver(own, target.bitmapPath))
+                    RenderWallpaper(path, options, target.bitmapPath);
+            }
+            platform::RemoveFile(own);
+        }
         platform::SetDesktopWallpaper(target.bitmapPath, 3);
         return true;
     } catch (...) {
+        platform::RemoveFile(own);
         return false;
     }
 }

@@ -100,6 +100,7 @@ TEST_F(WallpaperApplyTest, ThePluginsResultIsWhatBecomesTheWallpaper) {
     EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + offset, written.begin()));
     for (size_t i = offset; i < plain.size(); i += 997) ASSERT_EQ(written[i], static_cast<uint8_t>(~plain[i])) << i;
     EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), WallpaperBmpPath);
+    EXPECT_FALSE(platform::FileExists(WallpaperBmpPath + ".own"));
 }
 
 TEST_F(WallpaperApplyTest, APluginThatCannotStartIsSkipped) {
@@ -155,6 +156,7 @@ TEST_F(WallpaperApplyTest, AMisbehavingPluginLeavesTheProgramsOwnRender) {
         SetDesktopValue("Wallpaper", "before");
         EXPECT_TRUE(MakeWallpaper(picture)) << mode;
         EXPECT_EQ(FileBytes(WallpaperBmpPath), plain) << mode;
+        EXPECT_FALSE(platform::FileExists(WallpaperBmpPath + ".own")) << mode;
         EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), WallpaperBmpPath) << mode;
         // It ran in its own folder.
         EXPECT_EQ(platform::IdentifyFolder(testing_support::ReadTextFile(plugin + ".cwd")),

@@ -54,6 +54,7 @@ TEST(WallpaperChange, APluginThatDamagesTheBitmapOrOverstaysIsOverruled) {
         platform::SetDesktopWallpaper("before", 0);
         ASSERT_TRUE(MakeWallpaper(picture, {0x00123456, bitmap, root, plugin})) << plugin;
         EXPECT_TRUE(platform::ReadFileBytes(bitmap, 1u << 20) == expected) << plugin;
+        EXPECT_FALSE(platform::FileExists(bitmap + ".own")) << plugin;
         EXPECT_EQ(platform::ReadDesktopWallpaper().path, bitmap) << plugin;
         EXPECT_EQ(platform::ReadDesktopWallpaper().style, "3") << plugin;
     }
