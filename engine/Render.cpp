@@ -34,12 +34,14 @@ void CheckCanvas(const Fit& fit, int bitsPerPixel) {
 // so the band is always the rows' own order in the file.
 class WallpaperFile {
 public:
-    WallpaperFile(platform::OutputFile& out, const Fit& fit, uint32_t background)
-        : out_(out), fit_(fit), background_(background) {}
+    WallpaperFile(platform::OutputFile& out, uint32_t background) : out_(out), background_(background) {}
 
     // The picture's format (no pixels): a picture in the band keeps it, any
-    // other gets a 24-bit canvas. Writes the header and the bars above and below.
+    // other gets a 24-bit canvas, within its bound. Writes the header and the
+    // bars above and below.
     void Begin(const Bitmap& picture) {
+        fit_ = ComputeFit(picture.width, picture.height);
+        CheckCanvas(fit_, picture.bitsPerPixel);
         Bitmap canvas;
         if (fit_.rule == Fit::Band) {
             canvas = picture;
@@ -90,6 +92,7 @@ public:
         ++rows_;
         if (count_ == capacity_) Flush();
     }
+    bool Fitted() const { return fit_.rule != Fit::Band; }
     void Finish() {
         Flush();
         if (rows_ != layout_.height) throw RenderError("The picture did not fill the wallpaper");
@@ -135,15 +138,15 @@ private:
 // quantised rows of a fitted canvas through one row of their own.
 class JpegRows final : public JpegSink {
 public:
-    explicit JpegRows(WallpaperFile& file, const Fit& fit) : file_(file), fit_(fit) {}
+    explicit JpegRows(WallpaperFile& file) : file_(file) {}
 
     void Begin(const JpegOutput& output) override {
         format_.width = output.width;
         format_.height = output.height;
         format_.bitsPerPixel = output.bitsPerPixel;
         format_.palette = output.palette;
-        convert_ = fit_.rule != Fit::Band && output.bitsPerPixel != 24;
         file_.Begin(format_);
+        convert_ = file_.Fitted() && output.bitsPerPixel != 24;
         row_.assign(Bitmap::StrideFor(output.width, output.bitsPerPixel), 0);
     }
     uint8_t* RowBuffer(int32_t y) override {
@@ -158,7 +161,6 @@ public:
 
 private:
     WallpaperFile& file_;
-    Fit fit_;
     Bitmap format_;
     bool convert_ = false;
     std::vector<uint8_t> row_;  // a row cut off the canvas, or one to convert
@@ -169,7 +171,7 @@ private:
 // copied as it is, any other converted to 24 bits.
 class BmpRows final {
 public:
-    BmpRows(WallpaperFile& file, const Fit& fit) : file_(file), fit_(fit) {}
+    explicit BmpRows(WallpaperFile& file) : file_(file) {}
 
     void Begin(const Bitmap& format) {
         format_.width = format.width;
@@ -184,7 +186,7 @@ public:
         last_ = y;
         uint8_t* target = file_.Place(y, step);
         if (!target) return;
-        if (fit_.rule == Fit::Band)
+        if (!file_.Fitted())
             std::memcpy(target, row, format_.Stride());
         else
             RowToBgr24(format_, row, target);
@@ -193,7 +195,6 @@ public:
 
 private:
     WallpaperFile& file_;
-    Fit fit_;
     Bitmap format_;
     int32_t last_ = -1;
 };
@@ -235,16 +236,15 @@ void RenderWallpaper(const std::string& picture, const RenderOptions& options, c
     // The JPEG file is read whole: it is small beside the canvas it fills.
     const std::vector<uint8_t> data = platform::ReadFileBytes(picture, kMaxPictureFileBytes);
     const PictureSize size = ReadPictureSize(kind, data.data(), data.size());
-    const Fit fit = ComputeFit(size.width, size.height);
-    CheckCanvas(fit, size.bitsPerPixel);
+    CheckCanvas(ComputeFit(size.width, size.height), size.bitsPerPixel);
     platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
-        WallpaperFile file(out, fit, options.background);
+        WallpaperFile file(out, options.background);
         if (kind == PictureKind::Jpeg) {
-            JpegRows rows(file, fit);
+            JpegRows rows(file);
             DecodeJpeg(data.data(), data.size(), options.displayBits <= 8, rows);
         } else {
             const Bitmap whole = DecodeBmp(data.data(), data.size());
-            BmpRows rows(file, fit);
+            BmpRows rows(file);
             rows.Begin(whole);
             for (int32_t y = whole.height - 1; y >= 0; --y) rows.Row(y, whole.Row(y));
         }
