@@ -1,5 +1,5 @@
-// libFuzzer target: reads whole GIF files, decodes the frames and composes
-// the animation, as the banner control does. Any input may fail with the
+// libFuzzer target: reads whole GIF files as the banner's resource is read,
+// decodes the frames and composes the animation, as the banner control does. Any input may fail with the
 // decoder's errors; none may crash, hang or touch memory outside its buffers.
 #include <algorithm>
 #include <cstddef>
@@ -28,11 +28,25 @@ constexpr int kMaxComposedFrames = 8;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The banner is read as the program reads it, the first frame decoded at
+    // load (a frame that fails then is dropped). Only a first frame past the
+    // fuzzing cap is left to the loop below, which passes it over.
     TGIFImage image;
-    TMemoryStream stream(data, size);
+    bool decodeFirst = true;
     try {
-        image.ReadGifData(size, stream, false);
+        TMemoryStream headers(data, size);
+        image.ReadGifData(size, headers, false);
+        decodeFirst = image.FrameCount() > 0 &&
+                      int64_t(image.Frame(0).Item->Width) * image.Frame(0).Item->Height <= kMaxFramePixels;
     } catch (const std::exception&) {
+        decodeFirst = false;
+    }
+    if (decodeFirst) {
+        TMemoryStream stream(data, size);
+        try {
+            image.ReadGifData(size, stream, true);
+        } catch (const std::exception&) {
+        }
     }
     bool allDecoded = true;
     for (int i = 0; i < image.FrameCount() && i < kMaxComposedFrames; ++i) {

@@ -16,7 +16,6 @@ const char kUnknownVersion[] = "Unknown GIF version";
 const char kWrongColorCount[] = "Wrong number of colors; must be a power of 2";
 const char kCodeSizeRange[] = "GIF code size not in range 2 to 9";
 const char kCorruptData[] = "GIF encoded data is corrupt";
-const char kCannotResize[] = "Cannot change the Size of a GIF image";
 
 [[noreturn]] void Fail(const char* message) { throw EInvalidGraphicOperation(message); }
 [[noreturn]] void ReadError() { throw EReadError(kStreamReadError); }
@@ -162,8 +161,6 @@ void TGIFImage::LoadFromMemory(const void* data, size_t size) {
     TMemoryStream stream(data, size);
     ReadGifData(size, stream, true);
 }
-
-void TGIFImage::ReadFromStream(TStream& stream) { ReadGifData(stream.Size() - stream.Position(), stream, true); }
 
 void TGIFImage::ReadGifData(size_t count, TStream& stream, bool decodeFirst) {
     Reset();
@@ -387,8 +384,6 @@ int32_t TGIFImage::Height() {
     return frames_[size_t(currentIndex_)]->GetBitmap().height;
 }
 
-void TGIFImage::SetWidth(int32_t) { Fail(kCannotResize); }
-void TGIFImage::SetHeight(int32_t) { Fail(kCannotResize); }
 
 bool TGIFImage::Empty() const {
     if (frames_.empty()) return true;
@@ -399,14 +394,8 @@ bool TGIFImage::Empty() const {
 }
 
 bool TGIFImage::Transparent() const {
-    if (!TransparentFlag) return false;
     return std::any_of(frames_.begin(), frames_.end(),
                        [](const auto& frame) { return frame->TransparentColor != clNone; });
-}
-
-const std::vector<PaletteEntry>* TGIFImage::Palette() {
-    if (currentIndex_ < 0 || currentIndex_ >= FrameCount()) return nullptr;
-    return &frames_[size_t(currentIndex_)]->GetBitmap().palette;
 }
 
 // ---- frame decoding ----
@@ -429,10 +418,7 @@ Bitmap TGIFImage::DecodeFrame(TGIFFrame& frame, bool& corrupted) {
     }
     bitmap.Reset(item.Width, item.Height, depth);
 
-    const TProgressEvent progress = OnProgress;
-    if (progress) progress(TProgressStage::psStarting, 0, std::string());
-    try {
-        if (item.Data.empty()) ReadError();
+    if (item.Data.empty()) ReadError();
         unsigned minimum = item.Data[0];
         if (minimum < 2 || minimum > 9) {
             if (!TolerateCorrupt) Fail(kCodeSizeRange);
@@ -445,9 +431,7 @@ Bitmap TGIFImage::DecodeFrame(TGIFFrame& frame, bool& corrupted) {
         // string codes into pixels.
         const unsigned literals = std::min(1u << item.BitsPerPixel, 1u << minimum);
         PixelSink sink(bitmap, frame.Interlaced);
-        std::function<void(int)> running;
-        if (progress) running = [&progress](int percent) { progress(TProgressStage::psRunning, percent, std::string()); };
-        const LzwEnd end = DecodeLzw(item.Data, minimum, literals, sink, corrupted, running);
+        const LzwEnd end = DecodeLzw(item.Data, minimum, literals, sink, corrupted);
         if (end == LzwEnd::Corrupt && !TolerateCorrupt) Fail(kCorruptData);
         const bool endOfData = end == LzwEnd::EndOfData;
 
@@ -457,10 +441,5 @@ Bitmap TGIFImage::DecodeFrame(TGIFFrame& frame, bool& corrupted) {
             if (!TolerateCorrupt) ReadError();
             corrupted = true;
         }
-    } catch (const std::exception& error) {
-        if (progress) progress(TProgressStage::psEnding, 0, error.what());
-        throw;
-    }
-    if (progress) progress(TProgressStage::psEnding, 100, std::string());
     return bitmap;
 }

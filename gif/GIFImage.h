@@ -120,9 +120,6 @@ struct TExtension {
     uint8_t TransparentIndex() const { return Header.size() > 4 ? Header[4] : 0; }
 };
 
-enum class TProgressStage { psStarting, psRunning, psEnding };
-using TProgressEvent = std::function<void(TProgressStage stage, int percent, const std::string& message)>;
-
 class TGIFImage;
 
 // One image of the file.
@@ -167,7 +164,6 @@ public:
     // Reads exactly `count` bytes from `stream` (fewer is "Stream read error").
     // Decodes frame 0 at once when `decodeFirst` is set.
     void ReadGifData(size_t count, TStream& stream, bool decodeFirst);
-    void ReadFromStream(TStream& stream);  // the rest of the stream
     void LoadFromMemory(const void* data, size_t size);
 
     // Shares the source's data and frame items (bitmaps are decoded anew).
@@ -178,7 +174,6 @@ public:
     int FrameCount() const { return static_cast<int>(frames_.size()); }
     TGIFFrame& Frame(int index) { return *frames_.at(static_cast<size_t>(index)); }
     int CurrentIndex() const { return currentIndex_; }
-    void SetCurrentIndex(int index) { currentIndex_ = index; }
 
     const TGIFData& Data() const { return *data_; }
     TGIFVersion Version() const { return version_; }
@@ -192,21 +187,16 @@ public:
     // The graphic interface.
     int32_t Width();   // of the current frame's bitmap; 0 when there is none
     int32_t Height();
-    void SetWidth(int32_t);   // always fails: "Cannot change the Size of a GIF image"
-    void SetHeight(int32_t);
     bool Empty() const;
-    // The image's transparent flag is set and at least one frame has a transparent colour.
+    // At least one frame has a transparent colour.
     bool Transparent() const;
-    const std::vector<PaletteEntry>* Palette();  // of the current frame's bitmap
 
     // When on, damaged frame data marks the frame corrupted instead of failing
     // the load or the decode (of this image's frames, whenever they are decoded).
     bool TolerateCorrupt = TolerateCorruptGif;
     ImageLimits Limits = kGifLimits;
-    bool TransparentFlag = true;  // the graphic's own flag, on from creation
     bool PaletteModified = false;
     std::function<void()> OnChange;  // raised at the end of every load
-    TProgressEvent OnProgress;
 
 private:
     friend class TGIFFrame;

@@ -15,7 +15,7 @@ public:
     explicit CodeReader(const std::vector<uint8_t>& encoded) {
         // Past the minimum-code-size byte.
         const uint8_t* data = encoded.data();
-        begin_ = at_ = encoded.empty() ? data : data + 1;
+        at_ = encoded.empty() ? data : data + 1;
         end_ = data + encoded.size();
     }
 
@@ -26,11 +26,6 @@ public:
         buffer_ >>= width;
         held_ -= width;
         return true;
-    }
-    // The share of the data's bits read so far, in percent.
-    int Percent() {
-        if (totalBits_ < 0) totalBits_ = CountBits();
-        return totalBits_ ? int((bytesRead_ * 8 - held_) * 100 / uint64_t(totalBits_)) : 100;
     }
 
 private:
@@ -46,7 +41,6 @@ private:
             held_ += take * 8;
             at_ += take;
             blockLeft_ -= take;
-            bytesRead_ += take;
             return;
         }
         while (held_ <= 56) {
@@ -54,7 +48,6 @@ private:
             buffer_ |= uint64_t(*at_++) << held_;
             held_ += 8;
             --blockLeft_;
-            ++bytesRead_;
         }
     }
     bool NextBlock() {
@@ -68,32 +61,17 @@ private:
         blockLeft_ = size;
         return true;
     }
-    int64_t CountBits() const {
-        const uint8_t* p = begin_;
-        int64_t total = 0;
-        while (p < end_) {
-            const size_t size = *p;
-            if (size == 0 || size > size_t(end_ - p) - 1) break;
-            total += int64_t(size) * 8;
-            p += 1 + size;
-        }
-        return total;
-    }
-
-    const uint8_t* begin_;  // the first sub-block's size byte
     const uint8_t* at_;
     const uint8_t* end_;
     size_t blockLeft_ = 0;
     uint64_t buffer_ = 0;
     unsigned held_ = 0;
-    uint64_t bytesRead_ = 0;
-    int64_t totalBits_ = -1;
 };
 
 }  // namespace
 
 LzwEnd DecodeLzw(const std::vector<uint8_t>& encoded, unsigned minimum, unsigned literals, PixelSink& sink,
-                 bool& corrupted, const std::function<void(int)>& progress) {
+                 bool& corrupted) {
     const unsigned clearCode = 1u << minimum;
     const unsigned endCode = clearCode + 1;
     const unsigned literalMask = literals - 1;
@@ -179,7 +157,6 @@ LzwEnd DecodeLzw(const std::vector<uint8_t>& encoded, unsigned minimum, unsigned
             addEntry();
             previous = code;
         }
-        if (progress) progress(codes.Percent());
         if (corrupted) break;
     }
     if (tooLong) return LzwEnd::Corrupt;

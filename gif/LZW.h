@@ -21,7 +21,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <vector>
 
 #include "image/Bitmap.h"
@@ -126,7 +125,6 @@ enum class LzwEnd {
 // their size bytes, as TGIFItem::Data holds them) into `sink`, with minimum
 // code size `minimum` (2 to 9) and codes below `literals` (a power of 2, at
 // most 2^minimum) taken as pixels. `corrupted` is set on Corrupt; once it is
-// set (on entry too), decoding stops after the current code. `progress`, when
-// set, gets the percentage of the data read after each code.
+// set (on entry too), decoding stops after the current code.
 LzwEnd DecodeLzw(const std::vector<uint8_t>& encoded, unsigned minimum, unsigned literals, PixelSink& sink,
-                 bool& corrupted, const std::function<void(int)>& progress);
+                 bool& corrupted);
