@@ -235,7 +235,7 @@ void PutNibble(uint8_t* row, int32_t x, unsigned index) {
 // RLE8 and RLE4 streams, from `at` to the end of the file. Rows run from the
 // bottom; pixels beyond the width are dropped, rows the stream skips or never
 // reaches are index 0. A row goes to the sink as soon as the stream leaves it.
-void DecodeRleRows(FileBytes& bytes, uint64_t at, const Bitmap& format, BmpRowSink& sink) {
+void DecodeRleRows(FileBytes& bytes, uint64_t at, const Bitmap& format, BmpRowSink& sink, size_t piece) {
     const bool four = format.bitsPerPixel == 4;
     const int32_t width = format.width, height = format.height;
     const uint64_t end = bytes.Size();
@@ -251,7 +251,7 @@ void DecodeRleRows(FileBytes& bytes, uint64_t at, const Bitmap& format, BmpRowSi
             const uint64_t offset = startAt + static_cast<uint64_t>(read - start);
             if (end - offset < count) return nullptr;
             size_t atHand = 0;
-            start = read = bytes.At(offset, count, kBmpReadPiece, &atHand);
+            start = read = bytes.At(offset, count, piece, &atHand);
             stop = start + atHand;
             startAt = offset;
         }
@@ -306,15 +306,16 @@ void DecodeRleRows(FileBytes& bytes, uint64_t at, const Bitmap& format, BmpRowSi
     if (line < height) leave(height);
 }
 
-// The one reader of BMP files, in memory or from a source.
-void DecodeRows(FileBytes& bytes, BmpRowSink& sink) {
+// The one reader of BMP files, in memory or from a source read by pieces of
+// `piece` bytes.
+void DecodeRows(FileBytes& bytes, BmpRowSink& sink, size_t piece) {
     const Layout layout = ReadLayout(bytes);
     const Bitmap& format = layout.format;
     sink.Begin(format);
-    if (layout.rle) return DecodeRleRows(bytes, layout.pixelsAt, format, sink);
+    if (layout.rle) return DecodeRleRows(bytes, layout.pixelsAt, format, sink, piece);
     const int32_t height = format.height;
     const size_t stride = format.Stride();
-    const int32_t perPiece = static_cast<int32_t>(std::clamp<size_t>(kBmpReadPiece / stride, 1, size_t(height)));
+    const int32_t perPiece = static_cast<int32_t>(std::clamp<size_t>(piece / stride, 1, size_t(height)));
     for (int32_t first = 0; first < height; first += perPiece) {
         const int32_t rows = std::min(perPiece, height - first);
         const uint8_t* p = bytes.At(layout.pixelsAt + uint64_t(first) * stride, size_t(rows) * stride);
@@ -330,9 +331,11 @@ BmpSize ReadBmpSize(const uint8_t* data, size_t size) {
     return BmpSize{h.width, h.height, h.bits};
 }
 
-void DecodeBmpRows(BmpSource& source, BmpRowSink& sink) {
+void DecodeBmpRows(BmpSource& source, BmpRowSink& sink) { DecodeBmpRows(source, sink, kBmpReadPiece); }
+
+void DecodeBmpRows(BmpSource& source, BmpRowSink& sink, size_t piece) {
     FileBytes bytes(source);
-    DecodeRows(bytes, sink);
+    DecodeRows(bytes, sink, piece);
 }
 
 Bitmap DecodeBmp(const uint8_t* data, size_t size) {
@@ -350,7 +353,7 @@ Bitmap DecodeBmp(const uint8_t* data, size_t size) {
         size_t stride = 0;
     } filler;
     FileBytes bytes(data, size);
-    DecodeRows(bytes, filler);
+    DecodeRows(bytes, filler, kBmpReadPiece);
     return std::move(filler.bitmap);
 }
 

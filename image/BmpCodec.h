@@ -55,6 +55,9 @@ protected:
 // bytes, and throws it before Begin; a file that shrinks while it is read
 // throws BmpError then. What the source or the sink throws passes through.
 void DecodeBmpRows(BmpSource& source, BmpRowSink& sink);
+// The same with pieces of `piece` bytes instead of kBmpReadPiece, so that tests
+// and fuzzing cross the pieces' edges with small files.
+void DecodeBmpRows(BmpSource& source, BmpRowSink& sink, size_t piece);
 // Large enough that reading a file costs no more system calls than it must,
 // small enough to stay in the processor's cache between reading and use.
 inline constexpr size_t kBmpReadPiece = size_t(1) << 18;
