@@ -232,33 +232,48 @@ void PutNibble(uint8_t* row, int32_t x, unsigned index) {
                    : static_cast<uint8_t>((byte & 0x0F) | (index & 0x0F) << 4);
 }
 
+// The records of a run-length stream, from an offset to the end of the file.
+class RunStream {
+public:
+    RunStream(FileBytes& bytes, uint64_t at, size_t piece) : bytes_(bytes), startAt_(at), piece_(piece) {}
+    // The next `count` bytes, or null when the stream holds fewer.
+    const uint8_t* Next(size_t count) {
+        if (static_cast<size_t>(stop_ - read_) < count && !Fetch(count)) return nullptr;
+        const uint8_t* p = read_;
+        read_ += count;
+        return p;
+    }
+
+private:
+    bool Fetch(size_t count) {
+        const uint64_t offset = startAt_ + static_cast<uint64_t>(read_ - start_);
+        if (bytes_.Size() - offset < count) return false;
+        size_t atHand = 0;
+        start_ = read_ = bytes_.At(offset, count, piece_, &atHand);
+        stop_ = start_ + atHand;
+        startAt_ = offset;
+        return true;
+    }
+
+    FileBytes& bytes_;
+    // The bytes at hand run from `start_` (at `startAt_` in the file) to `stop_`;
+    // `read_` is the next one.
+    const uint8_t *start_ = nullptr, *read_ = nullptr, *stop_ = nullptr;
+    uint64_t startAt_;
+    size_t piece_;
+};
+
 // RLE8 and RLE4 streams, from `at` to the end of the file. Rows run from the
 // bottom; pixels beyond the width are dropped, rows the stream skips or never
 // reaches are index 0. A row goes to the sink as soon as the stream leaves it.
 void DecodeRleRows(FileBytes& bytes, uint64_t at, const Bitmap& format, BmpRowSink& sink, size_t piece) {
     const bool four = format.bitsPerPixel == 4;
     const int32_t width = format.width, height = format.height;
-    const uint64_t end = bytes.Size();
     std::vector<uint8_t> row(format.Stride(), 0);
     int32_t x = 0;   // never past the width, so no run of records can carry it further
     int64_t line = 0;  // counts from the bottom
-    // The bytes at hand run from `start` (at `startAt` in the file) to `stop`;
-    // `read` is the next one.
-    const uint8_t *start = nullptr, *read = nullptr, *stop = nullptr;
-    uint64_t startAt = at;
-    auto next = [&](size_t count) -> const uint8_t* {
-        if (static_cast<size_t>(stop - read) < count) {
-            const uint64_t offset = startAt + static_cast<uint64_t>(read - start);
-            if (end - offset < count) return nullptr;
-            size_t atHand = 0;
-            start = read = bytes.At(offset, count, piece, &atHand);
-            stop = start + atHand;
-            startAt = offset;
-        }
-        const uint8_t* p = read;
-        read += count;
-        return p;
-    };
+    RunStream stream(bytes, at, piece);
+    auto next = [&](size_t count) { return stream.Next(count); };
     // Hands the current line over, then the lines up to `to` as index 0.
     auto leave = [&](int64_t to) {
         sink.Row(static_cast<int32_t>(height - 1 - line), row.data());
