@@ -32,61 +32,6 @@ bool AreDefaultMasks(const std::array<uint32_t, 3>& masks, int bitsPerPixel) {
 
 bool UsesDefaultMasks(const Bitmap& bitmap) { return AreDefaultMasks(bitmap.masks, bitmap.bitsPerPixel); }
 
-void SetIndex(Bitmap& bitmap, int32_t x, int32_t y, uint8_t index) {
-    uint8_t* row = bitmap.Row(y);
-    if (bitmap.bitsPerPixel == 8) {
-        row[x] = index;
-    } else {  // 4 bits, the high nibble first
-        uint8_t& byte = row[x / 2];
-        byte = (x & 1) ? static_cast<uint8_t>((byte & 0xF0) | (index & 0x0F))
-                       : static_cast<uint8_t>((byte & 0x0F) | (index & 0x0F) << 4);
-    }
-}
-
-// RLE8 and RLE4 streams. Rows run from the bottom; pixels beyond the width are
-// dropped, a stream that ends early leaves the rest at index 0.
-void DecodeRle(const uint8_t* p, const uint8_t* end, Bitmap& bitmap, bool four) {
-    int32_t x = 0, line = 0;  // line counts from the bottom
-    // The column stops at the width, so no run of records can carry it further.
-    auto put = [&](uint8_t index) {
-        if (x >= bitmap.width) return;
-        SetIndex(bitmap, x, bitmap.height - 1 - line, index);
-        ++x;
-    };
-    while (line < bitmap.height) {
-        if (end - p < 2) return;
-        const uint8_t count = p[0], value = p[1];
-        p += 2;
-        if (count > 0) {
-            for (int i = 0; i < count && x < bitmap.width; ++i)
-                put(four ? static_cast<uint8_t>((i & 1) ? value & 0x0F : value >> 4) : value);
-            continue;
-        }
-        switch (value) {
-        case 0:  // end of line
-            x = 0;
-            ++line;
-            break;
-        case 1:  // end of bitmap
-            return;
-        case 2:  // move right and up
-            if (end - p < 2) return;
-            x = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + p[0], bitmap.width));  // never past the row
-            line += p[1];
-            p += 2;
-            break;
-        default: {  // `value` literal pixels, padded to a 16-bit boundary
-            const size_t bytes = four ? (value + 1u) / 2 : value;
-            const size_t padded = (bytes + 1) & ~size_t(1);
-            if (static_cast<size_t>(end - p) < bytes) return;
-            for (int i = 0; i < value; ++i)
-                put(four ? static_cast<uint8_t>((i & 1) ? p[i / 2] & 0x0F : p[i / 2] >> 4) : p[i]);
-            p += std::min(padded, static_cast<size_t>(end - p));
-        }
-        }
-    }
-}
-
 int MaskShift(uint32_t mask) {
     int shift = 0;
     while (mask && !(mask & 1)) {
@@ -129,12 +74,17 @@ struct Header {
     bool core = false, topDown = false;
 };
 
-Header ReadHeader(const uint8_t* data, size_t size) {
+// The first bytes of a file hold every field ReadHeader looks at: the file
+// header and the info header up to the end of its masks.
+constexpr size_t kHeaderBytes = 14 + 52;
+
+// `data` holds the first min(size, kHeaderBytes) bytes of a file of `size` bytes.
+Header ReadHeader(const uint8_t* data, uint64_t size) {
     if (size < 14 + 12 || data[0] != 'B' || data[1] != 'M') throw BmpError("Not a bitmap file");
     Header h;
     h.offBits = U32(data + 10);
     const uint8_t* info = data + 14;
-    const size_t afterFileHeader = size - 14;
+    const uint64_t afterFileHeader = size - 14;
     h.headerSize = U32(info);
     if (h.headerSize < 12 || h.headerSize > afterFileHeader) throw BmpError("Invalid bitmap header");
     int32_t width, height;
@@ -172,6 +122,223 @@ Header ReadHeader(const uint8_t* data, size_t size) {
     return h;
 }
 
+// A file's bytes: all in memory, or read from a source a piece at a time into
+// one buffer, which a later read replaces.
+class FileBytes {
+public:
+    FileBytes(const uint8_t* data, size_t size) : size_(size), memory_(data) {}
+    explicit FileBytes(BmpSource& source) : size_(source.Size()), source_(&source) {}
+
+    uint64_t Size() const { return size_; }
+
+    // `count` bytes at `offset`, which the caller has checked lie in the file.
+    // Unless they are at hand already, the source is asked for them and for the
+    // bytes after them up to `ahead` in all (and the end of the file). `atHand`
+    // is set to the number of bytes the result points to, `count` or more.
+    const uint8_t* At(uint64_t offset, size_t count, size_t ahead = 0, size_t* atHand = nullptr) {
+        if (memory_) {
+            if (atHand) *atHand = static_cast<size_t>(size_ - offset);
+            return memory_ + offset;
+        }
+        if (!(offset >= start_ && offset - start_ <= held_ && count <= held_ - (offset - start_))) {
+            const size_t wanted =
+                std::max<size_t>(count, static_cast<size_t>(std::min<uint64_t>(ahead, size_ - offset)));
+            held_ = 0;
+            if (buffer_.size() < wanted) {
+                buffer_ = std::vector<uint8_t>();
+                buffer_.resize(wanted);
+            }
+            const size_t got = std::min(source_->ReadAt(offset, buffer_.data(), wanted), wanted);
+            if (got < count) throw BmpError("Bitmap data is truncated");
+            start_ = offset;
+            held_ = got;
+        }
+        if (atHand) *atHand = held_ - static_cast<size_t>(offset - start_);
+        return buffer_.data() + (offset - start_);
+    }
+
+private:
+    uint64_t size_;
+    const uint8_t* memory_ = nullptr;
+    BmpSource* source_ = nullptr;
+    std::vector<uint8_t> buffer_;
+    uint64_t start_ = 0;
+    size_t held_ = 0;
+};
+
+// Where the pixels are and what they make, known before any pixel is read.
+struct Layout {
+    Bitmap format;
+    uint64_t pixelsAt = 0;
+    bool rle = false, topDown = false;
+};
+
+Layout ReadLayout(FileBytes& bytes) {
+    const uint64_t size = bytes.Size();
+    std::array<uint8_t, kHeaderBytes> head{};
+    const size_t headBytes = static_cast<size_t>(std::min<uint64_t>(size, kHeaderBytes));
+    if (headBytes > 0) std::memcpy(head.data(), bytes.At(0, headBytes), headBytes);
+    const Header h = ReadHeader(head.data(), size);
+    const uint8_t* info = head.data() + 14;
+    const int bits = h.bits;
+    const bool fields = h.compression == kBitFields || h.compression == kAlphaBitFields;
+    Layout layout;
+    layout.rle = h.compression == kRle8 || h.compression == kRle4;
+    layout.topDown = h.topDown;
+    Bitmap& format = layout.format;
+
+    uint64_t cursor = 14 + uint64_t{h.headerSize};
+    if (fields) {
+        if (h.headerSize >= 52) {
+            format.masks = {U32(info + 40), U32(info + 44), U32(info + 48)};
+        } else {
+            const size_t count = h.compression == kAlphaBitFields ? 4 : 3;
+            if (size < cursor + 4 * count) throw BmpError("Invalid bitmap header");
+            const uint8_t* masks = bytes.At(cursor, 12);
+            format.masks = {U32(masks), U32(masks + 4), U32(masks + 8)};
+            cursor += 4 * count;
+        }
+        if (AreDefaultMasks(format.masks, bits)) format.masks = {};
+    }
+    if (bits <= 8) {
+        const uint32_t full = 1u << bits;
+        const uint32_t count = (h.colorsUsed == 0 || h.colorsUsed > full) ? full : h.colorsUsed;
+        const size_t entrySize = h.core ? 3 : 4;
+        // Some writers give a palette shorter than the depth allows; take what
+        // stands before the pixels.
+        uint64_t available = (size - cursor) / entrySize;
+        if (h.offBits > cursor && h.offBits <= size) available = std::min<uint64_t>(available, (h.offBits - cursor) / entrySize);
+        const size_t taken = static_cast<size_t>(std::min<uint64_t>(count, available));
+        if (taken == 0) throw BmpError("Invalid bitmap palette");
+        const uint8_t* entries = bytes.At(cursor, taken * entrySize);
+        format.palette.resize(taken);
+        for (size_t i = 0; i < taken; ++i, entries += entrySize)
+            format.palette[i] = PaletteEntry{entries[0], entries[1], entries[2], 0};
+        cursor += taken * entrySize;
+    }
+    layout.pixelsAt = (h.offBits >= cursor && h.offBits < size) ? h.offBits : cursor;
+    if (layout.pixelsAt >= size) throw BmpError("Bitmap holds no pixels");
+    const size_t needed = Bitmap::ByteCountFor(h.width, h.height, bits);  // or BitmapSizeError
+    if (!layout.rle && needed > size - layout.pixelsAt) throw BmpError("Bitmap data is truncated");
+    format.width = h.width;
+    format.height = h.height;
+    format.bitsPerPixel = bits;
+    return layout;
+}
+
+void PutNibble(uint8_t* row, int32_t x, unsigned index) {
+    uint8_t& byte = row[x / 2];
+    byte = (x & 1) ? static_cast<uint8_t>((byte & 0xF0) | (index & 0x0F))
+                   : static_cast<uint8_t>((byte & 0x0F) | (index & 0x0F) << 4);
+}
+
+// The records of a run-length stream, from an offset to the end of the file.
+class RunStream {
+public:
+    RunStream(FileBytes& bytes, uint64_t at, size_t piece) : bytes_(bytes), startAt_(at), piece_(piece) {}
+    // The next `count` bytes, or null when the stream holds fewer.
+    const uint8_t* Next(size_t count) {
+        if (static_cast<size_t>(stop_ - read_) < count && !Fetch(count)) return nullptr;
+        const uint8_t* p = read_;
+        read_ += count;
+        return p;
+    }
+
+private:
+    bool Fetch(size_t count) {
+        const uint64_t offset = startAt_ + static_cast<uint64_t>(read_ - start_);
+        if (bytes_.Size() - offset < count) return false;
+        size_t atHand = 0;
+        start_ = read_ = bytes_.At(offset, count, piece_, &atHand);
+        stop_ = start_ + atHand;
+        startAt_ = offset;
+        return true;
+    }
+
+    FileBytes& bytes_;
+    // The bytes at hand run from `start_` (at `startAt_` in the file) to `stop_`;
+    // `read_` is the next one.
+    const uint8_t *start_ = nullptr, *read_ = nullptr, *stop_ = nullptr;
+    uint64_t startAt_;
+    size_t piece_;
+};
+
+// RLE8 and RLE4 streams, from `at` to the end of the file. Rows run from the
+// bottom; pixels beyond the width are dropped, rows the stream skips or never
+// reaches are index 0. A row goes to the sink as soon as the stream leaves it.
+void DecodeRleRows(FileBytes& bytes, uint64_t at, const Bitmap& format, BmpRowSink& sink, size_t piece) {
+    const bool four = format.bitsPerPixel == 4;
+    const int32_t width = format.width, height = format.height;
+    std::vector<uint8_t> row(format.Stride(), 0);
+    int32_t x = 0;   // never past the width, so no run of records can carry it further
+    int64_t line = 0;  // counts from the bottom
+    RunStream stream(bytes, at, piece);
+    auto next = [&](size_t count) { return stream.Next(count); };
+    // Hands the current line over, then the lines up to `to` as index 0.
+    auto leave = [&](int64_t to) {
+        sink.Row(static_cast<int32_t>(height - 1 - line), row.data());
+        std::fill(row.begin(), row.end(), uint8_t{0});
+        for (++line; line < std::min<int64_t>(to, height); ++line)
+            sink.Row(static_cast<int32_t>(height - 1 - line), row.data());
+        line = to;
+    };
+    while (line < height) {
+        const uint8_t* p = next(2);
+        if (!p) break;
+        const uint8_t count = p[0], value = p[1];
+        if (count > 0) {
+            const int32_t n = std::min<int32_t>(count, width - x);
+            if (four) {
+                for (int32_t i = 0; i < n; ++i) PutNibble(row.data(), x++, (i & 1) ? value : value >> 4);
+            } else {
+                std::memset(row.data() + x, value, static_cast<size_t>(n));
+                x += n;
+            }
+            continue;
+        }
+        if (value == 0) {  // end of line
+            leave(line + 1);
+            x = 0;
+        } else if (value == 1) {  // end of bitmap
+            break;
+        } else if (value == 2) {  // move right and up
+            if (!(p = next(2))) break;
+            x = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + p[0], width));
+            if (p[1] > 0) leave(line + p[1]);
+        } else {  // `value` literal pixels, padded to a 16-bit boundary
+            const size_t stored = four ? (value + 1u) / 2 : value;
+            if (!(p = next(stored))) break;
+            const int32_t n = std::min<int32_t>(value, width - x);
+            if (four) {
+                for (int32_t i = 0; i < n; ++i) PutNibble(row.data(), x++, (i & 1) ? p[i / 2] : p[i / 2] >> 4);
+            } else {
+                std::memcpy(row.data() + x, p, static_cast<size_t>(n));
+                x += n;
+            }
+            if (stored & 1) next(1);  // when the stream has it
+        }
+    }
+    if (line < height) leave(height);
+}
+
+// The one reader of BMP files, in memory or from a source read by pieces of
+// `piece` bytes.
+void DecodeRows(FileBytes& bytes, BmpRowSink& sink, size_t piece) {
+    const Layout layout = ReadLayout(bytes);
+    const Bitmap& format = layout.format;
+    sink.Begin(format);
+    if (layout.rle) return DecodeRleRows(bytes, layout.pixelsAt, format, sink, piece);
+    const int32_t height = format.height;
+    const size_t stride = format.Stride();
+    const int32_t perPiece = static_cast<int32_t>(std::clamp<size_t>(piece / stride, 1, size_t(height)));
+    for (int32_t first = 0; first < height; first += perPiece) {
+        const int32_t rows = std::min(perPiece, height - first);
+        const uint8_t* p = bytes.At(layout.pixelsAt + uint64_t(first) * stride, size_t(rows) * stride);
+        for (int32_t i = 0; i < rows; ++i, p += stride)
+            sink.Row(layout.topDown ? first + i : height - 1 - first - i, p);
+    }
+}
+
 }  // namespace
 
 BmpSize ReadBmpSize(const uint8_t* data, size_t size) {
@@ -179,66 +346,30 @@ BmpSize ReadBmpSize(const uint8_t* data, size_t size) {
     return BmpSize{h.width, h.height, h.bits};
 }
 
+void DecodeBmpRows(BmpSource& source, BmpRowSink& sink) { DecodeBmpRows(source, sink, kBmpReadPiece); }
+
+void DecodeBmpRows(BmpSource& source, BmpRowSink& sink, size_t piece) {
+    FileBytes bytes(source);
+    DecodeRows(bytes, sink, piece);
+}
+
 Bitmap DecodeBmp(const uint8_t* data, size_t size) {
-    const Header h = ReadHeader(data, size);
-    const uint8_t* info = data + 14;
-    const uint32_t offBits = h.offBits, headerSize = h.headerSize, compression = h.compression,
-                   colorsUsed = h.colorsUsed;
-    const int32_t width = h.width, height = h.height;
-    const int bits = h.bits;
-    const bool core = h.core, topDown = h.topDown;
-    const bool rle = compression == kRle8 || compression == kRle4;
-    const bool fields = compression == kBitFields || compression == kAlphaBitFields;
-    Bitmap bitmap;
-
-    size_t cursor = 14 + headerSize;
-    if (fields) {
-        if (headerSize >= 52) {
-            bitmap.masks = {U32(info + 40), U32(info + 44), U32(info + 48)};
-        } else {
-            const size_t count = compression == kAlphaBitFields ? 4 : 3;
-            if (size < cursor + 4 * count) throw BmpError("Invalid bitmap header");
-            bitmap.masks = {U32(data + cursor), U32(data + cursor + 4), U32(data + cursor + 8)};
-            cursor += 4 * count;
+    // The rows as DecodeBmpRows reads them, from memory without a copy.
+    class Filler final : public BmpRowSink {
+    public:
+        void Begin(const Bitmap& format) override {
+            bitmap.palette = format.palette;
+            bitmap.masks = format.masks;
+            bitmap.Reset(format.width, format.height, format.bitsPerPixel);
+            stride = bitmap.Stride();
         }
-        if (AreDefaultMasks(bitmap.masks, bits)) bitmap.masks = {};
-    }
-    if (bits <= 8) {
-        const uint32_t full = 1u << bits;
-        const uint32_t count = (colorsUsed == 0 || colorsUsed > full) ? full : colorsUsed;
-        const size_t entrySize = core ? 3 : 4;
-        // Some writers give a palette shorter than the depth allows; take what
-        // stands before the pixels.
-        size_t available = (size - cursor) / entrySize;
-        if (offBits > cursor && offBits <= size) available = std::min<size_t>(available, (offBits - cursor) / entrySize);
-        const size_t taken = std::min<size_t>(count, available);
-        if (taken == 0) throw BmpError("Invalid bitmap palette");
-        bitmap.palette.resize(taken);
-        for (size_t i = 0; i < taken; ++i) {
-            const uint8_t* entry = data + cursor + i * entrySize;
-            bitmap.palette[i] = PaletteEntry{entry[0], entry[1], entry[2], 0};
-        }
-        cursor += taken * entrySize;
-    }
-    const size_t pixelsAt = (offBits >= cursor && offBits < size) ? offBits : cursor;
-    if (pixelsAt >= size) throw BmpError("Bitmap holds no pixels");
-    const uint8_t* pixels = data + pixelsAt;
-    const size_t pixelBytes = size - pixelsAt;
-
-    if (rle) {
-        bitmap.Reset(width, height, bits);
-        DecodeRle(pixels, pixels + pixelBytes, bitmap, compression == kRle4);
-        return bitmap;
-    }
-    const size_t needed = Bitmap::ByteCountFor(width, height, bits);
-    if (needed > pixelBytes) throw BmpError("Bitmap data is truncated");
-    bitmap.Reset(width, height, bits);
-    const size_t stride = bitmap.Stride();
-    for (int32_t y = 0; y < height; ++y) {
-        const int32_t source = topDown ? y : height - 1 - y;
-        std::memcpy(bitmap.Row(y), pixels + static_cast<size_t>(source) * stride, stride);
-    }
-    return bitmap;
+        void Row(int32_t y, const uint8_t* row) override { std::memcpy(bitmap.Row(y), row, stride); }
+        Bitmap bitmap;
+        size_t stride = 0;
+    } filler;
+    FileBytes bytes(data, size);
+    DecodeRows(bytes, filler, kBmpReadPiece);
+    return std::move(filler.bitmap);
 }
 
 BmpFileLayout LayOutBmpFile(const Bitmap& bitmap) {

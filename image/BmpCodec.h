@@ -23,6 +23,45 @@ public:
 // BitmapSizeError for sizes that cannot be held.
 Bitmap DecodeBmp(const uint8_t* data, size_t size);
 
+// Where DecodeBmpRows reads the file: its size and bytes at an offset (fewer
+// only at the end).
+class BmpSource {
+public:
+    virtual uint64_t Size() const = 0;
+    virtual size_t ReadAt(uint64_t offset, void* data, size_t size) = 0;
+
+protected:
+    ~BmpSource() = default;
+};
+
+class BmpRowSink {
+public:
+    // The picture's format: width, height, bitsPerPixel, palette and masks
+    // exactly as DecodeBmp gives them; no pixels.
+    virtual void Begin(const Bitmap& format) = 0;
+    // Row `y` (from the top; format.Stride() bytes, the same bytes DecodeBmp
+    // puts in Row(y)). Every row comes exactly once, in the order the file
+    // stores them: bottom-up files from y = height-1 down to 0, top-down from 0 up.
+    virtual void Row(int32_t y, const uint8_t* row) = 0;
+
+protected:
+    ~BmpRowSink() = default;
+};
+
+// Reads a BMP file as DecodeBmp does, but a band at a time: it never asks the
+// source for more than kBmpReadPiece bytes (or one row's bytes when a row is
+// longer) at once and never holds more than that plus one row (run-length
+// files: the current row) of pixels. Throws what DecodeBmp throws for the same
+// bytes, and throws it before Begin; a file that shrinks while it is read
+// throws BmpError then. What the source or the sink throws passes through.
+void DecodeBmpRows(BmpSource& source, BmpRowSink& sink);
+// The same with pieces of `piece` bytes instead of kBmpReadPiece, so that tests
+// and fuzzing cross the pieces' edges with small files.
+void DecodeBmpRows(BmpSource& source, BmpRowSink& sink, size_t piece);
+// Large enough that reading a file costs no more system calls than it must,
+// small enough to stay in the processor's cache between reading and use.
+inline constexpr size_t kBmpReadPiece = size_t(1) << 18;
+
 // The size and depth a BMP file's headers claim, read without its pixels.
 // Throws as DecodeBmp does for headers it does not accept.
 struct BmpSize {

@@ -48,6 +48,20 @@ bool RemoveFile(const std::string& path);
 // `maxBytes` bytes (nothing is read then).
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes);
 
+// A file opened for reading by pieces. Size is taken at open.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    virtual uint64_t Size() const = 0;
+    // Reads up to `size` bytes at `offset`; fewer only at the end of the file.
+    // Throws Error("Unable to read <path>") when the system fails.
+    virtual size_t ReadAt(uint64_t offset, void* data, size_t size) = 0;
+};
+// Opens `path` for reading while other programs may still read, write, rename
+// or delete it. Throws Error("Unable to read <path>") when the file cannot be
+// opened (a folder, missing, refused).
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path);
+
 // Where WriteFileReplacing's producer puts the bytes; Write and WriteAt throw
 // Error when the system refuses them.
 class OutputFile {

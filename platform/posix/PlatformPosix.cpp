@@ -265,6 +265,46 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
 
 namespace {
 
+class PosixInputFile final : public InputFile {
+public:
+    PosixInputFile(int fd, uint64_t size, const std::string& path) : fd_(fd), size_(size), path_(path) {}
+    ~PosixInputFile() override { close(fd_); }
+    uint64_t Size() const override { return size_; }
+    size_t ReadAt(uint64_t offset, void* data, size_t size) override {
+        char* bytes = static_cast<char*>(data);
+        size_t done = 0;
+        while (done < size) {
+            if (offset + done > static_cast<uint64_t>(INT64_MAX)) break;
+            const ssize_t got = pread(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) throw Error("Unable to read " + path_);
+            if (got == 0) break;  // the end of the file
+            done += static_cast<size_t>(got);
+        }
+        return done;
+    }
+
+private:
+    int fd_;
+    uint64_t size_;
+    std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path) {
+    const int fd = path.empty() ? -1 : open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw Error("Unable to read " + path);
+    struct stat info;
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        close(fd);
+        throw Error("Unable to read " + path);
+    }
+    return std::make_unique<PosixInputFile>(fd, static_cast<uint64_t>(info.st_size), path);
+}
+
+namespace {
+
 class PosixOutputFile final : public OutputFile {
 public:
     PosixOutputFile(int fd, const std::string& path) : fd_(fd), path_(path) {}

@@ -258,6 +258,62 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
 
 namespace {
 
+class Win32InputFile final : public InputFile {
+public:
+    Win32InputFile(HANDLE file, uint64_t size, const std::string& path) : file_(file), size_(size), path_(path) {}
+    ~Win32InputFile() override { CloseHandle(file_); }
+    uint64_t Size() const override { return size_; }
+    size_t ReadAt(uint64_t offset, void* data, size_t size) override {
+        char* bytes = static_cast<char*>(data);
+        size_t done = 0;
+        while (done < size) {
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset + done);
+            at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 24));
+            DWORD got = 0;
+            if (!ReadFile(file_, bytes + done, chunk, &got, &at)) {
+                if (GetLastError() == ERROR_HANDLE_EOF) break;
+                throw Error("Unable to read " + path_);
+            }
+            if (got == 0) break;  // the end of the file
+            done += got;
+        }
+        return done;
+    }
+
+private:
+    HANDLE file_;
+    uint64_t size_;
+    std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path) {
+    // Shared as ReadFileBytes shares, and for deleting too: the file stays open
+    // while a picture is read, and another program may be replacing it.
+    HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw Error("Unable to read " + path);
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(file, &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        CloseHandle(file);
+        throw Error("Unable to read " + path);
+    }
+    const uint64_t size = uint64_t{information.nFileSizeHigh} << 32 | information.nFileSizeLow;
+    try {
+        return std::make_unique<Win32InputFile>(file, size, path);
+    } catch (...) {
+        CloseHandle(file);
+        throw;
+    }
+}
+
+namespace {
+
 class Win32OutputFile final : public OutputFile {
 public:
     Win32OutputFile(HANDLE file, const std::string& path) : file_(file), path_(path) {}

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <numeric>
 #include <random>
+#include <typeinfo>
 
 #include "CraftedPictures.h"
 #include "image/BmpCodec.h"
@@ -253,4 +255,116 @@ TEST(BmpReader, RunLengthMovesStopAtTheEndOfTheRow) {
     const Bitmap moved = Decode(testing_support::RleBmp(4, 2, {0, 2, 200, 0, 2, 1, 0, 0, 2, 1, 0, 1}));
     EXPECT_EQ(std::vector<uint8_t>(moved.Row(1), moved.Row(1) + 4), std::vector<uint8_t>(4));
     EXPECT_EQ(std::vector<uint8_t>(moved.Row(0), moved.Row(0) + 4), (std::vector<uint8_t>{1, 1, 0, 0}));
+}
+
+namespace {
+
+// A file served from memory; it keeps the largest read asked of it.
+struct RecordingSource final : BmpSource {
+    explicit RecordingSource(const std::vector<uint8_t>& bytes) : bytes(bytes) {}
+    uint64_t Size() const override { return bytes.size(); }
+    size_t ReadAt(uint64_t offset, void* data, size_t size) override {
+        largest = std::max(largest, size);
+        const size_t count = offset < bytes.size() ? std::min<size_t>(size, bytes.size() - offset) : 0;
+        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), count, static_cast<uint8_t*>(data));
+        return count;
+    }
+    const std::vector<uint8_t>& bytes;
+    size_t largest = 0;
+};
+
+// Puts the rows it is handed in a picture of the format it was given and keeps their order.
+struct RowRecorder final : BmpRowSink {
+    void Begin(const Bitmap& format) override {
+        EXPECT_TRUE(picture.Empty() && format.pixels.empty());
+        picture = format;
+        picture.Reset(format.width, format.height, format.bitsPerPixel);
+    }
+    void Row(int32_t y, const uint8_t* row) override {
+        order.push_back(y);
+        std::memcpy(picture.Row(y), row, picture.Stride());
+    }
+    Bitmap picture;
+    std::vector<int32_t> order;
+};
+
+// Empty for a picture, else the kind of error.
+template <typename Read>
+std::string Outcome(Read read) {
+    try {
+        read();
+        return "";
+    } catch (const std::exception& error) {
+        return typeid(error).name();
+    }
+}
+
+// Runs, moves, ends of line, padded literals and now and then an end of bitmap,
+// the last record perhaps cut.
+std::vector<uint8_t> RandomRuns(std::mt19937& random, bool four) {
+    std::vector<uint8_t> runs;
+    for (int record = 0; record < 60; ++record) {
+        const unsigned kind = random() % 33 / 8, n = 3 + random() % 30, stored = four ? (n + 1) / 2 : n;
+        const std::vector<std::vector<uint8_t>> records = {
+            {static_cast<uint8_t>(1 + n), static_cast<uint8_t>(random())}, {0, 0}, {0, static_cast<uint8_t>(n)},
+            {0, 2, static_cast<uint8_t>(random() % 9), static_cast<uint8_t>(random() % 3)}, {0, 1}};
+        runs.insert(runs.end(), records[kind].begin(), records[kind].end());
+        for (size_t i = 0; kind == 2 && i < stored + (stored & 1); ++i) runs.push_back(static_cast<uint8_t>(random()));
+    }
+    runs.resize(runs.size() - random() % 4);
+    return runs;
+}
+
+}  // namespace
+
+// Every kind of file, cut short anywhere and read through pieces of small odd
+// sizes, gives DecodeBmp's rows, each once, in the order the file stores them,
+// or DecodeBmp's error before any row; no read is larger than a piece, a row or
+// the largest palette, and a file much larger than a piece is read a piece at a time.
+TEST(BmpRowReader, HandsOverTheRowsDecodeBmpReadsInFileOrderABandAtATime) {
+    std::mt19937 random(25);
+    struct Kind {
+        int bits;
+        uint32_t header, compression;
+        int32_t width, height;
+    };
+    for (const Kind kind : {Kind{1, 40, 0, 13, 9}, Kind{4, 12, 0, 14, 9}, Kind{8, 124, 0, 15, 9},
+                            Kind{16, 40, 0, 16, 9}, Kind{16, 40, 3, 17, 9}, Kind{24, 40, 0, 18, -9},
+                            Kind{32, 56, 3, 19, 9}, Kind{8, 40, 1, 20, 9}, Kind{4, 40, 2, 21, 9}, Kind{8, 40, 1, 13, 5},
+                            Kind{4, 40, 2, 9, 7}, Kind{24, 40, 0, 1000, 400}}) {
+        BmpFile file{kind.header, kind.width, kind.height, kind.bits, kind.compression, {}, {}, {}};
+        if (kind.bits <= 8) file.palette.assign(size_t(1) << kind.bits, PaletteEntry{1, 2, 3, 0});
+        if (kind.compression == 3) file.masks = {0xF800u << (kind.bits - 16), 0x07E0, 0x001F};
+        if (kind.compression == 1 || kind.compression == 2)
+            file.pixels = RandomRuns(random, kind.bits == 4);
+        else
+            file.pixels.resize(Bitmap::ByteCountFor(kind.width, std::abs(kind.height), kind.bits));
+        for (size_t i = 0; !kind.compression && i < file.pixels.size(); i += 1 + kind.width / 100)
+            file.pixels[i] = static_cast<uint8_t>(random());
+        const std::vector<uint8_t> whole = file.Bytes();
+        for (size_t cut : {whole.size(), whole.size() - 1, whole.size() * 2 / 3, size_t(70), size_t(20)}) {
+            const std::vector<uint8_t> bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
+            Bitmap expected;
+            const std::string outcome = Outcome([&] { expected = Decode(bytes); });
+            for (size_t piece : {size_t(1), size_t(7), size_t(13), size_t(61), kBmpReadPiece}) {
+                RecordingSource source(bytes);
+                RowRecorder rows;
+                const std::string at = std::to_string(kind.width) + " wide, " + std::to_string(cut) + " bytes, " +
+                                       std::to_string(piece) + " a piece";
+                ASSERT_EQ(Outcome([&] { DecodeBmpRows(source, rows, piece); }), outcome) << at;
+                const size_t stride = Bitmap::StrideFor(kind.width, kind.bits);
+                EXPECT_LE(source.largest, std::max<size_t>({piece, stride, 1024})) << at;  // 1.2 MB for the widest
+                if (!outcome.empty()) {
+                    EXPECT_TRUE(rows.picture.Empty()) << at;
+                    continue;
+                }
+                std::vector<int32_t> order(static_cast<size_t>(expected.height));
+                std::iota(order.begin(), order.end(), 0);
+                if (kind.height > 0) std::reverse(order.begin(), order.end());
+                EXPECT_EQ(rows.order, order) << at;
+                EXPECT_TRUE(rows.picture.pixels == expected.pixels && rows.picture.palette == expected.palette &&
+                            rows.picture.masks == expected.masks) << at;
+            }
+        }
+    }
 }

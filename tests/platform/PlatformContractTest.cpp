@@ -276,6 +276,32 @@ TEST(WholeFiles, ReadsEveryByteAndRefusesFilesAboveTheLimit) {
     EXPECT_THROW(platform::ReadFileBytes(folder.Path(), 100), platform::Error);
 }
 
+TEST(WholeFiles, AFileIsReadInPiecesAtAnyOffsetAndOthersMayDeleteIt) {
+    TempFolder folder;
+    const std::string path = folder / "data.bin";
+    WriteTextFile(path, std::string("0123456789\0\xff", 12));
+    const std::unique_ptr<platform::InputFile> file = platform::OpenInputFile(path);
+    EXPECT_TRUE(platform::RemoveFile(path));  // another program may move or delete it; it reads on
+    ASSERT_EQ(file->Size(), 12u);
+    char piece[8] = {};
+    EXPECT_EQ(file->ReadAt(7, piece, 3), 3u);
+    EXPECT_EQ(std::string(piece, 3), "789");
+    EXPECT_EQ(file->ReadAt(9, piece, 8), 3u);  // short only at the end
+    EXPECT_EQ(std::string(piece, 3), std::string("9\0\xff", 3));
+    EXPECT_EQ(file->ReadAt(2, piece, 2), 2u);
+    EXPECT_EQ(std::string(piece, 2), "23");
+    EXPECT_EQ(file->ReadAt(12, piece, 8), 0u);
+
+    for (const std::string& bad : {folder / "missing.bin", folder.Path()}) {
+        try {
+            platform::OpenInputFile(bad);
+            ADD_FAILURE() << bad;
+        } catch (const platform::Error& error) {
+            EXPECT_EQ(std::string(error.what()), "Unable to read " + bad);
+        }
+    }
+}
+
 TEST(WholeFiles, ReplacingAFileIsAllOrNothing) {
     TempFolder folder;
     const std::string path = folder / "out.bmp";
@@ -422,6 +448,9 @@ TEST(LongPaths, FoldersAndFilesOfAnyLengthAreReachedLikeAnyOther) {
         const std::string parent = at.substr(0, at.find_last_of('\\')), last = at.substr(parent.size() + 1);
         platform::WriteFileReplacing(at + "\\" + name, [](platform::OutputFile& out) { out.Write("picture", 7); });
         EXPECT_EQ(platform::ReadFileBytes(at.substr(folder.Path().size() + 1) + "\\" + name, 100).size(), 7u);
+        char piece[4] = {};
+        EXPECT_EQ(platform::OpenInputFile(at + "\\" + name)->ReadAt(3, piece, 4), 4u);
+        EXPECT_EQ(std::string(piece, 4), "ture");
         const auto names = Names(List(at));
         EXPECT_NE(std::find(names.begin(), names.end(), name), names.end());
         const auto above = platform::StampFolder(parent);
@@ -438,6 +467,7 @@ TEST(LongPaths, FoldersAndFilesOfAnyLengthAreReachedLikeAnyOther) {
                  platform::ListFolder(tooLong, [](const platform::FolderEntry&) { return true; }));
     EXPECT_THROW(platform::CheckDirectory(tooLong), platform::Error);
     EXPECT_THROW(platform::ReadFileBytes(tooLong + "\\p.jpg", 100), platform::Error);
+    EXPECT_THROW(platform::OpenInputFile(tooLong + "\\p.jpg"), platform::Error);
     EXPECT_EQ(platform::ReadIniString(tooLong + "\\config.ini", "options", "number", "1"), "1");
 }
 
