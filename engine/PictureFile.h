@@ -10,8 +10,10 @@
 #include <string>
 
 #include "image/Bitmap.h"
+#include "image/BmpCodec.h"
 #include "image/ImageLimits.h"
 #include "image/JpegDecoder.h"
+#include "platform/Platform.h"
 
 // A picture the program refuses: no picture kind, or past the bounds.
 class RenderError : public std::runtime_error {
@@ -92,3 +94,14 @@ struct PictureDecoding {
 // RenderError for PictureKind::None and a picture past the bounds, and what
 // the decoders throw.
 Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const PictureDecoding& decoding = {});
+
+// A picture file read by pieces, as DecodeBmpRows reads a BMP file.
+class PictureFileSource final : public BmpSource {
+public:
+    explicit PictureFileSource(platform::InputFile& file) : file_(file) {}
+    uint64_t Size() const override { return file_.Size(); }
+    size_t ReadAt(uint64_t offset, void* data, size_t size) override { return file_.ReadAt(offset, data, size); }
+
+private:
+    platform::InputFile& file_;
+};

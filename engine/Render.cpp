@@ -169,11 +169,12 @@ private:
 
 // A BMP file's rows, in the order the file stores them: a picture in the band
 // copied as it is, any other converted to 24 bits.
-class BmpRows final {
+class BmpRows final : public BmpRowSink {
 public:
-    explicit BmpRows(WallpaperFile& file) : file_(file) {}
+    BmpRows(WallpaperFile& file, uint64_t fileBytes) : file_(file), fileBytes_(fileBytes) {}
 
-    void Begin(const Bitmap& format) {
+    void Begin(const Bitmap& format) override {
+        CheckPictureBounds(format.width, format.height, format.bitsPerPixel, static_cast<size_t>(fileBytes_));
         format_.width = format.width;
         format_.height = format.height;
         format_.bitsPerPixel = format.bitsPerPixel;
@@ -181,7 +182,7 @@ public:
         format_.masks = format.masks;
         file_.Begin(format_);
     }
-    void Row(int32_t y, const uint8_t* row) {
+    void Row(int32_t y, const uint8_t* row) override {
         const int step = last_ < 0 ? (y == 0 ? +1 : -1) : (y > last_ ? +1 : -1);
         last_ = y;
         uint8_t* target = file_.Place(y, step);
@@ -195,9 +196,30 @@ public:
 
 private:
     WallpaperFile& file_;
+    uint64_t fileBytes_;
     Bitmap format_;
     int32_t last_ = -1;
 };
+
+// The first bytes of a BMP file, which hold its headers.
+constexpr size_t kBmpHeadBytes = size_t(1) << 16;
+
+// Refuses a BMP file past the bounds from its first bytes, before anything is
+// written. Headers longer than those bytes are left to the reader, and the
+// bounds are held again once it knows the format (BmpRows::Begin).
+void CheckBmpHead(platform::InputFile& input, uint64_t fileBytes) {
+    std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(fileBytes, kBmpHeadBytes)));
+    head.resize(input.ReadAt(0, head.data(), head.size()));
+    BmpSize size;
+    try {
+        size = ReadBmpSize(head.data(), head.size());
+    } catch (const BmpError&) {
+        if (head.size() < fileBytes) return;
+        throw;
+    }
+    CheckPictureBounds(size.width, size.height, size.bitsPerPixel, static_cast<size_t>(fileBytes));
+    CheckCanvas(ComputeFit(size.width, size.height), size.bitsPerPixel);
+}
 
 }  // namespace
 
@@ -233,21 +255,30 @@ Fit ComputeFit(int32_t width, int32_t height) {
 void RenderWallpaper(const std::string& picture, const RenderOptions& options, const std::string& output) {
     const PictureKind kind = PictureKindOf(picture);
     if (kind == PictureKind::None) throw RenderError("No picture loaded");
-    // The JPEG file is read whole: it is small beside the canvas it fills.
+    if (kind == PictureKind::Bmp) {
+        // A BMP file is read a band at a time, never whole.
+        std::unique_ptr<platform::InputFile> input = platform::OpenInputFile(picture);
+        const uint64_t bytes = input->Size();
+        if (bytes > kMaxPictureFileBytes) throw platform::Error(picture + " is too large");
+        CheckBmpHead(*input, bytes);
+        platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
+            WallpaperFile file(out, options.background);
+            PictureFileSource source(*input);
+            BmpRows rows(file, bytes);
+            DecodeBmpRows(source, rows);
+            file.Finish();
+            input.reset();  // closed before the new bitmap takes its name, which may be the picture's
+        });
+        return;
+    }
+    // A JPEG file is read whole: it is small beside the canvas it fills.
     const std::vector<uint8_t> data = platform::ReadFileBytes(picture, kMaxPictureFileBytes);
     const PictureSize size = ReadPictureSize(kind, data.data(), data.size());
     CheckCanvas(ComputeFit(size.width, size.height), size.bitsPerPixel);
     platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
         WallpaperFile file(out, options.background);
-        if (kind == PictureKind::Jpeg) {
-            JpegRows rows(file);
-            DecodeJpeg(data.data(), data.size(), options.displayBits <= 8, rows);
-        } else {
-            const Bitmap whole = DecodeBmp(data.data(), data.size());
-            BmpRows rows(file);
-            rows.Begin(whole);
-            for (int32_t y = whole.height - 1; y >= 0; --y) rows.Row(y, whole.Row(y));
-        }
+        JpegRows rows(file);
+        DecodeJpeg(data.data(), data.size(), options.displayBits <= 8, rows);
         file.Finish();
     });
 }

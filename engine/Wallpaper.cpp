@@ -1,7 +1,8 @@
 #include "engine/Wallpaper.h"
 
-#include <vector>
+#include <memory>
 
+#include "engine/PictureFile.h"
 #include "engine/Plugin.h"
 #include "engine/Render.h"
 #include "image/BmpCodec.h"
@@ -9,11 +10,18 @@
 
 namespace {
 
-// True when `path` holds a bitmap the program can read in full.
+// True when `path` holds a bitmap the program can read in full, read a band
+// at a time.
 bool ReadableBitmap(const std::string& path) {
+    class Nowhere final : public BmpRowSink {
+        void Begin(const Bitmap&) override {}
+        void Row(int32_t, const uint8_t*) override {}
+    } rows;
     try {
-        const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, kMaxBitmapBytes + (1u << 16));
-        DecodeBmp(bytes.data(), bytes.size());
+        const std::unique_ptr<platform::InputFile> file = platform::OpenInputFile(path);
+        if (file->Size() > kMaxBitmapBytes + (1u << 16)) return false;
+        PictureFileSource source(*file);
+        DecodeBmpRows(source, rows);
         return true;
     } catch (...) {
         return false;
