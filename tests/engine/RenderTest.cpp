@@ -294,4 +294,8 @@ TEST(WallpaperRender, TheBitmapWrittenRowByRowIsTheCanvasMadeWhole) {
             EXPECT_TRUE(platform::ReadFileBytes(output, 1u << 30) == expected) << name << " " << bits;
         }
     }
+    // A picture that is the bitmap itself is replaced by its own wallpaper.
+    const std::vector<uint8_t> own = testing_support::WholeCanvasBmp(folder / "rle4.bmp", {0x00336699, 24});
+    RenderWallpaper(folder / "rle4.bmp", {0x00336699, 24}, folder / "rle4.bmp");
+    EXPECT_TRUE(platform::ReadFileBytes(folder / "rle4.bmp", 1u << 30) == own);
 }
