@@ -36,7 +36,7 @@ void CheckPictureBounds(int32_t width, int32_t height, int bitsPerPixel, size_t 
         throw RenderError(broken);
 }
 
-Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const PictureDecoding& decoding) {
+PictureSize ReadPictureSize(PictureKind kind, const uint8_t* data, size_t size) {
     if (kind == PictureKind::None) throw RenderError("No picture loaded");
     PictureSize claimed;
     if (kind == PictureKind::Jpeg) {
@@ -47,15 +47,13 @@ Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const P
         claimed = {bmp.width, bmp.height, bmp.bitsPerPixel};
     }
     CheckPictureBounds(claimed.width, claimed.height, claimed.bitsPerPixel, size);
+    return claimed;
+}
+
+Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const PictureDecoding& decoding) {
+    const PictureSize claimed = ReadPictureSize(kind, data, size);
     const int scale = decoding.plan ? decoding.plan(claimed) : 1;
     if (kind == PictureKind::Bmp) return DecodeBmp(data, size);
-    if (decoding.jpegRows) {
-        if (scale == 1)
-            DecodeJpeg(data, size, decoding.quantize, *decoding.jpegRows);
-        else
-            DecodeJpegScaled(data, size, scale, *decoding.jpegRows);
-        return Bitmap();
-    }
     if (scale == 1) return DecodeJpeg(data, size, decoding.quantize);
     class WholeBitmap final : public JpegSink {
     public:

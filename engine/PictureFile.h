@@ -10,8 +10,10 @@
 #include <string>
 
 #include "image/Bitmap.h"
+#include "image/BmpCodec.h"
 #include "image/ImageLimits.h"
 #include "image/JpegDecoder.h"
+#include "platform/Platform.h"
 
 // A picture the program refuses: no picture kind, or past the bounds.
 class RenderError : public std::runtime_error {
@@ -51,7 +53,12 @@ bool IsPictureFile(const std::string& name);
 // decode. The largest picture, wallpaper canvas or picture file the program
 // holds is 256 MiB, a 24-bit canvas of about 89 million pixels (10,900 × 8,200):
 // a 32-bit program has 2 GiB of address space, and the system makes its own
-// copy of the wallpaper on top.
+// copy of the wallpaper on top. A change holds neither the canvas nor the
+// picture whole (RenderWallpaper writes the bitmap a band of rows at a time),
+// with one exception: on a display of 8 bits or fewer a JPEG picture is
+// quantised by libjpeg's two-pass colour reduction, which keeps the whole
+// picture in a buffer of its own (within kMaxJpegWorkBytes) before the rows
+// come out.
 inline constexpr uint64_t kMaxPixelsPerFileByte = 4096;
 inline constexpr size_t kMaxWallpaperBytes = size_t(1) << 28;
 inline constexpr size_t kMaxPictureFileBytes = kMaxWallpaperBytes;
@@ -68,6 +75,10 @@ struct PictureSize {
     int bitsPerPixel = 24;
 };
 
+// The size a picture file's header claims, held to the bounds: throws what
+// DecodePicture throws before it calls `plan`.
+PictureSize ReadPictureSize(PictureKind kind, const uint8_t* data, size_t size);
+
 // How DecodePicture hands over the pixels.
 struct PictureDecoding {
     // Called with the size, once it keeps to the bounds and before any memory
@@ -75,12 +86,22 @@ struct PictureDecoding {
     // JPEG scale: 1 (full size), 2, 4 or 8. None: full size.
     std::function<int(const PictureSize&)> plan;
     bool quantize = false;          // a full-size JPEG as at most 236 colours
-    JpegSink* jpegRows = nullptr;   // a JPEG's rows go here, and the result stays empty
 };
 
 // Reads a picture file's bytes: the size from the header, held to the
 // bounds, then `plan`, then the pixels. A BMP comes whole in its own format, a
-// JPEG at 24 bits (8 when quantised) unless its rows go to `jpegRows`. Throws
+// JPEG at 24 bits (8 when quantised). Throws
 // RenderError for PictureKind::None and a picture past the bounds, and what
 // the decoders throw.
 Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const PictureDecoding& decoding = {});
+
+// A picture file read by pieces, as DecodeBmpRows reads a BMP file.
+class PictureFileSource final : public BmpSource {
+public:
+    explicit PictureFileSource(platform::InputFile& file) : file_(file) {}
+    uint64_t Size() const override { return file_.Size(); }
+    size_t ReadAt(uint64_t offset, void* data, size_t size) override { return file_.ReadAt(offset, data, size); }
+
+private:
+    platform::InputFile& file_;
+};

@@ -27,70 +27,199 @@ void CheckCanvas(const Fit& fit, int bitsPerPixel) {
         throw RenderError("The wallpaper would be too large");
 }
 
-void FillBackground(Bitmap& canvas, uint32_t color, int32_t fromX, int32_t toX, int32_t fromY, int32_t toY) {
-    const uint8_t bgr[3] = {static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
-                            static_cast<uint8_t>(color)};
-    for (int32_t y = fromY; y < toY; ++y) {
-        uint8_t* p = canvas.Row(y) + 3 * static_cast<size_t>(fromX);
-        for (int32_t x = fromX; x < toX; ++x, p += 3) std::memcpy(p, bgr, 3);
-    }
-}
-
-// A 24-bit canvas in the background colour, the picture's place left for it.
-Bitmap FittedCanvas(const Fit& fit, int32_t width, int32_t height, uint32_t background) {
-    Bitmap canvas;
-    canvas.Reset(fit.canvasWidth, fit.canvasHeight, 24);
-    if (fit.rule == Fit::Tall) {
-        FillBackground(canvas, background, 0, fit.x, 0, fit.canvasHeight);
-        FillBackground(canvas, background, fit.x + width, fit.canvasWidth, 0, fit.canvasHeight);
-    } else {
-        const int32_t top = std::max<int32_t>(fit.y, 0);
-        const int32_t bottom = std::min<int32_t>(fit.y + height, fit.canvasHeight);
-        FillBackground(canvas, background, 0, fit.canvasWidth, 0, top);
-        FillBackground(canvas, background, 0, fit.canvasWidth, bottom, fit.canvasHeight);
-    }
-    return canvas;
-}
-
-// Decodes JPEG rows straight into the canvas, so the picture is never held twice.
-class CanvasSink final : public JpegSink {
+// The wallpaper bitmap file as it is written: the header, then the canvas
+// rows at their offsets. Rows are gathered in a band and each run of
+// consecutive rows is one write: rows that come top-down (a JPEG) fill the
+// band from its end, rows that come bottom-up (most BMP files) from its start,
+// so the band is always the rows' own order in the file.
+class WallpaperFile {
 public:
-    explicit CanvasSink(uint32_t background) : background_(background) {}
-    Bitmap canvas;
+    WallpaperFile(platform::OutputFile& out, uint32_t background) : out_(out), background_(background) {}
 
-    void Begin(const JpegOutput& output) override {
-        output_ = output;
-        fit_ = ComputeFit(output.width, output.height);
+    // The picture's format (no pixels): a picture in the band keeps it, any
+    // other gets a 24-bit canvas, within its bound. Writes the header and the
+    // bars above and below.
+    void Begin(const Bitmap& picture) {
+        fit_ = ComputeFit(picture.width, picture.height);
+        CheckCanvas(fit_, picture.bitsPerPixel);
+        Bitmap canvas;
         if (fit_.rule == Fit::Band) {
-            canvas.Reset(output.width, output.height, output.bitsPerPixel);
-            canvas.palette = output.palette;
-            return;
+            canvas = picture;
+        } else {
+            canvas.width = fit_.canvasWidth;
+            canvas.height = fit_.canvasHeight;
+            canvas.bitsPerPixel = 24;
+            pictureOffset_ = 3 * static_cast<size_t>(fit_.x);
         }
-        canvas = FittedCanvas(fit_, output.width, output.height, background_);
-        scratch_.Reset(output.width, 1, output.bitsPerPixel);
-        scratch_.palette = output.palette;
+        layout_ = LayOutBmpFile(canvas);
+        capacity_ = static_cast<int32_t>(
+            std::clamp<size_t>(kRenderBandBytes / layout_.stride, 1, static_cast<size_t>(layout_.height)));
+        band_.assign(layout_.stride * static_cast<size_t>(capacity_), 0);
+        out_.WriteAt(0, layout_.header.data(), layout_.header.size());
+        if (fit_.rule == Fit::Band) return;
+        // Every row of the band starts as a row of background: the picture
+        // covers its middle, the side bars stay.
+        const uint8_t bgr[3] = {static_cast<uint8_t>(background_ >> 16), static_cast<uint8_t>(background_ >> 8),
+                                static_cast<uint8_t>(background_)};
+        for (int32_t slot = 0; slot < capacity_; ++slot) {
+            uint8_t* p = Slot(slot);
+            for (int32_t x = 0; x < fit_.canvasWidth; ++x, p += 3) std::memcpy(p, bgr, 3);
+        }
+        if (fit_.rule == Fit::Wide) {
+            const int32_t top = std::max<int32_t>(fit_.y, 0);
+            const int32_t bottom = std::min<int32_t>(fit_.y + picture.height, fit_.canvasHeight);
+            WriteBars(0, top);
+            WriteBars(bottom, fit_.canvasHeight);
+        }
     }
 
-    uint8_t* RowBuffer(int32_t y) override {
-        if (fit_.rule == Fit::Band) return canvas.Row(y);
+    // Where row `y` of the picture goes, `step` telling the order the rows
+    // come in (+1 top-down, -1 bottom-up): the picture's part of its canvas
+    // row in the band. Null for a row cut off the canvas.
+    uint8_t* Place(int32_t y, int step) {
         const int32_t target = y + fit_.y;
-        if (output_.bitsPerPixel == 24 && target >= 0 && target < canvas.height)
-            return canvas.Row(target) + 3 * static_cast<size_t>(fit_.x);
-        return scratch_.Row(0);
+        if (target < 0 || target >= fit_.canvasHeight) return nullptr;
+        if (count_ > 0 && (step != step_ || target != first_ + step_ * count_)) Flush();
+        if (count_ == 0) {
+            first_ = target;
+            step_ = step;
+        }
+        return Slot(step_ < 0 ? count_ : capacity_ - 1 - count_) + pictureOffset_;
     }
-
-    void RowDone(int32_t y) override {
-        const int32_t target = y + fit_.y;
-        if (fit_.rule == Fit::Band || output_.bitsPerPixel == 24 || target < 0 || target >= canvas.height) return;
-        RowToBgr24(scratch_, 0, canvas.Row(target) + 3 * static_cast<size_t>(fit_.x));
+    // The row Place gave is filled.
+    void Placed() {
+        ++count_;
+        ++rows_;
+        if (count_ == capacity_) Flush();
+    }
+    bool Fitted() const { return fit_.rule != Fit::Band; }
+    void Finish() {
+        Flush();
+        if (rows_ != layout_.height) throw RenderError("The picture did not fill the wallpaper");
     }
 
 private:
-    uint32_t background_;
-    JpegOutput output_;
+    uint8_t* Slot(int32_t slot) { return band_.data() + static_cast<size_t>(slot) * layout_.stride; }
+
+    // Canvas rows from..to-1 in the background colour, from the band before
+    // any picture row is in it.
+    void WriteBars(int32_t from, int32_t to) {
+        for (int32_t at = from; at < to; at += capacity_) {
+            const int32_t rows = std::min(capacity_, to - at);
+            out_.WriteAt(layout_.RowOffset(at + rows - 1), band_.data(), layout_.stride * static_cast<size_t>(rows));
+            rows_ += rows;
+        }
+    }
+
+    void Flush() {
+        if (count_ == 0) return;
+        const size_t bytes = layout_.stride * static_cast<size_t>(count_);
+        if (step_ < 0)
+            out_.WriteAt(layout_.RowOffset(first_), Slot(0), bytes);
+        else
+            out_.WriteAt(layout_.RowOffset(first_ + count_ - 1), Slot(capacity_ - count_), bytes);
+        count_ = 0;
+    }
+
+    platform::OutputFile& out_;
     Fit fit_;
-    Bitmap scratch_;
+    uint32_t background_;
+    BmpFileLayout layout_;
+    size_t pictureOffset_ = 0;  // bytes before the picture in a canvas row
+    std::vector<uint8_t> band_;
+    int32_t capacity_ = 0;      // rows in the band
+    int32_t first_ = 0;         // the canvas row of the band's first row
+    int32_t count_ = 0;         // rows in the band
+    int step_ = 1;
+    int64_t rows_ = 0;          // canvas rows written or in the band
 };
+
+// A JPEG's rows, top-down: 24-bit rows are decoded straight into the band,
+// quantised rows of a fitted canvas through one row of their own.
+class JpegRows final : public JpegSink {
+public:
+    explicit JpegRows(WallpaperFile& file) : file_(file) {}
+
+    void Begin(const JpegOutput& output) override {
+        format_.width = output.width;
+        format_.height = output.height;
+        format_.bitsPerPixel = output.bitsPerPixel;
+        format_.palette = output.palette;
+        file_.Begin(format_);
+        convert_ = file_.Fitted() && output.bitsPerPixel != 24;
+        row_.assign(Bitmap::StrideFor(output.width, output.bitsPerPixel), 0);
+    }
+    uint8_t* RowBuffer(int32_t y) override {
+        target_ = file_.Place(y, +1);
+        return target_ && !convert_ ? target_ : row_.data();
+    }
+    void RowDone(int32_t) override {
+        if (!target_) return;
+        if (convert_) RowToBgr24(format_, row_.data(), target_);
+        file_.Placed();
+    }
+
+private:
+    WallpaperFile& file_;
+    Bitmap format_;
+    bool convert_ = false;
+    std::vector<uint8_t> row_;  // a row cut off the canvas, or one to convert
+    uint8_t* target_ = nullptr;
+};
+
+// A BMP file's rows, in the order the file stores them: a picture in the band
+// copied as it is, any other converted to 24 bits.
+class BmpRows final : public BmpRowSink {
+public:
+    BmpRows(WallpaperFile& file, uint64_t fileBytes) : file_(file), fileBytes_(fileBytes) {}
+
+    void Begin(const Bitmap& format) override {
+        CheckPictureBounds(format.width, format.height, format.bitsPerPixel, static_cast<size_t>(fileBytes_));
+        format_.width = format.width;
+        format_.height = format.height;
+        format_.bitsPerPixel = format.bitsPerPixel;
+        format_.palette = format.palette;
+        format_.masks = format.masks;
+        file_.Begin(format_);
+    }
+    void Row(int32_t y, const uint8_t* row) override {
+        const int step = last_ < 0 ? (y == 0 ? +1 : -1) : (y > last_ ? +1 : -1);
+        last_ = y;
+        uint8_t* target = file_.Place(y, step);
+        if (!target) return;
+        if (!file_.Fitted())
+            std::memcpy(target, row, format_.Stride());
+        else
+            RowToBgr24(format_, row, target);
+        file_.Placed();
+    }
+
+private:
+    WallpaperFile& file_;
+    uint64_t fileBytes_;
+    Bitmap format_;
+    int32_t last_ = -1;
+};
+
+// The first bytes of a BMP file, which hold its headers.
+constexpr size_t kBmpHeadBytes = size_t(1) << 16;
+
+// Refuses a BMP file past the bounds from its first bytes, before anything is
+// written. Headers longer than those bytes are left to the reader, and the
+// bounds are held again once it knows the format (BmpRows::Begin).
+void CheckBmpHead(platform::InputFile& input, uint64_t fileBytes) {
+    std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(fileBytes, kBmpHeadBytes)));
+    head.resize(input.ReadAt(0, head.data(), head.size()));
+    BmpSize size;
+    try {
+        size = ReadBmpSize(head.data(), head.size());
+    } catch (const BmpError&) {
+        if (head.size() < fileBytes) return;
+        throw;
+    }
+    CheckPictureBounds(size.width, size.height, size.bitsPerPixel, static_cast<size_t>(fileBytes));
+    CheckCanvas(ComputeFit(size.width, size.height), size.bitsPerPixel);
+}
 
 }  // namespace
 
@@ -123,42 +252,33 @@ Fit ComputeFit(int32_t width, int32_t height) {
     return fit;
 }
 
-Bitmap RenderCanvas(const std::string& picture, const RenderOptions& options) {
-    if (PictureKindOf(picture) == PictureKind::None) throw RenderError("No picture loaded");
-    const std::vector<uint8_t> file = platform::ReadFileBytes(picture, kMaxPictureFileBytes);
-    return RenderCanvas(picture, file.data(), file.size(), options);
-}
-
-Bitmap RenderCanvas(const std::string& picture, const uint8_t* data, size_t bytes, const RenderOptions& options) {
+void RenderWallpaper(const std::string& picture, const RenderOptions& options, const std::string& output) {
     const PictureKind kind = PictureKindOf(picture);
-    Fit fit;
-    PictureDecoding decoding;
-    decoding.plan = [&](const PictureSize& size) {
-        fit = ComputeFit(size.width, size.height);
-        CheckCanvas(fit, size.bitsPerPixel);
-        return 1;
-    };
-    if (kind == PictureKind::Jpeg) {
-        // The rows go straight into the canvas.
-        CanvasSink sink(options.background);
-        decoding.quantize = options.displayBits <= 8;
-        decoding.jpegRows = &sink;
-        DecodePicture(kind, data, bytes, decoding);
-        return std::move(sink.canvas);
+    if (kind == PictureKind::None) throw RenderError("No picture loaded");
+    if (kind == PictureKind::Bmp) {
+        // A BMP file is read a band at a time, never whole.
+        std::unique_ptr<platform::InputFile> input = platform::OpenInputFile(picture);
+        const uint64_t bytes = input->Size();
+        if (bytes > kMaxPictureFileBytes) throw platform::Error(picture + " is too large");
+        CheckBmpHead(*input, bytes);
+        platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
+            WallpaperFile file(out, options.background);
+            PictureFileSource source(*input);
+            BmpRows rows(file, bytes);
+            DecodeBmpRows(source, rows);
+            file.Finish();
+            input.reset();  // closed before the new bitmap takes its name, which may be the picture's
+        });
+        return;
     }
-    Bitmap source = DecodePicture(kind, data, bytes, decoding);
-    if (fit.rule == Fit::Band) return source;
-    Bitmap canvas = FittedCanvas(fit, source.width, source.height, options.background);
-    for (int32_t y = 0; y < source.height; ++y) {
-        const int32_t target = y + fit.y;
-        if (target >= 0 && target < canvas.height)
-            RowToBgr24(source, y, canvas.Row(target) + 3 * static_cast<size_t>(fit.x));
-    }
-    return canvas;
-}
-
-void WriteBmpFile(const Bitmap& bitmap, const std::string& output) {
+    // A JPEG file is read whole: it is small beside the canvas it fills.
+    const std::vector<uint8_t> data = platform::ReadFileBytes(picture, kMaxPictureFileBytes);
+    const PictureSize size = ReadPictureSize(kind, data.data(), data.size());
+    CheckCanvas(ComputeFit(size.width, size.height), size.bitsPerPixel);
     platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
-        EncodeBmp(bitmap, [&](const void* data, size_t size) { out.Write(data, size); });
+        WallpaperFile file(out, options.background);
+        JpegRows rows(file);
+        DecodeJpeg(data.data(), data.size(), options.displayBits <= 8, rows);
+        file.Finish();
     });
 }

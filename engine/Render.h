@@ -1,6 +1,7 @@
 // Turning one picture file into the wallpaper bitmap: fitting to a 1.3 : 1
-// frame on the background colour (RenderCanvas), and writing the BMP file
-// (WriteBmpFile). Reading the picture within the bounds is PictureFile's.
+// frame on the background colour, written to the BMP file as the picture is
+// decoded (RenderWallpaper). Reading the picture within the bounds is
+// PictureFile's.
 #pragma once
 
 #include <cstdint>
@@ -35,14 +36,17 @@ struct RenderOptions {
     int displayBits = 24;     // 8 or fewer: JPEG pictures are quantised to 236 colours
 };
 
-// The canvas for `picture` (a file of a kind in kPictureKinds): the picture
-// decoded and fitted, in memory. A picture in the band is an exact copy in its
-// own pixel format; a fitted canvas has 24 bits per pixel. Throws on any
-// failure, and for a picture or canvas beyond the bounds (PictureFile.h).
-Bitmap RenderCanvas(const std::string& picture, const RenderOptions& options);
-// The same for the file's bytes, already read; `picture` names the kind only.
-Bitmap RenderCanvas(const std::string& picture, const uint8_t* data, size_t size, const RenderOptions& options);
+// Writes the wallpaper bitmap for `picture` (a file of a kind in
+// kPictureKinds) to `output`: the picture decoded and fitted to the canvas, a
+// picture in the band an exact copy in its own pixel format, a fitted canvas
+// 24 bits per pixel with bars in the background colour. The file is written
+// row by row as the picture is decoded, through a band of rows (kRenderBandBytes),
+// never the whole canvas in memory: the header first, then each band of rows
+// at its place (the file stores its rows bottom-up). A picture or canvas
+// beyond the bounds (PictureFile.h) is refused from its header, before
+// anything is written. The file is replaced only when it is complete: on any
+// failure `output` keeps what it held, and the error is thrown.
+void RenderWallpaper(const std::string& picture, const RenderOptions& options, const std::string& output);
 
-// `bitmap` written to `output` as a BMP file, which is replaced only when the
-// new one is complete. Throws on any failure.
-void WriteBmpFile(const Bitmap& bitmap, const std::string& output);
+// About how many bytes of rows RenderWallpaper holds before it writes them.
+inline constexpr size_t kRenderBandBytes = size_t(1) << 20;

@@ -1,7 +1,8 @@
 #include "engine/Wallpaper.h"
 
-#include <vector>
+#include <memory>
 
+#include "engine/PictureFile.h"
 #include "engine/Plugin.h"
 #include "engine/Render.h"
 #include "image/BmpCodec.h"
@@ -9,11 +10,18 @@
 
 namespace {
 
-// True when `path` holds a bitmap the program can read in full.
+// True when `path` holds a bitmap the program can read in full, read a band
+// at a time.
 bool ReadableBitmap(const std::string& path) {
+    class Nowhere final : public BmpRowSink {
+        void Begin(const Bitmap&) override {}
+        void Row(int32_t, const uint8_t*) override {}
+    } rows;
     try {
-        const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, kMaxBitmapBytes + (1u << 16));
-        DecodeBmp(bytes.data(), bytes.size());
+        const std::unique_ptr<platform::InputFile> file = platform::OpenInputFile(path);
+        if (file->Size() > kMaxBitmapBytes + (1u << 16)) return false;
+        PictureFileSource source(*file);
+        DecodeBmpRows(source, rows);
         return true;
     } catch (...) {
         return false;
@@ -23,21 +31,29 @@ bool ReadableBitmap(const std::string& path) {
 }  // namespace
 
 bool MakeWallpaper(const std::string& path, const WallpaperTarget& target) {
+    const std::string own = target.bitmapPath + ".own";
     try {
         RenderOptions options;
         options.background = target.background;
         options.displayBits = platform::DisplayColorDepth();
-        const Bitmap canvas = RenderCanvas(path, options);
-        WriteBmpFile(canvas, target.bitmapPath);
-        // A plugin that had to be ended, or that left no readable bitmap, does
-        // not decide the wallpaper: the program's own render is written again.
-        if (target.plugin != "none" &&
-            (RunPlugin(target.pluginsRoot, target.plugin, target.bitmapPath) == platform::ProcessEnd::Stopped ||
-             !ReadableBitmap(target.bitmapPath)))
-            WriteBmpFile(canvas, target.bitmapPath);
+        RenderWallpaper(path, options, target.bitmapPath);
+        if (target.plugin != "none") {
+            // A plugin that had to be ended, or that left no readable bitmap,
+            // does not decide the wallpaper: the program's own render, kept
+            // beside the bitmap while the plugin runs, is put back (rendered
+            // again when it could not be kept).
+            const bool kept = platform::CopyFileOver(target.bitmapPath, own);
+            if (RunPlugin(target.pluginsRoot, target.plugin, target.bitmapPath) == platform::ProcessEnd::Stopped ||
+                !ReadableBitmap(target.bitmapPath)) {
+                if (!kept || !platform::MoveFileOver(own, target.bitmapPath))
+                    RenderWallpaper(path, options, target.bitmapPath);
+            }
+            platform::RemoveFile(own);
+        }
         platform::SetDesktopWallpaper(target.bitmapPath, 3);
         return true;
     } catch (...) {
+        platform::RemoveFile(own);
         return false;
     }
 }

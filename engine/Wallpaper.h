@@ -16,11 +16,13 @@ struct WallpaperTarget {
 };
 
 // Renders `path` into target.bitmapPath on target.background at the display's
-// colour depth (RenderCanvas, WriteBmpFile), runs the plugin target.plugin
-// unless it is "none" (RunPlugin), and sets the bitmap as the wallpaper with
-// style 3 (platform::SetDesktopWallpaper). A plugin still running after
+// colour depth (RenderWallpaper), runs the plugin target.plugin unless it is
+// "none" (RunPlugin), and sets the bitmap as the wallpaper with style 3
+// (platform::SetDesktopWallpaper). A plugin still running after
 // PluginTimeLimitMs is ended, and one that leaves no readable bitmap behind is
-// overruled: the program's own render is written again and applied. True when
+// overruled: the program's own render, copied to target.bitmapPath + ".own"
+// before the plugin runs, is moved back over the bitmap and applied. The copy
+// is gone afterwards in every case. True when
 // every step up to the registry write succeeded; any failure gives false and
 // shows nothing.
 bool MakeWallpaper(const std::string& path, const WallpaperTarget& target);

@@ -1,10 +1,12 @@
 // libFuzzer target: a picture file through the path a change takes, for BMP
 // and JPEG files alike. The input is written to a scratch file, named .bmp
 // when it starts with "BM" and .jpg otherwise, and changed to as the change
-// does it: RenderCanvas reads the file, the size is held to the picture bounds
-// (kPictureLimits) and the fitted canvas to the wallpaper's bound, the picture
-// is decoded (a JPEG's rows straight into the canvas), and WriteBmpFile writes
-// the canvas, which must read back as the same picture.
+// does it: RenderWallpaper reads the file, holds the size to the picture
+// bounds (kPictureLimits) and the fitted canvas to the wallpaper's bound, and
+// writes the bitmap row by row as the picture is decoded. The written file
+// must be byte for byte the canvas made whole in memory (WholeCanvasBmp), and
+// when one of the two refuses the picture so must the other, the old
+// wallpaper file then left as it was.
 #include <cstdio>
 #include <cstdlib>
 #include <cstddef>
@@ -17,6 +19,7 @@
 #include "engine/Render.h"
 #include "fuzz/ClaimedSize.h"
 #include "fuzz/Scratch.h"
+#include "tests/engine/WholeCanvas.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -58,17 +61,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string wallpaper = ScratchPath("change-fuzz", "-wallpaper.bmp");
     const std::string& file = bmp ? bmpFile : jpegFile;
     WriteScratchFile(file, data, size);
-    Bitmap canvas;
+    static const std::vector<uint8_t> previous = {'o', 'l', 'd'};
+    WriteScratchFile(wallpaper, previous.data(), previous.size());
+    bool written = true, whole = true;
+    std::vector<uint8_t> expected;
     try {
-        canvas = RenderCanvas(file, options);
+        RenderWallpaper(file, options, wallpaper);
     } catch (const std::exception&) {
-        return 0;
+        written = false;
     }
-    WriteBmpFile(canvas, wallpaper);
-    const std::vector<uint8_t> written = platform::ReadFileBytes(wallpaper, kMaxWallpaperBytes + 4096);
-    const Bitmap again = DecodeBmp(written.data(), written.size());
-    if (again.width != canvas.width || again.height != canvas.height || again.pixels != canvas.pixels ||
-        again.palette != canvas.palette || again.masks != canvas.masks)
+    try {
+        expected = testing_support::WholeCanvasBmp(file, options);
+    } catch (const std::exception&) {
+        whole = false;
+    }
+    const std::vector<uint8_t> result = platform::ReadFileBytes(wallpaper, kMaxWallpaperBytes + 4096);
+    if (written != whole || result != (written ? expected : previous) || platform::FileExists(wallpaper + ".tmp"))
         __builtin_trap();
     return 0;
 }

@@ -372,17 +372,19 @@ Bitmap DecodeBmp(const uint8_t* data, size_t size) {
     return std::move(filler.bitmap);
 }
 
-void EncodeBmp(const Bitmap& bitmap, const std::function<void(const void*, size_t)>& write) {
+BmpFileLayout LayOutBmpFile(const Bitmap& bitmap) {
     if (bitmap.Empty()) throw BmpError("Empty bitmap");
-    const size_t stride = bitmap.Stride();
+    BmpFileLayout layout;
+    layout.stride = bitmap.Stride();
+    layout.height = bitmap.height;
     const size_t imageBytes = Bitmap::ByteCountFor(bitmap.width, bitmap.height, bitmap.bitsPerPixel);
-    if (bitmap.pixels.size() < imageBytes) throw BmpError("Bitmap pixels missing");
     const bool fields = (bitmap.bitsPerPixel == 16 || bitmap.bitsPerPixel == 32) && !UsesDefaultMasks(bitmap);
     const size_t colors = bitmap.bitsPerPixel <= 8 ? std::min<size_t>(bitmap.palette.size(), 1u << bitmap.bitsPerPixel) : 0;
     if (bitmap.bitsPerPixel <= 8 && colors == 0) throw BmpError("Bitmap palette missing");
     const size_t headers = 14 + 40 + (fields ? 12 : 0) + 4 * colors;
 
-    std::vector<uint8_t> head(headers, 0);
+    std::vector<uint8_t>& head = layout.header;
+    head.assign(headers, 0);
     head[0] = 'B';
     head[1] = 'M';
     Put32(&head[2], static_cast<uint32_t>(headers + imageBytes));
@@ -410,8 +412,14 @@ void EncodeBmp(const Bitmap& bitmap, const std::function<void(const void*, size_
         p[1] = bitmap.palette[i].green;
         p[2] = bitmap.palette[i].red;
     }
-    write(head.data(), head.size());
-    for (int32_t y = bitmap.height - 1; y >= 0; --y) write(bitmap.Row(y), stride);
+    return layout;
+}
+
+void EncodeBmp(const Bitmap& bitmap, const std::function<void(const void*, size_t)>& write) {
+    const BmpFileLayout layout = LayOutBmpFile(bitmap);
+    if (bitmap.pixels.size() < layout.stride * static_cast<size_t>(bitmap.height)) throw BmpError("Bitmap pixels missing");
+    write(layout.header.data(), layout.header.size());
+    for (int32_t y = bitmap.height - 1; y >= 0; --y) write(bitmap.Row(y), layout.stride);
 }
 
 std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap) {
@@ -423,8 +431,9 @@ std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap) {
     return bytes;
 }
 
-void RowToBgr24(const Bitmap& bitmap, int32_t y, uint8_t* out) {
-    const uint8_t* row = bitmap.Row(y);
+void RowToBgr24(const Bitmap& bitmap, int32_t y, uint8_t* out) { RowToBgr24(bitmap, bitmap.Row(y), out); }
+
+void RowToBgr24(const Bitmap& bitmap, const uint8_t* row, uint8_t* out) {
     const int bits = bitmap.bitsPerPixel;
     auto fromPalette = [&](unsigned index) {
         const PaletteEntry entry = index < bitmap.palette.size() ? bitmap.palette[index] : PaletteEntry{};

@@ -71,6 +71,21 @@ struct BmpSize {
 };
 BmpSize ReadBmpSize(const uint8_t* data, size_t size);
 
+// A bottom-up BMP file with an info header as EncodeBmp writes it, laid out
+// for a format (width, height, depth, palette and masks; pixels are not
+// looked at): its header bytes, which come first, and where each row stands.
+struct BmpFileLayout {
+    std::vector<uint8_t> header;  // file and info headers, masks, palette
+    size_t stride = 0;            // bytes of one row
+    int32_t height = 0;
+    uint64_t FileSize() const { return header.size() + uint64_t(stride) * uint64_t(height); }
+    // Row `y` from the top: the file stores the rows from the bottom.
+    uint64_t RowOffset(int32_t y) const { return header.size() + uint64_t(stride) * uint64_t(height - 1 - y); }
+};
+// Throws BmpError for an empty format or one of 8 bits or fewer without a
+// palette, and BitmapSizeError for sizes that cannot be held.
+BmpFileLayout LayOutBmpFile(const Bitmap& format);
+
 // Writes `bitmap` as a bottom-up BMP file with an info header: BI_RGB, or
 // BI_BITFIELDS for 16 and 32 bits with other than the default masks. The bytes
 // are handed to `write` in order: the headers, then row by row.
@@ -79,3 +94,6 @@ std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap);
 
 // One row of any bitmap as 24-bit blue-green-red pixels (3 × width bytes).
 void RowToBgr24(const Bitmap& bitmap, int32_t y, uint8_t* out);
+// The same for a row held elsewhere, in the format of `format` (whose pixels
+// are not looked at).
+void RowToBgr24(const Bitmap& format, const uint8_t* row, uint8_t* out);

@@ -62,11 +62,15 @@ public:
 // opened (a folder, missing, refused).
 std::unique_ptr<InputFile> OpenInputFile(const std::string& path);
 
-// Where WriteFileReplacing's producer puts the bytes; Write throws Error when
-// the system refuses them.
+// Where WriteFileReplacing's producer puts the bytes; Write and WriteAt throw
+// Error when the system refuses them.
 class OutputFile {
 public:
+    // Appends at the end of what was written so far.
     virtual void Write(const void* data, size_t size) = 0;
+    // Writes at `offset` from the start of the file, which grows as needed
+    // (a gap reads as zeros); does not move where Write appends.
+    virtual void WriteAt(uint64_t offset, const void* data, size_t size) = 0;
 
 protected:
     ~OutputFile() = default;
@@ -77,6 +81,13 @@ protected:
 // temporary file is removed, `path` keeps what it held, and the error goes on
 // to the caller (the system's failures as Error("Unable to write to <path>")).
 void WriteFileReplacing(const std::string& path, const std::function<void(OutputFile&)>& produce);
+
+// Copies the file `from` to `to`, which is made or replaced. False when the
+// copy fails; `to` is gone then.
+bool CopyFileOver(const std::string& from, const std::string& to);
+// Moves the file `from` over `to` in one step: `to` holds either what it held
+// or all of `from`. False when the system refuses; both stay as they were.
+bool MoveFileOver(const std::string& from, const std::string& to);
 
 // Which folder a path leads to, whatever links it goes through: equal values
 // mean the same folder. Empty when the system cannot tell.

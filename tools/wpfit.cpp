@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     }
     if (picture.empty() || output.empty()) return Usage();
     try {
-        WriteBmpFile(RenderCanvas(picture, options), output);
+        RenderWallpaper(picture, options, output);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "wpfit: %s: %s\n", picture.c_str(), error.what());
         return 1;

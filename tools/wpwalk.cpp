@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
                 if (!platform::FileExists(path)) return false;
                 if (!render.empty()) {
                     try {
-                        WriteBmpFile(RenderCanvas(path, RenderOptions{}), render);
+                        RenderWallpaper(path, RenderOptions{}, render);
                     } catch (const std::exception&) {
                         return false;
                     }

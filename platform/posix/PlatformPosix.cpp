@@ -309,19 +309,27 @@ class PosixOutputFile final : public OutputFile {
 public:
     PosixOutputFile(int fd, const std::string& path) : fd_(fd), path_(path) {}
     void Write(const void* data, size_t size) override {
+        WriteAt(end_, data, size);
+    }
+    void WriteAt(uint64_t offset, const void* data, size_t size) override {
         const char* bytes = static_cast<const char*>(data);
+        if (offset > static_cast<uint64_t>(INT64_MAX) - size) throw Error("Unable to write to " + path_);
+        const uint64_t reach = offset + size;
         while (size > 0) {
-            ssize_t written = write(fd_, bytes, size);
+            ssize_t written = pwrite(fd_, bytes, size, static_cast<off_t>(offset));
             if (written < 0 && errno == EINTR) continue;
             if (written <= 0) throw Error("Unable to write to " + path_);
             bytes += written;
+            offset += static_cast<uint64_t>(written);
             size -= static_cast<size_t>(written);
         }
+        end_ = std::max(end_, reach);
     }
 
 private:
     int fd_;
     const std::string& path_;
+    uint64_t end_ = 0;  // where Write appends: the end of what was written
 };
 
 }  // namespace
@@ -343,6 +351,45 @@ void WriteFileReplacing(const std::string& path, const std::function<void(Output
         unlink(temporary.c_str());
         throw Error("Unable to write to " + path);
     }
+}
+
+bool CopyFileOver(const std::string& from, const std::string& to) {
+    const std::string target = Native(to);
+    const int in = open(Native(from).c_str(), O_RDONLY);
+    if (in < 0) {
+        unlink(target.c_str());
+        return false;
+    }
+    const int out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    std::vector<char> buffer(size_t(1) << 18);
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < got;) {
+            const ssize_t put = write(out, buffer.data() + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            ok = put > 0;
+            if (ok) done += put;
+        }
+        if (!ok) break;
+    }
+    close(in);
+    if (close(out) != 0) ok = false;
+    if (!ok) unlink(target.c_str());
+    return ok;
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to) {
+    return !DirectoryExists(from) && rename(Native(from).c_str(), Native(to).c_str()) == 0;
 }
 
 std::optional<FolderId> IdentifyFolder(const std::string& path) {

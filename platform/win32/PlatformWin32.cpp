@@ -317,21 +317,33 @@ namespace {
 class Win32OutputFile final : public OutputFile {
 public:
     Win32OutputFile(HANDLE file, const std::string& path) : file_(file), path_(path) {}
-    void Write(const void* data, size_t size) override {
+    void Write(const void* data, size_t size) override { WriteAt(end_, data, size); }
+    // Each piece goes at its own offset (OVERLAPPED on a handle opened for
+    // synchronous writes), so Write keeps its own end and never depends on
+    // where the system left the file pointer.
+    void WriteAt(uint64_t offset, const void* data, size_t size) override {
         const char* bytes = static_cast<const char*>(data);
+        if (offset > static_cast<uint64_t>(INT64_MAX) - size) throw Error("Unable to write to " + path_);
+        const uint64_t reach = offset + size;
         while (size > 0) {
             DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 24));
             DWORD written = 0;
-            if (!WriteFile(file_, bytes, chunk, &written, nullptr) || written == 0)
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset);
+            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+            if (!WriteFile(file_, bytes, chunk, &written, &at) || written == 0)
                 throw Error("Unable to write to " + path_);
             bytes += written;
+            offset += written;
             size -= written;
         }
+        end_ = std::max(end_, reach);
     }
 
 private:
     HANDLE file_;
     const std::string& path_;
+    uint64_t end_ = 0;  // where Write appends: the end of what was written
 };
 
 }  // namespace
@@ -353,6 +365,17 @@ void WriteFileReplacing(const std::string& path, const std::function<void(Output
         DeleteFileW(temporary.c_str());
         throw Error("Unable to write to " + path);
     }
+}
+
+bool CopyFileOver(const std::string& from, const std::string& to) {
+    const std::wstring target = SystemPath(to);
+    if (CopyFileW(SystemPath(from).c_str(), target.c_str(), FALSE)) return true;
+    DeleteFileW(target.c_str());
+    return false;
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to) {
+    return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 std::optional<FolderId> IdentifyFolder(const std::string& path) {

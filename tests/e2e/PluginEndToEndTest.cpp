@@ -13,6 +13,7 @@
 #include "image/BmpCodec.h"
 #include "tests/image/JpegFixture.h"
 #include "engine/Render.h"
+#include "tests/engine/RenderedCanvas.h"
 #include "platform/Platform.h"
 #include "toolkit/Forms.h"
 #include "ui/Main.h"
@@ -103,7 +104,7 @@ TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
     RenderOptions options;
     options.background = 0x00800000;
     options.displayBits = platform::DisplayColorDepth();
-    const Bitmap plain = RenderCanvas(picture, options);
+    const Bitmap plain = testing_support::RenderCanvas(picture, options);
     Bitmap expected = plain;
     ApplyEffect(expected, ReadEffectOptions(plugin + "\\settings.ini"));
     const Bitmap shown = ReadBitmap(bitmap);

@@ -6,6 +6,8 @@
 
 #include "tests/image/CraftedPictures.h"
 #include "tests/image/JpegFixture.h"
+#include "tests/engine/RenderedCanvas.h"
+#include "tests/engine/WholeCanvas.h"
 #include "TestSupport.h"
 #include "image/BmpCodec.h"
 #include "image/JpegDecoder.h"
@@ -14,6 +16,7 @@
 #include "platform/Platform.h"
 
 using testing_support::MakeJpeg;
+using testing_support::RenderCanvas;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
 using testing_support::WriteTextFile;
@@ -117,7 +120,7 @@ TEST(WallpaperRender, APictureInTheBandIsCopiedExactlyInItsOwnFormat) {
     for (int32_t y = 0; y < 100; ++y)
         for (int32_t x = 0; x < 130; ++x) paletted.Row(y)[x] = static_cast<uint8_t>((x + y) % 3);
     WriteBytes(folder / "band.BMP", EncodeBmp(paletted));
-    WriteBmpFile(RenderCanvas(folder / "band.BMP", {kBlue, 24}), folder / "out.bmp");
+    RenderWallpaper(folder / "band.BMP", {kBlue, 24}, folder / "out.bmp");
     const Bitmap written = ReadBmpFile(folder / "out.bmp");
     EXPECT_EQ(written.bitsPerPixel, 8);
     EXPECT_EQ(written.palette, paletted.palette);
@@ -126,7 +129,7 @@ TEST(WallpaperRender, APictureInTheBandIsCopiedExactlyInItsOwnFormat) {
     // A JPEG in the band is written as decoded, 24 bits per pixel.
     const std::vector<uint8_t> jpeg = MakeJpeg(1024, 768, [](int x, int y) { return static_cast<uint32_t>(x ^ y); });
     WriteBytes(folder / "band.jpg", jpeg);
-    WriteBmpFile(RenderCanvas(folder / "band.jpg", {kBlue, 24}), folder / "out.bmp");
+    RenderWallpaper(folder / "band.jpg", {kBlue, 24}, folder / "out.bmp");
     EXPECT_EQ(ReadBmpFile(folder / "out.bmp").pixels, DecodeJpeg(jpeg.data(), jpeg.size(), false).pixels);
 }
 
@@ -191,14 +194,14 @@ TEST(WallpaperRender, BadPicturesFailAndLeaveTheOldWallpaperFile) {
 
     for (const char* name : {"text.jpg", "bitmap.jpg", "jpeg.bmp", "photo.png", "truncated.jpg", "huge.jpg",
                              "missing.jpg", ""}) {
-        EXPECT_ANY_THROW(WriteBmpFile(RenderCanvas(*name ? folder / name : "", {kBlue, 24}), output)) << name;
+        EXPECT_ANY_THROW(RenderWallpaper(*name ? folder / name : "", {kBlue, 24}, output)) << name;
         EXPECT_EQ(testing_support::ReadTextFile(output), "the previous wallpaper") << name;
     }
     EXPECT_FALSE(platform::FileExists(output + ".tmp"));
 
     // An output folder that has gone: the write fails.
     WriteBytes(folder / "ok.jpg", MakeJpeg(130, 100, [](int, int) { return 0u; }));
-    EXPECT_THROW(WriteBmpFile(RenderCanvas(folder / "ok.jpg", {kBlue, 24}), folder / "gone\\TavrinWP.bmp"), platform::Error);
+    EXPECT_THROW(RenderWallpaper(folder / "ok.jpg", {kBlue, 24}, folder / "gone\\TavrinWP.bmp"), platform::Error);
 }
 
 TEST(WallpaperRender, TinyFilesClaimingHugePicturesArePassedOverButCutPicturesShow) {
@@ -213,7 +216,7 @@ TEST(WallpaperRender, TinyFilesClaimingHugePicturesArePassedOverButCutPicturesSh
     WriteBytes(folder / "claims.bmp", claims);
     WriteBytes(folder / "wide.bmp", wide);
     for (const char* name : {"claims.bmp", "wide.bmp"}) {
-        EXPECT_THROW(WriteBmpFile(RenderCanvas(folder / name, {kBlue, 24}), output), RenderError) << name;
+        EXPECT_THROW(RenderWallpaper(folder / name, {kBlue, 24}, output), RenderError) << name;
         EXPECT_EQ(testing_support::ReadTextFile(output), "the previous wallpaper") << name;
     }
     EXPECT_THROW(LoadPreviewPicture(folder / "claims.bmp", 170, 130), RenderError);
@@ -232,4 +235,67 @@ TEST(WallpaperRender, TinyFilesClaimingHugePicturesArePassedOverButCutPicturesSh
     half.resize(half.size() / 2);
     WriteBytes(folder / "half.jpg", half);
     EXPECT_TRUE(NearRed(Pixel(RenderCanvas(folder / "half.jpg", {kBlue, 24}), 10, 10)));
+}
+
+// The bitmap written row by row is byte for byte the canvas made whole, for
+// every depth and layout of BMP file, JPEG pictures, every fitting rule, bars
+// and bands longer than the rows RenderWallpaper holds at once, and displays
+// of 24 and 8 bits; a picture one way refuses, the other refuses too.
+TEST(WallpaperRender, TheBitmapWrittenRowByRowIsTheCanvasMadeWhole) {
+    TempFolder folder;
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> pictures;
+    auto bmp = [&](const char* name, int32_t w, int32_t h, int bits, std::array<uint32_t, 3> masks = {}) {
+        Bitmap b;
+        b.Reset(w, h, bits);
+        b.masks = masks;
+        for (int i = 0; bits <= 8 && i < (bits == 1 ? 2 : 11); ++i) b.palette.push_back({uint8_t(i * 20), uint8_t(i), 90, 0});
+        for (size_t i = 0; i < b.pixels.size(); ++i) b.pixels[i] = static_cast<uint8_t>(i * 131 ^ i >> 9);
+        pictures.emplace_back(name, EncodeBmp(b));
+    };
+    bmp("wide1.bmp", 37, 9, 1), bmp("tall4.bmp", 13, 40, 4), bmp("band8.bmp", 130, 100, 8);
+    bmp("cut16.bmp", 125, 100, 16), bmp("fields16.bmp", 41, 77, 16, {0xF800, 0x07E0, 0x001F});
+    bmp("tall24.bmp", 1000, 800, 24), bmp("wide24.bmp", 2000, 700, 24), bmp("odd32.bmp", 7, 3, 32);
+    bmp("fields32.bmp", 30, 23, 32, {0xFF000000, 0x00FF0000, 0x0000FF00});
+    // Top-down: the height negative and the rows in the other order.
+    std::vector<uint8_t> down = pictures[6].second;
+    const size_t head = down[10] | down[11] << 8, stride = 6000;
+    for (size_t top = head, bottom = down.size() - stride; top < bottom; top += stride, bottom -= stride)
+        std::swap_ranges(down.begin() + top, down.begin() + top + stride, down.begin() + bottom);
+    const int32_t up = -700;
+    std::memcpy(&down[22], &up, 4);
+    pictures.emplace_back("down24.bmp", down);
+    std::vector<uint8_t> lines;
+    for (int line = 0; line < 50; ++line) lines.insert(lines.end(), {255, 1, 100, 0, 0, 2, 3, 4, 0, 0});
+    pictures.emplace_back("rle8.bmp", testing_support::RleBmp(1300, 1000, lines));
+    pictures.emplace_back("rle8wide.bmp", testing_support::RleBmp(200, 60, lines));
+    std::vector<uint8_t> rle4 = testing_support::RleBmp(60, 90, lines);
+    rle4[28] = 4, rle4[30] = 2;  // the same records as 4-bit run-length
+    pictures.emplace_back("rle4.bmp", rle4);
+    auto colour = [](int x, int y) { return static_cast<uint32_t>((x * 7 % 256) << 16 | (y * 3 % 256) << 8 | (x ^ y) % 256); };
+    pictures.emplace_back("cut.jpg", MakeJpeg(1280, 1024, colour));
+    pictures.emplace_back("tall.jpg", MakeJpeg(600, 800, colour));
+    pictures.emplace_back("band.jpg", MakeJpeg(130, 100, colour));
+    pictures.emplace_back("wide.jpg", MakeJpeg(2000, 900, colour, {.progressive = true}));
+    pictures.emplace_back("grey.jpg", MakeJpeg(333, 101, colour, {.components = 1}));
+    pictures.emplace_back("cmyk.jpg", MakeJpeg(40, 30, colour, {.components = 4}));
+
+    const std::string output = folder / "TavrinWP.bmp";
+    for (const auto& [name, bytes] : pictures) {
+        WriteBytes(folder / name, bytes);
+        for (int bits : {24, 8}) {
+            WriteTextFile(output, "old");
+            std::vector<uint8_t> expected = {'o', 'l', 'd'};
+            try {
+                expected = testing_support::WholeCanvasBmp(folder / name, {0x00336699, bits});
+            } catch (const std::exception&) {
+                EXPECT_ANY_THROW(RenderWallpaper(folder / name, {0x00336699, bits}, output)) << name << bits;
+            }
+            if (expected.size() > 3) RenderWallpaper(folder / name, {0x00336699, bits}, output);
+            EXPECT_TRUE(platform::ReadFileBytes(output, 1u << 30) == expected) << name << " " << bits;
+        }
+    }
+    // A picture that is the bitmap itself is replaced by its own wallpaper.
+    const std::vector<uint8_t> own = testing_support::WholeCanvasBmp(folder / "rle4.bmp", {0x00336699, 24});
+    RenderWallpaper(folder / "rle4.bmp", {0x00336699, 24}, folder / "rle4.bmp");
+    EXPECT_TRUE(platform::ReadFileBytes(folder / "rle4.bmp", 1u << 30) == own);
 }

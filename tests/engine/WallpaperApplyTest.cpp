@@ -11,6 +11,7 @@
 #include "core/Settings.h"
 #include "image/BmpCodec.h"
 #include "engine/Render.h"
+#include "tests/engine/RenderedCanvas.h"
 #include "engine/Plugin.h"
 #include "engine/Wallpaper.h"
 #include "platform/Platform.h"
@@ -77,7 +78,7 @@ TEST_F(WallpaperApplyTest, WritesTheBitmapAndTheDesktopValues) {
     RenderOptions options;
     options.background = Settings.BackgroundColor;
     options.displayBits = platform::DisplayColorDepth();
-    const std::vector<uint8_t> expected = EncodeBmp(RenderCanvas(picture, options));
+    const std::vector<uint8_t> expected = EncodeBmp(testing_support::RenderCanvas(picture, options));
     EXPECT_EQ(FileBytes(WallpaperBmpPath), expected);
     EXPECT_FALSE(platform::FileExists(PluginsRoot + "\\invert\\plugin.exe.ran"));  // "none": no plugin
 }
@@ -92,13 +93,14 @@ TEST_F(WallpaperApplyTest, ThePluginsResultIsWhatBecomesTheWallpaper) {
     RenderOptions options;
     options.background = Settings.BackgroundColor;
     options.displayBits = platform::DisplayColorDepth();
-    const std::vector<uint8_t> plain = EncodeBmp(RenderCanvas(picture, options));
+    const std::vector<uint8_t> plain = EncodeBmp(testing_support::RenderCanvas(picture, options));
     const std::vector<uint8_t> written = FileBytes(WallpaperBmpPath);
     ASSERT_EQ(written.size(), plain.size());
     const size_t offset = plain[10] | plain[11] << 8;
     EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + offset, written.begin()));
     for (size_t i = offset; i < plain.size(); i += 997) ASSERT_EQ(written[i], static_cast<uint8_t>(~plain[i])) << i;
     EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), WallpaperBmpPath);
+    EXPECT_FALSE(platform::FileExists(WallpaperBmpPath + ".own"));
 }
 
 TEST_F(WallpaperApplyTest, APluginThatCannotStartIsSkipped) {
@@ -146,7 +148,7 @@ TEST_F(WallpaperApplyTest, AMisbehavingPluginLeavesTheProgramsOwnRender) {
     RenderOptions options;
     options.background = Settings.BackgroundColor;
     options.displayBits = platform::DisplayColorDepth();
-    const std::vector<uint8_t> plain = EncodeBmp(RenderCanvas(picture, options));
+    const std::vector<uint8_t> plain = EncodeBmp(testing_support::RenderCanvas(picture, options));
     const std::string plugin = PluginsRoot + "\\invert\\plugin.exe";
     PluginTimeLimitMs = 1500;
     for (const char* mode : {"hang", "crash", "truncate", "garbage"}) {
@@ -154,6 +156,7 @@ TEST_F(WallpaperApplyTest, AMisbehavingPluginLeavesTheProgramsOwnRender) {
         SetDesktopValue("Wallpaper", "before");
         EXPECT_TRUE(MakeWallpaper(picture)) << mode;
         EXPECT_EQ(FileBytes(WallpaperBmpPath), plain) << mode;
+        EXPECT_FALSE(platform::FileExists(WallpaperBmpPath + ".own")) << mode;
         EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), WallpaperBmpPath) << mode;
         // It ran in its own folder.
         EXPECT_EQ(platform::IdentifyFolder(testing_support::ReadTextFile(plugin + ".cwd")),

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "engine/Plugin.h"
 #include "engine/Render.h"
+#include "tests/engine/RenderedCanvas.h"
 #include "engine/Wallpaper.h"
 #include "image/BmpCodec.h"
 #include "platform/Platform.h"
@@ -45,7 +46,7 @@ TEST(WallpaperChange, APluginThatDamagesTheBitmapOrOverstaysIsOverruled) {
     WritePlugin(root, "overstays", "cp '" + Native(folder / "work.bmp") + "' \"$f\"; exec sleep 10");
     WritePlugin(root, "works", "cp '" + Native(folder / "work.bmp") + "' \"$f\"");
     const std::vector<uint8_t> own =
-        EncodeBmp(RenderCanvas(picture, {0x00123456, platform::DisplayColorDepth()}));
+        EncodeBmp(testing_support::RenderCanvas(picture, {0x00123456, platform::DisplayColorDepth()}));
 
     PluginTimeLimitMs = 1000;
     for (const auto& [plugin, expected] : {std::pair{"damages", own}, {"overstays", own}, {"works", pluginWork},
@@ -53,6 +54,7 @@ TEST(WallpaperChange, APluginThatDamagesTheBitmapOrOverstaysIsOverruled) {
         platform::SetDesktopWallpaper("before", 0);
         ASSERT_TRUE(MakeWallpaper(picture, {0x00123456, bitmap, root, plugin})) << plugin;
         EXPECT_TRUE(platform::ReadFileBytes(bitmap, 1u << 20) == expected) << plugin;
+        EXPECT_FALSE(platform::FileExists(bitmap + ".own")) << plugin;
         EXPECT_EQ(platform::ReadDesktopWallpaper().path, bitmap) << plugin;
         EXPECT_EQ(platform::ReadDesktopWallpaper().style, "3") << plugin;
     }

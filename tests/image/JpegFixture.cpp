@@ -27,14 +27,14 @@ std::vector<uint8_t> MakeJpeg(int width, int height, const std::function<uint32_
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
-    const bool grey = layout.components == 1;
-    info.input_components = grey ? 1 : 3;
-    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    const bool grey = layout.components == 1, cmyk = layout.components == 4;
+    info.input_components = layout.components == 1 || cmyk ? layout.components : 3;
+    info.in_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, layout.quality, TRUE);
     if (layout.progressive) jpeg_simple_progression(&info);
     if (!grey && !layout.subsampled)
-        for (int c = 0; c < 3; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+        for (int c = 0; c < info.num_components; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
     info.restart_interval = layout.restartInterval;
     jpeg_start_compress(&info, TRUE);
     std::vector<uint8_t> row(static_cast<size_t>(width) * info.input_components);
@@ -43,6 +43,10 @@ std::vector<uint8_t> MakeJpeg(int width, int height, const std::function<uint32_
             const uint32_t c = color(x, y);
             if (grey) {
                 row[x] = static_cast<uint8_t>(c >> 8);
+                continue;
+            }
+            if (cmyk) {
+                for (int k = 0; k < 4; ++k) row[4 * x + k] = static_cast<uint8_t>(c >> (8 * k));
                 continue;
             }
             row[3 * x] = static_cast<uint8_t>(c >> 16);

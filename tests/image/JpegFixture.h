@@ -12,9 +12,9 @@ namespace testing_support {
 // `color(x, y)` = 0x00RRGGBB, at the given quality.
 std::vector<uint8_t> MakeJpeg(int width, int height, const std::function<uint32_t(int, int)>& color, int quality = 95);
 
-// How the compressor lays a picture out: grey (1 component, the colour's green)
-// or colour, with 2 × 2 chroma subsampling or none, progressive or baseline,
-// with a restart marker every `restartInterval` MCU rows' worth of MCUs or none.
+// How the compressor lays a picture out: grey (1 component, the colour's
+// green), CMYK (4 components, the colour's bytes from the lowest) or colour,
+// with 2 × 2 chroma subsampling or none, progressive or baseline, with a restart marker every `restartInterval` MCU rows' worth of MCUs or none.
 struct JpegLayout {
     int components = 3;
     bool subsampled = true;

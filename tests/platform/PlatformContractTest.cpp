@@ -333,6 +333,39 @@ TEST(WholeFiles, ReplacingAFileIsAllOrNothing) {
     }
 }
 
+// Rows written at their offsets in any order, a gap left for later, and
+// appends after them; a producer that fails leaves the old file. A copy taken
+// before is moved back over a changed file in one step.
+TEST(WholeFiles, PiecesWrittenAtOffsetsLandInPlaceAndCopiesMoveBack) {
+    TempFolder folder;
+    const std::string path = folder / "out.bmp";
+    platform::WriteFileReplacing(path, [](platform::OutputFile& out) {
+        out.WriteAt(6, "ghi", 3);
+        out.WriteAt(0, "ab", 2);
+        out.Write("jk", 2);
+        out.WriteAt(3, "def", 3);
+    });
+    EXPECT_EQ(platform::ReadFileBytes(path, 100), (std::vector<uint8_t>{'a', 'b', 0, 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k'}));
+    EXPECT_THROW(platform::WriteFileReplacing(path,
+                                              [](platform::OutputFile& out) {
+                                                  out.WriteAt(100000, "x", 1);
+                                                  throw std::runtime_error("decoder failed");
+                                              }),
+                 std::runtime_error);
+    EXPECT_EQ(platform::ReadFileBytes(path, 100).size(), 11u);
+    EXPECT_FALSE(platform::FileExists(path + ".tmp"));
+
+    ASSERT_TRUE(platform::CopyFileOver(path, path + ".own"));
+    WriteTextFile(path, "changed");
+    EXPECT_TRUE(platform::MoveFileOver(path + ".own", path));
+    EXPECT_EQ(platform::ReadFileBytes(path, 100).size(), 11u);
+    EXPECT_FALSE(platform::FileExists(path + ".own"));
+    EXPECT_FALSE(platform::CopyFileOver(folder / "missing.bmp", path + ".own"));
+    EXPECT_FALSE(platform::MoveFileOver(folder / "missing.bmp", path));
+    EXPECT_FALSE(platform::FileExists(path + ".own"));
+    EXPECT_TRUE(platform::FileExists(path));
+}
+
 TEST(FolderIdentity, TheSameFolderByTwoPathsIsOneFolder) {
     TempFolder folder;
     ASSERT_TRUE(platform::CreateDir(folder / "a"));
