@@ -54,7 +54,7 @@ Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const P
     const PictureSize claimed = ReadPictureSize(kind, data, size);
     const int scale = decoding.plan ? decoding.plan(claimed) : 1;
     if (kind == PictureKind::Bmp) return DecodeBmp(data, size);
-    if (scale == 1) return DecodeJpeg(data, size, decoding.quantize);
+    if (scale == 1) return DecodeJpeg(data, size, false);
     class WholeBitmap final : public JpegSink {
     public:
         Bitmap bitmap;

@@ -79,18 +79,17 @@ struct PictureSize {
 // DecodePicture throws before it calls `plan`.
 PictureSize ReadPictureSize(PictureKind kind, const uint8_t* data, size_t size);
 
-// How DecodePicture hands over the pixels.
+// What the caller of DecodePicture decides once the size is known.
 struct PictureDecoding {
     // Called with the size, once it keeps to the bounds and before any memory
     // is asked for the pixels; it may throw to refuse the picture. It gives the
     // JPEG scale: 1 (full size), 2, 4 or 8. None: full size.
     std::function<int(const PictureSize&)> plan;
-    bool quantize = false;          // a full-size JPEG as at most 236 colours
 };
 
 // Reads a picture file's bytes: the size from the header, held to the
 // bounds, then `plan`, then the pixels. A BMP comes whole in its own format, a
-// JPEG at 24 bits (8 when quantised). Throws
+// JPEG at 24 bits. Throws
 // RenderError for PictureKind::None and a picture past the bounds, and what
 // the decoders throw.
 Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const PictureDecoding& decoding = {});
