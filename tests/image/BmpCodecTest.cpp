@@ -218,6 +218,7 @@ TEST(BmpReader, RefusesDamagedFilesWithoutReadingBeyondThem) {
     EXPECT_THROW(Decode(with(18, 0x7FFFFFFF)), std::length_error);  // a width no file can hold
     EXPECT_THROW(Decode(with(22, 100000)), BmpError);                // more rows than the file has
     EXPECT_THROW(Decode(with(22, 0)), BmpError);
+    EXPECT_THROW(Decode(with(22, 0x80000000)), BmpError);  // top-down, with no row count that is positive
     EXPECT_THROW(Decode(with(18, 0)), BmpError);
     EXPECT_THROW(Decode(with(30, 4)), BmpError);  // embedded JPEG
     std::vector<uint8_t> text = bytes;
