@@ -76,6 +76,11 @@ void TForm1::AssignCaptions() {
 }
 
 bool TForm1::StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const {
+    // "Выход" in either menu starts nothing: it closes the window as the close
+    // box does, which waits for the change in hand.
+    if (message == WM_COMMAND && lParam == 0 &&
+        (LOWORD(wParam) == TTray::CmdTrayExit || LOWORD(wParam) == CmdFileExit))
+        return false;
     return message == TTray::CallbackMessage || TForm::StartsWork(message, wParam, lParam);
 }
 
