@@ -50,29 +50,17 @@ std::wstring UserNameText() {
     return GetUserNameW(name, &size) ? std::wstring(name) : std::wstring();
 }
 
-// The main window shown as the tray menu's "Настройки" shows it (the panel
-// filled from the settings, restored, in front); one already shown keeps what
-// the user typed in its panel and is only restored and brought to the front.
-void BringUpMainWindow() {
-    if (!Form1->Visible()) {
-        SendMessageW(Form1->Handle(), WM_COMMAND, TTray::CmdTraySettings, 0);
-        return;
-    }
-    if (IsIconic(Form1->Handle())) ShowWindow(Form1->Handle(), SW_RESTORE);
-    SetForegroundWindow(Form1->Handle());
-}
-
 // The tray menu's item that a word stands for.
 UINT TrayCommand(TSingleInstance::Request request) {
     switch (request) {
     case TSingleInstance::Request::Next:
-        return TTray::CmdTrayNext;
+        return CmdTrayNext;
     case TSingleInstance::Request::Previous:
-        return TTray::CmdTrayPrevious;
+        return CmdTrayPrevious;
     case TSingleInstance::Request::Settings:
-        return TTray::CmdTraySettings;
+        return CmdTraySettings;
     case TSingleInstance::Request::Exit:
-        return TTray::CmdTrayExit;
+        return CmdTrayExit;
     default:
         return 0;
     }
@@ -183,7 +171,7 @@ void TSingleInstance::RunPending() {
     const Request request = pending_.front();
     pending_.pop_front();
     if (request == Request::BringUp)
-        TForm::Guarded(BringUpMainWindow);
+        TForm::Guarded([] { Form1->BringUp(); });
     else
         SendMessageW(Form1->Handle(), WM_COMMAND, TrayCommand(request), 0);
     // One at a time: what the request started (a close) goes first.

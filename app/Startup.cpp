@@ -63,20 +63,16 @@ void RunStartSteps(TForm1& form) {
     WallpaperBmpPath = paths.wallpaperBmpPath;
     PluginsRoot = paths.pluginsRoot;
 
-    PreviewName = "none";
-    PreviewFolder = "none";
-
     LoadSettings(ConfigPath);
     if (platform::DirectoryExists(Settings.wallpaper_directory)) form.Folders.SelectFolderInTree(Settings.wallpaper_directory);
     form.SettingsPanel.FillSettingsPanel();
     if (Settings.changestart && !wordChanges) form.SetWallPaper2();
-    form.SettingsPanel.SetSpinEditRange(1, 960);
+    form.SettingsPanel.LimitTimerCount();
     form.TimerWp.SetEnabled(false);
     if (Settings.wptimer) form.SetWallpaperTimer();
     form.Tray.Add();
-    form.Banner.Load("reklama1");
-    BannerIndex = 1;
-    form.Preview.LoadDefaultPreview("twp1");
+    form.Banner.LoadFirstBanner();
+    form.Preview.LoadDefaultPreview();
     form.SettingsPanel.SetSwatchColor(Settings.BackgroundColor);
 }
 

@@ -47,7 +47,6 @@ public:
     void SetObjectTypes(TShellObjectTypes types);
     bool UseShellImages() const { return useShellImages_; }
     void SetUseShellImages(bool use);
-    void SetImages(HIMAGELIST images);  // a list of the caller's, shown instead of the shell's
     void SetIndent(int indent);
     void SetShowRoot(bool show);        // lines and buttons at the root level
     bool AutoContextMenus = true;
@@ -128,7 +127,6 @@ private:
     TShellFolder* rootItem_ = nullptr;
     TShellObjectTypes objectTypes_ = otFolders;
     bool useShellImages_ = true;
-    HIMAGELIST images_ = nullptr;
     HIMAGELIST systemImages_ = nullptr;
     bool loaded_ = false;
     bool loadingRoot_ = false;

@@ -113,7 +113,7 @@ TEST_F(InstallerTest, InstallsStartsReinstallsOverARunningCopyAndRemovesAllButTh
     ASSERT_TRUE(running.WaitUntilIdle());
     HWND form = running.FindWindowOfClass("TForm1");
     ASSERT_NE(form, nullptr);
-    e2e::Deliver(form, WM_COMMAND, TForm1::CmdPlugins);
+    e2e::Deliver(form, WM_COMMAND, CmdPlugins);
     HWND plugins = running.FindWindowOfClass("TPluginForm");
     ASSERT_NE(plugins, nullptr);
     EXPECT_EQ(e2e::Deliver(GetDlgItem(plugins, TPluginForm::kListBox1Id), LB_GETCOUNT), 1);

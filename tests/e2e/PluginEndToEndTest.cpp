@@ -79,7 +79,7 @@ TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
     ASSERT_NE(form, nullptr);
 
     // "Файл" -> "Плагины": the plugin window with the one plugin's line.
-    Deliver(form, WM_COMMAND, TForm1::CmdPlugins, 0);
+    Deliver(form, WM_COMMAND, CmdPlugins, 0);
     HWND window = program.FindWindowOfClass("TPluginForm");
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
@@ -128,7 +128,7 @@ TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
     EXPECT_FALSE(IsWindowVisible(form));
     EXPECT_FALSE(IsWindowVisible(window));
 
-    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
 }
 
@@ -158,7 +158,7 @@ TEST(PluginEndToEnd, WhileAPluginHangsTheProgramAnswersAndStartsNothingElse) {
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(form, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
     e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
-    e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayNext);
+    e2e::Deliver(form, WM_COMMAND, CmdTrayNext);
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_FALSE(program.WaitForExit(1000));
     EXPECT_EQ(platform::ReadIniString(files.config, "options", "number", "?"), "1");  // still changing
@@ -224,7 +224,7 @@ TEST(PluginEndToEnd, AWordOrAStartDuringAChangeIsCarriedOutAfterIt) {
     EXPECT_TRUE(e2e::WaitFor([&] { return number() == "3"; }));
 
     pid = hangingChange(form);
-    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
     EXPECT_FALSE(owner.WaitForExit(1000));
     Program next("startup");
     EXPECT_FALSE(next.WaitForExit(2000));  // it waits for the closing copy
@@ -234,7 +234,7 @@ TEST(PluginEndToEnd, AWordOrAStartDuringAChangeIsCarriedOutAfterIt) {
     form = next.FindWindowOfClass("TForm1");
     ASSERT_NE(form, nullptr);
     EXPECT_FALSE(next.WaitForExit(0));
-    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
     EXPECT_TRUE(next.WaitForExit());
 }
 

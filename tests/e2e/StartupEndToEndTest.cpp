@@ -32,7 +32,7 @@ bool IsDirectory(const std::string& path) {
 
 // What Windows sends when the user picks "Файл" -> "Выход". (Menus cannot be
 // read from another process under Wine; their texts are checked in-process.)
-void ChooseExit(HWND form) { PostMessageW(form, WM_COMMAND, TForm1::CmdFileExit, 0); }
+void ChooseExit(HWND form) { PostMessageW(form, WM_COMMAND, CmdFileExit, 0); }
 
 // Runs the program with `arguments` until its message loop is idle and tells
 // whether the main window is visible; then ends it through "Выход".
@@ -273,7 +273,7 @@ TEST(Startup, AfterAFailedStartStepTheProgramIsQuietAndReachable) {
     EXPECT_EQ(program.FindWindowOfClass("#32770", 0), nullptr);
     // The icon is there, and its "Настройки" opens the window.
     EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));
-    e2e::Deliver(form, WM_COMMAND, TTray::CmdTraySettings);
+    e2e::Deliver(form, WM_COMMAND, CmdTraySettings);
     EXPECT_TRUE(IsWindowVisible(form));
     ChooseExit(form);
     EXPECT_TRUE(program.WaitForExit());
@@ -286,7 +286,7 @@ TEST(Startup, WithNoPictureFolderYetATrayChangeBringsUpTheWindowToChooseOne) {
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1"), tree = Program::ChildAt(form, 100, 200);
     EXPECT_FALSE(IsWindowVisible(form));  // the change at start stays quiet
-    for (UINT what : {UINT(WM_LBUTTONDOWN), UINT(TTray::CmdTrayNext), UINT(TTray::CmdTrayPrevious)}) {  // icon, "Следующая", "Предыдущая"
+    for (UINT what : {UINT(WM_LBUTTONDOWN), UINT(CmdTrayNext), UINT(CmdTrayPrevious)}) {  // icon, "Следующая", "Предыдущая"
         SendMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         if (what == WM_LBUTTONDOWN) e2e::Deliver(form, TTray::CallbackMessage, 1, what);
         else e2e::Deliver(form, WM_COMMAND, what);
@@ -304,7 +304,7 @@ TEST(Startup, StartedFromAnotherFolderItFindsItsPluginsAndLinksItsOwnFile) {
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1");
     // The plugin window lists the plugin that ships beside the program.
-    e2e::Deliver(form, WM_COMMAND, TForm1::CmdPlugins);
+    e2e::Deliver(form, WM_COMMAND, CmdPlugins);
     HWND plugins = program.FindWindowOfClass("TPluginForm");
     EXPECT_EQ(e2e::Deliver(GetDlgItem(plugins, TPluginForm::kListBox1Id), LB_GETCOUNT), 1);
     // Apply with "Запускать после загрузки": the shortcut starts the real program in its folder.

@@ -41,7 +41,7 @@ TEST(MainForm, HasTheFileMenuWithExit) {
     ASSERT_NE(file, nullptr);
     const int last = GetMenuItemCount(file) - 1;
     EXPECT_EQ(MenuText(file, last), WideFromUtf8("Выход"));
-    EXPECT_EQ(GetMenuItemID(file, last), static_cast<UINT>(TForm1::CmdFileExit));
+    EXPECT_EQ(GetMenuItemID(file, last), static_cast<UINT>(CmdFileExit));
 }
 
 TEST(MainForm, PaintsItsBackgroundInLightSkyBlue) {
@@ -76,7 +76,7 @@ TEST(MainForm, HasTheTrayMenuInItsOrder) {
     ASSERT_NE(form.Tray.TrayMenu, nullptr);
     ASSERT_EQ(GetMenuItemCount(form.Tray.TrayMenu), 4);
     const char* texts[] = {"Настройки", "Следующая", "Предыдущая", "Выход"};
-    const UINT ids[] = {TTray::CmdTraySettings, TTray::CmdTrayNext, TTray::CmdTrayPrevious, TTray::CmdTrayExit};
+    const UINT ids[] = {CmdTraySettings, CmdTrayNext, CmdTrayPrevious, CmdTrayExit};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(MenuText(form.Tray.TrayMenu, i), WideFromUtf8(texts[i]));
         EXPECT_EQ(GetMenuItemID(form.Tray.TrayMenu, i), ids[i]);
@@ -183,9 +183,9 @@ TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
         GetWindowTextA(form.Folders.EditDir, text, MAX_PATH);
         EXPECT_EQ(std::string(text), documents / "Pictures");
         // ... and previews that folder, which holds no picture.
-        EXPECT_EQ(PreviewFolder, documents / "Pictures");
-        EXPECT_EQ(PreviewName, "none");
-        EXPECT_EQ(PreviewCaption, "Картинок нет");
+        EXPECT_EQ(form.Preview.PreviewFolder, documents / "Pictures");
+        EXPECT_EQ(form.Preview.PreviewName, "none");
+        EXPECT_EQ(form.Preview.PreviewCaption, "Картинок нет");
     }
     SetPersonal(saved);
 }
@@ -254,8 +254,8 @@ TEST(MainForm, NamesOutsideTheCodePageAreReachedAndShownByTheirRealNames) {
         Pump();
         Pump();
         EXPECT_EQ(WindowTextOf(form.Folders.EditDir), pictures);
-        EXPECT_TRUE(platform::FileExists(PreviewFolder + "\\" + PreviewName)) << PreviewFolder << "\\" << PreviewName;
-        EXPECT_EQ(PreviewCaption, Utf8FromWide(picture));
+        EXPECT_TRUE(platform::FileExists(form.Preview.PreviewFolder + "\\" + form.Preview.PreviewName)) << form.Preview.PreviewFolder << "\\" << form.Preview.PreviewName;
+        EXPECT_EQ(form.Preview.PreviewCaption, Utf8FromWide(picture));
     }
     SetPersonal(saved);
 }
