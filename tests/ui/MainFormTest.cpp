@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "core/Paths.h"
 #include "core/Settings.h"
@@ -256,6 +257,25 @@ TEST(MainForm, NamesOutsideTheCodePageAreReachedAndShownByTheirRealNames) {
         EXPECT_EQ(WindowTextOf(form.Folders.EditDir), pictures);
         EXPECT_TRUE(platform::FileExists(PreviewFolder + "\\" + PreviewName)) << PreviewFolder << "\\" << PreviewName;
         EXPECT_EQ(PreviewCaption, Utf8FromWide(picture));
+
+        // Its label edited on an English Windows: left as it is, nothing is renamed and
+        // nothing said; given a Russian name, the folder on disk, the label and the field take it.
+        std::vector<std::string> errors;
+        Application.OnException = [&](const std::exception& error) { errors.push_back(error.what()); };
+        const HTREEITEM node = form.Folders.ShellTreeView1->Selected();
+        const std::wstring russian = base + L"\\Обои лета";
+        for (const std::wstring& name : {pictures, russian, russian}) {
+            TreeView_EditLabel(tree, node);
+            SetWindowTextW(TreeView_GetEditControl(tree), name.substr(base.size() + 1).c_str());
+            TreeView_EndEditLabelNow(tree, FALSE);
+            Pump();
+            EXPECT_EQ(errors, std::vector<std::string>{});
+            EXPECT_TRUE(std::filesystem::is_directory(name));
+            EXPECT_EQ(NodeText(tree, node), name.substr(base.size() + 1));
+            EXPECT_EQ(WindowTextOf(form.Folders.EditDir), name);
+        }
+        EXPECT_FALSE(std::filesystem::exists(pictures));  // renamed, not copied
+        Application.OnException = nullptr;
     }
     SetPersonal(saved);
 }
