@@ -61,6 +61,7 @@ public:
     void SetSelectedPath(const std::string& path);
 
     HTREEITEM Selected() const;
+    std::wstring Label(HTREEITEM node) const;  // the node's text as shown
     TShellFolder* ItemOf(HTREEITEM node) const;
     // Opens a node, filling it first if it has never been filled.
     void Expand(HTREEITEM node);

@@ -6,27 +6,23 @@
 #include "toolkit/Forms.h"
 #include "toolkit/Win32.h"
 
-namespace {
-
-std::wstring LabelOf(HWND tree, HTREEITEM node) {
+std::wstring TShellTreeView::Label(HTREEITEM node) const {
     wchar_t text[MAX_PATH] = {};
     TVITEMW item = {};
     item.mask = TVIF_HANDLE | TVIF_TEXT;
     item.hItem = node;
     item.pszText = text;
     item.cchTextMax = MAX_PATH;
-    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(handle_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     return text;
 }
-
-}  // namespace
 
 // The name travels wide from the edit box to the shell, as names are shown: a
 // name in a script the ANSI code page lacks reaches the folder whole.
 void TShellTreeView::EndLabelEdit(HTREEITEM node, const std::wstring* text, bool& accept) {
     accept = false;
     TShellFolder* item = ItemOf(node);
-    if (!item || !text || *text == LabelOf(handle_, node)) return;
+    if (!item || !text || *text == Label(node)) return;
     std::wstring name = *text;
     if (OnEdited) OnEdited(node, name);
     if (!item->Attributes(SFGAO_CANRENAME)) return;
