@@ -31,6 +31,10 @@ void TFolderPane::Create(HWND parent, HFONT font) {
     ShellTreeView1->OnClick = [this] {
         if (!Application.Busy()) ShellTreeView1Click();
     };
+    // The chosen folder renamed in the tree has a new path: it is chosen again under it.
+    ShellTreeView1->OnRenamed = [this](HTREEITEM node) {
+        if (node == ShellTreeView1->Selected() && !Application.Busy()) ShellTreeView1Click();
+    };
     ShellTreeView1->OnException = [](const std::exception& error) { Application.ShowException(error); };
 }
 
