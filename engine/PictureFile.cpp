@@ -58,7 +58,7 @@ Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const P
     class WholeBitmap final : public JpegSink {
     public:
         Bitmap bitmap;
-        void Begin(const JpegOutput& output) override { bitmap.Reset(output.width, output.height, 24); }
+        void Begin(const PixelFormat& output) override { bitmap.Reset(output.width, output.height, 24); }
         uint8_t* RowBuffer(int32_t y) override { return bitmap.Row(y); }
     } sink;
     DecodeJpegScaled(data, size, scale, sink);

@@ -39,10 +39,10 @@ public:
     // The picture's format (no pixels): a picture in the band keeps it, any
     // other gets a 24-bit canvas, within its bound. Writes the header and the
     // bars above and below.
-    void Begin(const Bitmap& picture) {
+    void Begin(const PixelFormat& picture) {
         fit_ = ComputeFit(picture.width, picture.height);
         CheckCanvas(fit_, picture.bitsPerPixel);
-        Bitmap canvas;
+        PixelFormat canvas;
         if (fit_.rule == Fit::Band) {
             canvas = picture;
         } else {
@@ -140,11 +140,8 @@ class JpegRows final : public JpegSink {
 public:
     explicit JpegRows(WallpaperFile& file) : file_(file) {}
 
-    void Begin(const JpegOutput& output) override {
-        format_.width = output.width;
-        format_.height = output.height;
-        format_.bitsPerPixel = output.bitsPerPixel;
-        format_.palette = output.palette;
+    void Begin(const PixelFormat& output) override {
+        format_ = output;
         file_.Begin(format_);
         convert_ = file_.Fitted() && output.bitsPerPixel != 24;
         row_.assign(Bitmap::StrideFor(output.width, output.bitsPerPixel), 0);
@@ -161,7 +158,7 @@ public:
 
 private:
     WallpaperFile& file_;
-    Bitmap format_;
+    PixelFormat format_;
     bool convert_ = false;
     std::vector<uint8_t> row_;  // a row cut off the canvas, or one to convert
     uint8_t* target_ = nullptr;
@@ -173,13 +170,9 @@ class BmpRows final : public BmpRowSink {
 public:
     BmpRows(WallpaperFile& file, uint64_t fileBytes) : file_(file), fileBytes_(fileBytes) {}
 
-    void Begin(const Bitmap& format) override {
+    void Begin(const PixelFormat& format) override {
         CheckPictureBounds(format.width, format.height, format.bitsPerPixel, static_cast<size_t>(fileBytes_));
-        format_.width = format.width;
-        format_.height = format.height;
-        format_.bitsPerPixel = format.bitsPerPixel;
-        format_.palette = format.palette;
-        format_.masks = format.masks;
+        format_ = format;
         file_.Begin(format_);
     }
     void Row(int32_t y, const uint8_t* row) override {
@@ -197,7 +190,7 @@ public:
 private:
     WallpaperFile& file_;
     uint64_t fileBytes_;
-    Bitmap format_;
+    PixelFormat format_;
     int32_t last_ = -1;
 };
 

@@ -14,7 +14,7 @@ namespace {
 // at a time.
 bool ReadableBitmap(const std::string& path) {
     class Nowhere final : public BmpRowSink {
-        void Begin(const Bitmap&) override {}
+        void Begin(const PixelFormat&) override {}
         void Row(int32_t, const uint8_t*) override {}
     } rows;
     try {

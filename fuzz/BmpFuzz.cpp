@@ -39,7 +39,7 @@ struct MemorySource final : BmpSource {
 // the file stores them, after the same format.
 struct RowChecker final : BmpRowSink {
     explicit RowChecker(const Bitmap& expected) : expected(expected) {}
-    void Begin(const Bitmap& format) override {
+    void Begin(const PixelFormat& format) override {
         if (begun || expected.Empty() || format.width != expected.width || format.height != expected.height ||
             format.bitsPerPixel != expected.bitsPerPixel || format.palette != expected.palette ||
             format.masks != expected.masks || !format.pixels.empty())

@@ -26,21 +26,27 @@ public:
     using std::length_error::length_error;
 };
 
-// Pixels in the layout of a Windows DIB, but always top-down: rows from the
-// top, each padded to a multiple of 4 bytes. 1, 4 and 8 bits per pixel index
-// the palette (most significant bits first); 16 and 32 bits are described by
-// the three masks (zero masks mean the defaults: 5-5-5 and 8-8-8); 24 bits are
-// blue, green, red.
-struct Bitmap {
+// How a picture's pixels are laid out, without the pixels: the layout of a
+// Windows DIB, but always top-down: rows from the top, each padded to a
+// multiple of 4 bytes. 1, 4 and 8 bits per pixel index the palette (most
+// significant bits first); 16 and 32 bits are described by the three masks
+// (zero masks mean the defaults: 5-5-5 and 8-8-8); 24 bits are blue, green, red.
+// What a decoder announces before its rows, and what a writer lays out a file by.
+struct PixelFormat {
     int32_t width = 0;
     int32_t height = 0;
     int bitsPerPixel = 24;
     std::vector<PaletteEntry> palette;
     std::array<uint32_t, 3> masks{};  // red, green, blue for 16 and 32 bits
-    std::vector<uint8_t> pixels;
 
     bool Empty() const { return width <= 0 || height <= 0; }
-    size_t Stride() const { return StrideFor(width, bitsPerPixel); }
+    size_t Stride() const;
+};
+
+// A picture: its format and its pixels.
+struct Bitmap : PixelFormat {
+    std::vector<uint8_t> pixels;
+
     uint8_t* Row(int32_t y) { return pixels.data() + static_cast<size_t>(y) * Stride(); }
     const uint8_t* Row(int32_t y) const { return pixels.data() + static_cast<size_t>(y) * Stride(); }
 
@@ -56,6 +62,8 @@ struct Bitmap {
     // Bytes of the whole pixel array, or BitmapSizeError.
     static size_t ByteCountFor(int32_t width, int32_t height, int bitsPerPixel);
 };
+
+inline size_t PixelFormat::Stride() const { return Bitmap::StrideFor(width, bitsPerPixel); }
 
 // The largest pixel array the program agrees to hold (1 GiB): beyond it a
 // picture is refused before any memory is asked for.

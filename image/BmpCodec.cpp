@@ -30,7 +30,7 @@ bool AreDefaultMasks(const std::array<uint32_t, 3>& masks, int bitsPerPixel) {
     return masks == std::array<uint32_t, 3>{} || masks == DefaultMasks(bitsPerPixel);
 }
 
-bool UsesDefaultMasks(const Bitmap& bitmap) { return AreDefaultMasks(bitmap.masks, bitmap.bitsPerPixel); }
+bool UsesDefaultMasks(const PixelFormat& bitmap) { return AreDefaultMasks(bitmap.masks, bitmap.bitsPerPixel); }
 
 int MaskShift(uint32_t mask) {
     int shift = 0;
@@ -357,7 +357,7 @@ Bitmap DecodeBmp(const uint8_t* data, size_t size) {
     // The rows as DecodeBmpRows reads them, from memory without a copy.
     class Filler final : public BmpRowSink {
     public:
-        void Begin(const Bitmap& format) override {
+        void Begin(const PixelFormat& format) override {
             bitmap.palette = format.palette;
             bitmap.masks = format.masks;
             bitmap.Reset(format.width, format.height, format.bitsPerPixel);
@@ -372,7 +372,7 @@ Bitmap DecodeBmp(const uint8_t* data, size_t size) {
     return std::move(filler.bitmap);
 }
 
-BmpFileLayout LayOutBmpFile(const Bitmap& bitmap) {
+BmpFileLayout LayOutBmpFile(const PixelFormat& bitmap) {
     if (bitmap.Empty()) throw BmpError("Empty bitmap");
     BmpFileLayout layout;
     layout.stride = bitmap.Stride();
@@ -433,7 +433,7 @@ std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap) {
 
 void RowToBgr24(const Bitmap& bitmap, int32_t y, uint8_t* out) { RowToBgr24(bitmap, bitmap.Row(y), out); }
 
-void RowToBgr24(const Bitmap& bitmap, const uint8_t* row, uint8_t* out) {
+void RowToBgr24(const PixelFormat& bitmap, const uint8_t* row, uint8_t* out) {
     const int bits = bitmap.bitsPerPixel;
     auto fromPalette = [&](unsigned index) {
         const PaletteEntry entry = index < bitmap.palette.size() ? bitmap.palette[index] : PaletteEntry{};

@@ -38,7 +38,7 @@ class BmpRowSink {
 public:
     // The picture's format: width, height, bitsPerPixel, palette and masks
     // exactly as DecodeBmp gives them; no pixels.
-    virtual void Begin(const Bitmap& format) = 0;
+    virtual void Begin(const PixelFormat& format) = 0;
     // Row `y` (from the top; format.Stride() bytes, the same bytes DecodeBmp
     // puts in Row(y)). Every row comes exactly once, in the order the file
     // stores them: bottom-up files from y = height-1 down to 0, top-down from 0 up.
@@ -84,7 +84,7 @@ struct BmpFileLayout {
 };
 // Throws BmpError for an empty format or one of 8 bits or fewer without a
 // palette, and BitmapSizeError for sizes that cannot be held.
-BmpFileLayout LayOutBmpFile(const Bitmap& format);
+BmpFileLayout LayOutBmpFile(const PixelFormat& format);
 
 // Writes `bitmap` as a bottom-up BMP file with an info header: BI_RGB, or
 // BI_BITFIELDS for 16 and 32 bits with other than the default masks. The bytes
@@ -96,4 +96,4 @@ std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap);
 void RowToBgr24(const Bitmap& bitmap, int32_t y, uint8_t* out);
 // The same for a row held elsewhere, in the format of `format` (whose pixels
 // are not looked at).
-void RowToBgr24(const Bitmap& format, const uint8_t* row, uint8_t* out);
+void RowToBgr24(const PixelFormat& format, const uint8_t* row, uint8_t* out);

@@ -60,7 +60,7 @@ void Decode(const uint8_t* data, size_t size, bool quantize, int denominator, Jp
     if (size == 0) throw JpegError("Empty JPEG data");
     Decoder decoder;
     std::exception_ptr sinkError;
-    JpegOutput output;
+    PixelFormat output;
     InstallErrorManager(decoder);
     if (setjmp(decoder.errors.jump)) throw JpegError(decoder.errors.message);
     OpenStream(decoder, data, size);
@@ -150,7 +150,7 @@ Bitmap DecodeJpeg(const uint8_t* data, size_t size, bool quantize) {
     class WholeBitmap final : public JpegSink {
     public:
         Bitmap bitmap;
-        void Begin(const JpegOutput& output) override {
+        void Begin(const PixelFormat& output) override {
             bitmap.Reset(output.width, output.height, output.bitsPerPixel);
             bitmap.palette = output.palette;
         }

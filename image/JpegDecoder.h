@@ -13,19 +13,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// What the decoder produces: 24-bit blue-green-red rows, or 8-bit rows that
-// index `palette` when the output was quantised.
-struct JpegOutput {
-    int32_t width = 0;
-    int32_t height = 0;
-    int bitsPerPixel = 24;
-    std::vector<PaletteEntry> palette;
-};
-
 class JpegSink {
 public:
-    // Called once the output is known, before any row.
-    virtual void Begin(const JpegOutput& output) = 0;
+    // Called once the output is known, before any row: 24-bit blue-green-red
+    // rows, or 8-bit rows that index the palette when the output was quantised.
+    virtual void Begin(const PixelFormat& output) = 0;
     // Where row `y` (from the top) is to be decoded: width × 3 or width bytes.
     virtual uint8_t* RowBuffer(int32_t y) = 0;
     // Called when row `y` stands in the buffer RowBuffer gave.

@@ -276,9 +276,9 @@ struct RecordingSource final : BmpSource {
 
 // Puts the rows it is handed in a picture of the format it was given and keeps their order.
 struct RowRecorder final : BmpRowSink {
-    void Begin(const Bitmap& format) override {
-        EXPECT_TRUE(picture.Empty() && format.pixels.empty());
-        picture = format;
+    void Begin(const PixelFormat& format) override {
+        EXPECT_TRUE(picture.Empty());  // the format comes once, and carries no pixels by its type
+        static_cast<PixelFormat&>(picture) = format;
         picture.Reset(format.width, format.height, format.bitsPerPixel);
     }
     void Row(int32_t y, const uint8_t* row) override {
