@@ -1,6 +1,6 @@
 // What counts as a picture file, and reading one within the bounds: the one
-// table of picture kinds and the one decode-with-limits that the catalogue
-// walk, the preview list, the change and the preview all use.
+// table of picture kinds and the bounds that the catalogue walk, the preview
+// list, the change and the preview all use.
 #pragma once
 
 #include <cstddef>
