@@ -63,11 +63,7 @@ public:
         : PreviewRows(boxWidth, boxHeight), fileBytes_(fileBytes) {}
     void Begin(const Bitmap& format) override {
         CheckPictureBounds(format.width, format.height, format.bitsPerPixel, static_cast<size_t>(fileBytes_));
-        format_.width = format.width;
-        format_.height = format.height;
-        format_.bitsPerPixel = format.bitsPerPixel;
-        format_.palette = format.palette;
-        format_.masks = format.masks;
+        format_ = format;  // no pixels
         Start(format.width, format.height);
     }
     void Row(int32_t y, const uint8_t* row) override {

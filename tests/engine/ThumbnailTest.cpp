@@ -69,8 +69,8 @@ TEST(PreviewPicture, AReducedScaleDecodeLooksLikeTheFullOneAtTheBoxSize) {
     EXPECT_ANY_THROW(LoadPreviewPicture(folder / "bad.jpg", 170, 130));
 }
 
-// The preview reduces a picture's rows as they are decoded, bottom-up or
-// top-down as the file stores them: pixel for pixel the whole picture reduced.
+// The preview reduces a BMP's rows as they are decoded, bottom-up or top-down
+// as the file stores them: pixel for pixel the whole picture reduced.
 TEST(PreviewPicture, RowsReducedAsTheyComeAreTheWholePictureReduced) {
     TempFolder folder;
     Bitmap picture;
@@ -86,14 +86,4 @@ TEST(PreviewPicture, RowsReducedAsTheyComeAreTheWholePictureReduced) {
     const Bitmap expected = ReducePicture(picture, 170, 111);
     EXPECT_EQ(LoadPreviewPicture(folder / "up.bmp", 170, 130).pixels, expected.pixels);
     EXPECT_EQ(LoadPreviewPicture(folder / "down.bmp", 170, 130).pixels, expected.pixels);
-
-    const std::vector<uint8_t> jpeg = MakeJpeg(1500, 1100, [](int x, int y) { return uint32_t(x * 977 ^ y * 331); });
-    WriteBytes(folder / "photo.jpg", jpeg);
-    struct Whole final : JpegSink {
-        Bitmap bitmap;
-        void Begin(const JpegOutput& output) override { bitmap.Reset(output.width, output.height, 24); }
-        uint8_t* RowBuffer(int32_t y) override { return bitmap.Row(y); }
-    } scaled;
-    DecodeJpegScaled(jpeg.data(), jpeg.size(), 8, scaled);  // 188 × 138 still covers 170 × 124
-    EXPECT_EQ(LoadPreviewPicture(folder / "photo.jpg", 170, 130).pixels, ReducePicture(scaled.bitmap, 170, 124).pixels);
 }
