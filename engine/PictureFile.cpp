@@ -1,5 +1,8 @@
 #include "engine/PictureFile.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "image/BmpCodec.h"
 
 std::string PictureExtension(const std::string& name) {
@@ -36,19 +39,25 @@ void CheckPictureBounds(int32_t width, int32_t height, int bitsPerPixel, size_t 
         throw RenderError(broken);
 }
 
+namespace {
+
+PictureSize JpegPictureSize(const JpegSize& jpeg, uint64_t fileBytes) {
+    CheckPictureBounds(jpeg.width, jpeg.height, 24, static_cast<size_t>(std::min<uint64_t>(fileBytes, SIZE_MAX)));
+    if (jpeg.wholeCoefficientBytes > kMaxWallpaperBytes) throw RenderError("The picture is too large");
+    return {jpeg.width, jpeg.height, 24};
+}
+
+}  // namespace
+
 PictureSize ReadPictureSize(PictureKind kind, const uint8_t* data, size_t size) {
     if (kind == PictureKind::None) throw RenderError("No picture loaded");
-    PictureSize claimed;
-    if (kind == PictureKind::Jpeg) {
-        const JpegSize jpeg = ReadJpegSize(data, size);
-        claimed = {jpeg.width, jpeg.height, 24};
-    } else {
-        const BmpSize bmp = ReadBmpSize(data, size);
-        claimed = {bmp.width, bmp.height, bmp.bitsPerPixel};
-    }
-    CheckPictureBounds(claimed.width, claimed.height, claimed.bitsPerPixel, size);
-    return claimed;
+    if (kind == PictureKind::Jpeg) return JpegPictureSize(ReadJpegSize(data, size), size);
+    const BmpSize bmp = ReadBmpSize(data, size);
+    CheckPictureBounds(bmp.width, bmp.height, bmp.bitsPerPixel, size);
+    return {bmp.width, bmp.height, bmp.bitsPerPixel};
 }
+
+PictureSize ReadJpegPictureSize(ByteSource& file) { return JpegPictureSize(ReadJpegSize(file), file.Size()); }
 
 Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const PictureDecoding& decoding) {
     const PictureSize claimed = ReadPictureSize(kind, data, size);

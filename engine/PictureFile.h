@@ -1,6 +1,6 @@
 // What counts as a picture file, and reading one within the bounds: the one
-// table of picture kinds and the one decode-with-limits that the catalogue
-// walk, the preview list, the change and the preview all use.
+// table of picture kinds and the bounds that the catalogue walk, the preview
+// list, the change and the preview all use.
 #pragma once
 
 #include <cstddef>
@@ -58,7 +58,12 @@ bool IsPictureFile(const std::string& name);
 // with one exception: on a display of 8 bits or fewer a JPEG picture is
 // quantised by libjpeg's two-pass colour reduction, which keeps the whole
 // picture in a buffer of its own (within kMaxJpegWorkBytes) before the rows
-// come out.
+// come out. A JPEG file of several scans (a progressive one) is decoded from
+// all its coefficients, which libjpeg keeps whole, 2 to 6 bytes a pixel: such
+// a file whose coefficients pass kMaxWallpaperBytes is refused from its
+// header, and what libjpeg takes for one picture, the coefficients and the
+// quantiser's buffer together, stays within kMaxJpegWorkBytes (the same 256 MiB).
+// The picture file itself is read by pieces, never whole.
 inline constexpr uint64_t kMaxPixelsPerFileByte = 4096;
 inline constexpr size_t kMaxWallpaperBytes = size_t(1) << 28;
 inline constexpr size_t kMaxPictureFileBytes = kMaxWallpaperBytes;
@@ -78,6 +83,8 @@ struct PictureSize {
 // The size a picture file's header claims, held to the bounds: throws what
 // DecodePicture throws before it calls `plan`.
 PictureSize ReadPictureSize(PictureKind kind, const uint8_t* data, size_t size);
+// The same for a JPEG file read by pieces: only its header is read.
+PictureSize ReadJpegPictureSize(ByteSource& file);
 
 // What the caller of DecodePicture decides once the size is known.
 struct PictureDecoding {
@@ -94,8 +101,8 @@ struct PictureDecoding {
 // the decoders throw.
 Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const PictureDecoding& decoding = {});
 
-// A picture file read by pieces, as DecodeBmpRows reads a BMP file.
-class PictureFileSource final : public BmpSource {
+// A picture file read by pieces, as DecodeBmpRows and the JPEG decoder read it.
+class PictureFileSource final : public ByteSource {
 public:
     explicit PictureFileSource(platform::InputFile& file) : file_(file) {}
     uint64_t Size() const override { return file_.Size(); }

@@ -248,30 +248,27 @@ Fit ComputeFit(int32_t width, int32_t height) {
 void RenderWallpaper(const std::string& picture, const RenderOptions& options, const std::string& output) {
     const PictureKind kind = PictureKindOf(picture);
     if (kind == PictureKind::None) throw RenderError("No picture loaded");
+    // The picture file is read by pieces, never whole.
+    std::unique_ptr<platform::InputFile> input = platform::OpenInputFile(picture);
+    const uint64_t bytes = input->Size();
+    if (bytes > kMaxPictureFileBytes) throw platform::Error(picture + " is too large");
+    PictureFileSource source(*input);
     if (kind == PictureKind::Bmp) {
-        // A BMP file is read a band at a time, never whole.
-        std::unique_ptr<platform::InputFile> input = platform::OpenInputFile(picture);
-        const uint64_t bytes = input->Size();
-        if (bytes > kMaxPictureFileBytes) throw platform::Error(picture + " is too large");
         CheckBmpHead(*input, bytes);
-        platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
-            WallpaperFile file(out, options.background);
-            PictureFileSource source(*input);
-            BmpRows rows(file, bytes);
-            DecodeBmpRows(source, rows);
-            file.Finish();
-            input.reset();  // closed before the new bitmap takes its name, which may be the picture's
-        });
-        return;
+    } else {
+        const PictureSize size = ReadJpegPictureSize(source);
+        CheckCanvas(ComputeFit(size.width, size.height), size.bitsPerPixel);
     }
-    // A JPEG file is read whole: it is small beside the canvas it fills.
-    const std::vector<uint8_t> data = platform::ReadFileBytes(picture, kMaxPictureFileBytes);
-    const PictureSize size = ReadPictureSize(kind, data.data(), data.size());
-    CheckCanvas(ComputeFit(size.width, size.height), size.bitsPerPixel);
     platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
         WallpaperFile file(out, options.background);
-        JpegRows rows(file);
-        DecodeJpeg(data.data(), data.size(), options.displayBits <= 8, rows);
+        if (kind == PictureKind::Bmp) {
+            BmpRows rows(file, bytes);
+            DecodeBmpRows(source, rows);
+        } else {
+            JpegRows rows(file);
+            DecodeJpeg(source, options.displayBits <= 8, rows);
+        }
         file.Finish();
+        input.reset();  // closed before the new bitmap takes its name, which may be the picture's
     });
 }

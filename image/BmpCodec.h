@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/Bitmap.h"
+#include "image/ByteSource.h"
 
 class BmpError : public std::runtime_error {
 public:
@@ -23,16 +24,8 @@ public:
 // BitmapSizeError for sizes that cannot be held.
 Bitmap DecodeBmp(const uint8_t* data, size_t size);
 
-// Where DecodeBmpRows reads the file: its size and bytes at an offset (fewer
-// only at the end).
-class BmpSource {
-public:
-    virtual uint64_t Size() const = 0;
-    virtual size_t ReadAt(uint64_t offset, void* data, size_t size) = 0;
-
-protected:
-    ~BmpSource() = default;
-};
+// Where DecodeBmpRows reads the file.
+using BmpSource = ByteSource;
 
 class BmpRowSink {
 public:

@@ -1,7 +1,9 @@
 #include "image/JpegDecoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -34,10 +36,57 @@ struct Decoder {
     jpeg_decompress_struct info;
     ErrorManager errors;
     bool created = false;
+    // The library's source of bytes: a piece of `source` at a time.
+    jpeg_source_mgr reader;
+    ByteSource* source = nullptr;
+    uint64_t offset = 0;  // where the next piece starts
+    uint64_t size = 0;
+    std::vector<JOCTET> piece;
+    std::exception_ptr readError;  // what the source threw
     ~Decoder() {
         if (created) jpeg_destroy_decompress(&info);
     }
 };
+
+Decoder& DecoderOf(j_decompress_ptr info) { return *static_cast<Decoder*>(info->client_data); }
+
+void StartReading(j_decompress_ptr) {}
+void StopReading(j_decompress_ptr) {}
+
+// The next piece of the file. A file that ends early gets an end-of-image
+// marker, as libjpeg's own readers give it, so the picture decodes as far as
+// it goes. What the source throws is kept and the library unwound.
+boolean ReadPiece(j_decompress_ptr info) {
+    Decoder& decoder = DecoderOf(info);
+    static const JOCTET kEnd[2] = {0xFF, JPEG_EOI};
+    size_t count = 0;
+    if (decoder.offset < decoder.size) {
+        try {
+            count = decoder.source->ReadAt(decoder.offset, decoder.piece.data(), decoder.piece.size());
+        } catch (...) {
+            decoder.readError = std::current_exception();
+        }
+        // Out of the handler before the jump.
+        if (decoder.readError) info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
+    }
+    decoder.offset += count;
+    decoder.reader.next_input_byte = count ? decoder.piece.data() : kEnd;
+    decoder.reader.bytes_in_buffer = count ? count : sizeof kEnd;
+    return TRUE;
+}
+
+// Skipped bytes past the piece are never read.
+void SkipBytes(j_decompress_ptr info, long count) {
+    if (count <= 0) return;
+    jpeg_source_mgr& reader = DecoderOf(info).reader;
+    if (static_cast<size_t>(count) <= reader.bytes_in_buffer) {
+        reader.next_input_byte += count;
+        reader.bytes_in_buffer -= static_cast<size_t>(count);
+        return;
+    }
+    DecoderOf(info).offset += static_cast<uint64_t>(count) - reader.bytes_in_buffer;
+    reader.bytes_in_buffer = 0;
+}
 
 void InstallErrorManager(Decoder& decoder) {
     decoder.info.err = jpeg_std_error(&decoder.errors.library);
@@ -46,24 +95,62 @@ void InstallErrorManager(Decoder& decoder) {
     decoder.errors.message[0] = '\0';
 }
 
-// Creates the decompressor over the data and reads the header. Called after
+// Before the caller's setjmp: what the library's reader needs.
+void PrepareReading(Decoder& decoder, ByteSource& source, size_t piece = kJpegReadPiece) {
+    decoder.source = &source;
+    decoder.size = source.Size();
+    if (decoder.size == 0) throw JpegError("Empty JPEG data");
+    decoder.piece.resize(static_cast<size_t>(std::min<uint64_t>(decoder.size, std::max<size_t>(piece, 1))));
+    InstallErrorManager(decoder);
+}
+
+// The library's error, or what the source threw while the library read.
+[[noreturn]] void ThrowFailure(const Decoder& decoder) {
+    if (decoder.readError) std::rethrow_exception(decoder.readError);
+    throw JpegError(decoder.errors.message);
+}
+
+// Creates the decompressor over the source and reads the header. Called after
 // the caller's setjmp, so the library's errors unwind to the caller.
-void OpenStream(Decoder& decoder, const uint8_t* data, size_t size) {
+void OpenStream(Decoder& decoder) {
     jpeg_create_decompress(&decoder.info);
     decoder.created = true;
+    decoder.info.client_data = &decoder;
     decoder.info.mem->max_memory_to_use = static_cast<long>(kMaxJpegWorkBytes);
-    jpeg_mem_src(&decoder.info, data, static_cast<unsigned long>(size));
+    decoder.reader.init_source = StartReading;
+    decoder.reader.fill_input_buffer = ReadPiece;
+    decoder.reader.skip_input_data = SkipBytes;
+    decoder.reader.resync_to_restart = jpeg_resync_to_restart;
+    decoder.reader.term_source = StopReading;
+    decoder.reader.bytes_in_buffer = 0;
+    decoder.reader.next_input_byte = nullptr;
+    decoder.info.src = &decoder.reader;
     jpeg_read_header(&decoder.info, TRUE);
 }
 
-void Decode(const uint8_t* data, size_t size, bool quantize, int denominator, JpegSink& sink) {
-    if (size == 0) throw JpegError("Empty JPEG data");
+// Bytes in memory, read as a file.
+class MemoryBytes final : public ByteSource {
+public:
+    MemoryBytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    uint64_t Size() const override { return size_; }
+    size_t ReadAt(uint64_t offset, void* data, size_t size) override {
+        const size_t count = offset < size_ ? std::min(size, size_ - static_cast<size_t>(offset)) : 0;
+        if (count) std::memcpy(data, data_ + offset, count);
+        return count;
+    }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+};
+
+void Decode(ByteSource& source, bool quantize, int denominator, JpegSink& sink, size_t piece = kJpegReadPiece) {
     Decoder decoder;
     std::exception_ptr sinkError;
     PixelFormat output;
-    InstallErrorManager(decoder);
-    if (setjmp(decoder.errors.jump)) throw JpegError(decoder.errors.message);
-    OpenStream(decoder, data, size);
+    PrepareReading(decoder, source, piece);
+    if (setjmp(decoder.errors.jump)) ThrowFailure(decoder);
+    OpenStream(decoder);
 
     decoder.info.scale_num = 1;
     decoder.info.scale_denom = static_cast<unsigned>(denominator);
@@ -127,23 +214,49 @@ void Decode(const uint8_t* data, size_t size, bool quantize, int denominator, Jp
 
 }  // namespace
 
+void DecodeJpeg(ByteSource& source, bool quantize, JpegSink& sink, size_t piece) {
+    Decode(source, quantize, 1, sink, piece);
+}
+
 void DecodeJpeg(const uint8_t* data, size_t size, bool quantize, JpegSink& sink) {
-    Decode(data, size, quantize, 1, sink);
+    MemoryBytes source(data, size);
+    Decode(source, quantize, 1, sink);
+}
+
+void DecodeJpegScaled(ByteSource& source, int denominator, JpegSink& sink) {
+    if (denominator != 1 && denominator != 2 && denominator != 4 && denominator != 8)
+        throw JpegError("Unsupported JPEG scale");
+    Decode(source, false, denominator, sink);
 }
 
 void DecodeJpegScaled(const uint8_t* data, size_t size, int denominator, JpegSink& sink) {
-    if (denominator != 1 && denominator != 2 && denominator != 4 && denominator != 8)
-        throw JpegError("Unsupported JPEG scale");
-    Decode(data, size, false, denominator, sink);
+    MemoryBytes source(data, size);
+    DecodeJpegScaled(source, denominator, sink);
+}
+
+JpegSize ReadJpegSize(ByteSource& source) {
+    Decoder decoder;
+    PrepareReading(decoder, source);
+    if (setjmp(decoder.errors.jump)) ThrowFailure(decoder);
+    OpenStream(decoder);
+    JpegSize size{static_cast<int32_t>(decoder.info.image_width), static_cast<int32_t>(decoder.info.image_height)};
+    if (jpeg_has_multiple_scans(&decoder.info)) {
+        // As the library sizes its coefficient array: each component's blocks
+        // rounded up to whole groups of its sampling.
+        const auto roundUp = [](uint64_t value, uint64_t step) { return (value + step - 1) / step * step; };
+        for (int c = 0; c < decoder.info.num_components; ++c) {
+            const jpeg_component_info& component = decoder.info.comp_info[c];
+            size.wholeCoefficientBytes += roundUp(component.width_in_blocks, component.h_samp_factor) *
+                                          roundUp(component.height_in_blocks, component.v_samp_factor) *
+                                          sizeof(JBLOCK);
+        }
+    }
+    return size;
 }
 
 JpegSize ReadJpegSize(const uint8_t* data, size_t size) {
-    if (size == 0) throw JpegError("Empty JPEG data");
-    Decoder decoder;
-    InstallErrorManager(decoder);
-    if (setjmp(decoder.errors.jump)) throw JpegError(decoder.errors.message);
-    OpenStream(decoder, data, size);
-    return JpegSize{static_cast<int32_t>(decoder.info.image_width), static_cast<int32_t>(decoder.info.image_height)};
+    MemoryBytes source(data, size);
+    return ReadJpegSize(source);
 }
 
 Bitmap DecodeJpeg(const uint8_t* data, size_t size, bool quantize) {

@@ -1,60 +1,99 @@
 #include "image/Reduction.h"
 
 #include <algorithm>
-#include <vector>
+#include <stdexcept>
 
 #include "image/BmpCodec.h"
 
-Bitmap ReducePicture(const Bitmap& source, int32_t width, int32_t height) {
-    // Exact area averaging: in units of 1/width of a source pixel, target pixel
-    // x covers [x * sw, (x + 1) * sw) and source pixel sx covers
-    // [sx * width, (sx + 1) * width); the overlaps are the weights. Rows alike.
-    const int64_t sw = source.width, sh = source.height;
-    Bitmap target;
-    target.Reset(width, height, 24);
-    struct Tap {
-        int32_t source;
-        float weight;
-    };
-    std::vector<std::vector<Tap>> taps(static_cast<size_t>(width));
+// Exact area averaging: in units of 1/width of a source pixel, target pixel x
+// covers [x * sw, (x + 1) * sw) and source pixel sx covers
+// [sx * width, (sx + 1) * width); the overlaps are the weights. Rows alike,
+// each target row summed over its source rows from the top, whichever order
+// they came in, so that the sums round alike.
+RowReducer::RowReducer(int32_t sourceWidth, int32_t sourceHeight, int32_t width, int32_t height)
+    : sw_(sourceWidth), sh_(sourceHeight), width_(width), height_(height), taps_(static_cast<size_t>(width)),
+      done_(static_cast<size_t>(height), false), sum_(static_cast<size_t>(width) * 3, 0.0f) {
+    target_.Reset(width, height, 24);
     for (int64_t x = 0; x < width; ++x) {
-        const int64_t from = x * sw, to = (x + 1) * sw;
-        for (int64_t sx = from / width; sx * width < to && sx < sw; ++sx) {
+        const int64_t from = x * sw_, to = (x + 1) * sw_;
+        for (int64_t sx = from / width; sx * width < to && sx < sw_; ++sx) {
             const int64_t overlap = std::min(to, (sx + 1) * width) - std::max(from, sx * width);
-            if (overlap > 0) taps[x].push_back({static_cast<int32_t>(sx), static_cast<float>(overlap) / static_cast<float>(sw)});
+            if (overlap > 0)
+                taps_[x].push_back({static_cast<int32_t>(sx), static_cast<float>(overlap) / static_cast<float>(sw_)});
         }
     }
-    std::vector<uint8_t> row(static_cast<size_t>(sw) * 3);
-    std::vector<float> across(static_cast<size_t>(width) * 3), sum(static_cast<size_t>(width) * 3, 0.0f);
-    int64_t targetY = 0;
-    for (int64_t sy = 0; sy < sh && targetY < height; ++sy) {
-        RowToBgr24(source, static_cast<int32_t>(sy), row.data());
-        for (int32_t x = 0; x < width; ++x) {
-            float b = 0, g = 0, r = 0;
-            for (const Tap& tap : taps[x]) {
-                const uint8_t* p = &row[3 * static_cast<size_t>(tap.source)];
-                b += tap.weight * p[0];
-                g += tap.weight * p[1];
-                r += tap.weight * p[2];
-            }
-            across[3 * x] = b;
-            across[3 * x + 1] = g;
-            across[3 * x + 2] = r;
+}
+
+int64_t RowReducer::LastSourceRow(int64_t targetY) const {
+    return std::min(sh_ - 1, ((targetY + 1) * sh_ + height_ - 1) / height_ - 1);
+}
+
+int64_t RowReducer::LastTargetRow(int64_t sourceY) const {
+    return std::min<int64_t>(height_ - 1, ((sourceY + 1) * height_ + sh_ - 1) / sh_ - 1);
+}
+
+// Every target row that source row `sourceY` covers is written.
+bool RowReducer::Spent(int64_t sourceY) const {
+    for (int64_t y = FirstTargetRow(sourceY); y <= LastTargetRow(sourceY); ++y)
+        if (!done_[static_cast<size_t>(y)]) return false;
+    return true;
+}
+
+void RowReducer::Add(int32_t y, const uint8_t* bgr) {
+    const int64_t last = first_ + static_cast<int64_t>(held_.size()) - 1;
+    if (y < 0 || y >= sh_ || (!held_.empty() && y != last + 1 && y != first_ - 1))
+        throw std::invalid_argument("source row out of order");
+    std::vector<float> across(static_cast<size_t>(width_) * 3);
+    for (int32_t x = 0; x < width_; ++x) {
+        float b = 0, g = 0, r = 0;
+        for (const Tap& tap : taps_[x]) {
+            const uint8_t* p = &bgr[3 * static_cast<size_t>(tap.source)];
+            b += tap.weight * p[0];
+            g += tap.weight * p[1];
+            r += tap.weight * p[2];
         }
-        for (int64_t at = sy * height, end = (sy + 1) * height; at < end && targetY < height;) {
-            const int64_t rowEnd = (targetY + 1) * sh;
-            const int64_t piece = std::min(end, rowEnd) - at;
-            const float weight = static_cast<float>(piece) / static_cast<float>(sh);
-            for (size_t i = 0; i < sum.size(); ++i) sum[i] += weight * across[i];
-            at += piece;
-            if (at == rowEnd) {
-                uint8_t* out = target.Row(static_cast<int32_t>(targetY));
-                for (size_t i = 0; i < sum.size(); ++i)
-                    out[i] = static_cast<uint8_t>(std::min(255.0f, sum[i] + 0.5f));
-                std::fill(sum.begin(), sum.end(), 0.0f);
-                ++targetY;
-            }
-        }
+        across[3 * x] = b;
+        across[3 * x + 1] = g;
+        across[3 * x + 2] = r;
     }
-    return target;
+    if (held_.empty() || y == last + 1) {
+        if (held_.empty()) first_ = y;
+        held_.push_back(std::move(across));
+    } else {
+        held_.push_front(std::move(across));
+        first_ = y;
+    }
+    const int64_t held = first_ + static_cast<int64_t>(held_.size()) - 1;
+    for (int64_t target = FirstTargetRow(y); target <= LastTargetRow(y); ++target)
+        if (!done_[static_cast<size_t>(target)] && FirstSourceRow(target) >= first_ && LastSourceRow(target) <= held)
+            Emit(target);
+    while (!held_.empty() && Spent(first_)) {
+        held_.pop_front();
+        ++first_;
+    }
+    while (!held_.empty() && Spent(first_ + static_cast<int64_t>(held_.size()) - 1)) held_.pop_back();
+}
+
+void RowReducer::Emit(int64_t targetY) {
+    std::fill(sum_.begin(), sum_.end(), 0.0f);
+    const int64_t rowFrom = targetY * sh_, rowTo = (targetY + 1) * sh_;
+    for (int64_t sy = FirstSourceRow(targetY); sy <= LastSourceRow(targetY); ++sy) {
+        const int64_t piece = std::min(rowTo, (sy + 1) * height_) - std::max(rowFrom, sy * height_);
+        const float weight = static_cast<float>(piece) / static_cast<float>(sh_);
+        const std::vector<float>& across = held_[static_cast<size_t>(sy - first_)];
+        for (size_t i = 0; i < sum_.size(); ++i) sum_[i] += weight * across[i];
+    }
+    uint8_t* out = target_.Row(static_cast<int32_t>(targetY));
+    for (size_t i = 0; i < sum_.size(); ++i) out[i] = static_cast<uint8_t>(std::min(255.0f, sum_[i] + 0.5f));
+    done_[static_cast<size_t>(targetY)] = true;
+}
+
+Bitmap ReducePicture(const Bitmap& source, int32_t width, int32_t height) {
+    RowReducer reducer(source.width, source.height, width, height);
+    std::vector<uint8_t> row(static_cast<size_t>(source.width) * 3);
+    for (int32_t y = 0; y < source.height; ++y) {
+        RowToBgr24(source, y, row.data());
+        reducer.Add(y, row.data());
+    }
+    return reducer.Take();
 }

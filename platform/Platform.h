@@ -69,7 +69,9 @@ public:
     // Appends at the end of what was written so far.
     virtual void Write(const void* data, size_t size) = 0;
     // Writes at `offset` from the start of the file, which grows as needed
-    // (a gap reads as zeros); does not move where Write appends.
+    // (a gap reads as zeros); does not move where Write appends. Windows: the
+    // first write past the end marks the file sparse where the volume keeps
+    // sparse files, so that the system writes no zeros into the gap first.
     virtual void WriteAt(uint64_t offset, const void* data, size_t size) = 0;
 
 protected:

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int kBoxWidth = 170, kBoxHeight = 130;
+constexpr int kBoxWidth = kPreviewBoxWidth, kBoxHeight = kPreviewBoxHeight;
 constexpr size_t kCaptionLength = 25;
 
 // A top-down 24-bit DIB section holding `picture`.

@@ -324,6 +324,10 @@ public:
     void WriteAt(uint64_t offset, const void* data, size_t size) override {
         const char* bytes = static_cast<const char*>(data);
         if (offset > static_cast<uint64_t>(INT64_MAX) - size) throw Error("Unable to write to " + path_);
+        if (offset > end_ && !sparse_) {
+            sparse_ = true;
+            MarkSparse();
+        }
         const uint64_t reach = offset + size;
         while (size > 0) {
             DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 24));
@@ -341,9 +345,24 @@ public:
     }
 
 private:
+    // A write past the end leaves a gap, which NTFS would fill with zeros on
+    // the disk before the write (the wallpaper bitmap's first band of rows
+    // lands near its end). A sparse file leaves the gap unwritten until its
+    // own bytes come. Where the volume keeps no sparse files, or refuses,
+    // the zeros are written as before.
+    void MarkSparse() {
+        DWORD flags = 0;
+        if (!GetVolumeInformationByHandleW(file_, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+            !(flags & FILE_SUPPORTS_SPARSE_FILES))
+            return;
+        DWORD returned = 0;
+        DeviceIoControl(file_, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    }
+
     HANDLE file_;
     const std::string& path_;
     uint64_t end_ = 0;  // where Write appends: the end of what was written
+    bool sparse_ = false;  // marked sparse, or found the volume does not keep sparse files
 };
 
 }  // namespace

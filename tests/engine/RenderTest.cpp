@@ -1,6 +1,7 @@
 // Decoding, fitting and writing the wallpaper bitmap.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -220,6 +221,18 @@ TEST(WallpaperRender, TinyFilesClaimingHugePicturesArePassedOverButCutPicturesSh
         EXPECT_EQ(testing_support::ReadTextFile(output), "the previous wallpaper") << name;
     }
     EXPECT_THROW(LoadPreviewPicture(folder / "claims.bmp", 170, 130), RenderError);
+
+    // A progressive JPEG whose header says 9000 × 6000, with a comment to make
+    // the file large enough: 162 MB of pixels, but 324 MB of coefficients.
+    std::vector<uint8_t> jpeg = MakeJpeg(16, 16, [](int, int) { return 0u; }, {3, false, true, 0, 90});
+    const uint8_t frame[] = {0xFF, 0xC2}, size[] = {0x17, 0x70, 0x23, 0x28};  // height, width
+    std::copy(size, size + 4, std::search(jpeg.begin(), jpeg.end(), frame, frame + 2) + 5);
+    jpeg.insert(jpeg.begin() + 2, {0xFF, 0xFE, 0x4E, 0x22});  // a comment of 20000 bytes
+    jpeg.insert(jpeg.begin() + 6, 20000, 'x');
+    WriteBytes(folder / "progressive.jpg", jpeg);
+    EXPECT_THROW(RenderWallpaper(folder / "progressive.jpg", {kBlue, 24}, output), RenderError);
+    EXPECT_EQ(testing_support::ReadTextFile(output), "the previous wallpaper");
+    EXPECT_THROW(LoadPreviewPicture(folder / "progressive.jpg", 170, 130), RenderError);
 
     // A real run-length picture cut after 50 of its 1000 lines, and a JPEG cut
     // in half, still show as far as they go.

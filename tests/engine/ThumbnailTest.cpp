@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "tests/image/JpegFixture.h"
 #include "TestSupport.h"
@@ -66,4 +67,23 @@ TEST(PreviewPicture, AReducedScaleDecodeLooksLikeTheFullOneAtTheBoxSize) {
     EXPECT_ANY_THROW(LoadPreviewPicture(folder / "big.gif", 170, 130));
     testing_support::WriteTextFile(folder / "bad.jpg", "no");
     EXPECT_ANY_THROW(LoadPreviewPicture(folder / "bad.jpg", 170, 130));
+}
+
+// The preview reduces a BMP's rows as they are decoded, bottom-up or top-down
+// as the file stores them: pixel for pixel the whole picture reduced.
+TEST(PreviewPicture, RowsReducedAsTheyComeAreTheWholePictureReduced) {
+    TempFolder folder;
+    Bitmap picture;
+    picture.Reset(613, 401, 24);  // 170 × 111 in the box: rows shared by two target rows
+    for (size_t i = 0; i < picture.pixels.size(); ++i) picture.pixels[i] = static_cast<uint8_t>(i * 131 ^ i >> 7);
+    const std::vector<uint8_t> up = EncodeBmp(picture);
+    std::vector<uint8_t> down(up.begin(), up.begin() + 54);
+    const int32_t negative = -401;
+    std::memcpy(&down[22], &negative, 4);
+    for (int32_t y = 0; y < 401; ++y) down.insert(down.end(), picture.Row(y), picture.Row(y) + picture.Stride());
+    WriteBytes(folder / "up.bmp", up);
+    WriteBytes(folder / "down.bmp", down);
+    const Bitmap expected = ReducePicture(picture, 170, 111);
+    EXPECT_EQ(LoadPreviewPicture(folder / "up.bmp", 170, 130).pixels, expected.pixels);
+    EXPECT_EQ(LoadPreviewPicture(folder / "down.bmp", 170, 130).pixels, expected.pixels);
 }
