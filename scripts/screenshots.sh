@@ -8,7 +8,8 @@
 # The program runs in prefixes of its own on a private Xvfb display and is
 # driven with the keyboard as a user would: F10 and the arrow keys open the menus.
 # Then the main window on a screen at 144 DPI (150 %) in both locales, as it
-# comes up: main-window-144-ru.png and main-window-144-en.png.
+# comes up: main-window-144-ru.png and main-window-144-en.png (only these with
+# the argument "scaled").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -82,15 +83,19 @@ shoot_scaled() {  # LOCALE TAG DPI
     done
     sleep 10
     # The window alone: the desktop (above the taskbar) trimmed away around it.
-    import -window root -crop 1024x738+0+0 +repage -fuzz 2% -trim +repage "$SHOT_FILE"
+    import -window root "$SHOT_FILE.full.png"
+    convert "$SHOT_FILE.full.png" -crop 1024x738+0+0 +repage -fuzz 2% -trim +repage "$SHOT_FILE"
+    rm -f "$SHOT_FILE.full.png"
     WINEPREFIX="$SHOT_PREFIX" wineserver -k >/dev/null 2>&1 || true
     wait $program 2>/dev/null || true
   ' shoot "$root/cmake/wine-run.sh" --prefix "$prefix" --locale "$locale" "$root/build/win32/tavrinwp.exe")
   rm -rf "$prefix" "$prefix.lock"
 }
 
-shoot ru_RU.UTF-8 ru main-window-ru
-shoot en_US.UTF-8 en main-window
+if [ "${1:-}" != scaled ]; then
+  shoot ru_RU.UTF-8 ru main-window-ru
+  shoot en_US.UTF-8 en main-window
+fi
 shoot_scaled ru_RU.UTF-8 ru 144
 shoot_scaled en_US.UTF-8 en 144
 echo "Screenshots in docs/: about-ru.png about-en.png plugins-ru.png plugins-en.png main-window-ru.png main-window.png"
