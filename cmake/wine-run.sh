@@ -2,7 +2,7 @@
 # Runs a Windows program under Wine in a prefix that belongs to the build,
 # never the user's own ~/.wine.
 #
-#   wine-run.sh --prefix DIR [--locale LOCALE] [--own-prefix] PROGRAM.exe [ARGS...]
+#   wine-run.sh --prefix DIR [--locale LOCALE] [--own-prefix [--dpi N]] PROGRAM.exe [ARGS...]
 #
 # DIR is made once (wineboot) and reused. With --own-prefix the program runs in
 # a fresh copy of DIR that is thrown away afterwards, for tests that change
@@ -11,17 +11,20 @@
 # ru_RU.UTF-8 gives a Russian Windows (code page 1251), en_US.UTF-8 an English
 # one (1252). A prefix made with another locale is made anew. Without --locale
 # an existing prefix keeps its own, and a new one takes the user's (LC_ALL or
-# LANG), en_US.UTF-8 when that is unset or C.
+# LANG), en_US.UTF-8 when that is unset or C. --dpi sets the display's scale of
+# the fresh copy (HKCU\Control Panel\Desktop\LogPixels; 96 in every prefix).
 set -euo pipefail
 
 prefix=
 own=0
+dpi=
 locale=
 while [ $# -gt 0 ]; do
   case "$1" in
     --prefix) prefix=$2; shift 2 ;;
     --locale) locale=$2; shift 2 ;;
     --own-prefix) own=1; shift ;;
+    --dpi) dpi=$2; shift 2 ;;
     *) break ;;
   esac
 done
@@ -91,6 +94,15 @@ if [ "$own" = 1 ]; then
     rm -rf "$work"
   }
   trap cleanup EXIT
+  if [ -n "$dpi" ]; then
+    # A larger scale on a larger screen, as laptops have them: the desktop grows with the scale.
+    WINEPREFIX="$work" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    WINEPREFIX="$work" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+      /d "$((1024 * dpi / 96))x$((768 * dpi / 96))" /f >/dev/null 2>&1
+    # The desktop those commands started had the old size: the program gets a new one.
+    WINEPREFIX="$work" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$work" wineserver -w >/dev/null 2>&1 || true
+  fi
   status=0
   WINEPREFIX="$work" wine "$@" || status=$?
   exit $status

@@ -145,12 +145,12 @@ convert "$work/banner.gif" \( -clone 0 -alpha off \) -swap 0,-1 +delete "GIF:$he
 icon() {  # $1: size, $2: output
   convert -size "${1}x${1}" xc:none \( "$work/frame-high.png" -resize "${1}x${1}"\! \) -compose over -composite "$2"
 }
-icon 32 "$work/i32.png"
-icon 16 "$work/i16.png"
-icon 48 "$work/i48.png"
+for size in 16 20 24 32 40 48 64; do icon "$size" "$work/i$size.png"; done
 # The 32 x 32 image in 16 colours first (the tray and the window use it), then
-# true-colour sizes for larger views.
+# true-colour sizes for larger views and for screens of larger scales (the
+# small icon at 125 %, 150 % and 200 %, the large one at 125 % and 200 %).
 convert "$work/i32.png" -alpha off +dither -colors 16 -type Palette "BMP3:$work/i32-16.bmp"
-convert "$work/i32-16.bmp" "$work/i16.png" "$work/i48.png" "$here/tavrinwp.ico"
+convert "$work/i32-16.bmp" "$work/i16.png" "$work/i48.png" "$work/i20.png" "$work/i24.png" "$work/i40.png" \
+  "$work/i64.png" "$here/tavrinwp.ico"
 identify "$here/reklama1.gif" | head -n 3
 identify "$here/tavrinwp.ico"

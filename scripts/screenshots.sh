@@ -7,6 +7,9 @@
 # the desktop.
 # The program runs in prefixes of its own on a private Xvfb display and is
 # driven with the keyboard as a user would: F10 and the arrow keys open the menus.
+# Then the main window on a screen at 144 DPI (150 %) in both locales, as it
+# comes up: main-window-144-ru.png and main-window-144-en.png (only these with
+# the argument "scaled").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -63,6 +66,37 @@ shoot() {  # LOCALE TAG MAIN-WINDOW-NAME
   rm -rf "$prefix" "$prefix.lock"
 }
 
-shoot ru_RU.UTF-8 ru main-window-ru
-shoot en_US.UTF-8 en main-window
+shoot_scaled() {  # LOCALE TAG DPI
+  local locale=$1 tag=$2 dpi=$3
+  local prefix="$root/build/win32/wineprefix-shots-$tag-$dpi"
+  rm -rf "$prefix"
+  "$root/cmake/wine-run.sh" --prefix "$prefix" --locale "$locale" cmd /c exit >/dev/null 2>&1 || true
+  WINEPREFIX="$prefix" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  WINEPREFIX="$prefix" wineserver -w
+  export SHOT_FILE="$root/docs/main-window-$dpi-$tag.png" SHOT_PREFIX=$prefix
+  (cd "$root/build/win32" && xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    "$@" &
+    program=$!
+    for _ in $(seq 1 60); do
+      xdotool search --name "Wine desktop" >/dev/null 2>&1 && break
+      sleep 1
+    done
+    sleep 10
+    # The window alone: the desktop (above the taskbar) trimmed away around it.
+    import -window root "$SHOT_FILE.full.png"
+    convert "$SHOT_FILE.full.png" -crop 1024x738+0+0 +repage -fuzz 2% -trim +repage "$SHOT_FILE"
+    rm -f "$SHOT_FILE.full.png"
+    WINEPREFIX="$SHOT_PREFIX" wineserver -k >/dev/null 2>&1 || true
+    wait $program 2>/dev/null || true
+  ' shoot "$root/cmake/wine-run.sh" --prefix "$prefix" --locale "$locale" "$root/build/win32/tavrinwp.exe")
+  rm -rf "$prefix" "$prefix.lock"
+}
+
+if [ "${1:-}" != scaled ]; then
+  shoot ru_RU.UTF-8 ru main-window-ru
+  shoot en_US.UTF-8 en main-window
+fi
+shoot_scaled ru_RU.UTF-8 ru 144
+shoot_scaled en_US.UTF-8 en 144
 echo "Screenshots in docs/: about-ru.png about-en.png plugins-ru.png plugins-en.png main-window-ru.png main-window.png"
+echo "                      main-window-144-ru.png main-window-144-en.png"

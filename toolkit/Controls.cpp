@@ -18,8 +18,9 @@ void RegisterOnce(const wchar_t* name, WNDPROC procedure) {
                         LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
 }
 
-// Draws `bitmap` at (x, y) leaving out the pixels of its transparent colour.
-void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y) {
+// Draws `bitmap` at (x, y), `width` x `height` (stretched when that is not its
+// size), leaving out the pixels of its transparent colour.
+void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y, int width, int height) {
     BITMAP info;
     GetObjectW(bitmap, sizeof info, &info);
     const MemoryDC source(dc);
@@ -32,9 +33,12 @@ void DrawTransparent(HDC dc, HBITMAP bitmap, int x, int y) {
     BitBlt(maskDc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);  // 1 where transparent
     const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
     const COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
-    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCINVERT);
-    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, maskDc, 0, 0, SRCAND);
-    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCINVERT);
+    // The three steps stretch alike, pixel for pixel, so the mask keeps matching the glyph.
+    const int mode = SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, x, y, width, height, source, 0, 0, info.bmWidth, info.bmHeight, SRCINVERT);
+    StretchBlt(dc, x, y, width, height, maskDc, 0, 0, info.bmWidth, info.bmHeight, SRCAND);
+    StretchBlt(dc, x, y, width, height, source, 0, 0, info.bmWidth, info.bmHeight, SRCINVERT);
+    SetStretchBltMode(dc, mode);
     SetTextColor(dc, text);
     SetBkColor(dc, back);
 }
@@ -130,8 +134,11 @@ void TSpeedButton::Paint(HDC dc) {
     if (!glyph_) return;
     BITMAP info;
     GetObjectW(glyph_, sizeof info, &info);
-    const int shift = down_ ? 1 : 0;
-    DrawTransparent(dc, glyph_, (client.right - info.bmWidth) / 2 + shift, (client.bottom - info.bmHeight) / 2 + shift);
+    // The glyph is drawn for 96 DPI, and at the button's scale on other screens.
+    const int dpi = WindowDpi(handle_);
+    const int width = Scaled(info.bmWidth, dpi), height = Scaled(info.bmHeight, dpi);
+    const int shift = down_ ? Scaled(1, dpi) : 0;
+    DrawTransparent(dc, glyph_, (client.right - width) / 2 + shift, (client.bottom - height) / 2 + shift, width, height);
 }
 
 LRESULT CALLBACK TSpeedButton::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -206,6 +213,8 @@ void TSpinEdit::Create(HWND parent, int left, int top, int width, int height, UI
     SendMessageW(updown_, UDM_SETPOS32, 0, 50);
     SendMessageW(updown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
 }
+
+void TSpinEdit::FollowField() { SendMessageW(updown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0); }
 
 int TSpinEdit::Clamp(int value) const {
     if (min_ == max_) return value;

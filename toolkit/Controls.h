@@ -44,6 +44,8 @@ public:
     void Create(HWND parent, int left, int top, int width, int height, UINT id, HFONT font);
     HWND Handle() const { return edit_; }
     HWND Buttons() const { return updown_; }
+    // The arrows take their place again at the field's right edge after it moved or changed size.
+    void FollowField();
 
     int Value() const;
     void SetValue(int value);  // clamped when a range is set

@@ -1,5 +1,7 @@
 #include "toolkit/Forms.h"
 
+#include <tuple>
+
 #include <commctrl.h>
 
 #include <stdexcept>
@@ -23,6 +25,14 @@ bool TakesDialogKeys(const MSG& message) {
         if (window == root) return IsDialogMessageW(root, const_cast<MSG*>(&message)) != FALSE;
     return false;
 }
+
+}  // namespace
+
+HICON LoadProgramIcon(int size) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, size, size, 0));
+}
+
+namespace {
 
 HICON ProgramIcon(HINSTANCE instance) {
     HICON icon = LoadIconW(instance, L"MAINICON");
@@ -136,6 +146,8 @@ TForm::~TForm() {
         DetachObject(handle_);
         DestroyWindow(handle_);
     }
+    for (HICON icon : {bigIcon_, smallIcon_})
+        if (icon) DestroyIcon(icon);
 }
 
 void TForm::Guarded(const std::function<void()>& handler) {
@@ -149,14 +161,25 @@ void TForm::CreateHandle(const Style& style) {
     if (!RegisterWindowClass(className.c_str(), StaticWndProc, CS_DBLCLKS,
                              LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)), ProgramIcon(instance)))
         throw std::runtime_error("Cannot register the window class");
-    RECT frame = {0, 0, style.clientWidth, style.clientHeight};
+    // Made at the system's scale; a window that finds itself on a screen of
+    // another takes that screen's at once.
+    dpi_ = SystemDpi();
+    client96_ = {style.clientWidth, style.clientHeight};
+    RECT frame = {0, 0, Scale(style.clientWidth), Scale(style.clientHeight)};
     AdjustWindowRectEx(&frame, style.style, style.menu != nullptr, style.exStyle);
+    const bool placed = style.position.x != CW_USEDEFAULT;
     handle_ = CreateWindowExW(style.exStyle, className.c_str(),
-                              WideFromUtf8(style.caption).c_str(), style.style, style.position.x,
-                              style.position.y, frame.right - frame.left, frame.bottom - frame.top,
-                              Application.Handle(), style.menu, instance, this);
+                              WideFromUtf8(style.caption).c_str(), style.style,
+                              placed ? Scale(style.position.x) : CW_USEDEFAULT,
+                              placed ? Scale(style.position.y) : CW_USEDEFAULT, frame.right - frame.left,
+                              frame.bottom - frame.top, Application.Handle(), style.menu, instance, this);
     if (!handle_) throw std::runtime_error("Cannot create the window");
-    if (style.position.x != CW_USEDEFAULT) positioned_ = true;
+    if (placed) positioned_ = true;
+    if (const int dpi = WindowDpi(handle_); dpi != dpi_) {
+        dpi_ = dpi;
+        FitClientArea();
+    }
+    SetIcons();
     if (style.dialogKeys) dialogKeyWindows.push_back(handle_);
     for (TTimer* timer : timers_) timer->Update();
 }
@@ -177,8 +200,43 @@ LRESULT CALLBACK TForm::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LP
     return result;
 }
 
+void TForm::SetIcons() {
+    // At 96 DPI the class's icon serves, as the system picks its sizes from it.
+    if (dpi_ == 96 && !bigIcon_) return;
+    for (auto [which, metric, icon] : {std::tuple{ICON_BIG, SM_CXICON, &bigIcon_}, {ICON_SMALL, SM_CXSMICON, &smallIcon_}}) {
+        HICON loaded = LoadProgramIcon(SystemMetricForDpi(metric, dpi_));
+        if (!loaded) continue;
+        SendMessageW(handle_, WM_SETICON, which, reinterpret_cast<LPARAM>(loaded));
+        if (*icon) DestroyIcon(*icon);
+        *icon = loaded;
+    }
+}
+
+void TForm::FitClientArea() {
+    RECT client, frame;
+    GetClientRect(handle_, &client);
+    GetWindowRect(handle_, &frame);
+    const int width = frame.right - frame.left + Scale(client96_.cx) - client.right;
+    const int height = frame.bottom - frame.top + Scale(client96_.cy) - client.bottom;
+    SetWindowPos(handle_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_DPICHANGED: {
+        // The rectangle the system suggests for the new scale; the client
+        // area is then made exactly the scaled size (the menu bar and frame
+        // need not scale as the client area does).
+        dpi_ = HIWORD(wParam);
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(handle_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        FitClientArea();
+        SetIcons();
+        DpiChanged();
+        InvalidateRect(handle_, nullptr, TRUE);
+        return 0;
+    }
     case WM_ERASEBKGND: {
         RECT client;
         GetClientRect(handle_, &client);

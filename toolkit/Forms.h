@@ -101,6 +101,10 @@ private:
 
 extern TApplication Application;
 
+// The program's icon at `size` x `size` pixels, from the sizes its resource
+// holds (the caller destroys it); null when the resource has no icon.
+HICON LoadProgramIcon(int size);
+
 // A top-level window. Every message reaches WndProc through one guard that
 // hands an escaping exception to Application.ShowException, so a failing
 // handler ends there and the program goes on.
@@ -118,6 +122,10 @@ public:
 
     // Runs a handler under the same guard as message dispatch.
     static void Guarded(const std::function<void()>& handler);
+
+    // The DPI of the screen the window is on, and a 96-DPI size at it.
+    int Dpi() const { return dpi_; }
+    int Scale(int value) const { return Scaled(value, dpi_); }
 
 protected:
     TForm() = default;
@@ -146,15 +154,23 @@ protected:
     virtual bool StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const;
     // The close handler: clear `allowed` to keep the window open.
     virtual void DoClose(bool& allowed) { (void)allowed; }
+    // The window moved to a screen of another scale and has its new size and
+    // DPI: the form lays its controls out again and takes fonts for the DPI.
+    virtual void DpiChanged() {}
 
 private:
     friend class TTimer;
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void FitClientArea();  // the client area at its 96-DPI size scaled to dpi_
+    void SetIcons();       // the window's icons at the sizes the system asks for at dpi_
 
     std::vector<TTimer*> timers_;  // delivered their WM_TIMER by WndProc
     HWND handle_ = nullptr;
     GdiObject<HBRUSH> brush_;
     bool positioned_ = false;
+    int dpi_ = 96;
+    SIZE client96_ = {};  // the client area's size at 96 DPI
+    HICON bigIcon_ = nullptr, smallIcon_ = nullptr;  // loaded for a scale other than 96 DPI
 };
 
 // A window timer owned by a form, like the toolkit's timer component: it runs

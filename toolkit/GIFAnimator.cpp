@@ -152,9 +152,26 @@ void TGIFAnimator::Paint(TDibCanvas& canvas) {
         dest.right = dest.left + composite.width;
         dest.bottom = dest.top + composite.height;
     }
+    const TColor key = transparent != clNone && transparent_ ? transparent : clNone;
+    const int destWidth = dest.right - dest.left, destHeight = dest.bottom - dest.top;
+    if (stretch_ && key == clNone && (destWidth != composite.width || destHeight != composite.height)) {
+        // A picture drawn larger or smaller than it is (a screen of another
+        // scale) is smoothed, not repeated pixel by pixel.
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = composite.width;
+        info.bmiHeader.biHeight = -composite.height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        SetStretchBltMode(canvas.DC(), HALFTONE);
+        SetBrushOrgEx(canvas.DC(), 0, 0, nullptr);
+        StretchDIBits(canvas.DC(), dest.left, dest.top, destWidth, destHeight, 0, 0, composite.width,
+                      composite.height, composite.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+        return;
+    }
     Bitmap pixels;
     canvas.ReadInto(pixels);
-    const TColor key = transparent != clNone && transparent_ ? transparent : clNone;
     StretchBitmapInto(pixels, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, composite, key);
     canvas.WriteFrom(pixels);
 }

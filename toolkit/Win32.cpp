@@ -126,6 +126,47 @@ int InkLeft(HDC dc, const std::wstring& text) {
     return 0;
 }
 
+// ---- screens of any scale ----
+
+namespace {
+
+// A function of user32 that older systems lack, looked up once.
+template <class Function>
+Function User32Function(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+}  // namespace
+
+int WindowDpi(HWND window) {
+    static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (getDpiForWindow && window)
+        if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
+    return SystemDpi();
+}
+
+int SystemDpi() {
+    static const auto getDpiForSystem = User32Function<UINT(WINAPI*)()>("GetDpiForSystem");
+    if (getDpiForSystem)
+        if (const UINT dpi = getDpiForSystem()) return static_cast<int>(dpi);
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+int SystemMetricForDpi(int index, int dpi) {
+    static const auto forDpi = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+    if (forDpi) return forDpi(index, static_cast<UINT>(dpi));
+    // Older systems give metrics at the system's DPI.
+    return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
+}
+
+void PlaceChild(HWND child, int dpi, int left, int top, int width, int height) {
+    SetWindowPos(child, nullptr, Scaled(left, dpi), Scaled(top, dpi), Scaled(width, dpi), Scaled(height, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // ---- window classes ----
 
 bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style, HCURSOR cursor, HICON icon) {

@@ -148,6 +148,21 @@ int TextOutAnyScript(HDC dc, int x, int y, const std::wstring& text);
 // text that inks nothing.
 int InkLeft(HDC dc, const std::wstring& text);
 
+// ---- screens of any scale ----
+
+// Sizes and places in the program's code are the values at 96 dots per inch;
+// a window shows them at its own DPI, scaled here.
+inline int Scaled(int value, int dpi) { return MulDiv(value, dpi, 96); }
+// The DPI of the screen a window is on (Windows 10 1607 and later tell it for
+// each monitor), else the system's.
+int WindowDpi(HWND window);
+// The system's DPI: where a window is made before it knows its screen.
+int SystemDpi();
+// A system metric (an icon's size, say) at `dpi`.
+int SystemMetricForDpi(int index, int dpi);
+// Moves `child` to the place and size given at 96 DPI, scaled to `dpi`.
+void PlaceChild(HWND child, int dpi, int left, int top, int width, int height);
+
 // ---- window classes ----
 
 // Registers the Unicode window class `name` of this module, unless it is there

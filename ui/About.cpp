@@ -29,7 +29,6 @@ const LabelLayout kLabels[] = {
 }  // namespace
 
 TAboutForm::TAboutForm() {
-    font_ = ProgramFont();
     Style style;
     style.className = "TAboutForm";
     style.caption = CaptionText(LangAbout);
@@ -42,31 +41,40 @@ TAboutForm::TAboutForm() {
     style.menu = nullptr;
     CreateHandle(style);
 
-    {  // the labels, measured in their font
-        const WindowDC dc(Handle());
-        const Selection font(dc, font_.get());
-        for (const LabelLayout& layout : kLabels) {
-            const std::wstring text = WideFromUtf8(layout.text);
-            SIZE size = {};
-            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-            // Each label reaches the box's right edge: where the Russian letters
-            // come from another face (on another code page), a line can draw wider
-            // than the extent measured here and would lose its last letters. The
-            // label's background is the box's own, so the room shows nothing.
-            const int width = std::max<int>(size.cx, kClientWidth - layout.left);
-            HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                         layout.left, layout.top, width, size.cy, Handle(), nullptr,
-                                         GetModuleHandleW(nullptr), nullptr);
-            SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-            labels_.push_back({label, layout.left, layout.top, layout.text});
-        }
+    for (const LabelLayout& layout : kLabels) {
+        HWND label = CreateWindowExW(0, L"STATIC", WideFromUtf8(layout.text).c_str(),
+                                     WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, Handle(), nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+        labels_.push_back({label, layout.left, layout.top, layout.text});
     }
-
-    button_ = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 72, 176, 49,
-                              25, Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kOkButtonId)),
+    button_ = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
+                              Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kOkButtonId)),
                               GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(button_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    DpiChanged();
     FormCreate();
+}
+
+void TAboutForm::DpiChanged() {
+    const SharedFont old = font_;  // goes once the controls have the new one
+    font_ = ProgramFont(Dpi());
+    // The labels, measured in their font.
+    const WindowDC dc(Handle());
+    const Selection font(dc, font_.get());
+    for (const Label& label : labels_) {
+        const std::wstring text = WideFromUtf8(label.text);
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        // Each label reaches the box's right edge: where the Russian letters
+        // come from another face (on another code page), a line can draw wider
+        // than the extent measured here and would lose its last letters. The
+        // label's background is the box's own, so the room shows nothing.
+        const int width = std::max<int>(size.cx, Scale(kClientWidth) - Scale(label.left));
+        SendMessageW(label.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        SetWindowPos(label.handle, nullptr, Scale(label.left), Scale(label.top), width, size.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SendMessageW(button_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    PlaceChild(button_, Dpi(), 72, 176, 49, 25);
 }
 
 TAboutForm::~TAboutForm() {

@@ -34,6 +34,7 @@ public:
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoClose(bool& allowed) override;
+    void DpiChanged() override;  // the labels measured again and the button placed, at the new scale
 
 private:
     SharedFont font_;  // deleted after the window (see the destructor)

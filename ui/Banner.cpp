@@ -25,11 +25,14 @@ std::string BannerResourceName(int index) { return "reklama" + std::to_string(in
 
 TBannerPane::TBannerPane(TForm& form, UINT_PTR timerId) : TimerReklama(form, timerId) {}
 
-void TBannerPane::Create(HWND parent, HFONT font) {
+void TBannerPane::Create(HWND parent, HFONT font, int dpi) {
     font_ = font;
+    dpi_ = dpi;
+    // The 468 x 60 banner fills its place on a screen of another scale.
+    GIFAnimator1.SetStretch(dpi != 96);
     GIFAnimator1.SetAutoSize(false);
     GIFAnimator1.SetTransparent(false);
-    GIFAnimator1.CreateHandle(parent, 6, 18, 468, 60);
+    GIFAnimator1.CreateHandle(parent, Scaled(6, dpi), Scaled(18, dpi), Scaled(468, dpi), Scaled(60, dpi));
     GIFAnimator1.OnClick = [this] {
         if (!Application.Busy()) GIFAnimator1Click();
     };
@@ -49,10 +52,18 @@ void TBannerPane::LoadFirstBanner() {
     BannerIndex = 1;
 }
 
+void TBannerPane::Layout(int dpi, HFONT font) {
+    dpi_ = dpi;
+    font_ = font;
+    GIFAnimator1.SetStretch(dpi != 96);
+    GIFAnimator1.SetBounds(Scaled(6, dpi), Scaled(18, dpi), Scaled(468, dpi), Scaled(60, dpi));
+}
+
 void TBannerPane::Paint(HDC dc) const {
+    const auto s = [this](int value) { return Scaled(value, dpi_); };
     FrameCanvas canvas(dc, font_);
-    Outline(dc, 4, 4, 476, 80);
-    PaintText(dc, 5, 5, LangAdvert + ":");
+    Outline(dc, s(4), s(4), s(476), s(80));
+    PaintText(dc, s(5), s(5), LangAdvert + ":");
 }
 
 void TBannerPane::TimerReklamaTimer() {

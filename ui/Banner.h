@@ -26,7 +26,9 @@ public:
     TBannerPane(TForm& form, UINT_PTR timerId);
     // The picture control on `parent`, animating, and the reload timer
     // running; the pane paints its frame and caption in `font`.
-    void Create(HWND parent, HFONT font);
+    void Create(HWND parent, HFONT font, int dpi);
+    // The banner at its place for another DPI.
+    void Layout(int dpi, HFONT font);
     // The first banner's picture, from its GIF resource of the program file.
     void LoadFirstBanner();
     // The frame around the banner and its caption "Реклама:".
@@ -45,4 +47,5 @@ public:
 private:
     void Load(int index);  // banner `index`'s picture, from its resource
     HFONT font_ = nullptr;
+    int dpi_ = 96;
 };

@@ -15,7 +15,6 @@ const UINT_PTR kTimerReklamaId = 2;
 TForm1::TForm1()
     : TimerWp(*this, kTimerWpId), Banner(*this, kTimerReklamaId), SettingsPanel(Folders, TimerWp), Tray(*this) {
     Form1 = this;
-    font_ = ProgramFont();
     Style style;
     style.className = "TForm1";
     style.caption = "Tavrin Wallpaper";
@@ -30,12 +29,13 @@ TForm1::TForm1()
     TimerWp.SetEnabled(false);
     TimerWp.OnTimer = [this] { TimerWpTimer(); };
     CreateHandle(style);
+    font_ = ProgramFont(Dpi());
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    Banner.Create(Handle(), font_.get());
-    Folders.Create(Handle(), font_.get());
+    Banner.Create(Handle(), font_.get(), Dpi());
+    Folders.Create(Handle(), font_.get(), Dpi());
     Folders.OnFolderChosen = [this](const std::string& folder) { Preview.ShowFolder(folder); };
-    Preview.Create(Handle(), font_.get());
-    SettingsPanel.Create(Handle(), font_.get());
+    Preview.Create(Handle(), font_.get(), Dpi());
+    SettingsPanel.Create(Handle(), font_.get(), Dpi());
     SetTabOrder();
     // The creation handler runs inside the creation of the window; an error in
     // it is reported and ends it, and the window lives on.
@@ -115,6 +115,17 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return TForm::WndProc(message, wParam, lParam);
+}
+
+void TForm1::DpiChanged() {
+    // The old font goes once every control has the new one.
+    const SharedFont old = font_;
+    font_ = ProgramFont(Dpi());
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    Banner.Layout(Dpi(), font_.get());
+    Folders.Layout(Dpi(), font_.get());
+    Preview.Layout(Dpi(), font_.get());
+    SettingsPanel.Layout(Dpi(), font_.get());
 }
 
 void TForm1::DoClose(bool& allowed) {

@@ -65,6 +65,7 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const override;
     void DoClose(bool& allowed) override;
+    void DpiChanged() override;
 
 private:
     void SetTabOrder();  // across the panes

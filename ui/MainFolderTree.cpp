@@ -11,21 +11,24 @@ const UINT kEditDirId = 200;
 const UINT kShellTreeView1Id = 201;
 }  // namespace
 
-void TFolderPane::Create(HWND parent, HFONT font) {
+void TFolderPane::Create(HWND parent, HFONT font, int dpi) {
     parent_ = parent;
     font_ = font;
+    dpi_ = dpi;
+    const auto s = [dpi](int value) { return Scaled(value, dpi); };
     // EditDir comes first in the tab order, the tree after it.
-    EditDir = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 8,
-                              355, 249, 21, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kEditDirId)),
-                              GetModuleHandleW(nullptr), nullptr);
+    EditDir = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                              s(8), s(355), s(249), s(21), parent,
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kEditDirId)), GetModuleHandleW(nullptr),
+                              nullptr);
     SendMessageW(EditDir, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
-    ShellTreeView1 = std::make_unique<TShellTreeView>(parent, 8, 104, 249, 233, kShellTreeView1Id);
+    ShellTreeView1 = std::make_unique<TShellTreeView>(parent, s(8), s(104), s(249), s(233), kShellTreeView1Id);
     SendMessageW(ShellTreeView1->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ShellTreeView1->SetObjectTypes(otFolders);
     ShellTreeView1->SetRoot("rfDesktop");
     ShellTreeView1->SetUseShellImages(true);
-    ShellTreeView1->SetIndent(19);
+    ShellTreeView1->SetIndent(s(19));
     ShellTreeView1->RightClickSelect = true;
     ShellTreeView1->SetShowRoot(false);
     ShellTreeView1->OnClick = [this] {
@@ -38,13 +41,26 @@ void TFolderPane::Create(HWND parent, HFONT font) {
     ShellTreeView1->OnException = [](const std::exception& error) { Application.ShowException(error); };
 }
 
+void TFolderPane::Layout(int dpi, HFONT font) {
+    dpi_ = dpi;
+    font_ = font;
+    SendMessageW(EditDir, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    PlaceChild(EditDir, dpi, 8, 355, 249, 21);
+    if (!ShellTreeView1) return;
+    SendMessageW(ShellTreeView1->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    PlaceChild(ShellTreeView1->Handle(), dpi, 8, 104, 249, 233);
+    ShellTreeView1->SetIndent(Scaled(19, dpi));
+}
+
 void TFolderPane::Paint(HDC dc) const {
+    const auto s = [this](int value) { return Scaled(value, dpi_); };
     FrameCanvas canvas(dc, font_);
-    const RECT tree = ShellTreeView1 ? BoundsOf(parent_, ShellTreeView1->Handle()) : RECT{8, 104, 257, 337};
+    const RECT tree =
+        ShellTreeView1 ? BoundsOf(parent_, ShellTreeView1->Handle()) : RECT{s(8), s(104), s(257), s(337)};
     const RECT edit = BoundsOf(parent_, EditDir);
-    Outline(dc, 4, 84, tree.right + 4, edit.bottom + 4);
-    PaintText(dc, 6, 85, LangFolderChoice);
-    PaintText(dc, tree.left, tree.bottom + 2, LangWallpaperFolder + ":");
+    Outline(dc, s(4), s(84), tree.right + s(4), edit.bottom + s(4));
+    PaintText(dc, s(6), s(85), LangFolderChoice);
+    PaintText(dc, tree.left, tree.bottom + s(2), LangWallpaperFolder + ":");
 }
 
 void TFolderPane::LoadFolderTree() {

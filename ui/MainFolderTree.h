@@ -14,7 +14,9 @@ class TFolderPane {
 public:
     // The field and the tree on `parent`, in `font`; the field comes first in
     // the tab order. The pane paints there in the same font.
-    void Create(HWND parent, HFONT font);
+    void Create(HWND parent, HFONT font, int dpi);
+    // The field and the tree at their places and in `font` for another DPI.
+    void Layout(int dpi, HFONT font);
     // The frame around the tree and the field, and their captions.
     void Paint(HDC dc) const;
     // Builds the tree's root once.
@@ -37,4 +39,5 @@ public:
 private:
     HWND parent_ = nullptr;
     HFONT font_ = nullptr;
+    int dpi_ = 96;
 };

@@ -19,7 +19,6 @@ void SetText(HWND window, const std::string& utf8) { SetWindowTextW(window, Wide
 }  // namespace
 
 TPluginForm::TPluginForm() {
-    font_ = ProgramFont();
     Style style;
     style.className = "TPluginForm";
     style.caption = "PluginForm";  // replaced by the caption table's text
@@ -33,12 +32,13 @@ TPluginForm::TPluginForm() {
     style.position = {240, 225};
     style.dialogKeys = true;
     CreateHandle(style);
+    font_ = ProgramFont(Dpi());
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     // Created in their tab order.
     ListBox1 = CreateControl(L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                              WS_EX_CLIENTEDGE, kListBox1Id, 0, 0, 305, 145);
-    SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, 13);
+    SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, Scale(13));
     ButtonOn = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, kButtonOnId, 312, 0, 75, 25);
     ButtonOff = CreateControl(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, kButtonOffId, 312, 32, 75, 25);
     ButtonSettings =
@@ -55,12 +55,25 @@ TPluginForm::~TPluginForm() {
 
 HWND TPluginForm::CreateControl(const wchar_t* className, DWORD style, DWORD exStyle, UINT id, int left, int top,
                                 int width, int height) {
-    HWND control = CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, left, top, width, height,
-                                   Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                                   GetModuleHandleW(nullptr), nullptr);
+    HWND control = CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, Scale(left), Scale(top),
+                                   Scale(width), Scale(height), Handle(),
+                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr),
+                                   nullptr);
     if (!control) throw std::runtime_error("Cannot create the window");
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    places_.push_back({control, RECT{left, top, width, height}});
     return control;
+}
+
+void TPluginForm::DpiChanged() {
+    const SharedFont old = font_;  // goes once the controls have the new one
+    font_ = ProgramFont(Dpi());
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    for (const auto& [control, place] : places_) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        PlaceChild(control, Dpi(), place.left, place.top, place.right, place.bottom);
+    }
+    SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, Scale(13));
 }
 
 void TPluginForm::FormCreate() { PluginFolders = std::vector<std::string>(); }

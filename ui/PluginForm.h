@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/Forms.h"
@@ -37,11 +38,14 @@ public:
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoClose(bool& allowed) override;  // closing only hides the window
+    void DpiChanged() override;            // the controls placed and in the font for the new scale
 
 private:
+    // A control at its place given at 96 DPI.
     HWND CreateControl(const wchar_t* className, DWORD style, DWORD exStyle, UINT id, int left, int top, int width,
                        int height);
     SharedFont font_;  // deleted after the window (see the destructor)
+    std::vector<std::pair<HWND, RECT>> places_;  // each control's left, top, width and height at 96 DPI
 };
 
 // The most recently created plugin window; null until the first one exists.

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "engine/Thumbnail.h"
 #include "toolkit/Controls.h"
 
 class TPreviewPane {
@@ -15,8 +16,10 @@ public:
     TPreviewPane& operator=(const TPreviewPane&) = delete;
     ~TPreviewPane();
 
-    // The three buttons on `parent`; the pane paints there in `font`.
-    void Create(HWND parent, HFONT font);
+    // The three buttons on `parent` at its `dpi`; the pane paints there in `font`.
+    void Create(HWND parent, HFONT font, int dpi);
+    // The buttons at their places, and the picture decoded anew, for another DPI.
+    void Layout(int dpi, HFONT font);
 
     // The first picture of `folder`, or its caption "Картинок нет".
     void ShowFolder(const std::string& folder);
@@ -44,7 +47,9 @@ public:
     TSpeedButton SpeedButtonPre;
     TSpeedButton SpeedButtonOn;
     TSpeedButton SpeedButtonNext;
-    static constexpr RECT Image1Bounds = {288, 88, 458, 218};  // the preview picture's box
+    // The preview picture's box at 96 DPI: 170 x 130, the preview's size.
+    static constexpr RECT Image1Bounds = {288, 88, 288 + kPreviewBoxWidth, 88 + kPreviewBoxHeight};
+    RECT Image1Box() const;                                     // the box at the window's DPI
 
 private:
     void SetImage1(HBITMAP picture);
@@ -53,4 +58,6 @@ private:
     HFONT font_ = nullptr;
     HBITMAP image1_ = nullptr;
     bool showImage1_ = true;  // false while the caption says the folder has no pictures
+    int image1Dpi_ = 96;      // the scale the picture in image1_ was made for
+    int dpi_ = 96;
 };

@@ -1,6 +1,7 @@
 // The program's font: MS Sans Serif at 8 points with the Russian character
-// set, made in one place and shared by the main window, the plugin window and
-// the About box; it is deleted when the last window that holds it is gone.
+// set, at a screen's DPI, made in one place and shared by the main window, the
+// plugin window and the About box; it is deleted when the last window that
+// holds it is gone.
 #pragma once
 
 #include <windows.h>
@@ -10,4 +11,4 @@
 
 using SharedFont = std::shared_ptr<std::remove_pointer_t<HFONT>>;
 
-SharedFont ProgramFont();
+SharedFont ProgramFont(int dpi);

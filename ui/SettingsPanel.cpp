@@ -27,13 +27,33 @@ enum ControlId : UINT {
     kButtonApplyId = 218,
 };
 
-HWND CreateChild(HWND parent, const wchar_t* className, const std::string& text, DWORD style, int left, int top,
-                 int width, int height, UINT id, HFONT font, DWORD exStyle = 0) {
-    HWND child = CreateWindowExW(exStyle, className, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style, left,
-                                 top, width, height, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+// The controls' places at 96 DPI.
+struct Place {
+    int left, top, width, height;
+};
+constexpr Place kStartUpPlace{274, 272, 14, 14};
+constexpr Place kChangeStartPlace{274, 288, 14, 14};
+constexpr Place kTimerPlace{274, 306, 14, 14};
+constexpr Place kSpinPlace{360, 304, 41, 22};
+// An editable drop-down: 21 pixels for the field, room below for the list of three 13-pixel items.
+constexpr int kUnitItemHeight = 13;
+constexpr Place kUnitPlace{406, 304, 65, 21 + 3 * kUnitItemHeight + 8};
+constexpr Place kSwatchPlace{274, 328, 49, 25};
+constexpr Place kColorButtonPlace{408, 328, 65, 25};
+constexpr Place kApplyPlace{408, 354, 65, 25};
+
+HWND CreateChild(HWND parent, const wchar_t* className, const std::string& text, DWORD style, const Place& place,
+                 int dpi, UINT id, HFONT font, DWORD exStyle = 0) {
+    HWND child = CreateWindowExW(exStyle, className, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                                 Scaled(place.left, dpi), Scaled(place.top, dpi), Scaled(place.width, dpi),
+                                 Scaled(place.height, dpi), parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                                  GetModuleHandleW(nullptr), nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return child;
+}
+
+void Place96(HWND child, const Place& place, int dpi) {
+    PlaceChild(child, dpi, place.left, place.top, place.width, place.height);
 }
 
 bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -61,35 +81,56 @@ const int kCaptionGap = 3;
 // A check box's caption at its place, or as far further right as the letters
 // of the face the system realised for the window's font (starting at their
 // origin, or left of it) need to keep kCaptionGap from the box.
-void BoxCaption(HDC dc, const RECT& box, const std::string& utf8) {
+void BoxCaption(HDC dc, const RECT& box, const std::string& utf8, int dpi) {
     const std::wstring text = WideFromUtf8(utf8);
-    const int place = box.left + 16;
-    const int shortfall = box.right + kCaptionGap - (place + InkLeft(dc, text));
+    const int place = box.left + Scaled(16, dpi);
+    const int shortfall = box.right + Scaled(kCaptionGap, dpi) - (place + InkLeft(dc, text));
     TextOutAnyScript(dc, shortfall > 0 ? place + shortfall : place, box.top, text);
 }
 
 }  // namespace
 
-void TSettingsPanel::Create(HWND form, HFONT font) {
+void TSettingsPanel::Create(HWND form, HFONT font, int dpi) {
     parent_ = form;
     font_ = font;
+    dpi_ = dpi;
     const DWORD box = BS_AUTOCHECKBOX | WS_TABSTOP;
-    CheckBoxStartUp = CreateChild(form, L"BUTTON", "", box, 274, 272, 14, 14, kCheckBoxStartUpId, font);
-    CheckBoxChangeStart = CreateChild(form, L"BUTTON", "", box, 274, 288, 14, 14, kCheckBoxChangeStartId, font);
-    CheckBoxTimer = CreateChild(form, L"BUTTON", "", box, 274, 306, 14, 14, kCheckBoxTimerId, font);
-    SpinEditTimer.Create(form, 360, 304, 41, 22, kSpinEditTimerId, font);
-    // An editable drop-down: 21 pixels for the field, room below for the list.
-    TimerUnitBox = CreateChild(form, L"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 406,
-                               304, 65, 21 + 3 * 13 + 8, kTimerUnitBoxId, font);
+    CheckBoxStartUp = CreateChild(form, L"BUTTON", "", box, kStartUpPlace, dpi, kCheckBoxStartUpId, font);
+    CheckBoxChangeStart = CreateChild(form, L"BUTTON", "", box, kChangeStartPlace, dpi, kCheckBoxChangeStartId, font);
+    CheckBoxTimer = CreateChild(form, L"BUTTON", "", box, kTimerPlace, dpi, kCheckBoxTimerId, font);
+    SpinEditTimer.Create(form, Scaled(kSpinPlace.left, dpi), Scaled(kSpinPlace.top, dpi), Scaled(kSpinPlace.width, dpi),
+                         Scaled(kSpinPlace.height, dpi), kSpinEditTimerId, font);
+    TimerUnitBox = CreateChild(form, L"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP,
+                               kUnitPlace, dpi, kTimerUnitBoxId, font);
     for (const char* item : {"Minutes", "Hours", "Day"})
         SendMessageW(TimerUnitBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(item).c_str()));
-    SendMessageW(TimerUnitBox, CB_SETITEMHEIGHT, 0, 13);
-    ColorSwatch.Create(form, 274, 328, 49, 25, kColorSwatchId);
-    ColorButton =
-        CreateChild(form, L"BUTTON", TextChoose, BS_PUSHBUTTON | WS_TABSTOP, 408, 328, 65, 25, kColorButtonId, font);
+    SendMessageW(TimerUnitBox, CB_SETITEMHEIGHT, 0, Scaled(kUnitItemHeight, dpi));
+    ColorSwatch.Create(form, Scaled(kSwatchPlace.left, dpi), Scaled(kSwatchPlace.top, dpi),
+                       Scaled(kSwatchPlace.width, dpi), Scaled(kSwatchPlace.height, dpi), kColorSwatchId);
+    ColorButton = CreateChild(form, L"BUTTON", TextChoose, BS_PUSHBUTTON | WS_TABSTOP, kColorButtonPlace, dpi,
+                              kColorButtonId, font);
     ButtonApply =
-        CreateChild(form, L"BUTTON", "Apply", BS_PUSHBUTTON | WS_TABSTOP, 408, 354, 65, 25, kButtonApplyId, font);
+        CreateChild(form, L"BUTTON", "Apply", BS_PUSHBUTTON | WS_TABSTOP, kApplyPlace, dpi, kButtonApplyId, font);
     ColorDialog1Execute = [form](COLORREF& color) { return RunColorDialog(form, color); };
+}
+
+void TSettingsPanel::Layout(int dpi, HFONT font) {
+    dpi_ = dpi;
+    font_ = font;
+    for (HWND control : {CheckBoxStartUp, CheckBoxChangeStart, CheckBoxTimer, SpinEditTimer.Handle(), TimerUnitBox,
+                         ColorButton, ButtonApply})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    Place96(CheckBoxStartUp, kStartUpPlace, dpi);
+    Place96(CheckBoxChangeStart, kChangeStartPlace, dpi);
+    Place96(CheckBoxTimer, kTimerPlace, dpi);
+    Place96(SpinEditTimer.Handle(), kSpinPlace, dpi);
+    SpinEditTimer.FollowField();
+    Place96(TimerUnitBox, kUnitPlace, dpi);
+    SendMessageW(TimerUnitBox, CB_SETITEMHEIGHT, 0, Scaled(kUnitItemHeight, dpi));
+    FitComboItems(TimerUnitBox);
+    Place96(ColorSwatch.Handle(), kSwatchPlace, dpi);
+    Place96(ColorButton, kColorButtonPlace, dpi);
+    Place96(ButtonApply, kApplyPlace, dpi);
 }
 
 void TSettingsPanel::HandleCommand(HWND control, WORD code) {
@@ -158,13 +199,14 @@ void TSettingsPanel::LimitTimerCount() { SpinEditTimer.SetRange(1, 960); }
 void TSettingsPanel::Paint(HDC dc) const {
     FrameCanvas canvas(dc, font_);
     const RECT startUp = BoundsOf(parent_, CheckBoxStartUp);
-    BoxCaption(dc, startUp, LangStartWithWindows);
-    BoxCaption(dc, BoundsOf(parent_, CheckBoxChangeStart), LangChangeAtStart);
-    BoxCaption(dc, BoundsOf(parent_, CheckBoxTimer), LangByTimer);
+    BoxCaption(dc, startUp, LangStartWithWindows, dpi_);
+    BoxCaption(dc, BoundsOf(parent_, CheckBoxChangeStart), LangChangeAtStart, dpi_);
+    BoxCaption(dc, BoundsOf(parent_, CheckBoxTimer), LangByTimer, dpi_);
     const RECT swatch = BoundsOf(parent_, ColorSwatch.Handle());
-    PaintText(dc, swatch.right + 2, swatch.top, LangBackgroundColor);
+    PaintText(dc, swatch.right + Scaled(2, dpi_), swatch.top, LangBackgroundColor);
     const RECT apply = BoundsOf(parent_, ButtonApply);
-    Outline(dc, startUp.left - 2, startUp.top - 2, apply.right + 2, apply.bottom + 2);
+    const int margin = Scaled(2, dpi_);
+    Outline(dc, startUp.left - margin, startUp.top - margin, apply.right + margin, apply.bottom + margin);
 }
 
 void TSettingsPanel::SetSwatchColor(uint32_t color) { ColorSwatch.SetColor(color); }

@@ -21,8 +21,10 @@ public:
     // `timer` is the wallpaper timer the program arms.
     TSettingsPanel(TFolderPane& folders, TTimer& timer) : folders_(folders), timer_(timer) {}
 
-    // The controls on `parent`, in `font`; the pane paints there in it.
-    void Create(HWND parent, HFONT font);
+    // The controls on `parent` at its `dpi`, in `font`; the pane paints there in it.
+    void Create(HWND parent, HFONT font, int dpi);
+    // The controls at their places and in `font` for another DPI.
+    void Layout(int dpi, HFONT font);
     // The captions of the three boxes and of the colour, and the frame around the pane.
     void Paint(HDC dc) const;
     void AssignCaptions();
@@ -53,4 +55,5 @@ private:
     TTimer& timer_;
     HWND parent_ = nullptr;
     HFONT font_ = nullptr;
+    int dpi_ = 96;
 };

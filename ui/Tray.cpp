@@ -18,7 +18,7 @@ constexpr UINT kTrayIconId = 1;
 
 // The notify-icon record in its first layout: 88 bytes, ending with a 64-byte
 // tip. Every version of the shell takes it.
-NOTIFYICONDATAA TrayRecord(HWND window, UINT flags) {
+NOTIFYICONDATAA TrayRecord(HWND window, UINT flags, HICON icon) {
     static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first notify-icon layout is 88 bytes");
     NOTIFYICONDATAA data;
     std::memset(&data, 0, sizeof data);
@@ -27,7 +27,7 @@ NOTIFYICONDATAA TrayRecord(HWND window, UINT flags) {
     data.uID = kTrayIconId;
     data.uFlags = flags;
     data.uCallbackMessage = TTray::CallbackMessage;
-    data.hIcon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
+    data.hIcon = icon ? icon : reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
     return data;
 }
 
@@ -37,10 +37,14 @@ TTray::TTray(TForm1& form) : form_(form) { TrayMenu = BuildMenu(TrayMenuItems())
 
 TTray::~TTray() {
     if (TrayMenu) DestroyMenu(TrayMenu);
+    if (icon_) DestroyIcon(icon_);
 }
 
 void TTray::Add() {
-    NOTIFYICONDATAA data = TrayRecord(form_.Handle(), NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    // The notification area's icon at the taskbar's scale; at 96 DPI the class's icon serves.
+    const int dpi = SystemDpi();
+    if (dpi != 96 && !icon_) icon_ = LoadProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi));
+    NOTIFYICONDATAA data = TrayRecord(form_.Handle(), NIF_MESSAGE | NIF_ICON | NIF_TIP, icon_);
     std::strncpy(data.szTip, "Tavrin Wallpaper", 64);
     Shell_NotifyIconA(NIM_ADD, &data);
     added_ = true;
@@ -48,7 +52,7 @@ void TTray::Add() {
 
 void TTray::Remove() {
     if (!added_) return;
-    NOTIFYICONDATAA data = TrayRecord(form_.Handle(), NIF_MESSAGE | NIF_ICON);
+    NOTIFYICONDATAA data = TrayRecord(form_.Handle(), NIF_MESSAGE | NIF_ICON, icon_);
     Shell_NotifyIconA(NIM_DELETE, &data);
     added_ = false;
 }

@@ -47,4 +47,5 @@ public:
 private:
     TForm1& form_;
     bool added_ = false;
+    HICON icon_ = nullptr;  // the icon at the taskbar's scale, other than 96 DPI
 };
