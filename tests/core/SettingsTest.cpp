@@ -3,6 +3,7 @@
 // WritePrivateProfileStringA themselves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <stdexcept>
 #include <string>
@@ -12,6 +13,10 @@
 #include "TestSupport.h"
 #include "core/Settings.h"
 #include "platform/Platform.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 using testing_support::ReadTextFile;
 using testing_support::TempFolder;
@@ -220,6 +225,37 @@ TEST(SaveSettings, AFailedWriteRaisesUnableToWriteAndWritesNothing) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
     }
     EXPECT_FALSE(platform::FileExists(path));
+}
+
+// config.ini is replaced whole or not at all. When the new text cannot be
+// written (the temporary file's place taken; on the host a full disk too,
+// every write failing), the old file stays byte for byte and the failure is
+// reported; nothing is left beside it.
+TEST(SaveSettings, AWriteThatFailsLeavesTheOldFileWholeAndIsReported) {
+    TempFolder folder;
+    const std::string path = folder / "config.ini", temporary = path + ".tmp";
+    const std::string before = "; mine\r\n[options]\r\nnumber=3\r\nextra=kept\r\n[plugin]\r\nstrength=5\r\n";
+    WriteTextFile(path, before);
+    TSettings settings = LoadFrom(path);
+    settings.wallpaper_directory = std::string(3000, 'p');
+    settings.number = 4;
+    auto failedSave = [&] {
+        EXPECT_EQ(testing_support::ThrownText([&] { SaveSettings(path, settings); }), "Unable to write to " + path);
+        EXPECT_EQ(ReadTextFile(path), before);
+    };
+    ASSERT_TRUE(platform::CreateDir(temporary));
+    failedSave();
+    ASSERT_TRUE(testing_support::RenamePath(temporary, folder / "aside"));
+#ifndef _WIN32
+    std::string link = temporary;
+    std::replace(link.begin(), link.end(), '\\', '/');
+    ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
+    failedSave();
+    EXPECT_FALSE(platform::FileExists(temporary));
+#endif
+    SaveSettings(path, settings);
+    EXPECT_EQ(LoadFrom(path).number, 4);
+    EXPECT_EQ(platform::ReadIniString(path, "options", "extra", ""), "kept");
 }
 
 TEST(SaveSetting, WritesTheOneKeyAsSaveSettingsWouldAndNoOther) {
