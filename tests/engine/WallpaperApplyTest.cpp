@@ -13,6 +13,7 @@
 #include "engine/Render.h"
 #include "tests/engine/RenderedCanvas.h"
 #include "engine/Plugin.h"
+#include "engine/Rotation.h"
 #include "engine/Wallpaper.h"
 #include "platform/Platform.h"
 
@@ -31,7 +32,7 @@ void SetDesktopValue(const char* name, const std::string& value) {
 std::vector<uint8_t> FileBytes(const std::string& path) { return platform::ReadFileBytes(path, 1u << 30); }
 
 // A change with the settings and paths the test sets, as the program passes them in.
-bool MakeWallpaper(const std::string& path) {
+WallpaperResult MakeWallpaper(const std::string& path) {
     return ::MakeWallpaper(path, {.background = Settings.BackgroundColor,
                                   .bitmapPath = WallpaperBmpPath,
                                   .pluginsRoot = PluginsRoot,
@@ -116,15 +117,16 @@ TEST_F(WallpaperApplyTest, APluginThatCannotStartIsSkipped) {
 TEST_F(WallpaperApplyTest, FailuresLeaveTheDesktopAsItWas) {
     SetDesktopValue("Wallpaper", "before");
     WriteTextFile(folder / "bad.jpg", "not a picture");
-    EXPECT_FALSE(MakeWallpaper(folder / "bad.jpg"));
-    EXPECT_FALSE(MakeWallpaper(""));
-    EXPECT_FALSE(MakeWallpaper(folder / "missing.bmp"));
+    // The picture's own failures, which the rotation passes over...
+    for (const std::string& bad : {folder / "bad.jpg", std::string(), folder / "missing.bmp"})
+        EXPECT_EQ(MakeWallpaper(bad).kind(), WallpaperResult::PictureFailed) << bad;
     EXPECT_FALSE(platform::FileExists(WallpaperBmpPath));
     EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), "before");
 
     // The data folder removed while the program runs.
+    // ...and those of the output, which end a change.
     ASSERT_TRUE(RemoveDirectoryA(DataFolder.c_str()));
-    EXPECT_FALSE(MakeWallpaper(picture));
+    EXPECT_EQ(MakeWallpaper(picture).kind(), WallpaperResult::OutputFailed);
     EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), "before");
     ASSERT_TRUE(platform::CreateDir(DataFolder));
 
@@ -132,7 +134,7 @@ TEST_F(WallpaperApplyTest, FailuresLeaveTheDesktopAsItWas) {
     HKEY panel;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel", 0, KEY_ALL_ACCESS, &panel), ERROR_SUCCESS);
     ASSERT_EQ(RegDeleteTreeA(panel, "Desktop"), ERROR_SUCCESS);
-    EXPECT_FALSE(MakeWallpaper(picture));
+    EXPECT_EQ(MakeWallpaper(picture).kind(), WallpaperResult::OutputFailed);
     HKEY desktop;
     RegCreateKeyExA(panel, "Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &desktop, nullptr);
     RegCloseKey(desktop);
@@ -163,4 +165,32 @@ TEST_F(WallpaperApplyTest, AMisbehavingPluginLeavesTheProgramsOwnRender) {
                   platform::IdentifyFolder(PluginsRoot + "\\invert"));
     }
     PluginTimeLimitMs = 60000;
+}
+
+// The bitmap held open by another program without delete sharing: one tray
+// click used to render every picture of the folder in vain. The change gives
+// up after the first picture, the position as it was, and goes on once the
+// bitmap is free.
+TEST_F(WallpaperApplyTest, AHeldBitmapEndsTheChangeAfterOnePicture) {
+    const std::string pictures = folder / "pictures";
+    ASSERT_TRUE(platform::CreateDir(pictures));
+    for (int i = 1; i <= 8; ++i)
+        ASSERT_TRUE(CopyFileA(picture.c_str(), (pictures + "\\" + std::to_string(i) + ".jpg").c_str(), FALSE));
+    WriteTextFile(WallpaperBmpPath, "held");
+    HANDLE held = CreateFileA(WallpaperBmpPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    int32_t number = 3;
+    int attempts = 0;
+    auto change = [&] {
+        return RotateWallpaper(pictures, number, [&](const std::string& path) { return ++attempts, MakeWallpaper(path); },
+                               [] {});
+    };
+    EXPECT_FALSE(change());
+    EXPECT_EQ(attempts, 1);
+    EXPECT_EQ(number, 3);
+    EXPECT_FALSE(platform::FileExists(WallpaperBmpPath + ".tmp"));
+    CloseHandle(held);
+    EXPECT_TRUE(change());
+    EXPECT_EQ(number, 4);
 }
