@@ -110,6 +110,15 @@ void TApplication::Minimize() {
 }
 
 void TApplication::ShowException(const std::exception& error) noexcept {
+    // One error box at a time: while it is open, Busy() holds back the work
+    // that could fail again (ticks, tray clicks, commands), and an error that
+    // still arises meanwhile is not shown over it.
+    if (reporting_) return;
+    reporting_ = true;
+    struct Reported {
+        bool& flag;
+        ~Reported() { flag = false; }
+    } reported{reporting_};
     // Reporting must not fail in turn: nothing may leave a window procedure.
     try {
         if (OnException) {
@@ -276,13 +285,9 @@ void TTimer::SystemTick() {
     if (ticking_ || ++elapsed_ < periods_) return;
     elapsed_ = 0;
     if (!OnTimer) return;
+    // The tick stays running until its error box, if it opens one, is closed.
     ticking_ = true;
-    try {
-        OnTimer();
-    } catch (...) {
-        ticking_ = false;
-        throw;
-    }
+    TForm::Guarded(OnTimer);
     ticking_ = false;
 }
 
