@@ -4,9 +4,7 @@
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
     wchar_t path[MAX_PATH + 8];
     const DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
-    if (reason == DLL_PROCESS_ATTACH && length > 0 && length < MAX_PATH) {
-        lstrcpyW(path + length, L".loaded");
-        CloseHandle(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    }
+    if (reason == DLL_PROCESS_ATTACH && length > 0 && length < MAX_PATH)
+        CloseHandle(CreateFileW(lstrcatW(path, L".loaded"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     return TRUE;
 }

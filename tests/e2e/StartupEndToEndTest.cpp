@@ -296,25 +296,21 @@ TEST(Startup, WithNoPictureFolderYetATrayChangeBringsUpTheWindowToChooseOne) {
     }
 }
 
-// A copy unpacked where others may put files (Downloads): DLLs beside it that
-// the system DLLs it calls would load (under Wine shell32 loads shcore.dll,
-// comdlg32 compstui.dll) are never loaded. The temporary files a killed copy
-// left beside its bitmap and config.ini are removed at start.
+// DLLs planted beside the program are not loaded; a killed copy's temporary files go at start.
 TEST(Startup, LoadsNoDllFromItsOwnFolderAndRemovesStaleTemporaryFiles) {
     testing_support::TempFolder folder;
-    const std::string exe = folder / "tavrinwp.exe";
-    ASSERT_TRUE(CopyFileA(TAVRINWP_EXE, exe.c_str(), FALSE));
-    for (const char* dll : {"shcore.dll", "compstui.dll"}) ASSERT_TRUE(CopyFileA(PLANTED_DLL, (folder / dll).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(TAVRINWP_EXE, (folder / "tavrinwp.exe").c_str(), FALSE));
+    const std::string planted[] = {folder / "shcore.dll", folder / "compstui.dll"};
+    for (const std::string& dll : planted) ASSERT_TRUE(CopyFileA(PLANTED_DLL, dll.c_str(), FALSE));
     const e2e::DataFiles files = e2e::FreshDataFolder();
     const std::string stale[] = {files.bitmap + ".tmp", files.bitmap + ".own", files.config + ".tmp"};
     for (const std::string& file : stale) testing_support::WriteTextFile(file, "left by a killed copy");
-    Program program("", SW_SHOWNORMAL, "", exe);
+    Program program("", SW_SHOWNORMAL, "", folder / "tavrinwp.exe");
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1");
     EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));  // shell32 is in use
-    for (const char* dll : {"shcore.dll", "compstui.dll"})
-        EXPECT_EQ(GetFileAttributesA((folder / dll + ".loaded").c_str()), INVALID_FILE_ATTRIBUTES) << dll;
-    for (const std::string& file : stale) EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << file;
+    for (const std::string& file : {planted[0] + ".loaded", planted[1] + ".loaded", stale[0], stale[1], stale[2]})
+        EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << file;
     ChooseExit(form);
     EXPECT_TRUE(program.WaitForExit());
 }
