@@ -1,8 +1,9 @@
-// shell32 and comdlg32 are loaded at the first call of a function of theirs,
-// not with the program's imports: imports are loaded before WinMain sets the
-// DLL search order, and the DLLs they load in turn are then looked for in the
-// program's folder first (under Wine, shell32 brings in shcore.dll and
-// comdlg32 compstui.dll that way). Linked into tavrinwp.exe only.
+// The DLL search order (DelayLoad.h), and shell32 and comdlg32 loaded at the
+// first call of a function of theirs, not with the program's imports: imports
+// are loaded before WinMain sets the search order, and the DLLs they load in
+// turn are then looked for in the program's folder first (under Wine, shell32
+// brings in shcore.dll and comdlg32 compstui.dll that way). Linked into
+// tavrinwp.exe only.
 //
 // The system headers declare these functions as imported, so every call goes
 // through a pointer named __imp__<name>@<bytes>, which the import library
@@ -10,10 +11,19 @@
 // its bare name (from the system folder, as WinMain has set), puts the real
 // function in the pointer and calls it. A function that cannot be had fails
 // as the system's own does when it cannot do its work.
+#include "app/DelayLoad.h"
+
 #include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
+
+void LoadDllsFromTheSystemFolder() {
+    using SetDefault = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = reinterpret_cast<SetDefault>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
+}
 
 namespace {
 

@@ -7,26 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "app/DelayLoad.h"
 #include "app/Program.h"
 #include "app/SingleInstance.h"
 #include "core/Paths.h"
 #include "toolkit/Forms.h"
 #include "ui/Main.h"
-
-namespace {
-
-// DLLs loaded from now on come from the system folder only, never from the
-// program's folder (a Downloads folder may hold anything) or the current one.
-// SetDefaultDllDirectories is looked up, for the Windows that lack it, which
-// at least leave the current folder out.
-void LoadDllsFromTheSystemFolder() {
-    using SetDefault = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = reinterpret_cast<SetDefault>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-    if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
-}
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     LoadDllsFromTheSystemFolder();
