@@ -38,7 +38,7 @@ void TProgram::ChangeWallpaperBack() {
         [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save);
 }
 
-bool TProgram::ApplyPicture(const std::string& path) { return MakeWallpaper(path, CurrentTarget()); }
+bool TProgram::ApplyPicture(const std::string& path) { return static_cast<bool>(MakeWallpaper(path, CurrentTarget())); }
 
 void TProgram::ArmTimer(TTimer& timer) {
     timer.SetEnabled(true);

@@ -164,7 +164,7 @@ void TSingleInstance::RunPending() {
     // Carried out from the message loop, never in the middle of a change, a
     // plugin's run or an error box, nor of the start sequence: the request
     // waits for them as a user would.
-    if (Application.Busy() || Application.ShowingError() || Application.ClosePending()) {
+    if (Application.Busy() || Application.ClosePending()) {
         SetTimer(window_, kRetryTimer, kRetryMs, nullptr);
         return;
     }

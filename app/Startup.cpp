@@ -62,6 +62,11 @@ void RunStartSteps(TForm1& form) {
     ConfigPath = paths.configPath;
     WallpaperBmpPath = paths.wallpaperBmpPath;
     PluginsRoot = paths.pluginsRoot;
+    // What a change or a save cut short (the program killed, the power gone)
+    // left beside the files: temporary files of no further use, up to the
+    // bitmap's size. No other copy runs to be writing them.
+    for (const char* suffix : {".tmp", ".own"}) platform::RemoveFile(WallpaperBmpPath + suffix);
+    platform::RemoveFile(ConfigPath + ".tmp");
 
     LoadSettings(ConfigPath);
     if (platform::DirectoryExists(Settings.wallpaper_directory)) form.Folders.SelectFolderInTree(Settings.wallpaper_directory);

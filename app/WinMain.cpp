@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DelayLoad.h"
 #include "app/Program.h"
 #include "app/SingleInstance.h"
 #include "core/Paths.h"
@@ -35,6 +36,7 @@ TSingleInstance::Request StartRequest(const std::vector<std::string>& arguments)
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    LoadDllsFromTheSystemFolder();
     // Before anything is read or made: a second copy touches nothing.
     TSingleInstance session;
     const TSingleInstance::Request request = StartRequest(std::vector<std::string>(__argv + 1, __argv + __argc));

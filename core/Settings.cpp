@@ -1,9 +1,12 @@
 #include "core/Settings.h"
 
 #include <cstdint>
+#include <span>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/Platform.h"
+#include "platform/posix/ProfileText.h"
 
 TSettings Settings;
 
@@ -79,15 +82,34 @@ std::string KeyText(const SettingsKey& key, const TSettings& settings) {
     return std::to_string(settings.BackgroundColor >> std::get<ColorChannel>(key.member).shift & 0xFF);
 }
 
+// config.ini is never rewritten in place: its text as it stands gets the keys
+// set by the rules the private-profile functions write them by, and the
+// whole text goes to a temporary file beside it, which reaches the disk and
+// then takes the file's place in one step. Whatever stops the program, or a
+// full disk, leaves the old file or the new one.
+template <class Keys>
+void WriteKeys(const std::string& path, const TSettings& settings, const Keys& keys) {
+    std::string text;
+    try {
+        if (platform::FileExists(path)) {
+            const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, kMaxSettingsFileBytes);
+            text.assign(bytes.begin(), bytes.end());
+        }
+    } catch (const platform::Error&) {
+        // What cannot be read cannot be rewritten with its content kept.
+        throw platform::Error("Unable to write to " + path);
+    }
+    for (const SettingsKey& key : keys) text = platform::SetProfileValue(text, key.section, key.name, KeyText(key, settings));
+    platform::WriteFileReplacing(path, [&text](platform::OutputFile& out) { out.Write(text.data(), text.size()); },
+                                 /*durable=*/true);
+}
+
 }  // namespace
 
-void SaveSettings(const std::string& path, const TSettings& settings) {
-    for (const SettingsKey& key : kSettingsKeys)
-        platform::WriteIniString(path, key.section, key.name, KeyText(key, settings));
-}
+void SaveSettings(const std::string& path, const TSettings& settings) { WriteKeys(path, settings, kSettingsKeys); }
 
 void SaveSetting(const std::string& path, const TSettings& settings, const std::string& name) {
     for (const SettingsKey& key : kSettingsKeys)
-        if (name == key.name) return platform::WriteIniString(path, key.section, key.name, KeyText(key, settings));
+        if (name == key.name) return WriteKeys(path, settings, std::span(&key, 1));
     throw std::invalid_argument("no settings key " + name);
 }

@@ -1,6 +1,7 @@
 // The user's settings: the one in-memory copy of config.ini, section "options".
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -55,8 +56,10 @@ extern TSettings Settings;
 
 // Fills `settings` from the INI file at `path`; leaves it untouched when there is no file.
 void LoadSettings(const std::string& path, TSettings& settings);
-// Writes all of `settings`, key by key in a fixed order. The first write that
-// fails throws platform::Error("Unable to write to <path>").
+// Writes all of `settings`, key by key in a fixed order, into the file's text
+// as it stands (lines, keys and sections of others kept), and replaces the
+// file whole. When the file cannot be read or written it keeps what it held
+// and platform::Error("Unable to write to <path>") is thrown.
 void SaveSettings(const std::string& path, const TSettings& settings);
 
 // Writes the one key `name` of the table as SaveSettings writes it; the other
@@ -66,6 +69,9 @@ void SaveSetting(const std::string& path, const TSettings& settings, const std::
 
 inline void LoadSettings(const std::string& path) { LoadSettings(path, Settings); }
 inline void SaveSettings(const std::string& path) { SaveSettings(path, Settings); }
+
+// A config.ini larger than this is not read to be rewritten (saving it fails).
+inline constexpr size_t kMaxSettingsFileBytes = size_t(16) << 20;
 
 // Reads an integer as the settings file stores it: decimal, or hexadecimal with
 // the prefix "0x", "0X" or "$", optionally signed. Anything else gives `fallback`.

@@ -13,7 +13,8 @@ namespace {
 // tried in vain by this change, which are not tried again. `number` moves only
 // once a picture has been tried.
 bool RotateFrom(const std::string& folder, int32_t& number, int32_t from, std::set<int32_t>& failed,
-                const std::function<bool(const std::string&)>& makeWallpaper, const std::function<void()>& save) {
+                const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save) {
+    const int32_t before = number;
     for (int32_t position = from;; position = number) {
         if (position >= 1 && failed.count(position)) return false;  // a whole pass failed
         CatalogueEnd = true;
@@ -22,7 +23,15 @@ bool RotateFrom(const std::string& folder, int32_t& number, int32_t from, std::s
         // away for now) changes nothing, so the rotation goes on where it was
         // once the folder is back.
         if (!PictureSearch(folder, position)) return false;
-        const bool ok = makeWallpaper(FoundPicture);
+        const WallpaperResult result = makeWallpaper(FoundPicture);
+        // The wallpaper's own output failed (a full disk, a bitmap another
+        // program holds): every other picture would fail the same way, so the
+        // change ends, the position as it was.
+        if (result.kind() == WallpaperResult::OutputFailed) {
+            number = before;
+            return false;
+        }
+        const bool ok = static_cast<bool>(result);
         // The walk reached `position` unless the catalogue ended, so the next
         // position cannot overflow.
         number = CatalogueEnd ? 1 : position + 1;
@@ -43,14 +52,14 @@ bool RotateFrom(const std::string& folder, int32_t& number, int32_t from, std::s
 }  // namespace
 
 bool RotateWallpaper(const std::string& folder, int32_t& number,
-                     const std::function<bool(const std::string&)>& makeWallpaper, const std::function<void()>& save) {
+                     const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save) {
     if (folder.empty()) return false;
     std::set<int32_t> failed;
     return RotateFrom(folder, number, number, failed, makeWallpaper, save);
 }
 
 bool RotateWallpaperBack(const std::string& folder, int32_t& number,
-                         const std::function<bool(const std::string&)>& makeWallpaper,
+                         const std::function<WallpaperResult(const std::string&)>& makeWallpaper,
                          const std::function<void()>& save) {
     if (folder.empty()) return false;
     int32_t previous = number;
@@ -72,7 +81,9 @@ bool RotateWallpaperBack(const std::string& folder, int32_t& number,
         // which then stands for the picture showing as well.
         const int32_t reached = std::min(position, PictureCounter);
         if (reached < position) showing = reached;
-        if (makeWallpaper(FoundPicture)) {
+        const WallpaperResult result = makeWallpaper(FoundPicture);
+        if (result.kind() == WallpaperResult::OutputFailed) return false;
+        if (result) {
             number = CatalogueEnd ? 1 : reached + 1;
             save();
             return true;

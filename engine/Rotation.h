@@ -5,22 +5,26 @@
 #include <functional>
 #include <string>
 
+#include "engine/Wallpaper.h"
+
 // One change. Walks the catalogue under `folder` (the wallpaper folder) for
 // position `number` (the rotation's position, kept in the settings), applies
 // the picture found with `makeWallpaper`, moves `number` on by one (back to 1
 // at the end of the catalogue) and, when the picture was applied, calls
-// `save`. A picture that fails is passed over at once for the next position.
-// The change gives up, without saving, once every position of a full pass has
-// failed; an empty wallpaper folder (none chosen yet) and a folder that cannot
+// `save`. A picture that fails is passed over at once for the next position;
+// a failure of the output (WallpaperResult::OutputFailed: the bitmap cannot be
+// written) ends the change at once, `number` as it was. The change also gives
+// up, without saving, once every position of a full pass has failed; an empty wallpaper folder (none chosen yet) and a folder that cannot
 // be listed (missing for now) change nothing, the position included. Returns
 // whether a picture was applied.
 bool RotateWallpaper(const std::string& folder, int32_t& number,
-                     const std::function<bool(const std::string&)>& makeWallpaper, const std::function<void()>& save);
+                     const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save);
 
 // "Previous": one change back. The picture before the one showing (position
 // `number` - 2) is applied; one that cannot be applied is passed over towards
 // position 1, each tried once, and `number` ends one past the picture shown,
-// as after a forward change. Nothing wraps backwards: at position 1 and right
+// as after a forward change; a failure of the output ends the change at once,
+// `number` as it was. Nothing wraps backwards: at position 1 and right
 // after the catalogue wrapped (`number` 2 or less) the last picture found is
 // applied again, as the forward change does below position 1; and when
 // nothing before the picture showing can be applied, that picture is applied
@@ -28,7 +32,7 @@ bool RotateWallpaper(const std::string& folder, int32_t& number,
 // be listed changes nothing, the position included. Returns whether a
 // picture was applied.
 bool RotateWallpaperBack(const std::string& folder, int32_t& number,
-                         const std::function<bool(const std::string&)>& makeWallpaper,
+                         const std::function<WallpaperResult(const std::string&)>& makeWallpaper,
                          const std::function<void()>& save);
 
 // Two positions back, so that a forward change that follows shows the picture

@@ -30,7 +30,7 @@ bool ReadableBitmap(const std::string& path) {
 
 }  // namespace
 
-bool MakeWallpaper(const std::string& path, const WallpaperTarget& target) {
+WallpaperResult MakeWallpaper(const std::string& path, const WallpaperTarget& target) {
     const std::string own = target.bitmapPath + ".own";
     try {
         RenderOptions options;
@@ -50,10 +50,17 @@ bool MakeWallpaper(const std::string& path, const WallpaperTarget& target) {
             }
             platform::RemoveFile(own);
         }
-        platform::SetDesktopWallpaper(target.bitmapPath, 3);
-        return true;
+    } catch (const platform::WriteError&) {
+        platform::RemoveFile(own);
+        return WallpaperResult::OutputFailed;
     } catch (...) {
         platform::RemoveFile(own);
-        return false;
+        return WallpaperResult::PictureFailed;
+    }
+    try {
+        platform::SetDesktopWallpaper(target.bitmapPath, 3);
+        return WallpaperResult::Applied;
+    } catch (...) {
+        return WallpaperResult::OutputFailed;
     }
 }

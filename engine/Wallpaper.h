@@ -15,6 +15,23 @@ struct WallpaperTarget {
     std::string plugin = "none";  // the active plugin's folder under pluginsRoot; "none" for none
 };
 
+// What became of a change: the picture applied, or a failure that is the
+// picture's own (it cannot be read: another picture may do), or one of the
+// wallpaper's output (the bitmap or the registry cannot be written: no other
+// picture would fare better). Tested as a bool, it tells whether the picture
+// was applied; a bool converts to it (false: the picture failed).
+class WallpaperResult {
+public:
+    enum Kind { Applied, PictureFailed, OutputFailed };
+    constexpr WallpaperResult(Kind kind) : kind_(kind) {}
+    constexpr WallpaperResult(bool applied) : kind_(applied ? Applied : PictureFailed) {}
+    constexpr Kind kind() const { return kind_; }
+    constexpr explicit operator bool() const { return kind_ == Applied; }
+
+private:
+    Kind kind_;
+};
+
 // Renders `path` into target.bitmapPath on target.background at the display's
 // colour depth (RenderWallpaper), runs the plugin target.plugin unless it is
 // "none" (RunPlugin), and sets the bitmap as the wallpaper with style 3
@@ -22,7 +39,7 @@ struct WallpaperTarget {
 // PluginTimeLimitMs is ended, and one that leaves no readable bitmap behind is
 // overruled: the program's own render, copied to target.bitmapPath + ".own"
 // before the plugin runs, is moved back over the bitmap and applied. The copy
-// is gone afterwards in every case. True when
-// every step up to the registry write succeeded; any failure gives false and
-// shows nothing.
-bool MakeWallpaper(const std::string& path, const WallpaperTarget& target);
+// is gone afterwards in every case. Applied when every step up to the
+// registry write succeeded; a failure shows nothing and is OutputFailed when
+// the bitmap or the registry could not be written, PictureFailed otherwise.
+WallpaperResult MakeWallpaper(const std::string& path, const WallpaperTarget& target);

@@ -21,6 +21,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The system refused to write a file the program makes (the disk is full, the
+// folder is missing, another program holds the file): no other input would
+// have fared better.
+class WriteError : public Error {
+public:
+    using Error::Error;
+};
+
 struct FolderEntry {
     std::string name;
     bool isFolder = false;
@@ -63,7 +71,7 @@ public:
 std::unique_ptr<InputFile> OpenInputFile(const std::string& path);
 
 // Where WriteFileReplacing's producer puts the bytes; Write and WriteAt throw
-// Error when the system refuses them.
+// WriteError when the system refuses them.
 class OutputFile {
 public:
     // Appends at the end of what was written so far.
@@ -81,8 +89,12 @@ protected:
 // Writes `path` through the temporary file `path` + ".tmp", moved over `path`
 // only once it is complete. When the producer throws or the system fails, the
 // temporary file is removed, `path` keeps what it held, and the error goes on
-// to the caller (the system's failures as Error("Unable to write to <path>")).
-void WriteFileReplacing(const std::string& path, const std::function<void(OutputFile&)>& produce);
+// to the caller (the system's failures as WriteError("Unable to write to
+// <path>")). With `durable` the temporary file reaches the disk before the
+// move, and the move itself is written through, so that a crash or a power
+// cut leaves the old file or the new one, never an empty one.
+void WriteFileReplacing(const std::string& path, const std::function<void(OutputFile&)>& produce,
+                        bool durable = false);
 
 // Copies the file `from` to `to`, which is made or replaced. False when the
 // copy fails; `to` is gone then.

@@ -120,6 +120,15 @@ void TApplication::Minimize() {
 }
 
 void TApplication::ShowException(const std::exception& error) noexcept {
+    // One error box at a time: while it is open, Busy() holds back the work
+    // that could fail again (ticks, tray clicks, commands), and an error that
+    // still arises meanwhile is not shown over it.
+    if (reporting_) return;
+    reporting_ = true;
+    struct Reported {
+        bool& flag;
+        ~Reported() { flag = false; }
+    } reported{reporting_};
     // Reporting must not fail in turn: nothing may leave a window procedure.
     try {
         if (OnException) {
@@ -129,10 +138,7 @@ void TApplication::ShowException(const std::exception& error) noexcept {
         std::wstring caption = title_.empty() ? std::wstring(kErrorCaption) : WideFromAnsi(title_);
         const bool own = dynamic_cast<const TextError*>(&error) != nullptr;
         const std::wstring text = own ? WideFromUtf8(error.what()) : WideFromAnsi(error.what());
-        const bool outer = showingError_;
-        showingError_ = true;
         MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
-        showingError_ = outer;
     } catch (...) {
         // Nothing more can be said safely; the program goes on.
     }
@@ -337,13 +343,9 @@ void TTimer::SystemTick() {
     if (ticking_ || ++elapsed_ < periods_) return;
     elapsed_ = 0;
     if (!OnTimer) return;
+    // The tick stays running until its error box, if it opens one, is closed.
     ticking_ = true;
-    try {
-        OnTimer();
-    } catch (...) {
-        ticking_ = false;
-        throw;
-    }
+    TForm::Guarded(OnTimer);
     ticking_ = false;
 }
 

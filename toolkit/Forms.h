@@ -68,20 +68,21 @@ public:
 
     // Reports an error that escaped a message handler: through OnException when
     // set, otherwise in the standard error box (the text and an error icon).
+    // At most one report at a time: an error that arises while one is shown
+    // is dropped.
     void ShowException(const std::exception& error) noexcept;
 
     HWND Handle() const { return handle_; }
 
-    // True while the program waits for work of its own with a message wait (a
-    // wallpaper change waiting for a plugin), as its OnBusy hook answers:
-    // windows keep answering, but input that would start other work (tray
-    // clicks, timer ticks, menu commands, button clicks) is dropped, and closing
-    // the main form waits until the wait is over. Never busy without the hook.
-    bool Busy() const { return OnBusy && OnBusy(); }
+    // True while an error is being reported (its box is open) and while the
+    // program waits for work of its own with a message wait (a wallpaper change
+    // waiting for a plugin), as its OnBusy hook answers: windows keep
+    // answering, but input that would start other work (tray clicks, timer
+    // ticks, menu commands, button clicks) is dropped, and closing the main
+    // form waits until the box or the wait is over.
+    bool Busy() const { return reporting_ || (OnBusy && OnBusy()); }
     // The main form was closed while Busy(): it closes once the wait is over.
     bool ClosePending() const { return closePending_; }
-    // The standard error box of ShowException is open.
-    bool ShowingError() const { return showingError_; }
 
     bool ShowMainForm = true;
     std::function<void()> OnMinimize;
@@ -95,7 +96,7 @@ private:
     TForm* mainForm_ = nullptr;
     std::string title_;
     bool closePending_ = false;  // the main form was closed while Busy()
-    bool showingError_ = false;
+    bool reporting_ = false;     // ShowException is showing an error
     std::optional<OleScope> ole_;  // from Initialize to Finalize
 };
 

@@ -313,12 +313,12 @@ public:
     }
     void WriteAt(uint64_t offset, const void* data, size_t size) override {
         const char* bytes = static_cast<const char*>(data);
-        if (offset > static_cast<uint64_t>(INT64_MAX) - size) throw Error("Unable to write to " + path_);
+        if (offset > static_cast<uint64_t>(INT64_MAX) - size) throw WriteError("Unable to write to " + path_);
         const uint64_t reach = offset + size;
         while (size > 0) {
             ssize_t written = pwrite(fd_, bytes, size, static_cast<off_t>(offset));
             if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) throw Error("Unable to write to " + path_);
+            if (written <= 0) throw WriteError("Unable to write to " + path_);
             bytes += written;
             offset += static_cast<uint64_t>(written);
             size -= static_cast<size_t>(written);
@@ -334,11 +334,11 @@ private:
 
 }  // namespace
 
-void WriteFileReplacing(const std::string& path, const std::function<void(OutputFile&)>& produce) {
+void WriteFileReplacing(const std::string& path, const std::function<void(OutputFile&)>& produce, bool durable) {
     const std::string native = Native(path);
     const std::string temporary = native + ".tmp";
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) throw Error("Unable to write to " + path);
+    if (fd < 0) throw WriteError("Unable to write to " + path);
     try {
         PosixOutputFile out(fd, path);
         produce(out);
@@ -347,9 +347,10 @@ void WriteFileReplacing(const std::string& path, const std::function<void(Output
         unlink(temporary.c_str());
         throw;
     }
-    if (close(fd) != 0 || rename(temporary.c_str(), native.c_str()) != 0) {
+    const bool synced = !durable || fsync(fd) == 0;
+    if (close(fd) != 0 || !synced || rename(temporary.c_str(), native.c_str()) != 0) {
         unlink(temporary.c_str());
-        throw Error("Unable to write to " + path);
+        throw WriteError("Unable to write to " + path);
     }
 }
 

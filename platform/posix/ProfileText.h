@@ -1,5 +1,7 @@
 // The private-profile (INI) rules, applied to a file's text: what the POSIX
-// platform uses in place of GetPrivateProfileStringA and WritePrivateProfileStringA.
+// platform uses in place of GetPrivateProfileStringA and WritePrivateProfileStringA,
+// and what config.ini's text is made by on every system before it is written
+// whole (SaveSettings). Portable: built into both platform libraries.
 #pragma once
 
 #include <cstddef>

@@ -323,7 +323,7 @@ public:
     // where the system left the file pointer.
     void WriteAt(uint64_t offset, const void* data, size_t size) override {
         const char* bytes = static_cast<const char*>(data);
-        if (offset > static_cast<uint64_t>(INT64_MAX) - size) throw Error("Unable to write to " + path_);
+        if (offset > static_cast<uint64_t>(INT64_MAX) - size) throw WriteError("Unable to write to " + path_);
         if (offset > end_ && !sparse_) {
             sparse_ = true;
             MarkSparse();
@@ -336,7 +336,7 @@ public:
             at.Offset = static_cast<DWORD>(offset);
             at.OffsetHigh = static_cast<DWORD>(offset >> 32);
             if (!WriteFile(file_, bytes, chunk, &written, &at) || written == 0)
-                throw Error("Unable to write to " + path_);
+                throw WriteError("Unable to write to " + path_);
             bytes += written;
             offset += written;
             size -= written;
@@ -367,11 +367,11 @@ private:
 
 }  // namespace
 
-void WriteFileReplacing(const std::string& path, const std::function<void(OutputFile&)>& produce) {
+void WriteFileReplacing(const std::string& path, const std::function<void(OutputFile&)>& produce, bool durable) {
     const std::wstring temporary = SystemPath(path + ".tmp");
     HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw Error("Unable to write to " + path);
+    if (file == INVALID_HANDLE_VALUE) throw WriteError("Unable to write to " + path);
     try {
         Win32OutputFile out(file, path);
         produce(out);
@@ -380,9 +380,11 @@ void WriteFileReplacing(const std::string& path, const std::function<void(Output
         DeleteFileW(temporary.c_str());
         throw;
     }
-    if (!CloseHandle(file) || !MoveFileExW(temporary.c_str(), SystemPath(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const bool flushed = !durable || FlushFileBuffers(file);
+    const DWORD move = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
+    if (!CloseHandle(file) || !flushed || !MoveFileExW(temporary.c_str(), SystemPath(path).c_str(), move)) {
         DeleteFileW(temporary.c_str());
-        throw Error("Unable to write to " + path);
+        throw WriteError("Unable to write to " + path);
     }
 }
 

@@ -3,6 +3,7 @@
 // WritePrivateProfileStringA themselves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <stdexcept>
 #include <string>
@@ -12,6 +13,10 @@
 #include "TestSupport.h"
 #include "core/Settings.h"
 #include "platform/Platform.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 using testing_support::ReadTextFile;
 using testing_support::TempFolder;
@@ -220,6 +225,29 @@ TEST(SaveSettings, AFailedWriteRaisesUnableToWriteAndWritesNothing) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
     }
     EXPECT_FALSE(platform::FileExists(path));
+}
+
+// A write that fails (the temporary file's place taken; a full disk) leaves config.ini as it was.
+TEST(SaveSettings, AWriteThatFailsLeavesTheOldFileWholeAndIsReported) {
+    TempFolder folder;
+    const std::string path = folder / "config.ini", before = "; mine\r\n[options]\r\nnumber=3\r\n[x]\r\ny=5\r\n";
+    WriteTextFile(path, before);
+    TSettings settings;
+    settings.wallpaper_directory = std::string(3000, 'p');
+    auto failedSave = [&] {
+        EXPECT_EQ(testing_support::ThrownText([&] { SaveSettings(path, settings); }), "Unable to write to " + path);
+        EXPECT_EQ(ReadTextFile(path), before);
+        EXPECT_FALSE(platform::FileExists(path + ".tmp"));
+    };
+    ASSERT_TRUE(platform::CreateDir(path + ".tmp"));
+    failedSave();
+#ifndef _WIN32
+    ASSERT_TRUE(testing_support::RenamePath(path + ".tmp", folder / "aside"));
+    std::string link = path + ".tmp";
+    std::replace(link.begin(), link.end(), '\\', '/');
+    ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
+    failedSave();
+#endif
 }
 
 TEST(SaveSetting, WritesTheOneKeyAsSaveSettingsWouldAndNoOther) {

@@ -297,6 +297,25 @@ TEST(Startup, WithNoPictureFolderYetATrayChangeBringsUpTheWindowToChooseOne) {
     }
 }
 
+// DLLs planted beside the program are not loaded; a killed copy's temporary files go at start.
+TEST(Startup, LoadsNoDllFromItsOwnFolderAndRemovesStaleTemporaryFiles) {
+    testing_support::TempFolder folder;
+    ASSERT_TRUE(CopyFileA(TAVRINWP_EXE, (folder / "tavrinwp.exe").c_str(), FALSE));
+    const std::string planted[] = {folder / "shcore.dll", folder / "compstui.dll"};
+    for (const std::string& dll : planted) ASSERT_TRUE(CopyFileA(PLANTED_DLL, dll.c_str(), FALSE));
+    const e2e::DataFiles files = e2e::FreshDataFolder();
+    const std::string stale[] = {files.bitmap + ".tmp", files.bitmap + ".own", files.config + ".tmp"};
+    for (const std::string& file : stale) testing_support::WriteTextFile(file, "left by a killed copy");
+    Program program("", SW_SHOWNORMAL, "", folder / "tavrinwp.exe");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));  // shell32 is in use
+    for (const std::string& file : {planted[0] + ".loaded", planted[1] + ".loaded", stale[0], stale[1], stale[2]})
+        EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << file;
+    ChooseExit(form);
+    EXPECT_TRUE(program.WaitForExit());
+}
+
 TEST(Startup, StartedFromAnotherFolderItFindsItsPluginsAndLinksItsOwnFile) {
     const std::string link = e2e::ReadUserString(e2e::ShellFoldersKey(), "StartUp", "") + "\\TavrinWP.lnk";
     DeleteFileA(link.c_str());

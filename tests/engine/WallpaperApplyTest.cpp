@@ -13,6 +13,7 @@
 #include "engine/Render.h"
 #include "tests/engine/RenderedCanvas.h"
 #include "engine/Plugin.h"
+#include "engine/Rotation.h"
 #include "engine/Wallpaper.h"
 #include "platform/Platform.h"
 
@@ -31,7 +32,7 @@ void SetDesktopValue(const char* name, const std::string& value) {
 std::vector<uint8_t> FileBytes(const std::string& path) { return platform::ReadFileBytes(path, 1u << 30); }
 
 // A change with the settings and paths the test sets, as the program passes them in.
-bool MakeWallpaper(const std::string& path) {
+WallpaperResult MakeWallpaper(const std::string& path) {
     return ::MakeWallpaper(path, {.background = Settings.BackgroundColor,
                                   .bitmapPath = WallpaperBmpPath,
                                   .pluginsRoot = PluginsRoot,
@@ -124,7 +125,7 @@ TEST_F(WallpaperApplyTest, FailuresLeaveTheDesktopAsItWas) {
 
     // The data folder removed while the program runs.
     ASSERT_TRUE(RemoveDirectoryA(DataFolder.c_str()));
-    EXPECT_FALSE(MakeWallpaper(picture));
+    EXPECT_EQ(MakeWallpaper(picture).kind(), WallpaperResult::OutputFailed);
     EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), "before");
     ASSERT_TRUE(platform::CreateDir(DataFolder));
 
@@ -163,4 +164,22 @@ TEST_F(WallpaperApplyTest, AMisbehavingPluginLeavesTheProgramsOwnRender) {
                   platform::IdentifyFolder(PluginsRoot + "\\invert"));
     }
     PluginTimeLimitMs = 60000;
+}
+
+// A bitmap held by another program ends a change, forward or back, after one picture; `number` stays.
+TEST_F(WallpaperApplyTest, AHeldBitmapEndsTheChangeAfterOnePicture) {
+    const std::string pictures = folder / "pictures";
+    ASSERT_TRUE(platform::CreateDir(pictures));
+    for (char name = '1'; name <= '8'; ++name) ASSERT_TRUE(CopyFileA(picture.c_str(), (pictures + "\\" + name + ".jpg").c_str(), FALSE));
+    WriteTextFile(WallpaperBmpPath, "held");
+    HANDLE held = CreateFileA(WallpaperBmpPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    int32_t number = 5;
+    int attempts = 0;
+    auto counted = [&](const std::string& path) { return ++attempts, MakeWallpaper(path); };
+    EXPECT_FALSE(RotateWallpaper(pictures, number, counted, [] {}) || RotateWallpaperBack(pictures, number, counted, [] {}));
+    EXPECT_EQ(attempts, 2);
+    EXPECT_EQ(number, 5);
+    CloseHandle(held);
+    EXPECT_TRUE(RotateWallpaper(pictures, number, counted, [] {}));
+    EXPECT_EQ(number, 6);
 }

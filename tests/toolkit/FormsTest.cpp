@@ -225,6 +225,29 @@ TEST_F(FormsTest, ARunningTickGetsNoNestedTicksAndAFailedSystemTimerIsAnError) {
     EXPECT_EQ(testing_support::ThrownText([&] { orphan.SetInterval(50); }), "Not enough timers available");
 }
 
+// While an error box (the hook, pumping as a box does) is open, no tick, command or other box comes.
+TEST_F(FormsTest, OneErrorBoxAtATimeAndNoWorkStartsBehindIt) {
+    ProbeForm form;
+    TTimer timer(form, 12);
+    int depth = 0, deepest = 0;
+    timer.OnTimer = [] { throw std::runtime_error("tick failed"); };
+    Application.OnException = [&](const std::exception& error) {
+        reported.push_back(error.what());
+        deepest = std::max(deepest, ++depth);
+        PostMessageW(form.Handle(), WM_COMMAND, 1, 0);
+        PostMessageW(form.Handle(), kThrow, 0, 0);
+        for (int i = 0; i < 5; ++i, Sleep(10)) Pump();
+        --depth;
+    };
+    timer.SetInterval(10);
+    timer.SetEnabled(true);
+    for (int i = 0; i < 500 && reported.size() < 2; ++i, Sleep(10)) Pump();
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(form.commands, 0);
+    EXPECT_GE(reported.size(), 2u);
+    EXPECT_EQ(reported, std::vector<std::string>(reported.size(), "tick failed"));
+}
+
 TEST(Texts, FixedTextsAreUtf8AndPathsAreAnsi) {
     EXPECT_EQ(WideFromUtf8("\xD0\x92\xD1\x8B\xD1\x85\xD0\xBE\xD0\xB4"), L"\u0412\u044B\u0445\u043E\u0434");
     EXPECT_EQ(WideFromAnsi("C:\\Pictures"), L"C:\\Pictures");
