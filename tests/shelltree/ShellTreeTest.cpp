@@ -369,3 +369,59 @@ TEST(ShellTree, AFolderThatCannotBeListedOpensEmptyWithoutABox) {
     EXPECT_TRUE(boxes.Seen().empty());
     EXPECT_TRUE(host.errors.empty());
 }
+
+namespace {
+
+// A folder that gives no binding and no UI object, only its view object.
+class ViewOnlyFolder final : public IShellFolder {
+public:
+    IShellFolder* view = nullptr;  // handed out by CreateViewObject
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, LPITEMIDLIST*, ULONG*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE EnumObjects(HWND, DWORD, IEnumIDList**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, LPCITEMIDLIST, LPCITEMIDLIST) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID riid, void** object) override {
+        *object = IsEqualIID(riid, IID_IShellFolder) ? view : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, LPCITEMIDLIST*, SFGAOF*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, LPCITEMIDLIST*, REFIID, UINT*, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE GetDisplayNameOf(LPCITEMIDLIST, SHGDNF, STRRET*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetNameOf(HWND, LPCITEMIDLIST, LPCWSTR, SHGDNF, LPITEMIDLIST*) override {
+        return E_NOTIMPL;
+    }
+};
+
+}  // namespace
+
+TEST(ShellTree, AChildsFolderObjectFallsBackToTheViewObjectThenTheDesktop) {
+    TempFolder folder;
+    LPITEMIDLIST absolute = nullptr;
+    std::wstring wide(folder.Path().begin(), folder.Path().end());
+    ASSERT_EQ(DesktopFolder()->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &absolute, nullptr), S_OK);
+    idlist::Owned id(absolute);
+    const USHORT empty = 0;
+    ViewOnlyFolder parentFolder, viewObject;
+    parentFolder.view = &viewObject;
+    // As the desktop's child: its absolute ID is `id` itself.
+    TShellFolder parent(nullptr, reinterpret_cast<LPCITEMIDLIST>(&empty), &parentFolder);
+    IShellFolder* child = parent.ChildFolder(id.get());
+    EXPECT_EQ(child, &viewObject);
+    parentFolder.view = nullptr;
+    child = parent.ChildFolder(id.get());
+    ASSERT_NE(child, nullptr) << "the desktop binds the absolute ID";
+    EXPECT_NE(child, &viewObject);
+    child->Release();
+}
