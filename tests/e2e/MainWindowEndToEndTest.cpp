@@ -118,6 +118,16 @@ protected:
         ASSERT_TRUE(program->SendWithBuffer(tree, TVM_GETITEMRECT, TRUE, &item, sizeof item));
         Program::Click(tree, onIcon ? item.left - 10 : (item.left + item.right) / 2, (item.top + item.bottom) / 2);
     }
+    // The text of the program's message box, once it shows; the box is then closed.
+    std::wstring CloseBox() {
+        HWND box = program->FindWindowOfClass("#32770");
+        if (!box) return L"<no box>";
+        wchar_t text[512] = {};
+        for (int i = 0; i < 200 && !GetDlgItemTextW(box, 0xFFFF, text, 512); ++i) Sleep(50);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }));
+        return text;
+    }
     // Clicks a preview button: 280 "previous", 344 the check mark, 408 "next".
     void Press(int left) { Program::Click(Program::ChildAt(form, left + 30, 247), 30, 11); }
     // The check mark, and a wait for the wallpaper of `expected`. Clicks are
@@ -214,13 +224,48 @@ TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApp
     // A picture that cannot be made the wallpaper is reported, in Russian.
     testing_support::WriteTextFile(pictures / order[1], "damaged");
     Press(344);
-    HWND box = program->FindWindowOfClass("#32770");
-    ASSERT_NE(box, nullptr);
-    wchar_t text[256] = {};
-    for (int i = 0; i < 200 && !GetDlgItemTextW(box, 0xFFFF, text, 256); ++i) Sleep(50);
-    EXPECT_STREQ(text, L"Не удалось сделать эту картинку обоями рабочего стола.");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_EQ(CloseBox(), L"Не удалось сделать эту картинку обоями рабочего стола.");
+
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForExit());
+}
+
+// A count outside the spin range in config.ini is shown and kept as it is. An
+// Apply that cannot write config.ini (another program holds it open without
+// sharing) says so and leaves the file as it was; so does one whose
+// start-with-Windows step fails, before anything is saved.
+TEST_F(MainWindowEndToEnd, ApplyKeepsAnOddCountAndAFailedApplyLeavesConfigIniAsItWas) {
+    testing_support::WriteTextFile(config, "[options]\r\nwallpaper_directory=" + pictures.Path() +
+                                               "\r\nnwptimer=5000\r\nplugin_directory=none\r\n");
+    Start();
+    EXPECT_EQ(Text(spin), "5000");
+    e2e::Deliver(apply, BM_CLICK);
+    EXPECT_EQ(Option("nwptimer"), "5000");
+    const std::string saved = testing_support::ReadTextFile(config);
+
+    SetText(spin, "7");
+    HANDLE held = CreateFileA(config.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    PostMessageW(apply, BM_CLICK, 0, 0);
+    const std::wstring text = CloseBox();
+    CloseHandle(held);
+    EXPECT_EQ(text.rfind(L"Unable to write to ", 0), 0u) << text;
+    EXPECT_EQ(testing_support::ReadTextFile(config), saved);
+
+    // The Startup folder's value of a type that is no text fails the shortcut step.
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, e2e::ShellFoldersKey(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    const std::string startUpFolder = e2e::ReadUserString(e2e::ShellFoldersKey(), "StartUp", "");
+    const DWORD number = 1;
+    RegSetValueExA(key, "StartUp", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    e2e::Deliver(startUp, BM_SETCHECK, BST_CHECKED);
+    PostMessageW(apply, BM_CLICK, 0, 0);
+    EXPECT_EQ(CloseBox(), L"Invalid data type for 'StartUp'");
+    RegSetValueExA(key, "StartUp", 0, REG_SZ, reinterpret_cast<const BYTE*>(startUpFolder.c_str()),
+                   static_cast<DWORD>(startUpFolder.size() + 1));
+    RegCloseKey(key);
+    EXPECT_EQ(testing_support::ReadTextFile(config), saved);
+    EXPECT_FALSE(platform::FileExists(link));
 
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program->WaitForExit());
