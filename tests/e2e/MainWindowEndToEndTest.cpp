@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <winioctl.h>
 
+#include <cstddef>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -50,6 +52,41 @@ void Type(WORD key) {
     input[0].ki.wVk = input[1].ki.wVk = key;
     input[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, input, sizeof(INPUT));
+}
+
+// Makes drive `letter` stand for `folder` (none: removes it) as Wine's
+// configuration does, through its mount manager: a link in the prefix's
+// dosdevices to the folder's Unix path.
+bool WineDrive(char letter, const std::string& folder) {
+    struct UnixDrive {  // Wine's request to define a drive
+        ULONG size, type, fsType;
+        DWORD serial;
+        ULONGLONG unixDevice;
+        WCHAR letter;
+        USHORT mountPoint, device, label;
+        char path[1024];
+    } drive = {};
+    static_assert(offsetof(UnixDrive, path) == 32);
+    drive.type = DRIVE_FIXED;
+    drive.letter = static_cast<WCHAR>(letter);
+    if (!folder.empty()) {
+        using UnixName = char*(CDECL*)(const wchar_t*);
+        auto unixName = reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name"));
+        char* path = unixName ? unixName(platform::WideFromAnsiText(folder).c_str()) : nullptr;
+        if (!path || std::strlen(path) >= sizeof drive.path) return false;
+        std::strcpy(drive.path, path);
+        HeapFree(GetProcessHeap(), 0, path);
+        drive.mountPoint = offsetof(UnixDrive, path);
+    }
+    drive.size = static_cast<ULONG>(offsetof(UnixDrive, path) + std::strlen(drive.path) + 1);
+    HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (manager == INVALID_HANDLE_VALUE) return false;
+    DWORD returned = 0;
+    const DWORD defineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+    const bool done = DeviceIoControl(manager, defineUnixDrive, &drive, drive.size, nullptr, 0, &returned, nullptr);
+    CloseHandle(manager);
+    return done;
 }
 
 class MainWindowEndToEnd : public ::testing::Test {
@@ -269,6 +306,37 @@ TEST_F(MainWindowEndToEnd, ApplyKeepsAnOddCountAndAFailedApplyLeavesConfigIniAsI
 
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program->WaitForExit());
+}
+
+// A drive root as the picture folder (a drive letter that stands for the
+// pictures' folder): the change at start shows the first picture of the root,
+// "Предыдущая" steps back, and the tree's click previews the root's pictures.
+TEST_F(MainWindowEndToEnd, ADriveRootIsAPictureFolderLikeAnyOther) {
+    ASSERT_TRUE(WineDrive('q', pictures.Path()));
+    ASSERT_TRUE(platform::DirectoryExists("Q:\\"));
+    std::vector<std::string> order = {FirstPicture("Q:\\")};
+    order.push_back(NextPicture("Q:\\", order[0]));
+    order.push_back(NextPicture("Q:\\", order[1]));
+    testing_support::WriteTextFile(config, "[options]\r\nwallpaper_directory=Q:\\\r\nchangestart=1\r\nnumber=1\r\n"
+                                           "plugin_directory=none\r\n");
+    Start();
+    EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == sizes[order[0]]; }));
+    EXPECT_EQ(Option("number"), "2");
+    e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
+    EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == sizes[order[1]]; }));
+    e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayPrevious, 0);  // "Предыдущая"
+    EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == sizes[order[0]]; }));
+    EXPECT_EQ(Option("number"), "2");
+
+    SetText(editDir, "");
+    ClickSelectedFolder();
+    ASSERT_TRUE(e2e::WaitFor([&] { return Text(editDir) == "Q:\\"; }));
+    Press(408);
+    EXPECT_TRUE(ApplyShows(order[1]));
+
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForExit());
+    WineDrive('q', "");
 }
 
 // The keys in the folder tree, typed: an arrow key takes the folder it moves to
