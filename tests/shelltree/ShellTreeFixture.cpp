@@ -146,8 +146,9 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
 
 }  // namespace
 
-BoxWatcher::BoxWatcher()
-    : thread_([this] {
+BoxWatcher::BoxWatcher(std::vector<int> answers)
+    : thread_([this, answers] {
+          size_t answered = 0;
           while (!stop_) {
               BoxSearch search{GetCurrentProcessId(), {}};
               EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
@@ -161,7 +162,10 @@ BoxWatcher::BoxWatcher()
                       std::lock_guard<std::mutex> lock(mutex_);
                       seen_.push_back(seen);
                   }
-                  PostMessageW(box, WM_CLOSE, 0, 0);
+                  if (answered < answers.size())
+                      PostMessageW(box, WM_COMMAND, answers[answered++], 0);
+                  else
+                      PostMessageW(box, WM_CLOSE, 0, 0);
               }
               Sleep(50);
           }

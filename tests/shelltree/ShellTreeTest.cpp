@@ -284,6 +284,51 @@ TEST(ShellTree, EditingALabelRenamesTheFolder) {
     EXPECT_FALSE(view.InvokeVerb(node, "no-such-verb"));
 }
 
+// The shell's commands of the context menu, carried out as a chosen item is.
+TEST(ShellTree, TheContextMenuDeletesAfterAskingAndCopiesAndAFixedLabelStays) {
+    TempFolder temp;
+    for (const char* name : {"a", "a\\inner", "b", "gone"}) MakeFolder(temp / name);
+    Host host;
+    TShellTreeView& view = host.Tree();
+    HWND tree = view.Handle();
+    view.SetSelectedPath(temp / "a");
+    HTREEITEM top = TreeView_GetParent(tree, view.Selected());
+    {
+        BoxWatcher answers({IDNO, IDYES});
+        ASSERT_TRUE(view.InvokeVerb(ChildNamed(tree, top, "gone"), "delete"));
+        EXPECT_TRUE(platform::DirectoryExists(temp / "gone")) << "No keeps the folder";
+        EXPECT_EQ(ChildTexts(tree, top), (std::vector<std::string>{"a", "b", "gone"}));
+        ASSERT_TRUE(view.InvokeVerb(ChildNamed(tree, top, "gone"), "delete"));
+        EXPECT_FALSE(platform::DirectoryExists(temp / "gone"));
+        EXPECT_EQ(ChildTexts(tree, top), (std::vector<std::string>{"a", "b"}));
+        EXPECT_EQ(answers.Seen().size(), 2u);
+    }
+
+    // "Copy" hands the folder to the clipboard. (Wine's menu of a folder has no
+    // "Paste"; only a folder's background menu has.)
+    ASSERT_TRUE(view.InvokeVerb(ChildNamed(tree, top, "a"), "copy"));
+    char copied[MAX_PATH] = {};
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    if (HANDLE drop = GetClipboardData(CF_HDROP)) {
+        DragQueryFileA(static_cast<HDROP>(GlobalLock(drop)), 0, copied, MAX_PATH);
+        GlobalUnlock(drop);
+    }
+    CloseClipboard();
+    EXPECT_EQ(platform::IdentifyFolder(copied), platform::IdentifyFolder(temp / "a")) << copied;
+
+    // A label whose item cannot be renamed (the recycle bin's, under Wine)
+    // keeps its text, without an error.
+    HTREEITEM bin = ChildNamed(tree, TreeView_GetRoot(tree), SpecialFolderName(CSIDL_BITBUCKET));
+    ASSERT_NE(bin, nullptr);
+    const std::string name = Text(tree, bin);
+    TreeView_EditLabel(tree, bin);
+    SetWindowTextA(TreeView_GetEditControl(tree), "renamed");
+    TreeView_EndEditLabelNow(tree, FALSE);
+    Pump();
+    EXPECT_EQ(Text(tree, bin), name);
+    EXPECT_TRUE(host.errors.empty());
+}
+
 TEST(ShellTree, AClickRunsTheHandlerWithTheClickedNodeSelected) {
     TempFolder temp;
     MakeFolder(temp / "one");
