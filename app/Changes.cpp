@@ -64,9 +64,7 @@ void TProgram::TrayChange(TForm1& form, bool back) {
     // shown as "Настройки" shows it, with the folder tree built and focused.
     // The change at start and the timer stay quiet, as before.
     if (Settings.wallpaper_directory.empty()) {
-        form.Tray.TraySettingsClick();
-        form.Folders.LoadFolderTree();
-        if (form.Folders.ShellTreeView1) SetFocus(form.Folders.ShellTreeView1->Handle());
+        form.ShowFolderChooser();
         return;
     }
     if (back)

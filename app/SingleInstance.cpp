@@ -11,11 +11,15 @@ namespace {
 
 const wchar_t kWindowClass[] = L"TavrinWallpaper.HandOver";
 
-// Sent by a later start to the first copy's hand-over window; wParam is 1 when
-// the main window should come up. The first copy answers kTaken.
+// Sent by a later start to the first copy's hand-over window; wParam is what
+// the start asks (a TSingleInstance::Request). The first copy answers kTaken.
 constexpr UINT kHandOverMessage = WM_APP + 1;
-// Posted by the first copy to itself: the main window comes up.
-constexpr UINT kBringUpMessage = WM_APP + 2;
+// Posted by the first copy to itself: a request waits to be carried out.
+constexpr UINT kRunPendingMessage = WM_APP + 2;
+// While the program is in the middle of something, the requests are looked at
+// again this often.
+constexpr UINT_PTR kRetryTimer = 1;
+constexpr UINT kRetryMs = 100;
 constexpr LRESULT kTaken = 0x54575031;  // "TWP1"; an unknown window answers 0
 
 // How long a later start waits for one answer, and in all. The first copy may
@@ -46,17 +50,20 @@ std::wstring UserNameText() {
     return GetUserNameW(name, &size) ? std::wstring(name) : std::wstring();
 }
 
-// The main window shown as the tray menu's "Настройки" shows it (the panel
-// filled from the settings, restored, in front); one already shown keeps what
-// the user typed in its panel and is only restored and brought to the front.
-void BringUpMainWindow() {
-    if (!Form1 || !Form1->Handle()) return;
-    if (!Form1->Visible()) {
-        Form1->Tray.TraySettingsClick();
-        return;
+// The tray menu's item that a word stands for.
+UINT TrayCommand(TSingleInstance::Request request) {
+    switch (request) {
+    case TSingleInstance::Request::Next:
+        return CmdTrayNext;
+    case TSingleInstance::Request::Previous:
+        return CmdTrayPrevious;
+    case TSingleInstance::Request::Settings:
+        return CmdTraySettings;
+    case TSingleInstance::Request::Exit:
+        return CmdTrayExit;
+    default:
+        return 0;
     }
-    if (IsIconic(Form1->Handle())) ShowWindow(Form1->Handle(), SW_RESTORE);
-    SetForegroundWindow(Form1->Handle());
 }
 
 }  // namespace
@@ -70,7 +77,7 @@ std::wstring TSingleInstance::InstanceName() {
     return L"TavrinWallpaper-" + user;
 }
 
-TSingleInstance::Claim TSingleInstance::ClaimSession(bool showWindow) {
+TSingleInstance::Claim TSingleInstance::ClaimSession(Request request) {
     const std::wstring name = InstanceName();
     mutex_ = CreateMutexW(nullptr, FALSE, (L"Local\\" + name).c_str());
     // No mutex to be had at all: the program runs as it would alone.
@@ -86,13 +93,20 @@ TSingleInstance::Claim TSingleInstance::ClaimSession(bool showWindow) {
             DWORD process = 0;
             GetWindowThreadProcessId(first, &process);
             // This start came from the user and may take the foreground: it
-            // passes that right on to the copy that shows its window.
-            if (showWindow && process) AllowSetForegroundWindow(process);
+            // passes that right on to the copy that may show its window.
+            if (request != Request::Nothing && request != Request::Exit && process)
+                AllowSetForegroundWindow(process);
             DWORD_PTR answer = 0;
-            if (SendMessageTimeoutW(first, kHandOverMessage, showWindow ? 1 : 0, 0, SMTO_NORMAL, kAnswerLimitMs,
-                                    &answer) &&
-                static_cast<LRESULT>(answer) == kTaken)
-                return Claim::HandedOver;
+            if (SendMessageTimeoutW(first, kHandOverMessage, static_cast<WPARAM>(request), 0,
+                                    SMTO_NORMAL | SMTO_ABORTIFHUNG, kAnswerLimitMs, &answer)) {
+                if (static_cast<LRESULT>(answer) == kTaken) return Claim::HandedOver;
+                // It answered that it is closing: this start runs once it has
+                // ended (it may be finishing a change), asking it nothing more.
+                const DWORD spent = GetTickCount() - start;
+                const DWORD ended = WaitForSingleObject(mutex_, spent < kClaimLimitMs ? kClaimLimitMs - spent : 0);
+                if (ended == WAIT_OBJECT_0 || ended == WAIT_ABANDONED) break;
+                return Claim::NoAnswer;
+            }
         }
         if (GetTickCount() - start > kClaimLimitMs) return Claim::NoAnswer;
         Sleep(50);
@@ -113,10 +127,17 @@ TSingleInstance::Claim TSingleInstance::ClaimSession(bool showWindow) {
     return Claim::First;
 }
 
+void TSingleInstance::Queue(Request request) {
+    if (request == Request::Nothing) return;
+    // Many starts without a word while the copy is busy bring the window up once.
+    if (request == Request::BringUp && !pending_.empty() && pending_.back() == Request::BringUp) return;
+    pending_.push_back(request);
+    if (running_ && window_) PostMessageW(window_, kRunPendingMessage, 0, 0);
+}
+
 void TSingleInstance::MessageLoopStarts() {
     running_ = true;
-    if (showPending_ && window_) PostMessageW(window_, kBringUpMessage, 0, 0);
-    showPending_ = false;
+    if (!pending_.empty() && window_) PostMessageW(window_, kRunPendingMessage, 0, 0);
 }
 
 TSingleInstance::~TSingleInstance() {
@@ -125,19 +146,36 @@ TSingleInstance::~TSingleInstance() {
     if (mutex_) CloseHandle(mutex_);
 }
 
-LRESULT TSingleInstance::HandOver(bool showWindow) {
-    // The loop has run and the main window is gone: this copy is ending, and
-    // the later start waits to take its place.
-    if (running_ && (!Form1 || !Form1->Handle())) return 0;
-    if (showWindow) {
-        // Shown from the message loop, never in the middle of the start
-        // sequence (which may be waiting in a message box or for a plugin).
-        if (running_)
-            PostMessageW(window_, kBringUpMessage, 0, 0);
-        else
-            showPending_ = true;
-    }
+LRESULT TSingleInstance::HandOver(Request request) {
+    // This copy is ending (its window is gone, or it closes once a change is
+    // over): the later start waits to take its place.
+    if (Application.ClosePending() || (running_ && (!Form1 || !Form1->Handle()))) return 0;
+    Queue(request);
     return kTaken;
+}
+
+void TSingleInstance::RunPending() {
+    KillTimer(window_, kRetryTimer);
+    if (pending_.empty()) return;
+    if (!running_ || !Form1 || !Form1->Handle()) {
+        pending_.clear();
+        return;
+    }
+    // Carried out from the message loop, never in the middle of a change, a
+    // plugin's run or an error box, nor of the start sequence: the request
+    // waits for them as a user would.
+    if (Application.Busy() || Application.ShowingError() || Application.ClosePending()) {
+        SetTimer(window_, kRetryTimer, kRetryMs, nullptr);
+        return;
+    }
+    const Request request = pending_.front();
+    pending_.pop_front();
+    if (request == Request::BringUp)
+        TForm::Guarded([] { Form1->BringUp(); });
+    else
+        SendMessageW(Form1->Handle(), WM_COMMAND, TrayCommand(request), 0);
+    // One at a time: what the request started (a close) goes first.
+    if (!pending_.empty()) PostMessageW(window_, kRunPendingMessage, 0, 0);
 }
 
 LRESULT CALLBACK TSingleInstance::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -146,9 +184,13 @@ LRESULT CALLBACK TSingleInstance::WindowProc(HWND window, UINT message, WPARAM w
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<TSingleInstance*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && message == kHandOverMessage) return self->HandOver(wParam != 0);
-    if (self && message == kBringUpMessage) {
-        TForm::Guarded(BringUpMainWindow);
+    if (self && message == kHandOverMessage) {
+        // A request from a newer or older program: a number it does not know brings the window up.
+        return self->HandOver(wParam <= static_cast<WPARAM>(Request::Exit) ? static_cast<Request>(wParam)
+                                                                            : Request::BringUp);
+    }
+    if (self && (message == kRunPendingMessage || (message == WM_TIMER && wParam == kRetryTimer))) {
+        self->RunPending();
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

@@ -4,10 +4,16 @@
 // window, hands its command over and ends before it touches anything
 // (config.ini, the tray, the wallpaper). Without "startup" the first copy then
 // brings its main window up, restored and in front; with it, nothing shows.
+// A start with a word ("next", "previous", "settings", "exit") has the first
+// copy do what its tray menu's item of that name does, once nothing else runs
+// there (a change, a plugin's run, an error box): the word is kept till then.
+// A copy that is closing takes nothing: the later start waits for it to end
+// and runs in its place.
 #pragma once
 
 #include <windows.h>
 
+#include <deque>
 #include <string>
 
 class TSingleInstance {
@@ -17,20 +23,32 @@ public:
     TSingleInstance(const TSingleInstance&) = delete;
     TSingleInstance& operator=(const TSingleInstance&) = delete;
 
+    // What a start asks of the copy that runs.
+    enum class Request : WPARAM {
+        Nothing = 0,   // "startup": nothing shows
+        BringUp = 1,   // any other command line: the main window comes up
+        Next = 2,      // the words: the tray menu's "Следующая",
+        Previous = 3,  // "Предыдущая",
+        Settings = 4,  // "Настройки"
+        Exit = 5,      // and "Выход"
+    };
+
     enum class Claim {
         First,      // this copy runs: nobody else did, or the other copy has ended
         HandedOver, // another copy took the start over: end now
         NoAnswer,   // another copy runs but did not answer in time: end now
     };
-    // Called first thing. `showWindow`: this start asks for the main window
-    // (the command line has no "startup"). Two copies started at the same
-    // moment agree on one: the mutex has one owner, and the other waits for
-    // that owner's window to answer (or for the owner to end, and then runs).
-    Claim ClaimSession(bool showWindow);
+    // Called first thing, with what this start asks. Two copies started at the
+    // same moment agree on one: the mutex has one owner, and the other waits
+    // for that owner's window to answer (or for the owner to end, and then runs).
+    Claim ClaimSession(Request request);
 
-    // The main window exists and the message loop is about to run: a
-    // hand-over that came while the window was being made is carried out now,
-    // and later ones at once.
+    // This copy's own request, carried out as a handed-over one is.
+    void Queue(Request request);
+
+    // The main window exists and the message loop is about to run: what was
+    // handed over while the window was being made is carried out now, and
+    // later requests as they come.
     void MessageLoopStarts();
 
     // The name the mutex and the hand-over window carry for the current user;
@@ -39,11 +57,14 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandOver(bool showWindow);
+    LRESULT HandOver(Request request);
+    // Carries out the first request waiting, or tries again shortly while the
+    // program is in the middle of something.
+    void RunPending();
 
     HANDLE mutex_ = nullptr;
     bool owned_ = false;
     HWND window_ = nullptr;
-    bool running_ = false;      // the message loop runs
-    bool showPending_ = false;  // asked to show before the loop ran
+    bool running_ = false;           // the message loop runs
+    std::deque<Request> pending_;    // in the order they came
 };

@@ -44,7 +44,12 @@ void RunStartSteps(TForm1& form) {
     Application.OnMinimize = [&form] { form.Minimize(); };
     // The windows drop input that would start other work while a change waits for a plugin.
     Application.OnBusy = [] { return platform::InProcessWait(); };
-    if (HasStartupArgument(CommandLineArguments())) Application.ShowMainForm = false;
+    // "next" and "previous" start in the tray as "startup" does; their change
+    // comes once the message loop runs, in place of the change at start.
+    const std::vector<std::string> arguments = CommandLineArguments();
+    const StartWord word = ParseStartWord(arguments);
+    const bool wordChanges = word == StartWord::Next || word == StartWord::Previous;
+    if (HasStartupArgument(arguments) || wordChanges) Application.ShowMainForm = false;
 
     const std::string personalFolder = ReadUserShellFolder("Personal");
     PathSet paths = MakePathSet(ProgramDir, personalFolder);
@@ -58,20 +63,16 @@ void RunStartSteps(TForm1& form) {
     WallpaperBmpPath = paths.wallpaperBmpPath;
     PluginsRoot = paths.pluginsRoot;
 
-    PreviewName = "none";
-    PreviewFolder = "none";
-
     LoadSettings(ConfigPath);
     if (platform::DirectoryExists(Settings.wallpaper_directory)) form.Folders.SelectFolderInTree(Settings.wallpaper_directory);
     form.SettingsPanel.FillSettingsPanel();
-    if (Settings.changestart) form.SetWallPaper2();
-    form.SettingsPanel.SetSpinEditRange(1, 960);
+    if (Settings.changestart && !wordChanges) form.SetWallPaper2();
+    form.SettingsPanel.LimitTimerCount();
     form.TimerWp.SetEnabled(false);
     if (Settings.wptimer) form.SetWallpaperTimer();
     form.Tray.Add();
-    form.Banner.Load("reklama1");
-    BannerIndex = 1;
-    form.Preview.LoadDefaultPreview("twp1");
+    form.Banner.LoadFirstBanner();
+    form.Preview.LoadDefaultPreview();
     form.SettingsPanel.SetSwatchColor(Settings.BackgroundColor);
 }
 

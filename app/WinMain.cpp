@@ -13,11 +13,32 @@
 #include "toolkit/Forms.h"
 #include "ui/Main.h"
 
+namespace {
+
+// What this start asks of the copy that runs, from its command line.
+TSingleInstance::Request StartRequest(const std::vector<std::string>& arguments) {
+    switch (ParseStartWord(arguments)) {
+    case StartWord::Next:
+        return TSingleInstance::Request::Next;
+    case StartWord::Previous:
+        return TSingleInstance::Request::Previous;
+    case StartWord::Settings:
+        return TSingleInstance::Request::Settings;
+    case StartWord::Exit:
+        return TSingleInstance::Request::Exit;
+    case StartWord::None:
+        break;
+    }
+    return HasStartupArgument(arguments) ? TSingleInstance::Request::Nothing : TSingleInstance::Request::BringUp;
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Before anything is read or made: a second copy touches nothing.
     TSingleInstance session;
-    const bool startup = HasStartupArgument(std::vector<std::string>(__argv + 1, __argv + __argc));
-    switch (session.ClaimSession(!startup)) {
+    const TSingleInstance::Request request = StartRequest(std::vector<std::string>(__argv + 1, __argv + __argc));
+    switch (session.ClaimSession(request)) {
     case TSingleInstance::Claim::First:
         break;
     case TSingleInstance::Claim::HandedOver:
@@ -25,12 +46,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     case TSingleInstance::Claim::NoAnswer:
         return 1;
     }
+    // "exit" with no copy running: there is nothing to end.
+    if (request == TSingleInstance::Request::Exit) return 0;
 
     TProgram program;
     MainProgram = &program;
     Application.Initialize();
     Application.SetTitle("");
     Application.CreateForm(Form1);
+    // "next" and "previous" start in the tray (see the start sequence) and
+    // then make their change from the message loop, as the tray menu would.
+    if (request == TSingleInstance::Request::Next || request == TSingleInstance::Request::Previous)
+        session.Queue(request);
     session.MessageLoopStarts();
     Application.Run();
     delete Form1;

@@ -70,7 +70,7 @@ bool MeasureChange(const std::string& folder) {
                 folder.c_str(), Megabytes(bitmap.nFileSizeLow), took / 1000.0, Megabytes(idle.WorkingSetSize),
                 Megabytes(idle.PeakWorkingSetSize), Megabytes(after.PeakWorkingSetSize),
                 Megabytes(after.PeakWorkingSetSize - idle.PeakWorkingSetSize));
-    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
     running.WaitForExit();
     return true;
 }

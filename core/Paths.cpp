@@ -22,12 +22,30 @@ std::string FolderOfFile(const std::string& path) {
     return path.substr(0, separator);
 }
 
+namespace {
+
+// Only ASCII letters change case: the words are English, and a Cyrillic letter
+// that looks like a Latin one is not that letter.
+std::string AsciiLower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+}  // namespace
+
 bool HasStartupArgument(const std::vector<std::string>& arguments) {
-    for (const std::string& argument : arguments) {
-        std::string lower = argument;
-        for (char& c : lower)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (lower == "startup") return true;
-    }
+    for (const std::string& argument : arguments)
+        if (AsciiLower(argument) == "startup") return true;
     return false;
+}
+
+StartWord ParseStartWord(const std::vector<std::string>& arguments) {
+    if (arguments.size() != 1) return StartWord::None;
+    const std::string word = AsciiLower(arguments[0]);
+    if (word == "next") return StartWord::Next;
+    if (word == "previous") return StartWord::Previous;
+    if (word == "settings") return StartWord::Settings;
+    if (word == "exit") return StartWord::Exit;
+    return StartWord::None;
 }

@@ -28,3 +28,10 @@ std::string FolderOfFile(const std::string& path);
 // True when some argument is "startup" in any letter case: the program then
 // starts hidden in the tray.
 bool HasStartupArgument(const std::vector<std::string>& arguments);
+
+// A word for the running copy, from scripts and shortcut keys: the command
+// line is "next", "previous", "settings" or "exit" alone, in any letter case,
+// and the copy does what its tray menu's item of that name does. Any other
+// command line (none, "startup", a word with others) carries no word.
+enum class StartWord { None, Next, Previous, Settings, Exit };
+StartWord ParseStartWord(const std::vector<std::string>& arguments);

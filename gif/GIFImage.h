@@ -65,7 +65,6 @@ public:
     size_t Read(void* buffer, size_t count) override;
     size_t Size() const override { return size_; }
     size_t Position() const override { return position_; }
-    void Seek(size_t position) { position_ = position < size_ ? position : size_; }
 
 private:
     const uint8_t* data_;

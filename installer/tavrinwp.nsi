@@ -4,8 +4,9 @@
 ;            -DICON=resources/tavrinwp.ico -DOUTFILE=tavrinwp-1.061-setup.exe installer/tavrinwp.nsi
 ;
 ; For the current user only, without administrator rights: the program, the sepia
-; plugin and the guides go to %LOCALAPPDATA%\Programs\Tavrin Wallpaper, a shortcut to
-; the Start menu, and an entry among the installed programs under HKCU. Installing
+; plugin and the guides go to %LOCALAPPDATA%\Programs\Tavrin Wallpaper; a Start-menu folder
+; "Tavrin Wallpaper" gets the program's shortcut, its "next" and "previous" shortcuts and
+; the guides'; the installed programs get an entry under HKCU. Installing
 ; over an earlier copy asks a running one to close, replaces the program's files and
 ; leaves everything else alone. The uninstaller removes what the installer put there,
 ; the start-with-Windows shortcut when it starts the removed program, and the entry;
@@ -24,7 +25,14 @@ RequestExecutionLevel user
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\TavrinWallpaper"
 ; Where the program itself reads the documents and Startup folders.
 !define SHELL_FOLDERS "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
-!define START_MENU_SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
+!define START_MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
+!define START_MENU_SHORTCUT "${START_MENU_FOLDER}\${PRODUCT}.lnk"
+!define NEXT_SHORTCUT "${START_MENU_FOLDER}\Следующие обои.lnk"
+!define PREVIOUS_SHORTCUT "${START_MENU_FOLDER}\Предыдущие обои.lnk"
+!define GUIDE_RU_SHORTCUT "${START_MENU_FOLDER}\Руководство.lnk"
+!define GUIDE_EN_SHORTCUT "${START_MENU_FOLDER}\Guide.lnk"
+; Where version 1.061 and earlier put the program's shortcut, alone.
+!define OLD_START_MENU_SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 ; The program's main window: its class and caption.
 !define MAIN_WINDOW_CLASS "TForm1"
 ; A wallpaper change that waits for a plugin ends within 60 seconds before the program
@@ -179,8 +187,18 @@ Section "${PRODUCT}"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   ; Started in its own folder, where it finds its plugins. (The working folder is $OUTDIR.)
+  ; The word "next" or "previous" makes a running copy change the wallpaper (or starts one
+  ; hidden that does); a key can be given to either shortcut in its properties.
+  Delete "${OLD_START_MENU_SHORTCUT}"
+  CreateDirectory "${START_MENU_FOLDER}"
   CreateShortcut "${START_MENU_SHORTCUT}" "$INSTDIR\tavrinwp.exe" "" "$INSTDIR\tavrinwp.exe" 0 SW_SHOWNORMAL \
                  "" "${PRODUCT}"
+  CreateShortcut "${NEXT_SHORTCUT}" "$INSTDIR\tavrinwp.exe" "next" "$INSTDIR\tavrinwp.exe" 0 SW_SHOWNORMAL \
+                 "" "Следующая картинка рабочего стола"
+  CreateShortcut "${PREVIOUS_SHORTCUT}" "$INSTDIR\tavrinwp.exe" "previous" "$INSTDIR\tavrinwp.exe" 0 \
+                 SW_SHOWNORMAL "" "Предыдущая картинка рабочего стола"
+  CreateShortcut "${GUIDE_RU_SHORTCUT}" "$INSTDIR\guide-ru.txt" "" "" 0 SW_SHOWNORMAL "" "Руководство ${PRODUCT}"
+  CreateShortcut "${GUIDE_EN_SHORTCUT}" "$INSTDIR\guide-en.txt" "" "" 0 SW_SHOWNORMAL "" "${PRODUCT}: the user's guide"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -304,6 +322,12 @@ Section "Uninstall"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "${START_MENU_SHORTCUT}"
+  Delete "${NEXT_SHORTCUT}"
+  Delete "${PREVIOUS_SHORTCUT}"
+  Delete "${GUIDE_RU_SHORTCUT}"
+  Delete "${GUIDE_EN_SHORTCUT}"
+  Delete "${OLD_START_MENU_SHORTCUT}"
+  RMDir "${START_MENU_FOLDER}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   DetailPrint "Настройки и картинка остались в папке $DataFolder"
 SectionEnd

@@ -245,13 +245,8 @@ void TShellTreeView::SetUseShellImages(bool use) {
     ApplyImages();
 }
 
-void TShellTreeView::SetImages(HIMAGELIST images) {
-    images_ = images;
-    ApplyImages();
-}
-
 void TShellTreeView::ApplyImages() {
-    HIMAGELIST shown = images_ ? images_ : useShellImages_ ? systemImages_ : nullptr;
+    HIMAGELIST shown = useShellImages_ ? systemImages_ : nullptr;
     TreeView_SetImageList(handle_, shown, TVSIL_NORMAL);
 }
 
@@ -341,7 +336,7 @@ HTREEITEM TShellTreeView::AddNode(HTREEITEM parent, TShellFolder* item, const st
 }
 
 void TShellTreeView::SetNodeImages(TVITEMW& node, TShellFolder* item) const {
-    if (images_ || !useShellImages_) return;
+    if (!useShellImages_) return;
     SHFILEINFOA info = {};
     const auto id = reinterpret_cast<LPCSTR>(item->AbsoluteID());
     SHGetFileInfoA(id, 0, &info, sizeof info, SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);

@@ -47,7 +47,6 @@ public:
     void SetObjectTypes(TShellObjectTypes types);
     bool UseShellImages() const { return useShellImages_; }
     void SetUseShellImages(bool use);
-    void SetImages(HIMAGELIST images);  // a list of the caller's, shown instead of the shell's
     void SetIndent(int indent);
     void SetShowRoot(bool show);        // lines and buttons at the root level
     bool AutoContextMenus = true;
@@ -61,6 +60,7 @@ public:
     void SetSelectedPath(const std::string& path);
 
     HTREEITEM Selected() const;
+    std::wstring Label(HTREEITEM node) const;  // the node's text as shown
     TShellFolder* ItemOf(HTREEITEM node) const;
     // Opens a node, filling it first if it has never been filled.
     void Expand(HTREEITEM node);
@@ -82,7 +82,10 @@ public:
     // Milliseconds the keys must rest before a node they selected is taken.
     static UINT KeyChoiceDelay();
     std::function<void(TShellFolder& item, bool& canAdd)> OnAddFolder;
-    std::function<void(HTREEITEM node, std::string& text)> OnEdited;
+    // A label edited to a new text, before the shell renames the item; may change the text.
+    std::function<void(HTREEITEM node, std::wstring& text)> OnEdited;
+    // The node's item renamed by an edit of its label (its path has changed).
+    std::function<void(HTREEITEM node)> OnRenamed;
     // Errors of handlers that run outside the owner's notifications (a click,
     // the keyboard's context menu); without a handler they are shown in the
     // application's standard error box.
@@ -119,7 +122,7 @@ private:
     // ShellTreeRename.cpp
     // The label-edit notifications: true when `header` is one, with the reply in `result`.
     bool LabelEditNotify(const NMHDR* header, LRESULT& result);
-    void EndLabelEdit(HTREEITEM node, const std::string* text, bool& accept);
+    void EndLabelEdit(HTREEITEM node, const std::wstring* text, bool& accept);
     bool EndsEdit(HTREEITEM node);
 
     HWND handle_ = nullptr;
@@ -128,7 +131,6 @@ private:
     TShellFolder* rootItem_ = nullptr;
     TShellObjectTypes objectTypes_ = otFolders;
     bool useShellImages_ = true;
-    HIMAGELIST images_ = nullptr;
     HIMAGELIST systemImages_ = nullptr;
     bool loaded_ = false;
     bool loadingRoot_ = false;

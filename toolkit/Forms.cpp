@@ -119,7 +119,10 @@ void TApplication::ShowException(const std::exception& error) noexcept {
         std::wstring caption = title_.empty() ? std::wstring(kErrorCaption) : WideFromAnsi(title_);
         const bool own = dynamic_cast<const TextError*>(&error) != nullptr;
         const std::wstring text = own ? WideFromUtf8(error.what()) : WideFromAnsi(error.what());
+        const bool outer = showingError_;
+        showingError_ = true;
         MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+        showingError_ = outer;
     } catch (...) {
         // Nothing more can be said safely; the program goes on.
     }

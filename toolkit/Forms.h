@@ -78,6 +78,10 @@ public:
     // clicks, timer ticks, menu commands, button clicks) is dropped, and closing
     // the main form waits until the wait is over. Never busy without the hook.
     bool Busy() const { return OnBusy && OnBusy(); }
+    // The main form was closed while Busy(): it closes once the wait is over.
+    bool ClosePending() const { return closePending_; }
+    // The standard error box of ShowException is open.
+    bool ShowingError() const { return showingError_; }
 
     bool ShowMainForm = true;
     std::function<void()> OnMinimize;
@@ -91,6 +95,7 @@ private:
     TForm* mainForm_ = nullptr;
     std::string title_;
     bool closePending_ = false;  // the main form was closed while Busy()
+    bool showingError_ = false;
     std::optional<OleScope> ole_;  // from Initialize to Finalize
 };
 

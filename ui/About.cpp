@@ -5,6 +5,7 @@
 
 #include "core/Version.h"
 #include "ui/Banner.h"
+#include "ui/LangUnit.h"
 
 namespace {
 
@@ -28,11 +29,10 @@ const LabelLayout kLabels[] = {
 }  // namespace
 
 TAboutForm::TAboutForm() {
-    font_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+    font_ = ProgramFont();
     Style style;
     style.className = "TAboutForm";
-    style.caption = "О программе";
+    style.caption = CaptionText(LangAbout);
     // An overlapped window created at CW_USEDEFAULT: the system places it.
     style.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     style.exStyle = WS_EX_DLGMODALFRAME;
@@ -44,7 +44,7 @@ TAboutForm::TAboutForm() {
 
     {  // the labels, measured in their font
         const WindowDC dc(Handle());
-        const Selection font(dc, font_);
+        const Selection font(dc, font_.get());
         for (const LabelLayout& layout : kLabels) {
             const std::wstring text = WideFromUtf8(layout.text);
             SIZE size = {};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "toolkit/Forms.h"
+#include "ui/ProgramFont.h"
 
 class TAboutForm : public TForm {
 public:
@@ -35,7 +36,7 @@ protected:
     void DoClose(bool& allowed) override;
 
 private:
-    GdiObject<HFONT> font_;  // deleted after the window (see the destructor)
+    SharedFont font_;  // deleted after the window (see the destructor)
     HWND button_ = nullptr;
     std::vector<Label> labels_;
     bool modal_ = false;

@@ -10,8 +10,8 @@
 #include "toolkit/Forms.h"
 #include "toolkit/GIFWin32.h"
 #include "ui/About.h"
-
-int BannerIndex = 0;
+#include "ui/LangUnit.h"
+#include "ui/Painting.h"
 
 std::function<void(const std::string&)> OpenWebAddress = [](const std::string& address) {
     ShellExecuteA(Application.Handle(), "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -25,7 +25,8 @@ std::string BannerResourceName(int index) { return "reklama" + std::to_string(in
 
 TBannerPane::TBannerPane(TForm& form, UINT_PTR timerId) : TimerReklama(form, timerId) {}
 
-void TBannerPane::Create(HWND parent) {
+void TBannerPane::Create(HWND parent, HFONT font) {
+    font_ = font;
     GIFAnimator1.SetAutoSize(false);
     GIFAnimator1.SetTransparent(false);
     GIFAnimator1.CreateHandle(parent, 6, 18, 468, 60);
@@ -38,14 +39,26 @@ void TBannerPane::Create(HWND parent) {
     TimerReklama.SetEnabled(true);
 }
 
-void TBannerPane::Load(const char* resourceName) {
-    ReadGIFResource(GIFAnimator1.Image(), GetModuleHandleW(nullptr), resourceName, MAKEINTRESOURCEA(10));
+void TBannerPane::Load(int index) {
+    ReadGIFResource(GIFAnimator1.Image(), GetModuleHandleW(nullptr), BannerResourceName(index).c_str(),
+                    MAKEINTRESOURCEA(10));
+}
+
+void TBannerPane::LoadFirstBanner() {
+    Load(1);
+    BannerIndex = 1;
+}
+
+void TBannerPane::Paint(HDC dc) const {
+    FrameCanvas canvas(dc, font_);
+    Outline(dc, 4, 4, 476, 80);
+    PaintText(dc, 5, 5, LangAdvert + ":");
 }
 
 void TBannerPane::TimerReklamaTimer() {
     BannerIndex += 1;
     if (BannerIndex > kBannerCount) BannerIndex = 1;
-    Load(BannerResourceName(BannerIndex).c_str());
+    Load(BannerIndex);
 }
 
 void TBannerPane::GIFAnimator1Click() {

@@ -19,19 +19,18 @@ inline constexpr int kBannerCount = 1;
 // the result is not looked at. Tests replace it to see what would be opened.
 extern std::function<void(const std::string& address)> OpenWebAddress;
 
-// Which banner is shown.
-extern int BannerIndex;
-
 // The banner: the animated picture, its reload timer and what a click on it
 // opens; with the "Помощь" menu's items.
 class TBannerPane {
 public:
     TBannerPane(TForm& form, UINT_PTR timerId);
-    // The picture control on `parent`, animating, and the reload timer running.
-    void Create(HWND parent);
-    // The banner's picture from a GIF resource of the program file (the
-    // start sequence loads "reklama1").
-    void Load(const char* resourceName);
+    // The picture control on `parent`, animating, and the reload timer
+    // running; the pane paints its frame and caption in `font`.
+    void Create(HWND parent, HFONT font);
+    // The first banner's picture, from its GIF resource of the program file.
+    void LoadFirstBanner();
+    // The frame around the banner and its caption "Реклама:".
+    void Paint(HDC dc) const;
 
     void TimerReklamaTimer();    // the next banner, every 10 seconds
     void GIFAnimator1Click();    // the advertiser's page of the banner shown
@@ -41,4 +40,9 @@ public:
 
     TTimer TimerReklama;        // the banner's reload, every 10 seconds
     TGIFAnimator GIFAnimator1;  // the banner
+    int BannerIndex = 0;        // which banner is shown: 1 once the first is loaded
+
+private:
+    void Load(int index);  // banner `index`'s picture, from its resource
+    HFONT font_ = nullptr;
 };

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 extern std::string LangAdvert;          // "Реклама": the banner group, followed by ":"
 extern std::string LangFolderChoice;    // "Выбор папки": the folder group
@@ -30,8 +29,13 @@ extern std::string LangOn;              // "Вкл": the plugin window's ButtonO
 extern std::string LangOff;             // "Выкл": the plugin window's ButtonOff
 extern std::string LangBackgroundColor;  // "Цвет фона": right of ColorSwatch
 
+// Texts the windows show that the table above does not assign; set from the start.
+extern const std::string TextWallpapersPage;  // "Скачать обои": WallpapersPageClick
+extern const std::string TextChoose;          // "Выбрать": ColorButton
+
 // Fills the table. Called once at start, before the captions are assigned.
 void LoadCaptions();
 
-// The table's entries in the order LoadCaptions sets them.
-std::vector<const std::string*> CaptionTable();
+// The text an entry of the table holds once it is filled (or a text of the
+// two above): what a window shows from its making on, before LoadCaptions.
+const std::string& CaptionText(const std::string& entry);

@@ -1,6 +1,7 @@
 #include "ui/Main.h"
 
 #include "ui/MainProgram.h"
+#include "ui/Menus.h"
 #include "ui/PluginForm.h"
 
 TForm1* Form1 = nullptr;
@@ -14,8 +15,7 @@ const UINT_PTR kTimerReklamaId = 2;
 TForm1::TForm1()
     : TimerWp(*this, kTimerWpId), Banner(*this, kTimerReklamaId), SettingsPanel(Folders, TimerWp), Tray(*this) {
     Form1 = this;
-    font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
+    font_ = ProgramFont();
     Style style;
     style.className = "TForm1";
     style.caption = "Tavrin Wallpaper";
@@ -24,18 +24,18 @@ TForm1::TForm1()
     style.clientWidth = 478;
     style.clientHeight = 381;
     style.color = RGB(0xB4, 0xDE, 0xFE);  // 0xFEDEB4
-    style.menu = BuildMainMenu();
+    style.menu = BuildMenu(MainMenuItems());
     style.dialogKeys = true;  // Tab and the arrow keys move between the controls
     // The wallpaper timer stays still until SetWallpaperTimer arms it.
     TimerWp.SetEnabled(false);
     TimerWp.OnTimer = [this] { TimerWpTimer(); };
     CreateHandle(style);
-    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    Banner.Create(Handle());
-    Folders.Create(Handle(), font_);
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    Banner.Create(Handle(), font_.get());
+    Folders.Create(Handle(), font_.get());
     Folders.OnFolderChosen = [this](const std::string& folder) { Preview.ShowFolder(folder); };
-    Preview.Create(Handle(), font_);
-    SettingsPanel.Create(Handle(), font_);
+    Preview.Create(Handle(), font_.get());
+    SettingsPanel.Create(Handle(), font_.get());
     SetTabOrder();
     // The creation handler runs inside the creation of the window; an error in
     // it is reported and ends it, and the window lives on.
@@ -45,7 +45,6 @@ TForm1::TForm1()
 
 TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
-    if (font_) DeleteObject(font_);
 }
 
 void TForm1::SetTabOrder() {
@@ -70,12 +69,18 @@ void TForm1::SetTabOrder() {
 }
 
 void TForm1::AssignCaptions() {
-    AssignMenuCaptions();
+    AssignMenuCaptions(GetMenu(Handle()), MainMenuItems());
+    DrawMenuBar(Handle());
     Tray.AssignCaptions();
     SettingsPanel.AssignCaptions();
 }
 
 bool TForm1::StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const {
+    // "Выход" in either menu starts nothing: it closes the window as the close
+    // box does, which waits for the change in hand.
+    if (message == WM_COMMAND && lParam == 0 &&
+        (LOWORD(wParam) == CmdTrayExit || LOWORD(wParam) == CmdFileExit))
+        return false;
     return message == TTray::CallbackMessage || TForm::StartsWork(message, wParam, lParam);
 }
 
@@ -94,14 +99,13 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             SettingsPanel.HandleCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
             break;
         }
-        if (HIWORD(wParam) == 0 && lParam == 0 && (MenuCommand(LOWORD(wParam)) || Tray.MenuCommand(LOWORD(wParam))))
+        if (HIWORD(wParam) == 0 && lParam == 0 && (RunMenuCommand(MainMenuItems(), LOWORD(wParam), *this) || Tray.MenuCommand(LOWORD(wParam))))
             return 0;
         break;
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(Handle(), &paint);
         FormPaint(dc);
-        Preview.PaintImage1(dc);
         EndPaint(Handle(), &paint);
         return 0;
     }
@@ -137,6 +141,21 @@ void TForm1::Minimize() {
 }
 
 void TForm1::FormClose() { Tray.Remove(); }
+
+void TForm1::ShowFolderChooser() {
+    Tray.TraySettingsClick();
+    Folders.LoadFolderTree();
+    if (Folders.ShellTreeView1) SetFocus(Folders.ShellTreeView1->Handle());
+}
+
+void TForm1::BringUp() {
+    if (!Visible()) {
+        Tray.TraySettingsClick();
+        return;
+    }
+    if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+    SetForegroundWindow(Handle());
+}
 
 void TForm1::SetWallPaper2() {
     if (MainProgram) MainProgram->ChangeWallpaper();

@@ -9,8 +9,10 @@
 #include "toolkit/Controls.h"
 #include "toolkit/Forms.h"
 #include "ui/Banner.h"
+#include "ui/Commands.h"
 #include "ui/MainFolderTree.h"
 #include "ui/Preview.h"
+#include "ui/ProgramFont.h"
 #include "ui/SettingsPanel.h"
 #include "ui/Tray.h"
 
@@ -31,17 +33,15 @@ public:
     void SetWallpaperTimer();
     void TimerWpTimer();
 
+    // What the program asks of the window: shown as the tray's "Настройки"
+    // shows it, with the folder tree built and focused to choose a picture
+    // folder in; and brought up for a later start (a window already shown
+    // keeps what the user typed in its panel and is only restored and put in front).
+    void ShowFolderChooser();
+    void BringUp();
+
     // The "Файл" menu's "Плагины": opens a further plugin manager window.
     void PluginsClick();
-
-    // The menu bar's command identifiers, as WM_COMMAND carries them (the tray menu's are TTray's).
-    enum Command : UINT {
-        CmdFileExit = 102,        // CmdN2: "Выход"
-        CmdAbout = 404,           // CmdN4: "Помощь" -> "О программе"
-        CmdDeveloperSite = 405,   // CmdN5: "Помощь" -> "Сайт разработчика"
-        CmdWallpapersPage = 410,  // CmdN10: "Помощь" -> "Скачать обои"
-        CmdPlugins = 150,         // "Файл" -> "Плагины"
-    };
 
     TTimer TimerWp;  // the wallpaper timer, armed and ticked by the program
 
@@ -57,7 +57,7 @@ public:
     // Painting: the gradient, the frames and the labels (ui/Painting.cpp).
     void FormPaint(HDC dc);
 
-    HFONT Font() const { return font_; }
+    HFONT Font() const { return font_.get(); }
     // The canvas draws text over the painted background without filling behind it.
     bool CanvasBrushHollow = false;
 
@@ -67,12 +67,8 @@ protected:
     void DoClose(bool& allowed) override;
 
 private:
-    // The menu bar, built from its table in ui/Menus.cpp.
-    HMENU BuildMainMenu();
-    void AssignMenuCaptions();
-    bool MenuCommand(UINT command);  // runs a menu item's handler; false for no item of the menu bar
     void SetTabOrder();  // across the panes
-    HFONT font_ = nullptr;
+    SharedFont font_;
 };
 
 // The main window, set as soon as the window object exists.

@@ -3,6 +3,8 @@
 
 #include "platform/win32/AnsiPaths.h"
 #include "toolkit/Forms.h"
+#include "ui/LangUnit.h"
+#include "ui/Painting.h"
 
 namespace {
 const UINT kEditDirId = 200;
@@ -10,6 +12,8 @@ const UINT kShellTreeView1Id = 201;
 }  // namespace
 
 void TFolderPane::Create(HWND parent, HFONT font) {
+    parent_ = parent;
+    font_ = font;
     // EditDir comes first in the tab order, the tree after it.
     EditDir = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 8,
                               355, 249, 21, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kEditDirId)),
@@ -27,7 +31,20 @@ void TFolderPane::Create(HWND parent, HFONT font) {
     ShellTreeView1->OnClick = [this] {
         if (!Application.Busy()) ShellTreeView1Click();
     };
+    // The chosen folder renamed in the tree has a new path: it is chosen again under it.
+    ShellTreeView1->OnRenamed = [this](HTREEITEM node) {
+        if (node == ShellTreeView1->Selected() && !Application.Busy()) ShellTreeView1Click();
+    };
     ShellTreeView1->OnException = [](const std::exception& error) { Application.ShowException(error); };
+}
+
+void TFolderPane::Paint(HDC dc) const {
+    FrameCanvas canvas(dc, font_);
+    const RECT tree = ShellTreeView1 ? BoundsOf(parent_, ShellTreeView1->Handle()) : RECT{8, 104, 257, 337};
+    const RECT edit = BoundsOf(parent_, EditDir);
+    Outline(dc, 4, 84, tree.right + 4, edit.bottom + 4);
+    PaintText(dc, 6, 85, LangFolderChoice);
+    PaintText(dc, tree.left, tree.bottom + 2, LangWallpaperFolder + ":");
 }
 
 void TFolderPane::LoadFolderTree() {

@@ -12,8 +12,11 @@
 
 class TFolderPane {
 public:
-    // The field and the tree on `parent`, in `font`; the field comes first in the tab order.
+    // The field and the tree on `parent`, in `font`; the field comes first in
+    // the tab order. The pane paints there in the same font.
     void Create(HWND parent, HFONT font);
+    // The frame around the tree and the field, and their captions.
+    void Paint(HDC dc) const;
     // Builds the tree's root once.
     void LoadFolderTree();
     // The start sequence's step: the saved folder selected in the tree. The
@@ -30,4 +33,8 @@ public:
     HWND EditDir = nullptr;
     // The folder the user clicked in the tree (the preview shows it).
     std::function<void(const std::string& folder)> OnFolderChosen;
+
+private:
+    HWND parent_ = nullptr;
+    HFONT font_ = nullptr;
 };

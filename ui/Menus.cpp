@@ -1,9 +1,7 @@
-// The main window's menu bar as data (the tray menu is the tray's, ui/Tray.cpp).
-// Each row gives an item's command, the text it is built with, its entry in the
-// caption table and its handler; the table drives building, the captions and
-// the dispatch of WM_COMMAND. The handlers of the "Файл" menu follow; the
-// "Помощь" items are the banner pane's.
-#include <windows.h>
+// The menu bar and the tray menu as data, and the one builder, caption setter
+// and dispatcher for both. The handlers of the "Файл" menu follow; the
+// "Помощь" items are the banner pane's, the tray menu's the tray's.
+#include "ui/Menus.h"
 
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
@@ -11,23 +9,23 @@
 
 namespace {
 
-struct MenuItem {
-    UINT command;                // as WM_COMMAND carries it; 0 for a heading of the menu bar
-    const char* text;            // UTF-8, as the window is made
-    const std::string* caption;  // the caption-table entry it shows once captions are assigned; null: keeps `text`
-    void (*handler)(TForm1& form);
-};
-
 // The menu bar: each heading opens a drop-down menu of the items after it.
 const MenuItem kMainMenu[] = {
-    {0, "Файл", &LangFile, nullptr},
-    {TForm1::CmdPlugins, "Плагины", &LangPlugins, [](TForm1& form) { form.PluginsClick(); }},
-    {TForm1::CmdFileExit, "Выход", &LangExit, [](TForm1& form) { form.FileExitClick(); }},
-    {0, "Помощь", &LangHelp, nullptr},
-    {TForm1::CmdAbout, "О программе", &LangAbout, [](TForm1& form) { form.Banner.AboutClick(); }},
-    {TForm1::CmdDeveloperSite, "Сайт разработчика", &LangDeveloperSite,
-     [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},
-    {TForm1::CmdWallpapersPage, "Скачать обои", nullptr, [](TForm1& form) { form.Banner.WallpapersPageClick(); }},
+    {0, &LangFile, nullptr},
+    {CmdPlugins, &LangPlugins, [](TForm1& form) { form.PluginsClick(); }},
+    {CmdFileExit, &LangExit, [](TForm1& form) { form.FileExitClick(); }},
+    {0, &LangHelp, nullptr},
+    {CmdAbout, &LangAbout, [](TForm1& form) { form.Banner.AboutClick(); }},
+    {CmdDeveloperSite, &LangDeveloperSite, [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},
+    {CmdWallpapersPage, &TextWallpapersPage, [](TForm1& form) { form.Banner.WallpapersPageClick(); }},
+};
+
+// The menu a right click on the tray icon opens.
+const MenuItem kTrayMenu[] = {
+    {CmdTraySettings, &LangSettings, [](TForm1& form) { form.Tray.TraySettingsClick(); }},
+    {CmdTrayNext, &LangNext, [](TForm1& form) { form.Tray.TrayNextClick(); }},
+    {CmdTrayPrevious, &LangPrevious, [](TForm1& form) { form.Tray.TrayPreviousClick(); }},
+    {CmdTrayExit, &LangExit, [](TForm1& form) { form.Tray.TrayExitClick(); }},
 };
 
 void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::string& text) {
@@ -39,37 +37,45 @@ void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::string& text
     SetMenuItemInfoW(menu, item, byPosition, &info);
 }
 
+bool HasHeadings(std::span<const MenuItem> items) {
+    for (const MenuItem& item : items)
+        if (item.command == 0) return true;
+    return false;
+}
+
 }  // namespace
 
-HMENU TForm1::BuildMainMenu() {
-    HMENU menu = CreateMenu();
-    HMENU dropDown = nullptr;
-    for (const MenuItem& item : kMainMenu) {
+std::span<const MenuItem> MainMenuItems() { return kMainMenu; }
+std::span<const MenuItem> TrayMenuItems() { return kTrayMenu; }
+
+HMENU BuildMenu(std::span<const MenuItem> items) {
+    const bool bar = HasHeadings(items);
+    HMENU menu = bar ? CreateMenu() : CreatePopupMenu();
+    HMENU dropDown = bar ? nullptr : menu;
+    for (const MenuItem& item : items) {
+        const std::wstring text = WideFromUtf8(CaptionText(*item.caption));
         if (item.command == 0) {
             dropDown = CreatePopupMenu();
-            AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(dropDown), WideFromUtf8(item.text).c_str());
+            AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(dropDown), text.c_str());
         } else {
-            AppendMenuW(dropDown, MF_STRING, item.command, WideFromUtf8(item.text).c_str());
+            AppendMenuW(dropDown, MF_STRING, item.command, text.c_str());
         }
     }
     return menu;
 }
 
-void TForm1::AssignMenuCaptions() {
-    HMENU bar = GetMenu(Handle());
+void AssignMenuCaptions(HMENU menu, std::span<const MenuItem> items) {
     UINT heading = 0;  // headings are found by their place on the bar, items by their command
-    for (const MenuItem& item : kMainMenu) {
+    for (const MenuItem& item : items) {
         const bool isHeading = item.command == 0;
-        const UINT where = isHeading ? heading++ : item.command;
-        if (item.caption) SetMenuText(bar, where, isHeading, *item.caption);
+        SetMenuText(menu, isHeading ? heading++ : item.command, isHeading, *item.caption);
     }
-    DrawMenuBar(Handle());
 }
 
-bool TForm1::MenuCommand(UINT command) {
-    for (const MenuItem& item : kMainMenu)
+bool RunMenuCommand(std::span<const MenuItem> items, UINT command, TForm1& form) {
+    for (const MenuItem& item : items)
         if (item.command == command && item.handler) {
-            item.handler(*this);
+            item.handler(form);
             return true;
         }
     return false;

@@ -1,9 +1,8 @@
-// The main window's look: a gradient over the whole window, blue frames around
-// the panes' groups of controls, and the painted captions; the preview pane
-// paints its own frame.
+// The main window's look: a gradient over the whole window, under the panes,
+// each of which paints its blue frames and its captions; and the drawing
+// helpers the panes paint with.
 #include "ui/Painting.h"
 
-#include "ui/LangUnit.h"
 #include "ui/Main.h"
 
 namespace {
@@ -13,6 +12,8 @@ COLORREF Resolve(COLORREF color) {
     return (color & 0xFF000000) == 0x80000000 ? GetSysColor(static_cast<int>(color & 0xFF)) : color;
 }
 
+}  // namespace
+
 RECT BoundsOf(HWND parent, HWND child) {
     RECT rect;
     GetWindowRect(child, &rect);
@@ -21,23 +22,6 @@ RECT BoundsOf(HWND parent, HWND child) {
 }
 
 void Outline(HDC dc, int left, int top, int right, int bottom) { Rectangle(dc, left, top, right, bottom); }
-
-// The blank columns between a check box and the first column its caption
-// inks: the two between the box and the caption's place, 16 pixels right of
-// the box's left edge, and the one that the letters of MS Sans Serif carry.
-const int kCaptionGap = 3;
-
-// A check box's caption at its place, or as far further right as the letters
-// of the face the system realised for the window's font (starting at their
-// origin, or left of it) need to keep kCaptionGap from the box.
-void BoxCaption(HDC dc, const RECT& box, const std::string& utf8) {
-    const std::wstring text = WideFromUtf8(utf8);
-    const int place = box.left + 16;
-    const int shortfall = box.right + kCaptionGap - (place + InkLeft(dc, text));
-    TextOutAnyScript(dc, shortfall > 0 ? place + shortfall : place, box.top, text);
-}
-
-}  // namespace
 
 void PaintText(HDC dc, int x, int y, const std::string& utf8) { TextOutAnyScript(dc, x, y, WideFromUtf8(utf8)); }
 
@@ -69,32 +53,8 @@ void TForm1::FormPaint(HDC dc) {
     RECT outer;
     GetWindowRect(Handle(), &outer);
     DrawGradient(dc, kGradientTop, kGradientBottom, 1, 1, outer.right - outer.left, outer.bottom - outer.top);
-    {
-        FrameCanvas canvas(dc, Font());
-        Outline(dc, 4, 4, 476, 80);
-        PaintText(dc, 5, 5, LangAdvert + ":");
-
-        const HWND form = Handle();
-        const RECT tree =
-            Folders.ShellTreeView1 ? BoundsOf(form, Folders.ShellTreeView1->Handle()) : RECT{8, 104, 257, 337};
-        const RECT edit = BoundsOf(form, Folders.EditDir);
-        Outline(dc, 4, 84, tree.right + 4, edit.bottom + 4);
-        PaintText(dc, 6, 85, LangFolderChoice);
-        PaintText(dc, tree.left, tree.bottom + 2, LangWallpaperFolder + ":");
-
-        const RECT startUp = BoundsOf(form, SettingsPanel.CheckBoxStartUp);
-        const RECT changeStart = BoundsOf(form, SettingsPanel.CheckBoxChangeStart);
-        const RECT timer = BoundsOf(form, SettingsPanel.CheckBoxTimer);
-        BoxCaption(dc, startUp, LangStartWithWindows);
-        BoxCaption(dc, changeStart, LangChangeAtStart);
-        BoxCaption(dc, timer, LangByTimer);
-        const RECT panel = BoundsOf(form, SettingsPanel.ColorSwatch.Handle());
-        PaintText(dc, panel.right + 2, panel.top, LangBackgroundColor);
-
-        const RECT previous = BoundsOf(form, Preview.SpeedButtonPre.Handle());
-        Outline(dc, 273, 84, 475, previous.bottom + 2);
-        const RECT apply = BoundsOf(form, SettingsPanel.ButtonApply);
-        Outline(dc, startUp.left - 2, startUp.top - 2, apply.right + 2, apply.bottom + 2);
-    }
-    Preview.PaintPreviewFrame(dc);
+    Banner.Paint(dc);
+    Folders.Paint(dc);
+    Preview.Paint(dc);
+    SettingsPanel.Paint(dc);
 }

@@ -17,6 +17,11 @@ inline constexpr COLORREF kFramePen = 0x00FA5F14;
 // MulDiv. System colour constants are resolved first.
 void DrawGradient(HDC dc, COLORREF topColor, COLORREF bottomColor, int left, int top, int right, int bottom);
 
+// A child window's bounds in its parent's client coordinates.
+RECT BoundsOf(HWND parent, HWND child);
+// A frame in the pen of FrameCanvas, not filled (its brush is hollow).
+void Outline(HDC dc, int left, int top, int right, int bottom);
+
 // Painted texts read in any script: letters the window's font lacks (a
 // picture named in another script) come from a face that has them.
 void PaintText(HDC dc, int x, int y, const std::string& utf8);

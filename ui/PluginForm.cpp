@@ -19,8 +19,7 @@ void SetText(HWND window, const std::string& utf8) { SetWindowTextW(window, Wide
 }  // namespace
 
 TPluginForm::TPluginForm() {
-    font_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+    font_ = ProgramFont();
     Style style;
     style.className = "TPluginForm";
     style.caption = "PluginForm";  // replaced by the caption table's text

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "toolkit/Forms.h"
+#include "ui/ProgramFont.h"
 
 class TPluginForm : public TForm {
 public:
@@ -40,7 +41,7 @@ protected:
 private:
     HWND CreateControl(const wchar_t* className, DWORD style, DWORD exStyle, UINT id, int left, int top, int width,
                        int height);
-    GdiObject<HFONT> font_;  // deleted after the window (see the destructor)
+    SharedFont font_;  // deleted after the window (see the destructor)
 };
 
 // The most recently created plugin window; null until the first one exists.

@@ -14,10 +14,6 @@
 #include "ui/MainProgram.h"
 #include "ui/Painting.h"
 
-std::string PreviewFolder;
-std::string PreviewName;
-std::string PreviewCaption;
-
 namespace {
 
 constexpr int kBoxWidth = 170, kBoxHeight = 130;
@@ -61,13 +57,13 @@ void TPreviewPane::SetImage1(HBITMAP picture) {
     image1_ = picture;
 }
 
-void TPreviewPane::LoadDefaultPreview(const char* resourceName) {
+void TPreviewPane::LoadDefaultPreview() {
     HBITMAP picture = static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleW(nullptr), resourceName, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        LoadImageA(GetModuleHandleW(nullptr), "twp1", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (picture) SetImage1(picture);
 }
 
-void TPreviewPane::PaintImage1(HDC dc) {
+void TPreviewPane::PaintImage1(HDC dc) const {
     if (!image1_) return;
     BITMAP info;
     GetObjectW(image1_, sizeof info, &info);
@@ -82,7 +78,16 @@ void TPreviewPane::PaintImage1(HDC dc) {
     DeleteDC(source);
 }
 
-void TPreviewPane::PaintPreviewFrame(HDC dc) {
+void TPreviewPane::Paint(HDC dc) const {
+    {
+        FrameCanvas canvas(dc, font_);
+        Outline(dc, 273, 84, 475, BoundsOf(window_, SpeedButtonPre.Handle()).bottom + 2);
+    }
+    PaintPreviewFrame(dc);
+    if (showImage1_) PaintImage1(dc);
+}
+
+void TPreviewPane::PaintPreviewFrame(HDC dc) const {
     const RECT& box = Image1Bounds;
     {
         FrameCanvas canvas(dc, font_);
@@ -95,29 +100,25 @@ void TPreviewPane::PaintPreviewFrame(HDC dc) {
     PaintText(dc, box.left, box.bottom + 2, PreviewCaption);
 }
 
-void TPreviewPane::PaintPreviewFrame() {
-    const WindowDC dc(window_);
-    PaintPreviewFrame(dc);
-}
-
 void TPreviewPane::ShowPreview() {
-    bool loaded = false;
     if (PreviewName != "none") {
         const Bitmap picture = LoadPreviewPicture(PreviewFolder + "\\" + PreviewName, kBoxWidth, kBoxHeight);
         SetImage1(DibFromBitmap(picture));
         // The picture's real name, also where the program reaches it by its short name.
         const std::wstring name = platform::ShownName(PreviewFolder + "\\" + PreviewName);
         PreviewCaption = Utf8FromWide(name.substr(0, kCaptionLength));
-        loaded = true;
+        showImage1_ = true;
     } else {
+        // Image1 keeps its picture, but the box stays empty beside the caption.
         PreviewCaption = LangNoPictures;
+        showImage1_ = false;
     }
-    PaintPreviewFrame();
-    if (loaded) {
-        HDC dc = GetDC(window_);
-        PaintImage1(dc);
-        ReleaseDC(window_, dc);
-    }
+    // The strip and the box, painted at once: the window's gradient under
+    // them is covered by the strip's fill.
+    const RECT& box = Image1Bounds;
+    const RECT changed = {box.left - 1, box.top - 1, box.right + 1, box.bottom + 16};
+    InvalidateRect(window_, &changed, FALSE);
+    UpdateWindow(window_);
 }
 
 void TPreviewPane::ShowFolder(const std::string& folder) {

@@ -8,11 +8,6 @@
 
 #include "toolkit/Controls.h"
 
-// The preview's state, process-wide as the start sequence and the painting use it.
-extern std::string PreviewFolder;   // the previewed folder; "none" from start-up on
-extern std::string PreviewName;     // the previewed picture; "none" from start-up on
-extern std::string PreviewCaption;  // painted under the preview: at most 25 characters, UTF-8
-
 class TPreviewPane {
 public:
     TPreviewPane() = default;
@@ -28,16 +23,23 @@ public:
     void SpeedButtonPreClick();
     void SpeedButtonOnClick();  // the previewed picture becomes the wallpaper, through the program
     void SpeedButtonNextClick();
-    // Loads PreviewName of PreviewFolder into the box and paints box and caption.
+    // Loads PreviewName of PreviewFolder into the box, sets the caption and
+    // has the pane painted anew.
     void ShowPreview();
-    // The picture shown before any folder was chosen, from a bitmap resource.
-    void LoadDefaultPreview(const char* resourceName);
+    // The picture shown before any folder was chosen, from the program's bitmap resource.
+    void LoadDefaultPreview();
     HBITMAP Image1Picture() const { return image1_; }
 
-    // The frame under the box, with the caption; the picture in the box.
-    void PaintPreviewFrame(HDC dc);
-    void PaintPreviewFrame();  // straight onto the window
-    void PaintImage1(HDC dc);
+    // The pane: the frame around the box and the buttons, the strip under the
+    // box with the caption, and the picture.
+    void Paint(HDC dc) const;
+    // The strip under the box with the caption.
+    void PaintPreviewFrame(HDC dc) const;
+
+    // The preview's state.
+    std::string PreviewFolder = "none";  // the previewed folder
+    std::string PreviewName = "none";    // the previewed picture
+    std::string PreviewCaption;          // painted under the preview: at most 25 characters, UTF-8
 
     TSpeedButton SpeedButtonPre;
     TSpeedButton SpeedButtonOn;
@@ -46,7 +48,9 @@ public:
 
 private:
     void SetImage1(HBITMAP picture);
+    void PaintImage1(HDC dc) const;
     HWND window_ = nullptr;
     HFONT font_ = nullptr;
     HBITMAP image1_ = nullptr;
+    bool showImage1_ = true;  // false while the caption says the folder has no pictures
 };

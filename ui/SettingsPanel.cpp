@@ -12,6 +12,7 @@
 #include "ui/LangUnit.h"
 #include "ui/MainFolderTree.h"
 #include "ui/MainProgram.h"
+#include "ui/Painting.h"
 
 namespace {
 
@@ -52,9 +53,26 @@ bool RunColorDialog(HWND owner, COLORREF& color) {
     return true;
 }
 
+// The blank columns between a check box and the first column its caption
+// inks: the two between the box and the caption's place, 16 pixels right of
+// the box's left edge, and the one that the letters of MS Sans Serif carry.
+const int kCaptionGap = 3;
+
+// A check box's caption at its place, or as far further right as the letters
+// of the face the system realised for the window's font (starting at their
+// origin, or left of it) need to keep kCaptionGap from the box.
+void BoxCaption(HDC dc, const RECT& box, const std::string& utf8) {
+    const std::wstring text = WideFromUtf8(utf8);
+    const int place = box.left + 16;
+    const int shortfall = box.right + kCaptionGap - (place + InkLeft(dc, text));
+    TextOutAnyScript(dc, shortfall > 0 ? place + shortfall : place, box.top, text);
+}
+
 }  // namespace
 
 void TSettingsPanel::Create(HWND form, HFONT font) {
+    parent_ = form;
+    font_ = font;
     const DWORD box = BS_AUTOCHECKBOX | WS_TABSTOP;
     CheckBoxStartUp = CreateChild(form, L"BUTTON", "", box, 274, 272, 14, 14, kCheckBoxStartUpId, font);
     CheckBoxChangeStart = CreateChild(form, L"BUTTON", "", box, 274, 288, 14, 14, kCheckBoxChangeStartId, font);
@@ -68,7 +86,7 @@ void TSettingsPanel::Create(HWND form, HFONT font) {
     SendMessageW(TimerUnitBox, CB_SETITEMHEIGHT, 0, 13);
     ColorSwatch.Create(form, 274, 328, 49, 25, kColorSwatchId);
     ColorButton =
-        CreateChild(form, L"BUTTON", "Выбрать", BS_PUSHBUTTON | WS_TABSTOP, 408, 328, 65, 25, kColorButtonId, font);
+        CreateChild(form, L"BUTTON", TextChoose, BS_PUSHBUTTON | WS_TABSTOP, 408, 328, 65, 25, kColorButtonId, font);
     ButtonApply =
         CreateChild(form, L"BUTTON", "Apply", BS_PUSHBUTTON | WS_TABSTOP, 408, 354, 65, 25, kButtonApplyId, font);
     ColorDialog1Execute = [form](COLORREF& color) { return RunColorDialog(form, color); };
@@ -135,6 +153,18 @@ void TSettingsPanel::ColorButtonClick() {
     ColorSwatch.SetColor(color);
 }
 
-void TSettingsPanel::SetSpinEditRange(int minimum, int maximum) { SpinEditTimer.SetRange(minimum, maximum); }
+void TSettingsPanel::LimitTimerCount() { SpinEditTimer.SetRange(1, 960); }
+
+void TSettingsPanel::Paint(HDC dc) const {
+    FrameCanvas canvas(dc, font_);
+    const RECT startUp = BoundsOf(parent_, CheckBoxStartUp);
+    BoxCaption(dc, startUp, LangStartWithWindows);
+    BoxCaption(dc, BoundsOf(parent_, CheckBoxChangeStart), LangChangeAtStart);
+    BoxCaption(dc, BoundsOf(parent_, CheckBoxTimer), LangByTimer);
+    const RECT swatch = BoundsOf(parent_, ColorSwatch.Handle());
+    PaintText(dc, swatch.right + 2, swatch.top, LangBackgroundColor);
+    const RECT apply = BoundsOf(parent_, ButtonApply);
+    Outline(dc, startUp.left - 2, startUp.top - 2, apply.right + 2, apply.bottom + 2);
+}
 
 void TSettingsPanel::SetSwatchColor(uint32_t color) { ColorSwatch.SetColor(color); }

@@ -21,13 +21,16 @@ public:
     // `timer` is the wallpaper timer the program arms.
     TSettingsPanel(TFolderPane& folders, TTimer& timer) : folders_(folders), timer_(timer) {}
 
-    // The controls on `parent`, in `font`.
+    // The controls on `parent`, in `font`; the pane paints there in it.
     void Create(HWND parent, HFONT font);
+    // The captions of the three boxes and of the colour, and the frame around the pane.
+    void Paint(HDC dc) const;
     void AssignCaptions();
     void FillSettingsPanel();
     void ButtonApplyClick();
     void ColorButtonClick();  // Button1Click: "Выбрать", the colour dialog
-    void SetSpinEditRange(int minimum, int maximum);
+    // The timer's count is kept to 1 ... 960 from here on (the start sequence's step).
+    void LimitTimerCount();
     void SetSwatchColor(uint32_t color);
     // A control's WM_COMMAND and WM_NOTIFY; HandleNotify is true when the pane took it.
     void HandleCommand(HWND control, WORD code);
@@ -48,4 +51,6 @@ public:
 private:
     TFolderPane& folders_;
     TTimer& timer_;
+    HWND parent_ = nullptr;
+    HFONT font_ = nullptr;
 };

@@ -10,6 +10,7 @@
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
 #include "ui/MainProgram.h"
+#include "ui/Menus.h"
 
 namespace {
 
@@ -30,29 +31,9 @@ NOTIFYICONDATAA TrayRecord(HWND window, UINT flags) {
     return data;
 }
 
-// The menu as data: each row gives an item's command, the text it is built
-// with, its entry in the caption table and its handler.
-struct TrayItem {
-    UINT command;
-    const char* text;            // UTF-8, as the menu is made
-    const std::string* caption;  // the caption-table entry it shows once captions are assigned
-    void (TTray::*handler)();
-};
-
-const TrayItem kTrayMenu[] = {
-    {TTray::CmdTraySettings, "Настройки", &LangSettings, &TTray::TraySettingsClick},
-    {TTray::CmdTrayNext, "Следующая", &LangNext, &TTray::TrayNextClick},
-    {TTray::CmdTrayPrevious, "Предыдущая", &LangPrevious, &TTray::TrayPreviousClick},
-    {TTray::CmdTrayExit, "Выход", &LangExit, &TTray::TrayExitClick},
-};
-
 }  // namespace
 
-TTray::TTray(TForm1& form) : form_(form) {
-    TrayMenu = CreatePopupMenu();
-    for (const TrayItem& item : kTrayMenu)
-        AppendMenuW(TrayMenu, MF_STRING, item.command, WideFromUtf8(item.text).c_str());
-}
+TTray::TTray(TForm1& form) : form_(form) { TrayMenu = BuildMenu(TrayMenuItems()); }
 
 TTray::~TTray() {
     if (TrayMenu) DestroyMenu(TrayMenu);
@@ -96,25 +77,9 @@ void TTray::IconMessage(LPARAM mouseMessage) {
     }
 }
 
-void TTray::AssignCaptions() {
-    for (const TrayItem& item : kTrayMenu) {
-        std::wstring wide = WideFromUtf8(*item.caption);
-        MENUITEMINFOW info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_STRING;
-        info.dwTypeData = wide.data();
-        SetMenuItemInfoW(TrayMenu, item.command, FALSE, &info);
-    }
-}
+void TTray::AssignCaptions() { AssignMenuCaptions(TrayMenu, TrayMenuItems()); }
 
-bool TTray::MenuCommand(UINT command) {
-    for (const TrayItem& item : kTrayMenu)
-        if (item.command == command) {
-            (this->*item.handler)();
-            return true;
-        }
-    return false;
-}
+bool TTray::MenuCommand(UINT command) { return RunMenuCommand(TrayMenuItems(), command, form_); }
 
 void TTray::TraySettingsClick() {
     form_.SettingsPanel.FillSettingsPanel();

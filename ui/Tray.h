@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "ui/Commands.h"
+
 class TForm1;
 
 class TTray {
@@ -17,14 +19,6 @@ public:
 
     // The message the icon sends the main window; lParam is the mouse message over the icon.
     static constexpr UINT CallbackMessage = WM_USER + 117;  // TrayCallbackMessage
-    // The menu's commands, as WM_COMMAND carries them.
-    enum Command : UINT {
-        CmdTraySettings = 106,  // CmdN6: "Настройки"
-        CmdTrayNext = 107,      // CmdN7: "Следующая"
-        CmdTrayPrevious = 108,  // CmdN8: "Предыдущая"
-        CmdTrayExit = 109,      // CmdN9: "Выход"
-    };
-
     // Adds the icon of the main window (its class icon), with the tip "Tavrin
     // Wallpaper" and CallbackMessage. The result is not looked at.
     void Add();

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "app/StartupShortcut.h"
@@ -30,7 +31,7 @@ std::string ShellFolder(int id) {
     return path;
 }
 std::string InstallFolder() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Tavrin Wallpaper"; }
-std::string StartMenuShortcut() { return ShellFolder(CSIDL_PROGRAMS) + "\\Tavrin Wallpaper.lnk"; }
+std::wstring StartMenuFolder() { return WideFromAnsi(ShellFolder(CSIDL_PROGRAMS)) + L"\\Tavrin Wallpaper\\"; }
 std::string AutostartShortcut() { return ReadUserShellFolder("StartUp") + "\\TavrinWP.lnk"; }
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 std::string Uninstall(const char* name) { return e2e::ReadUserString(kUninstallKey, name, "<none>"); }
@@ -65,18 +66,19 @@ long RunAndWaitForAll(std::string commandLine) {
 
 long InstallSilently() { return RunAndWaitForAll("\"" TAVRIN_SETUP "\" /S"); }
 
-// A shortcut's target and working folder, read back through IShellLinkA.
-std::pair<std::string, std::string> ReadShortcut(const std::string& file) {
+// A shortcut's target, arguments and working folder, read back through IShellLinkA.
+std::vector<std::string> ReadShortcut(const std::wstring& file) {
     ComRef<IShellLinkA> link;
     ComRef<IPersistFile> persist;
-    char target[MAX_PATH] = {}, folder[MAX_PATH] = {};
+    char target[MAX_PATH] = {}, arguments[MAX_PATH] = {}, folder[MAX_PATH] = {};
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out())) &&
         SUCCEEDED(link->QueryInterface(IID_IPersistFile, persist.Out())) &&
-        SUCCEEDED(persist->Load(WideFromAnsi(file).c_str(), STGM_READ))) {
+        SUCCEEDED(persist->Load(file.c_str(), STGM_READ))) {
         link->GetPath(target, MAX_PATH, nullptr, 0);
+        link->GetArguments(arguments, MAX_PATH);
         link->GetWorkingDirectory(folder, MAX_PATH);
     }
-    return {target, folder};
+    return {target, arguments, folder};
 }
 
 class InstallerTest : public ::testing::Test {
@@ -105,15 +107,19 @@ TEST_F(InstallerTest, InstallsStartsReinstallsOverARunningCopyAndRemovesAllButTh
     RegGetValueA(HKEY_CURRENT_USER, kUninstallKey, "EstimatedSize", RRF_RT_REG_DWORD, nullptr, &kilobytes, &size);
     EXPECT_GT(kilobytes * 1024, ReadTextFile(TAVRINWP_EXE).size());
 
-    // Started from the Start menu in the install folder, it lists its plugin.
-    const auto [target, workingFolder] = ReadShortcut(StartMenuShortcut());
-    EXPECT_EQ(target, program);
-    EXPECT_EQ(workingFolder, folder);
-    e2e::Program running("", SW_SHOWNORMAL, workingFolder, target);
+    // The Start menu starts the program, its next or previous change and either guide, in the install folder.
+    const std::pair<const wchar_t*, std::vector<std::string>> shortcuts[] = {
+        {L"Tavrin Wallpaper", {program, "", folder}}, {L"Следующие обои", {program, "next", folder}},
+        {L"Предыдущие обои", {program, "previous", folder}}, {L"Руководство", {folder + "\\guide-ru.txt", "", folder}},
+        {L"Guide", {folder + "\\guide-en.txt", "", folder}}};
+    for (const auto& [name, expected] : shortcuts)
+        EXPECT_EQ(ReadShortcut(StartMenuFolder() + name + L".lnk"), expected);
+    // Started from the Start menu, it lists its plugin.
+    e2e::Program running("", SW_SHOWNORMAL, folder, program);
     ASSERT_TRUE(running.WaitUntilIdle());
     HWND form = running.FindWindowOfClass("TForm1");
     ASSERT_NE(form, nullptr);
-    e2e::Deliver(form, WM_COMMAND, TForm1::CmdPlugins);
+    e2e::Deliver(form, WM_COMMAND, CmdPlugins);
     HWND plugins = running.FindWindowOfClass("TPluginForm");
     ASSERT_NE(plugins, nullptr);
     EXPECT_EQ(e2e::Deliver(GetDlgItem(plugins, TPluginForm::kListBox1Id), LB_GETCOUNT), 1);
@@ -136,7 +142,7 @@ TEST_F(InstallerTest, InstallsStartsReinstallsOverARunningCopyAndRemovesAllButTh
     ASSERT_TRUE(Exists(AutostartShortcut()));
     ASSERT_EQ(RunAndWaitForAll(quietUninstall), 0);
     EXPECT_FALSE(Exists(folder));
-    EXPECT_FALSE(Exists(StartMenuShortcut()));
+    EXPECT_EQ(GetFileAttributesW(StartMenuFolder().c_str()), INVALID_FILE_ATTRIBUTES);  // and every shortcut in it
     EXPECT_FALSE(Exists(AutostartShortcut()));
     EXPECT_EQ(Uninstall("DisplayName"), "<none>");
     EXPECT_EQ(ReadTextFile(config), "[options]\r\nnumber=7\r\n");

@@ -37,6 +37,20 @@ TEST(StartupArgument, MatchesTheWholeWordInAnyLetterCase) {
     EXPECT_FALSE(HasStartupArgument({"\xD1\x81tartup"}));
 }
 
+TEST(StartupArgument, AWordForTheRunningCopyIsTheWholeCommandLineInAnyLetterCase) {
+    EXPECT_EQ(ParseStartWord({"next"}), StartWord::Next);
+    EXPECT_EQ(ParseStartWord({"PREVIOUS"}), StartWord::Previous);
+    EXPECT_EQ(ParseStartWord({"Settings"}), StartWord::Settings);
+    EXPECT_EQ(ParseStartWord({"eXiT"}), StartWord::Exit);
+    EXPECT_EQ(ParseStartWord({}), StartWord::None);
+    EXPECT_EQ(ParseStartWord({"startup"}), StartWord::None);
+    EXPECT_EQ(ParseStartWord({"next", "startup"}), StartWord::None);
+    EXPECT_EQ(ParseStartWord({"next", "next"}), StartWord::None);
+    EXPECT_EQ(ParseStartWord({"/next"}), StartWord::None);
+    EXPECT_EQ(ParseStartWord({"nexts"}), StartWord::None);
+    EXPECT_EQ(ParseStartWord({"ne\xD1\x85t"}), StartWord::None);  // a Cyrillic "х"
+}
+
 TEST(PathSet, TheProgramsFolderIsThePartBeforeTheLastBackslash) {
     EXPECT_EQ(FolderOfFile("C:\\Program Files\\Tavrin\\tavrinwp.exe"), "C:\\Program Files\\Tavrin");
     EXPECT_EQ(FolderOfFile("C:\\tavrinwp.exe"), "C:\\");

@@ -66,6 +66,6 @@ TEST(HostilePicturesEndToEnd, SixChangesPassOverBadPicturesAndAlwaysLeaveASoundB
     }
     // The rotation went round: every good picture showed, and nothing else.
     EXPECT_EQ(shown, good);
-    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
 }

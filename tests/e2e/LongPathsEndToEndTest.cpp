@@ -56,7 +56,7 @@ TEST(LongPathsEndToEnd, AFolderNameTooLongForAnyFunctionIsAFolderThatCannotBeLis
     HWND form = program.FindWindowOfClass("TForm1");
     ASSERT_NE(form, nullptr);
     e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
-    e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayNext, 0);  // "Следующая"
+    e2e::Deliver(form, WM_COMMAND, CmdTrayNext, 0);  // "Следующая"
     ASSERT_TRUE(Answers(program, form));
     EXPECT_FALSE(platform::FileExists(files.bitmap));
     EXPECT_EQ(testing_support::ReadTextFile(files.config), config);

@@ -324,7 +324,7 @@ TEST_F(MainWindowEndToEnd, ADriveRootIsAPictureFolderLikeAnyOther) {
     EXPECT_EQ(Option("number"), "2");
     e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
     EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == sizes[order[1]]; }));
-    e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayPrevious, 0);  // "Предыдущая"
+    e2e::Deliver(form, WM_COMMAND, CmdTrayPrevious, 0);  // "Предыдущая"
     EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == sizes[order[0]]; }));
     EXPECT_EQ(Option("number"), "2");
 

@@ -79,7 +79,7 @@ TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
     ASSERT_NE(form, nullptr);
 
     // "Файл" -> "Плагины": the plugin window with the one plugin's line.
-    Deliver(form, WM_COMMAND, TForm1::CmdPlugins, 0);
+    Deliver(form, WM_COMMAND, CmdPlugins, 0);
     HWND window = program.FindWindowOfClass("TPluginForm");
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
@@ -128,7 +128,7 @@ TEST(PluginEndToEnd, TheSwitchedOnPluginReworksTheNextWallpaper) {
     EXPECT_FALSE(IsWindowVisible(form));
     EXPECT_FALSE(IsWindowVisible(window));
 
-    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
 }
 
@@ -158,7 +158,7 @@ TEST(PluginEndToEnd, WhileAPluginHangsTheProgramAnswersAndStartsNothingElse) {
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(form, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
     e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
-    e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayNext);
+    e2e::Deliver(form, WM_COMMAND, CmdTrayNext);
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_FALSE(program.WaitForExit(1000));
     EXPECT_EQ(platform::ReadIniString(files.config, "options", "number", "?"), "1");  // still changing
@@ -173,6 +173,69 @@ TEST(PluginEndToEnd, WhileAPluginHangsTheProgramAnswersAndStartsNothingElse) {
     EXPECT_EQ(platform::ReadIniString(files.config, "options", "number", "?"), "2");
     EXPECT_EQ(e2e::ReadDesktopValue("Wallpaper"), files.bitmap);
     EXPECT_EQ(ReadBitmap(files.bitmap).width, 130);
+}
+
+// What comes during a change waits for it and is never lost: a word from a
+// later start is carried out after it, "Выход" closes the program after it,
+// and a start while the program is closing becomes the running copy.
+TEST(PluginEndToEnd, AWordOrAStartDuringAChangeIsCarriedOutAfterIt) {
+    const e2e::DataFiles files = e2e::FreshDataFolder();
+    TempFolder folder;
+    const std::string programDir = folder / "Tavrin Program", plugin = ProgramWithPlugin(programDir, "hang");
+    ASSERT_TRUE(CopyFileA(testing_support::HelperProgram("InvertPlugin").c_str(), (plugin + "\\plugin.exe").c_str(),
+                          FALSE));
+    const std::string mode = plugin + "\\plugin.exe.mode", ran = plugin + "\\plugin.exe.ran";
+    const std::string tree = folder / "pictures";
+    ASSERT_TRUE(platform::CreateDir(tree));
+    for (const char* name : {"\\a.jpg", "\\b.jpg", "\\c.jpg", "\\d.jpg"})
+        WriteBytes(tree + name, MakeJpeg(130, 100, [](int, int) { return 7u; }));
+    WriteTextFile(files.config, "[options]\r\nwallpaper_directory=" + tree + "\r\nnumber=1\r\nplugin_directory=hang\r\n");
+    auto number = [&] { return platform::ReadIniString(files.config, "options", "number", "?"); };
+    // Starts a change whose plugin hangs; ends that plugin, whose next run does not hang.
+    auto hangingChange = [&](HWND form) {
+        WriteTextFile(mode, "hang");
+        DeleteFileA(ran.c_str());
+        PostMessageW(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
+        EXPECT_TRUE(e2e::WaitFor(
+            [&] { return platform::FileExists(ran) && ReadTextFile(ran).find('\n') != std::string::npos; }));
+        return static_cast<DWORD>(std::stoul(ReadTextFile(ran)));
+    };
+    auto endPlugin = [&](DWORD pid) {
+        DeleteFileA(mode.c_str());
+        HANDLE hung = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
+        ASSERT_NE(hung, nullptr);
+        TerminateProcess(hung, 9);
+        CloseHandle(hung);
+    };
+
+    Program owner("startup", SW_SHOWNORMAL, programDir, programDir + "\\tavrinwp.exe");
+    ASSERT_TRUE(owner.WaitUntilIdle());
+    HWND form = owner.FindWindowOfClass("TForm1");
+    DWORD pid = hangingChange(form);
+    DWORD exitCode = 1;
+    {
+        Program word("next");
+        EXPECT_TRUE(word.WaitForExit(30000, &exitCode));
+        EXPECT_EQ(exitCode, 0u);
+    }
+    EXPECT_EQ(number(), "1");
+    endPlugin(pid);
+    // The change ends, then the word's change runs (the plugin no longer hangs).
+    EXPECT_TRUE(e2e::WaitFor([&] { return number() == "3"; }));
+
+    pid = hangingChange(form);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
+    EXPECT_FALSE(owner.WaitForExit(1000));
+    Program next("startup");
+    EXPECT_FALSE(next.WaitForExit(2000));  // it waits for the closing copy
+    endPlugin(pid);
+    EXPECT_TRUE(owner.WaitForExit());
+    EXPECT_EQ(number(), "4");
+    form = next.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    EXPECT_FALSE(next.WaitForExit(0));
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
+    EXPECT_TRUE(next.WaitForExit());
 }
 
 // The plugin's settings dialog keeps its choice beside itself.

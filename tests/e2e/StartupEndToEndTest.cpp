@@ -14,6 +14,7 @@
 #include "Driver.h"
 #include "TestSupport.h"
 #include "image/BmpCodec.h"
+#include "platform/Platform.h"
 #include "ui/Main.h"
 #include "ui/PluginForm.h"
 
@@ -31,7 +32,7 @@ bool IsDirectory(const std::string& path) {
 
 // What Windows sends when the user picks "Файл" -> "Выход". (Menus cannot be
 // read from another process under Wine; their texts are checked in-process.)
-void ChooseExit(HWND form) { PostMessageW(form, WM_COMMAND, TForm1::CmdFileExit, 0); }
+void ChooseExit(HWND form) { PostMessageW(form, WM_COMMAND, CmdFileExit, 0); }
 
 // Runs the program with `arguments` until its message loop is idle and tells
 // whether the main window is visible; then ends it through "Выход".
@@ -262,7 +263,7 @@ TEST(Startup, AfterAFailedStartStepTheProgramIsQuietAndReachable) {
     EXPECT_EQ(program.FindWindowOfClass("#32770", 0), nullptr);
     // The icon is there, and its "Настройки" opens the window.
     EXPECT_TRUE(e2e::TrayIcon(form, NIM_MODIFY));
-    e2e::Deliver(form, WM_COMMAND, TTray::CmdTraySettings);
+    e2e::Deliver(form, WM_COMMAND, CmdTraySettings);
     EXPECT_TRUE(IsWindowVisible(form));
     ChooseExit(form);
     EXPECT_TRUE(program.WaitForExit());
@@ -275,7 +276,7 @@ TEST(Startup, WithNoPictureFolderYetATrayChangeBringsUpTheWindowToChooseOne) {
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1"), tree = Program::ChildAt(form, 100, 200);
     EXPECT_FALSE(IsWindowVisible(form));  // the change at start stays quiet
-    for (UINT what : {UINT(WM_LBUTTONDOWN), UINT(TTray::CmdTrayNext), UINT(TTray::CmdTrayPrevious)}) {  // icon, "Следующая", "Предыдущая"
+    for (UINT what : {UINT(WM_LBUTTONDOWN), UINT(CmdTrayNext), UINT(CmdTrayPrevious)}) {  // icon, "Следующая", "Предыдущая"
         SendMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         if (what == WM_LBUTTONDOWN) e2e::Deliver(form, TTray::CallbackMessage, 1, what);
         else e2e::Deliver(form, WM_COMMAND, what);
@@ -293,7 +294,7 @@ TEST(Startup, StartedFromAnotherFolderItFindsItsPluginsAndLinksItsOwnFile) {
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1");
     // The plugin window lists the plugin that ships beside the program.
-    e2e::Deliver(form, WM_COMMAND, TForm1::CmdPlugins);
+    e2e::Deliver(form, WM_COMMAND, CmdPlugins);
     HWND plugins = program.FindWindowOfClass("TPluginForm");
     EXPECT_EQ(e2e::Deliver(GetDlgItem(plugins, TPluginForm::kListBox1Id), LB_GETCOUNT), 1);
     // Apply with "Запускать после загрузки": the shortcut starts the real program in its folder.
@@ -359,6 +360,63 @@ TEST(Startup, ALaterStartHandsOverToTheRunningCopyAndEnds) {
     EXPECT_EQ(testing_support::ReadTextFile(files.bitmap), bitmap);
     ChooseExit(form);
     EXPECT_TRUE(first.WaitForExit());
+}
+
+// The words a script or a shortcut key gives: each later start ends at once
+// with 0, and the running copy does what its tray menu's item does.
+TEST(Startup, WordsOfLaterStartsDriveTheRunningCopyAsItsTrayMenuDoes) {
+    testing_support::TempFolder pictures;
+    const e2e::DataFiles files = ChangeAtStart(pictures);
+    testing_support::WriteTextFile(files.config, "[options]\r\nwallpaper_directory=" + pictures.Path() +
+                                                     "\r\nnumber=1\r\nplugin_directory=none\r\n");
+    auto later = [](const char* word) {
+        DWORD exitCode = 1;
+        Program start(word);
+        EXPECT_TRUE(start.WaitForExit(90000, &exitCode)) << word;
+        EXPECT_EQ(exitCode, 0u) << word;
+    };
+    // The picture showing (pictures are 130 x 100 times their number) and the position saved.
+    auto showing = [&](int picture, int number) {
+        return e2e::WaitFor([&] {
+            if (platform::ReadIniString(files.config, "options", "number", "?") != std::to_string(number)) return false;
+            const std::vector<uint8_t> bytes = platform::ReadFileBytes(files.bitmap, 1u << 26);
+            return DecodeBmp(bytes.data(), bytes.size()).width == 130 * picture;
+        });
+    };
+
+    Program first("startup");
+    ASSERT_TRUE(first.WaitUntilIdle());
+    HWND form = first.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    later("next");
+    EXPECT_TRUE(showing(1, 2));
+    later("NEXT");
+    EXPECT_TRUE(showing(2, 3));
+    later("Previous");
+    EXPECT_TRUE(showing(1, 2));
+    EXPECT_FALSE(IsWindowVisible(form));
+    later("settings");
+    EXPECT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(form) != FALSE; }));
+    const std::string config = testing_support::ReadTextFile(files.config);
+    later("exit");
+    EXPECT_TRUE(first.WaitForExit());
+    EXPECT_EQ(testing_support::ReadTextFile(files.config), config);
+
+    // With no copy running "exit" starts none, and "next" starts one in the
+    // tray whose change takes the place of the change at start.
+    later("exit");
+    EXPECT_EQ(RunningCopies(), 0);
+    platform::WriteIniString(files.config, "options", "changestart", "1");
+    Program alone("next");
+    ASSERT_TRUE(alone.WaitUntilIdle());
+    EXPECT_TRUE(showing(2, 3));
+    form = alone.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    EXPECT_FALSE(IsWindowVisible(form));
+    EXPECT_TRUE(e2e::TrayIcon(form, NIM_MODIFY));
+    EXPECT_EQ(RunningCopies(), 1);
+    ChooseExit(form);
+    EXPECT_TRUE(alone.WaitForExit());
 }
 
 TEST(Startup, CopiesStartedAtTheSameMomentLeaveOneRunning) {

@@ -193,16 +193,16 @@ TEST_F(WallpaperEndToEnd, ChangesAtStartOnATrayPressAndStepsBackFromTheMenu) {
     }
     ASSERT_TRUE(steppable());
     ASSERT_EQ(Shown(), SizeAt(current));
-    e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayPrevious, 0);  // "Предыдущая"
+    e2e::Deliver(form, WM_COMMAND, CmdTrayPrevious, 0);  // "Предыдущая"
     EXPECT_EQ(Shown(), SizeAt(current - 1));
     EXPECT_EQ(Number(), current);
 
     // "Следующая" moves on again.
-    e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayNext, 0);
+    e2e::Deliver(form, WM_COMMAND, CmdTrayNext, 0);
     EXPECT_EQ(Shown(), SizeAt(current));
 
     // "Выход" of the tray menu ends the program.
-    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
 }
 
@@ -217,7 +217,7 @@ TEST_F(WallpaperEndToEnd, SteppingBackPassesOverAPictureThatCannotBeApplied) {
     HWND form = program.FindWindowOfClass("TForm1");
     for (int i = 0; i < 3; ++i) e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);  // 1, 3, 4
     for (int shown : {3, 1}) {
-        e2e::Deliver(form, WM_COMMAND, TTray::CmdTrayPrevious, 0);  // "Предыдущая"
+        e2e::Deliver(form, WM_COMMAND, CmdTrayPrevious, 0);  // "Предыдущая"
         EXPECT_EQ(Shown().first, 130 + 10 * shown);
         EXPECT_EQ(Number(), shown + 1);
     }
@@ -238,9 +238,9 @@ TEST_F(WallpaperEndToEnd, ARightPressOpensTheTrayMenuEvenWhileHidden) {
     EXPECT_FALSE(IsWindowVisible(menu));
 
     // "Настройки" brings the window back, in front.
-    e2e::Deliver(form, WM_COMMAND, TTray::CmdTraySettings, 0);
+    e2e::Deliver(form, WM_COMMAND, CmdTraySettings, 0);
     EXPECT_TRUE(IsWindowVisible(form));
-    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
 }
 
@@ -299,7 +299,7 @@ TEST_F(WallpaperEndToEnd, TheTrayIconAsTheShellShowsItAndAsAPersonUsesIt) {
     EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == SizeAt(NextGood(after)); }));
 
     // "Выход" removes the icon.
-    PostMessageW(form, WM_COMMAND, TTray::CmdTrayExit, 0);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
     EXPECT_FALSE(e2e::TrayIcon(form, NIM_MODIFY));
 }

@@ -49,7 +49,7 @@ TEST_F(BannerTest, TheBannerPlaysAtTheTopOfTheMainWindow) {
     EXPECT_TRUE(form.Banner.GIFAnimator1.Animate());
     EXPECT_FALSE(form.Banner.GIFAnimator1.AutoSize());
     EXPECT_FALSE(form.Banner.GIFAnimator1.Transparent());
-    EXPECT_EQ(BannerIndex, 1);
+    EXPECT_EQ(form.Banner.BannerIndex, 1);
 
     // The banner resource: 468 x 60, 15 frames in a cycle of about 9 seconds.
     TGIFImage& image = form.Banner.GIFAnimator1.Image();
@@ -87,7 +87,7 @@ TEST_F(BannerTest, TheReloadTimerRestartsTheBannerAndKeepsBannerOne) {
     form.Banner.GIFAnimator1.Tick();
     EXPECT_EQ(form.Banner.GIFAnimator1.FrameIndex(), 2);
     for (int i = 0; i < 3; ++i) form.Banner.TimerReklamaTimer();
-    EXPECT_EQ(BannerIndex, 1);
+    EXPECT_EQ(form.Banner.BannerIndex, 1);
     EXPECT_EQ(form.Banner.GIFAnimator1.FrameIndex(), 0);
     EXPECT_TRUE(form.Banner.GIFAnimator1.Animate());
     EXPECT_EQ(form.Banner.GIFAnimator1.Timer().Interval(), form.Banner.GIFAnimator1.Image().Frame(0).Delay);
@@ -114,7 +114,7 @@ TEST_F(BannerTest, TheHelpMenuOpensTheProgramsPages) {
     EXPECT_EQ(MenuText(help, 0), WideFromUtf8("О программе"));
     EXPECT_EQ(MenuText(help, 1), WideFromUtf8("Сайт разработчика"));
     EXPECT_EQ(MenuText(help, 2), WideFromUtf8("Скачать обои"));
-    EXPECT_EQ(GetMenuItemID(help, 0), UINT(TForm1::CmdAbout));
+    EXPECT_EQ(GetMenuItemID(help, 0), UINT(CmdAbout));
 
     SendMessageW(form.Handle(), WM_COMMAND, GetMenuItemID(help, 1), 0);
     SendMessageW(form.Handle(), WM_COMMAND, GetMenuItemID(help, 2), 0);
@@ -161,13 +161,13 @@ TEST_F(BannerTest, TheAboutBoxIsModalClosesWithEscOrOkAndTheBannerReloadsMeanwhi
     form.Banner.GIFAnimator1.OnChange = [] { ++bannerLoads; };
     form.Banner.TimerReklama.SetInterval(300);
     SetTimer(nullptr, 0, 200, CloseAboutBox);
-    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdAbout, 0);
+    SendMessageW(form.Handle(), WM_COMMAND, CmdAbout, 0);
     EXPECT_NE(aboutSeen, nullptr);
     EXPECT_GE(loadsWhileOpen, 2);
     EXPECT_TRUE(ownerDisabled);
     EXPECT_TRUE(IsWindowEnabled(form.Handle()));
     EXPECT_FALSE(IsWindow(aboutSeen)) << "the box is destroyed when it closes";
-    SendMessageW(form.Handle(), WM_COMMAND, TForm1::CmdAbout, 0);
+    SendMessageW(form.Handle(), WM_COMMAND, CmdAbout, 0);
     EXPECT_EQ(aboutShown, 2);
     EXPECT_EQ(FindWindowW(L"TAboutForm", nullptr), nullptr);
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "core/Paths.h"
 #include "core/Settings.h"
@@ -41,7 +42,7 @@ TEST(MainForm, HasTheFileMenuWithExit) {
     ASSERT_NE(file, nullptr);
     const int last = GetMenuItemCount(file) - 1;
     EXPECT_EQ(MenuText(file, last), WideFromUtf8("Выход"));
-    EXPECT_EQ(GetMenuItemID(file, last), static_cast<UINT>(TForm1::CmdFileExit));
+    EXPECT_EQ(GetMenuItemID(file, last), static_cast<UINT>(CmdFileExit));
 }
 
 TEST(MainForm, PaintsItsBackgroundInLightSkyBlue) {
@@ -76,7 +77,7 @@ TEST(MainForm, HasTheTrayMenuInItsOrder) {
     ASSERT_NE(form.Tray.TrayMenu, nullptr);
     ASSERT_EQ(GetMenuItemCount(form.Tray.TrayMenu), 4);
     const char* texts[] = {"Настройки", "Следующая", "Предыдущая", "Выход"};
-    const UINT ids[] = {TTray::CmdTraySettings, TTray::CmdTrayNext, TTray::CmdTrayPrevious, TTray::CmdTrayExit};
+    const UINT ids[] = {CmdTraySettings, CmdTrayNext, CmdTrayPrevious, CmdTrayExit};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(MenuText(form.Tray.TrayMenu, i), WideFromUtf8(texts[i]));
         EXPECT_EQ(GetMenuItemID(form.Tray.TrayMenu, i), ids[i]);
@@ -183,27 +184,12 @@ TEST(MainForm, TheFolderTreeSelectsTheSavedFolderAndAClickFillsTheFolderField) {
         GetWindowTextA(form.Folders.EditDir, text, MAX_PATH);
         EXPECT_EQ(std::string(text), documents / "Pictures");
         // ... and previews that folder, which holds no picture.
-        EXPECT_EQ(PreviewFolder, documents / "Pictures");
-        EXPECT_EQ(PreviewName, "none");
-        EXPECT_EQ(PreviewCaption, "Картинок нет");
+        EXPECT_EQ(form.Preview.PreviewFolder, documents / "Pictures");
+        EXPECT_EQ(form.Preview.PreviewName, "none");
+        EXPECT_EQ(form.Preview.PreviewCaption, "Картинок нет");
     }
     SetPersonal(saved);
 }
-
-namespace {
-
-std::wstring NodeText(HWND tree, HTREEITEM node) {
-    wchar_t text[MAX_PATH] = {};
-    TVITEMW item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = node;
-    item.pszText = text;
-    item.cchTextMax = MAX_PATH;
-    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-}  // namespace
 
 // A documents folder and a picture folder named in a script the ANSI code page
 // cannot hold (Japanese on a Russian or English Windows): the program reaches
@@ -240,22 +226,41 @@ TEST(MainForm, NamesOutsideTheCodePageAreReachedAndShownByTheirRealNames) {
         EXPECT_EQ(Settings.wallpaper_directory, storedPictures);
         EXPECT_EQ(WindowTextOf(form.Folders.EditDir), pictures);
         HWND tree = form.Folders.ShellTreeView1->Handle();
-        ASSERT_NE(form.Folders.ShellTreeView1->Selected(), nullptr);
-        EXPECT_EQ(NodeText(tree, form.Folders.ShellTreeView1->Selected()), L"\u65E5\u672C\u306E\u58C1\u7D19");
+        TShellTreeView& view = *form.Folders.ShellTreeView1;
+        const HTREEITEM node = view.Selected();
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(view.Label(node), L"\u65E5\u672C\u306E\u58C1\u7D19");
 
         // A click on the folder's node previews its picture under the picture's own name.
         form.Show();
         SetWindowTextW(form.Folders.EditDir, L"");
         RECT item;
-        ASSERT_TRUE(TreeView_GetItemRect(tree, form.Folders.ShellTreeView1->Selected(), &item, TRUE));
+        ASSERT_TRUE(TreeView_GetItemRect(tree, node, &item, TRUE));
         const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
         PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, point);
         PostMessageW(tree, WM_LBUTTONUP, 0, point);
         Pump();
         Pump();
         EXPECT_EQ(WindowTextOf(form.Folders.EditDir), pictures);
-        EXPECT_TRUE(platform::FileExists(PreviewFolder + "\\" + PreviewName)) << PreviewFolder << "\\" << PreviewName;
-        EXPECT_EQ(PreviewCaption, Utf8FromWide(picture));
+        EXPECT_TRUE(platform::FileExists(form.Preview.PreviewFolder + "\\" + form.Preview.PreviewName)) << form.Preview.PreviewFolder << "\\" << form.Preview.PreviewName;
+        EXPECT_EQ(form.Preview.PreviewCaption, Utf8FromWide(picture));
+
+        // Its label edited on an English Windows: left as it is, nothing is renamed and
+        // nothing said; given a Russian name, the folder on disk, the label and the field take it.
+        std::vector<std::string> errors;
+        Application.OnException = [&](const std::exception& error) { errors.push_back(error.what()); };
+        const std::wstring russian = base + L"\\Обои лета";
+        for (const std::wstring& name : {pictures, russian, russian}) {
+            TreeView_EditLabel(tree, node);
+            SetWindowTextW(TreeView_GetEditControl(tree), name.substr(base.size() + 1).c_str());
+            TreeView_EndEditLabelNow(tree, FALSE);
+            Pump();
+            EXPECT_EQ(errors, std::vector<std::string>{});
+            EXPECT_TRUE(std::filesystem::is_directory(name));
+            EXPECT_EQ(view.Label(node), name.substr(base.size() + 1));
+            EXPECT_EQ(WindowTextOf(form.Folders.EditDir), name);
+        }
+        Application.OnException = nullptr;
     }
     SetPersonal(saved);
 }

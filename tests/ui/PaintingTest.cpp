@@ -141,9 +141,9 @@ TEST(Painting, TheWindowPaintsItsFramesAroundTheControls) {
 TEST(Painting, ThePreviewCaptionStandsInTheStripUnderThePicture) {
     TForm1 form;
     MemoryCanvas empty(600, 500), captioned(600, 500);
-    PreviewCaption = "";
+    form.Preview.PreviewCaption = "";
     form.Preview.PaintPreviewFrame(empty.Dc());
-    PreviewCaption = "abcdefghijklmnopqrstuvwxy";  // 25 characters
+    form.Preview.PreviewCaption = "abcdefghijklmnopqrstuvwxy";  // 25 characters
     form.Preview.PaintPreviewFrame(captioned.Dc());
     int changed = 0, outside = 0;
     for (int y = 200; y < 240; ++y)
@@ -201,8 +201,8 @@ TEST(Painting, APictureNamedInAnotherScriptIsCaptionedInItsOwnLetters) {
     std::vector<COLORREF> strips[2];
     for (auto& strip : strips) {
         if (&strip != strips) form.Preview.SpeedButtonNext.Click();
-        EXPECT_EQ(names.count(WideFromAnsi(PreviewName)), 0u) << "reached by its short name";
-        captions.insert(WideFromUtf8(PreviewCaption));
+        EXPECT_EQ(names.count(WideFromAnsi(form.Preview.PreviewName)), 0u) << "reached by its short name";
+        captions.insert(WideFromUtf8(form.Preview.PreviewCaption));
         MemoryCanvas canvas(600, 500);
         form.Preview.PaintPreviewFrame(canvas.Dc());
         for (int y = 220; y < 233; ++y)

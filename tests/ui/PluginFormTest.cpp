@@ -317,15 +317,15 @@ TEST_F(PluginFormTest, ClosingHidesTheWindowAndMinimisingClosesTheNewest) {
     HMENU file = GetSubMenu(GetMenu(main.Handle()), 0);
     const int count = GetMenuItemCount(file);
     ASSERT_GE(count, 2);
-    EXPECT_EQ(GetMenuItemID(file, count - 2), static_cast<UINT>(TForm1::CmdPlugins));
+    EXPECT_EQ(GetMenuItemID(file, count - 2), static_cast<UINT>(CmdPlugins));
     wchar_t text[64] = {};
     GetMenuStringW(file, static_cast<UINT>(count - 2), text, 64, MF_BYPOSITION);
     EXPECT_EQ(std::wstring(text), WideFromUtf8("Плагины"));
-    SendMessageW(main.Handle(), WM_COMMAND, TForm1::CmdPlugins, 0);
+    SendMessageW(main.Handle(), WM_COMMAND, CmdPlugins, 0);
     TPluginForm* older = PluginForm;
     ASSERT_NE(older, nullptr);
     EXPECT_TRUE(older->Visible());
-    SendMessageW(main.Handle(), WM_COMMAND, TForm1::CmdPlugins, 0);
+    SendMessageW(main.Handle(), WM_COMMAND, CmdPlugins, 0);
     TPluginForm* newer = PluginForm;
     ASSERT_NE(newer, older);
 

@@ -102,14 +102,12 @@ TEST_F(PanelTest, EveryControlStandsAtItsPlaceInItsTabOrderWithItsCaption) {
         EXPECT_EQ(at, next);
     }
 
-    // The caption table, in the order it is filled, gives the texts.
-    const std::vector<const std::string*> table = CaptionTable();
-    ASSERT_EQ(table.size(), 23u);
-    EXPECT_EQ(*table[0], "Реклама");
-    EXPECT_EQ(*table[2], "Файл");
-    EXPECT_EQ(*table[12], "Картинок нет");
-    EXPECT_EQ(*table[18], "день");
-    EXPECT_EQ(*table[22], "Цвет фона");
+    // The caption table gives the texts.
+    EXPECT_EQ(LangAdvert, "Реклама");
+    EXPECT_EQ(LangFile, "Файл");
+    EXPECT_EQ(LangNoPictures, "Картинок нет");
+    EXPECT_EQ(LangDay, "день");
+    EXPECT_EQ(LangBackgroundColor, "Цвет фона");
     EXPECT_EQ(WindowTextOf(form.SettingsPanel.ButtonApply), WideFromUtf8("Применить"));
     EXPECT_EQ(WindowTextOf(form.SettingsPanel.ColorButton), WideFromUtf8("Выбрать"));
     ASSERT_EQ(SendMessageW(form.SettingsPanel.TimerUnitBox, CB_GETCOUNT, 0, 0), 3);
@@ -301,35 +299,35 @@ TEST_F(PanelTest, ThePreviewStepsThroughAFoldersPicturesAndCutsLongNames) {
     form.Folders.ShellTreeView1->SetSelectedPath(folder.Path());
     form.Folders.ShellTreeView1Click();
     EXPECT_EQ(WindowTextOf(form.Folders.EditDir), WideFromAnsi(folder.Path()));
-    EXPECT_EQ(PreviewFolder, folder.Path());
-    EXPECT_EQ(PreviewName, FirstPicture(folder.Path()));
+    EXPECT_EQ(form.Preview.PreviewFolder, folder.Path());
+    EXPECT_EQ(form.Preview.PreviewName, FirstPicture(folder.Path()));
     BITMAP shown;
     GetObjectW(form.Preview.Image1Picture(), sizeof shown, &shown);
     EXPECT_EQ(shown.bmWidth, 170);  // 400 x 300 reduced into 170 x 130
     EXPECT_EQ(shown.bmHeight, 127);
 
     // Next through to the end and back; the long name is cut to 25 characters.
-    std::vector<std::string> seen = {PreviewName};
+    std::vector<std::string> seen = {form.Preview.PreviewName};
     for (int i = 0; i < 3; ++i) {
         form.Preview.SpeedButtonNext.Click();
-        seen.push_back(PreviewName);
-        if (PreviewName == longName) EXPECT_EQ(PreviewCaption, longName.substr(0, 25));
+        seen.push_back(form.Preview.PreviewName);
+        if (form.Preview.PreviewName == longName) EXPECT_EQ(form.Preview.PreviewCaption, longName.substr(0, 25));
     }
     EXPECT_EQ(seen[2], seen[3]) << "no wrap-around at the end";
     EXPECT_NE(std::find(seen.begin(), seen.end(), longName), seen.end());
     for (int i = 0; i < 3; ++i) form.Preview.SpeedButtonPre.Click();
-    EXPECT_EQ(PreviewName, seen[0]) << "no wrap-around at the start";
+    EXPECT_EQ(form.Preview.PreviewName, seen[0]) << "no wrap-around at the start";
 
     // A folder without pictures: the caption says so, the picture stays.
     HBITMAP before = form.Preview.Image1Picture();
     TempFolder empty;
     form.Folders.ShellTreeView1->SetSelectedPath(empty.Path());
     form.Folders.ShellTreeView1Click();
-    EXPECT_EQ(PreviewName, "none");
-    EXPECT_EQ(PreviewCaption, "Картинок нет");
+    EXPECT_EQ(form.Preview.PreviewName, "none");
+    EXPECT_EQ(form.Preview.PreviewCaption, "Картинок нет");
     EXPECT_EQ(form.Preview.Image1Picture(), before);
     form.Preview.SpeedButtonNext.Click();  // does nothing
-    EXPECT_EQ(PreviewName, "none");
+    EXPECT_EQ(form.Preview.PreviewName, "none");
     EXPECT_TRUE(errors.empty());
 }
 
@@ -343,23 +341,23 @@ TEST_F(PanelTest, ADamagedPictureIsReportedAndTheNextStepStartsFromIt) {
     WriteTextFile(folder / "b.bmp", "damaged");
     form.Folders.ShellTreeView1->SetSelectedPath(folder.Path());
     TForm::Guarded([&] { form.Folders.ShellTreeView1Click(); });  // as a click in the tree runs it
-    const std::string good = PreviewName, caption = PreviewCaption;
+    const std::string good = form.Preview.PreviewName, caption = form.Preview.PreviewCaption;
     const std::string damaged = good == "a.bmp" ? "b.bmp" : "a.bmp";
     HBITMAP shown = form.Preview.Image1Picture();
     if (good == "a.bmp") {
         form.Preview.SpeedButtonNext.Click();  // through the button's guard, as a click is
         ASSERT_EQ(errors.size(), 1u);
-        EXPECT_EQ(PreviewName, damaged);
-        EXPECT_EQ(PreviewCaption, caption);
+        EXPECT_EQ(form.Preview.PreviewName, damaged);
+        EXPECT_EQ(form.Preview.PreviewCaption, caption);
         EXPECT_EQ(form.Preview.Image1Picture(), shown);
     } else {
-        EXPECT_EQ(PreviewName, "b.bmp");
+        EXPECT_EQ(form.Preview.PreviewName, "b.bmp");
         ASSERT_EQ(errors.size(), 1u);  // the first picture itself failed
     }
     // A folder that has gone: the step reports the runtime's error.
     errors.clear();
-    PreviewFolder = folder / "gone";
-    PreviewName = "a.bmp";
+    form.Preview.PreviewFolder = folder / "gone";
+    form.Preview.PreviewName = "a.bmp";
     form.Preview.SpeedButtonPre.Click();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "File not found");

@@ -1,0 +1,17 @@
+// The program's menu commands, as WM_COMMAND carries them: the menu bar's and
+// the tray menu's, in one enumeration.
+#pragma once
+
+#include <windows.h>
+
+enum Command : UINT {
+    CmdFileExit = 102,        // CmdN2: "Файл" -> "Выход"
+    CmdTraySettings = 106,    // CmdN6: tray "Настройки"
+    CmdTrayNext = 107,        // CmdN7: tray "Следующая"
+    CmdTrayPrevious = 108,    // CmdN8: tray "Предыдущая"
+    CmdTrayExit = 109,        // CmdN9: tray "Выход"
+    CmdPlugins = 150,         // "Файл" -> "Плагины"
+    CmdAbout = 404,           // CmdN4: "Помощь" -> "О программе"
+    CmdDeveloperSite = 405,   // CmdN5: "Помощь" -> "Сайт разработчика"
+    CmdWallpapersPage = 410,  // CmdN10: "Помощь" -> "Скачать обои"
+};
