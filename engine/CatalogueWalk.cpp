@@ -252,7 +252,7 @@ private:
         folder.entries.clear();
         folder.listed = source_.List(path_, [&](const platform::FolderEntry& listed) {
             if (listed.name == "." || listed.name == "..") return true;
-            const bool picture = IsPictureFile(listed.name);
+            const bool picture = IsPictureFile(listed.RealName());
             if (!listed.isFolder && !picture) return true;
             CachedEntry& entry = folder.entries.emplace_back();
             entry.name = listed.name;

@@ -12,7 +12,7 @@ bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 std::string FirstPicture(const std::string& folder) {
     std::string result = "none";
     platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
-        if (IsDotEntry(entry.name) || !IsPictureFile(entry.name)) return true;
+        if (IsDotEntry(entry.name) || !IsPictureFile(entry.RealName())) return true;
         result = entry.name;
         return false;
     });
@@ -28,7 +28,7 @@ std::string NextPicture(const std::string& folder, const std::string& current) {
             passedCurrent = entry.name == current;
             return true;
         }
-        if (IsDotEntry(entry.name) || !IsPictureFile(entry.name)) return true;
+        if (IsDotEntry(entry.name) || !IsPictureFile(entry.RealName())) return true;
         result = entry.name;
         return false;
     });
@@ -40,7 +40,7 @@ std::string PreviousPicture(const std::string& folder, const std::string& curren
     std::string result = current;
     platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
         if (entry.name == current) return false;
-        if (!IsDotEntry(entry.name) && IsPictureFile(entry.name)) result = entry.name;
+        if (!IsDotEntry(entry.name) && IsPictureFile(entry.RealName())) result = entry.name;
         return true;
     });
     return result;

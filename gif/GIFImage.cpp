@@ -314,14 +314,14 @@ void TGIFImage::ReadGifData(size_t count, TStream& stream, bool decodeFirst) {
                     if (separator != '!' && separator != ',' && separator != ';') separator = 0;
                 }
             } else if (hadRun) {
-                // Comments after the last image become the image's comment, once.
+                // Comments after the last image become the image's comment, once:
+                // a line per sub-block, and a line of CR LF CR LF before each
+                // further comment block once there is text.
                 if (data.Comment.empty()) {
                     for (const TExtension& extension : run) {
                         if (extension.Kind != TExtensionKind::Comment) continue;
                         if (!data.Comment.empty()) data.Comment.emplace_back("\r\n\r\n");
-                        std::string text;
-                        for (const std::string& block : extension.Data) text += block;
-                        data.Comment.push_back(std::move(text));
+                        data.Comment.insert(data.Comment.end(), extension.Data.begin(), extension.Data.end());
                     }
                 }
             } else if (separator != 0 && separator != ';') {

@@ -30,9 +30,14 @@ public:
 };
 
 struct FolderEntry {
-    std::string name;
+    std::string name;  // as the A functions open it: on Windows perhaps its short name
     bool isFolder = false;
     bool hiddenOrSystem = false;  // marked hidden or system (never on POSIX)
+    // The entry's real name with "?" for the characters the ANSI code page
+    // cannot hold, when `name` is not the real name (a short name); else empty.
+    std::string otherRealName;
+    // The name the picture rule judges: the real one, never a short name.
+    const std::string& RealName() const { return otherRealName.empty() ? name : otherRealName; }
 };
 
 // Calls `visit` for each entry of `folder` in the system's own order, "." and ".."

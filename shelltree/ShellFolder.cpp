@@ -93,6 +93,25 @@ TShellFolder::~TShellFolder() {
 
 long TShellFolder::LiveCount() { return liveItems; }
 
+IShellFolder* TShellFolder::ChildFolder(LPCITEMIDLIST relative) const {
+    if (!folder_) return nullptr;
+    void* child = nullptr;
+    if (SUCCEEDED(folder_->BindToObject(relative, nullptr, IID_IShellFolder, &child)) && child)
+        return static_cast<IShellFolder*>(child);
+    LPCITEMIDLIST ids[1] = {relative};
+    child = nullptr;
+    if (SUCCEEDED(folder_->GetUIObjectOf(nullptr, 1, ids, IID_IShellFolder, nullptr, &child)) && child)
+        return static_cast<IShellFolder*>(child);
+    child = nullptr;
+    if (SUCCEEDED(folder_->CreateViewObject(nullptr, IID_IShellFolder, &child)) && child)
+        return static_cast<IShellFolder*>(child);
+    idlist::Owned absolute(idlist::Concat(absolute_.get(), relative));
+    child = nullptr;
+    if (SUCCEEDED(DesktopFolder()->BindToObject(absolute.get(), nullptr, IID_IShellFolder, &child)) && child)
+        return static_cast<IShellFolder*>(child);
+    return nullptr;
+}
+
 IShellFolder* TShellFolder::ParentShellFolder(LPCITEMIDLIST* child) const {
     if (idlist::Count(relative_.get()) == 1 && parent_ && parent_->ShellFolder()) {
         *child = relative_.get();

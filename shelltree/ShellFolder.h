@@ -28,6 +28,11 @@ public:
     // The folder that answers for this item and the item's ID relative to it.
     // Null when the shell cannot give one. The folder is AddRef'd for the caller.
     IShellFolder* ParentShellFolder(LPCITEMIDLIST* child) const;
+    // The folder object of `relative`, a child of this item, AddRef'd for the
+    // caller: this folder's binding of it, else its UI object for it, else this
+    // folder's view object, else the desktop's binding of the absolute ID. Null
+    // when all of them fail, or when this item has no folder.
+    IShellFolder* ChildFolder(LPCITEMIDLIST relative) const;
     // The requested shell attributes (SFGAO_*) of the item; 0 when unknown.
     ULONG Attributes(ULONG mask) const;
     bool IsFolder() const { return Attributes(SFGAO_FOLDER) != 0; }

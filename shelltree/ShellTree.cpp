@@ -437,15 +437,7 @@ void TShellTreeView::Fill(HTREEITEM node) {
         while (list->Next(1, &id, &fetched) == S_OK && fetched == 1) {
             idlist::Owned owned(id);
             id = nullptr;
-            ComRef<IShellFolder> child;
-            if (FAILED(folder->BindToObject(owned.get(), nullptr, IID_IShellFolder, child.Out()))) {
-                LPCITEMIDLIST ids[1] = {owned.get()};
-                if (FAILED(folder->GetUIObjectOf(nullptr, 1, ids, IID_IShellFolder, nullptr, child.Out()))) {
-                    idlist::Owned absolute(idlist::Concat(parent->AbsoluteID(), owned.get()));
-                    if (FAILED(DesktopFolder()->BindToObject(absolute.get(), nullptr, IID_IShellFolder, child.Out())))
-                        child.Reset();
-                }
-            }
+            ComRef<IShellFolder> child(parent->ChildFolder(owned.get()));
             auto* item = new TShellFolder(parent, owned.get(), child.get());
             bool canAdd = true;
             if (OnAddFolder) OnAddFolder(*item, canAdd);

@@ -23,9 +23,8 @@ void TGIFAnimator::SetAnimate(bool value) {
     } else {
         timer_.SetEnabled(false);
         timer_.SetOnTimer(nullptr);
-        const bool was = animate_;
         animate_ = false;
-        if (was && OnStop) OnStop();
+        if (OnStop) OnStop();  // also when it was not playing
         PictureChanged();
     }
 }

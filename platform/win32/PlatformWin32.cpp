@@ -16,12 +16,16 @@ namespace platform {
 namespace {
 
 // An entry's name as the A functions open it: the name itself when the ANSI
-// code page holds it, otherwise its short name when the system made one.
-std::string OpenableName(const WIN32_FIND_DATAW& data) {
+// code page holds it, otherwise its short name when the system made one (and
+// then `realName` gets the real one, with stand-ins for what the page lacks).
+std::string OpenableName(const WIN32_FIND_DATAW& data, std::string& realName) {
     std::string name;
     if (AnsiExactly(data.cFileName, name)) return name;
     std::string shortName;
-    if (data.cAlternateFileName[0] && AnsiExactly(data.cAlternateFileName, shortName)) return shortName;
+    if (data.cAlternateFileName[0] && AnsiExactly(data.cAlternateFileName, shortName)) {
+        realName = std::move(name);
+        return shortName;
+    }
     return name;
 }
 
@@ -35,7 +39,7 @@ bool ListFolder(const std::string& folder, const std::function<bool(const Folder
     if (find == INVALID_HANDLE_VALUE) return false;
     do {
         FolderEntry entry;
-        entry.name = OpenableName(data);
+        entry.name = OpenableName(data, entry.otherRealName);
         entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.hiddenOrSystem = (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
         if (!visit(entry)) break;

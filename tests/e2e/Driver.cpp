@@ -1,5 +1,7 @@
 #include "Driver.h"
 
+#include <shellapi.h>
+
 namespace e2e {
 
 namespace {
@@ -98,6 +100,14 @@ LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
     SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result);
     return static_cast<LRESULT>(result);
+}
+
+bool TrayIcon(HWND form, DWORD action, UINT id) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = form;
+    data.uID = id;
+    return Shell_NotifyIconA(action, &data) != FALSE;
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds) {

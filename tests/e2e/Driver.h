@@ -44,6 +44,10 @@ std::wstring WindowText(HWND window);
 // returns the program's answer once it has handled it.
 LRESULT Deliver(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+// Acts on the tray icon `id` of `form` from outside, as the shell's own tray
+// does; NIM_MODIFY succeeds only while the icon exists.
+bool TrayIcon(HWND form, DWORD action, UINT id = 1);
+
 // Polls `condition` until it holds or `milliseconds` have passed.
 bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 30000);
 

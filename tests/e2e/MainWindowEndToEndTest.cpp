@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <winioctl.h>
 
+#include <cstddef>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -50,6 +52,41 @@ void Type(WORD key) {
     input[0].ki.wVk = input[1].ki.wVk = key;
     input[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, input, sizeof(INPUT));
+}
+
+// Makes drive `letter` stand for `folder` (none: removes it) as Wine's
+// configuration does, through its mount manager: a link in the prefix's
+// dosdevices to the folder's Unix path.
+bool WineDrive(char letter, const std::string& folder) {
+    struct UnixDrive {  // Wine's request to define a drive
+        ULONG size, type, fsType;
+        DWORD serial;
+        ULONGLONG unixDevice;
+        WCHAR letter;
+        USHORT mountPoint, device, label;
+        char path[1024];
+    } drive = {};
+    static_assert(offsetof(UnixDrive, path) == 32);
+    drive.type = DRIVE_FIXED;
+    drive.letter = static_cast<WCHAR>(letter);
+    if (!folder.empty()) {
+        using UnixName = char*(CDECL*)(const wchar_t*);
+        auto unixName = reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name"));
+        char* path = unixName ? unixName(platform::WideFromAnsiText(folder).c_str()) : nullptr;
+        if (!path || std::strlen(path) >= sizeof drive.path) return false;
+        std::strcpy(drive.path, path);
+        HeapFree(GetProcessHeap(), 0, path);
+        drive.mountPoint = offsetof(UnixDrive, path);
+    }
+    drive.size = static_cast<ULONG>(offsetof(UnixDrive, path) + std::strlen(drive.path) + 1);
+    HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (manager == INVALID_HANDLE_VALUE) return false;
+    DWORD returned = 0;
+    const DWORD defineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+    const bool done = DeviceIoControl(manager, defineUnixDrive, &drive, drive.size, nullptr, 0, &returned, nullptr);
+    CloseHandle(manager);
+    return done;
 }
 
 class MainWindowEndToEnd : public ::testing::Test {
@@ -117,6 +154,16 @@ protected:
         std::memcpy(&item, &handle, sizeof handle);
         ASSERT_TRUE(program->SendWithBuffer(tree, TVM_GETITEMRECT, TRUE, &item, sizeof item));
         Program::Click(tree, onIcon ? item.left - 10 : (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    }
+    // The text of the program's message box, once it shows; the box is then closed.
+    std::wstring CloseBox() {
+        HWND box = program->FindWindowOfClass("#32770");
+        if (!box) return L"<no box>";
+        wchar_t text[512] = {};
+        for (int i = 0; i < 200 && !GetDlgItemTextW(box, 0xFFFF, text, 512); ++i) Sleep(50);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }));
+        return text;
     }
     // Clicks a preview button: 280 "previous", 344 the check mark, 408 "next".
     void Press(int left) { Program::Click(Program::ChildAt(form, left + 30, 247), 30, 11); }
@@ -214,16 +261,82 @@ TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApp
     // A picture that cannot be made the wallpaper is reported, in Russian.
     testing_support::WriteTextFile(pictures / order[1], "damaged");
     Press(344);
-    HWND box = program->FindWindowOfClass("#32770");
-    ASSERT_NE(box, nullptr);
-    wchar_t text[256] = {};
-    for (int i = 0; i < 200 && !GetDlgItemTextW(box, 0xFFFF, text, 256); ++i) Sleep(50);
-    EXPECT_STREQ(text, L"Не удалось сделать эту картинку обоями рабочего стола.");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_EQ(CloseBox(), L"Не удалось сделать эту картинку обоями рабочего стола.");
 
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program->WaitForExit());
+}
+
+// A count outside the spin range in config.ini is shown and kept as it is. An
+// Apply that cannot write config.ini (another program holds it open without
+// sharing) says so and leaves the file as it was; so does one whose
+// start-with-Windows step fails, before anything is saved.
+TEST_F(MainWindowEndToEnd, ApplyKeepsAnOddCountAndAFailedApplyLeavesConfigIniAsItWas) {
+    testing_support::WriteTextFile(config, "[options]\r\nwallpaper_directory=" + pictures.Path() +
+                                               "\r\nnwptimer=5000\r\nplugin_directory=none\r\n");
+    Start();
+    EXPECT_EQ(Text(spin), "5000");
+    e2e::Deliver(apply, BM_CLICK);
+    EXPECT_EQ(Option("nwptimer"), "5000");
+    const std::string saved = testing_support::ReadTextFile(config);
+
+    SetText(spin, "7");
+    HANDLE held = CreateFileA(config.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    PostMessageW(apply, BM_CLICK, 0, 0);
+    const std::wstring text = CloseBox();
+    CloseHandle(held);
+    EXPECT_EQ(text.rfind(L"Unable to write to ", 0), 0u) << text;
+    EXPECT_EQ(testing_support::ReadTextFile(config), saved);
+
+    // The Startup folder's value of a type that is no text fails the shortcut step.
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, e2e::ShellFoldersKey(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    const std::string startUpFolder = e2e::ReadUserString(e2e::ShellFoldersKey(), "StartUp", "");
+    const DWORD number = 1;
+    RegSetValueExA(key, "StartUp", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    e2e::Deliver(startUp, BM_SETCHECK, BST_CHECKED);
+    PostMessageW(apply, BM_CLICK, 0, 0);
+    EXPECT_EQ(CloseBox(), L"Invalid data type for 'StartUp'");
+    RegSetValueExA(key, "StartUp", 0, REG_SZ, reinterpret_cast<const BYTE*>(startUpFolder.c_str()),
+                   static_cast<DWORD>(startUpFolder.size() + 1));
+    RegCloseKey(key);
+    EXPECT_EQ(testing_support::ReadTextFile(config), saved);
+    EXPECT_FALSE(platform::FileExists(link));
+
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForExit());
+}
+
+// A drive root as the picture folder (a drive letter that stands for the
+// pictures' folder): the change at start shows the first picture of the root,
+// "Предыдущая" steps back, and the tree's click previews the root's pictures.
+TEST_F(MainWindowEndToEnd, ADriveRootIsAPictureFolderLikeAnyOther) {
+    ASSERT_TRUE(WineDrive('q', pictures.Path()));
+    ASSERT_TRUE(platform::DirectoryExists("Q:\\"));
+    std::vector<std::string> order = {FirstPicture("Q:\\")};
+    order.push_back(NextPicture("Q:\\", order[0]));
+    order.push_back(NextPicture("Q:\\", order[1]));
+    testing_support::WriteTextFile(config, "[options]\r\nwallpaper_directory=Q:\\\r\nchangestart=1\r\nnumber=1\r\n"
+                                           "plugin_directory=none\r\n");
+    Start();
+    EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == sizes[order[0]]; }));
+    EXPECT_EQ(Option("number"), "2");
+    e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
+    EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == sizes[order[1]]; }));
+    e2e::Deliver(form, WM_COMMAND, CmdTrayPrevious, 0);  // "Предыдущая"
+    EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == sizes[order[0]]; }));
+    EXPECT_EQ(Option("number"), "2");
+
+    SetText(editDir, "");
+    ClickSelectedFolder();
+    ASSERT_TRUE(e2e::WaitFor([&] { return Text(editDir) == "Q:\\"; }));
+    Press(408);
+    EXPECT_TRUE(ApplyShows(order[1]));
+
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForExit());
+    WineDrive('q', "");
 }
 
 // The keys in the folder tree, typed: an arrow key takes the folder it moves to

@@ -49,16 +49,6 @@ bool ShownAtStart(const std::string& arguments, WORD showCommand = SW_SHOWNORMAL
     return shown;
 }
 
-// Acts on the program's tray icon from outside, as the shell's own tray does;
-// NIM_MODIFY succeeds only while the icon exists.
-bool TrayIcon(HWND form, DWORD action) {
-    NOTIFYICONDATAA data = {};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = form;
-    data.uID = 1;
-    return Shell_NotifyIconA(action, &data) != FALSE;
-}
-
 // The copies of tavrinwp.exe running in this prefix's session.
 int RunningCopies() {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -251,10 +241,10 @@ TEST(Startup, TheTrayIconComesBackWhenTheTaskbarIsMadeAnew) {
     HWND form = program.FindWindowOfClass("TForm1");
     ASSERT_NE(form, nullptr);
     // A restarted Explorer knows no icons, then tells every window.
-    ASSERT_TRUE(TrayIcon(form, NIM_DELETE));
-    ASSERT_FALSE(TrayIcon(form, NIM_MODIFY));
+    ASSERT_TRUE(e2e::TrayIcon(form, NIM_DELETE));
+    ASSERT_FALSE(e2e::TrayIcon(form, NIM_MODIFY));
     e2e::Deliver(form, RegisterWindowMessageW(L"TaskbarCreated"));
-    EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));
+    EXPECT_TRUE(e2e::TrayIcon(form, NIM_MODIFY));
     ChooseExit(form);
     EXPECT_TRUE(program.WaitForExit());
 }
@@ -272,7 +262,7 @@ TEST(Startup, AfterAFailedStartStepTheProgramIsQuietAndReachable) {
     Sleep(3000);
     EXPECT_EQ(program.FindWindowOfClass("#32770", 0), nullptr);
     // The icon is there, and its "Настройки" opens the window.
-    EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));
+    EXPECT_TRUE(e2e::TrayIcon(form, NIM_MODIFY));
     e2e::Deliver(form, WM_COMMAND, CmdTraySettings);
     EXPECT_TRUE(IsWindowVisible(form));
     ChooseExit(form);
@@ -384,7 +374,7 @@ TEST(Startup, ALaterStartHandsOverToTheRunningCopyAndEnds) {
 
     // One copy, one icon, and nothing the later starts wrote.
     EXPECT_EQ(RunningCopies(), 1);
-    EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));
+    EXPECT_TRUE(e2e::TrayIcon(form, NIM_MODIFY));
     EXPECT_EQ(testing_support::ReadTextFile(files.config), config);
     EXPECT_EQ(testing_support::ReadTextFile(files.bitmap), bitmap);
     ChooseExit(form);
@@ -442,7 +432,7 @@ TEST(Startup, WordsOfLaterStartsDriveTheRunningCopyAsItsTrayMenuDoes) {
     form = alone.FindWindowOfClass("TForm1");
     ASSERT_NE(form, nullptr);
     EXPECT_FALSE(IsWindowVisible(form));
-    EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));
+    EXPECT_TRUE(e2e::TrayIcon(form, NIM_MODIFY));
     EXPECT_EQ(RunningCopies(), 1);
     ChooseExit(form);
     EXPECT_TRUE(alone.WaitForExit());

@@ -4,7 +4,12 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstddef>
 #include <map>
+#include <vector>
 
 #include "Driver.h"
 #include "tests/image/JpegFixture.h"
@@ -21,6 +26,75 @@ using testing_support::WriteBytes;
 using testing_support::WriteTextFile;
 
 namespace {
+
+// The tray menu of the program with process id `id` once it is shown, or null.
+HWND ShownMenu(DWORD id) {
+    for (int i = 0; i < 200; ++i, Sleep(50)) {
+        for (HWND menu = nullptr; (menu = FindWindowExA(nullptr, menu, "#32768", nullptr));) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(menu, &owner);
+            if (owner == id && IsWindowVisible(menu)) return menu;
+        }
+    }
+    return nullptr;
+}
+
+// Whether the thread of `window` is tracking a menu.
+bool InMenuMode(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMENUMODE);
+}
+
+// A click of a mouse button at a point of the screen, as the mouse gives it.
+void ClickAt(POINT point, DWORD down, DWORD up) {
+    SetCursorPos(point.x, point.y);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = down;
+    input[1].mi.dwFlags = up;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+// The tray icons as the shell shows them: Wine's tray draws them in its own
+// window and gives each a tooltip of its own with the icon's tip, read here
+// across processes. (The tooltip of a removed icon stays behind.)
+struct ShellIcon {
+    HWND tooltip = nullptr;
+    std::wstring tip;
+    POINT middle = {};  // on the screen
+};
+std::vector<ShellIcon> ShellIcons() {
+    std::vector<ShellIcon> icons;
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    DWORD shell = 0;
+    GetWindowThreadProcessId(tray, &shell);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell);
+    if (!process) return icons;
+    struct Block {
+        TTTOOLINFOW info;
+        wchar_t text[128];
+    };
+    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
+    for (HWND tip = nullptr; remote && (tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr));) {
+        if (GetWindow(tip, GW_OWNER) != tray || SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) != 1) continue;
+        Block block = {};
+        block.info.cbSize = sizeof block.info;
+        WriteProcessMemory(process, remote, &block, sizeof block, nullptr);
+        SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, &block, sizeof block, nullptr);
+        block.info.lpszText = reinterpret_cast<wchar_t*>(remote + offsetof(Block, text));
+        WriteProcessMemory(process, remote, &block, sizeof block, nullptr);
+        SendMessageW(tip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, &block, sizeof block, nullptr);
+        POINT middle = {(block.info.rect.left + block.info.rect.right) / 2, (block.info.rect.top + block.info.rect.bottom) / 2};
+        ClientToScreen(block.info.hwnd, &middle);
+        icons.push_back({tip, block.text, middle});
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return icons;
+}
 
 class WallpaperEndToEnd : public ::testing::Test {
 protected:
@@ -157,14 +231,7 @@ TEST_F(WallpaperEndToEnd, ARightPressOpensTheTrayMenuEvenWhileHidden) {
     ASSERT_NE(form, nullptr);
     ASSERT_FALSE(IsWindowVisible(form));
     PostMessageW(form, TTray::CallbackMessage, 1, WM_RBUTTONDOWN);
-    HWND menu = nullptr;
-    for (int i = 0; i < 200 && !menu; ++i) {
-        HWND candidate = FindWindowA("#32768", nullptr);
-        DWORD owner = 0;
-        if (candidate && IsWindowVisible(candidate)) GetWindowThreadProcessId(candidate, &owner);
-        if (owner == program.Id()) menu = candidate;
-        else Sleep(50);
-    }
+    HWND menu = ShownMenu(program.Id());
     ASSERT_NE(menu, nullptr);
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     for (int i = 0; i < 100 && IsWindowVisible(menu); ++i) Sleep(50);
@@ -175,4 +242,65 @@ TEST_F(WallpaperEndToEnd, ARightPressOpensTheTrayMenuEvenWhileHidden) {
     EXPECT_TRUE(IsWindowVisible(form));
     PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
+}
+
+
+// The icon as the shell holds it, used with the mouse as a person uses it.
+TEST_F(WallpaperEndToEnd, TheTrayIconAsTheShellShowsItAndAsAPersonUsesIt) {
+    WriteConfig(1);
+    const std::vector<ShellIcon> before = ShellIcons();
+    Program program("startup");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    // One new icon, with the program's tip, of the main window and id 1.
+    ShellIcon icon;
+    ASSERT_TRUE(e2e::WaitFor([&] {
+        for (const ShellIcon& shown : ShellIcons())
+            if (std::none_of(before.begin(), before.end(), [&](const ShellIcon& old) { return old.tooltip == shown.tooltip; }))
+                icon = shown;
+        return icon.tooltip != nullptr;
+    }));
+    EXPECT_EQ(icon.tip, L"Tavrin Wallpaper");
+    EXPECT_TRUE(e2e::TrayIcon(form, NIM_MODIFY));
+    EXPECT_FALSE(e2e::TrayIcon(form, NIM_MODIFY, 0));
+
+    // A double click changes once: its first press.
+    const int showing = NextGood(0);
+    ASSERT_EQ(Shown(), SizeAt(showing));
+    ClickAt(icon.middle, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    ClickAt(icon.middle, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    const int after = NextGood(showing);
+    EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == SizeAt(after); }));
+    SetCursorPos(10, 10);  // away, so that the icon's tooltip does not come up under the next click
+    Sleep(1000);
+    EXPECT_EQ(Number(), after % kPictures + 1);
+
+    // A right click opens the menu; a click elsewhere closes it, choosing nothing.
+    ClickAt(icon.middle, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    HWND menu = ShownMenu(program.Id());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(e2e::WaitFor([&] { return InMenuMode(form); }));
+    RECT box;
+    GetWindowRect(menu, &box);
+    ClickAt({box.left > 60 ? box.left - 40 : box.right + 40, box.top + 5}, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(menu) && !InMenuMode(form); }));
+    EXPECT_EQ(Number(), after % kPictures + 1);
+
+    // The right button picks an item: "Следующая", the second of four. (Two
+    // right clicks on the icon within the double-click time are a double click.)
+    Sleep(GetDoubleClickTime() + 100);
+    ClickAt(icon.middle, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    menu = ShownMenu(program.Id());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(e2e::WaitFor([&] { return InMenuMode(form); }));
+    GetWindowRect(menu, &box);
+    ClickAt({(box.left + box.right) / 2, box.top + (box.bottom - box.top) * 3 / 8}, MOUSEEVENTF_RIGHTDOWN,
+            MOUSEEVENTF_RIGHTUP);
+    EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == SizeAt(NextGood(after)); }));
+
+    // "Выход" removes the icon.
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
+    EXPECT_TRUE(program.WaitForExit());
+    EXPECT_FALSE(e2e::TrayIcon(form, NIM_MODIFY));
 }

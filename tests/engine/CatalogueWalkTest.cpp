@@ -2,12 +2,15 @@
 // over trees whose listing order the tests choose, and over real folders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <vector>
 
 #include "TestSupport.h"
 #include "core/Settings.h"
 #include "engine/CatalogueWalk.h"
+#include "engine/PreviewList.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -525,6 +528,35 @@ TEST(CatalogueWalkOnDisk, WalksRealFoldersIncludingHiddenPictures) {
     EXPECT_EQ(first.counter, 1);
     EXPECT_FALSE(first.catalogueEnd);
 }
+
+#ifdef _WIN32
+// A name the ANSI code page cannot hold is listed by its short name, whose
+// extension is always upper case: the rule judges the real name, in the walk
+// and in the preview's listing alike, and the short name opens the picture.
+TEST(CatalogueWalkOnDisk, TheRuleJudgesRealNamesNotShortNames) {
+    TempFolder folder;
+    const std::wstring wide(folder.Path().begin(), folder.Path().end());
+    for (const wchar_t* name : {L"a.jpg", L"\u041E\u0442\u043F\u0443\u0441\u043A.Jpg", L"\u5199\u771F.jpgx",
+                                L"b.jpg", L"\u5199\u771F.bmp"}) {
+        HANDLE file = CreateFileW((wide + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+    }
+    WalkState state;
+    PictureSearch(folder.Path(), 100, state);
+    EXPECT_EQ(state.counter, 3);
+    std::vector<std::string> previewed{FirstPicture(folder.Path())};
+    for (std::string next; (next = NextPicture(folder.Path(), previewed.back())) != previewed.back();)
+        previewed.push_back(next);
+    ASSERT_EQ(previewed.size(), 3u);
+    std::vector<std::string> others;  // besides a.jpg and b.jpg
+    std::copy_if(previewed.begin(), previewed.end(), std::back_inserter(others),
+                 [](const std::string& name) { return name != "a.jpg" && name != "b.jpg"; });
+    ASSERT_EQ(others.size(), 1u);
+    EXPECT_EQ(PictureExtension(others[0]), ".BMP") << "the bitmap, by its short name";
+    EXPECT_TRUE(platform::FileExists(folder / others[0]));
+}
+#endif
 
 #ifndef _WIN32
 TEST(CatalogueWalkOnDisk, SymbolicLinkLoopsEndAndOtherLinksAreWalked) {

@@ -198,13 +198,17 @@ TEST(GIFDecode, ATableDeeperThanTheCodeSizeStillDecodesStrings) {
     EXPECT_EQ(Indices(image.Frame(0).GetBitmap()), pixels);
 }
 
-TEST(GIFDecode, AClearCodeJustBeforeTheEndAddsNoPixel) {
-    BitWriter codes;
-    for (unsigned code : {4u, 1u, 1u, 4u, 5u}) codes.Put(code, 3);
-    Bytes bytes = GifBuilder().Screen(3, 1, Ramp(4)).Descriptor(0, 0, 3, 1).Raw({2}).Raw(SubBlocks(codes.bytes)).Trailer().bytes;
-    TGIFImage image;
-    image.LoadFromMemory(bytes.data(), bytes.size());
-    EXPECT_EQ(Indices(image.Frame(0).GetBitmap()), (std::vector<uint8_t>{1, 1, 0}));
+TEST(GIFDecode, ClearCodesAddNoPixel) {
+    // Just before the end, and twice in a row: a clear code after a clear code
+    // only resets the table again, as the GIF standard reads it.
+    for (const std::vector<unsigned>& stream : {std::vector<unsigned>{4, 1, 1, 4, 5}, {4, 4, 1, 1, 5}}) {
+        BitWriter codes;
+        for (unsigned code : stream) codes.Put(code, 3);
+        Bytes bytes = GifBuilder().Screen(3, 1, Ramp(4)).Descriptor(0, 0, 3, 1).Raw({2}).Raw(SubBlocks(codes.bytes)).Trailer().bytes;
+        TGIFImage image;
+        image.LoadFromMemory(bytes.data(), bytes.size());
+        EXPECT_EQ(Indices(image.Frame(0).GetBitmap()), (std::vector<uint8_t>{1, 1, 0})) << stream[1];
+    }
 }
 
 TEST(GIFExtensions, FrameAttributesComeFromTheGraphicControlBlocksOfItsRun) {
@@ -262,6 +266,7 @@ TEST(GIFExtensions, OnlyTheCommentAfterTheLastImageIsTheImagesComment) {
                       .Screen(1, 1, Ramp(2))
                       .Comment({"before"})
                       .Image(0, 0, 1, 1, {0}, 2)
+                      .Comment({})  // no sub-block: no line
                       .Comment({"made by ", "hand"})
                       .Raw({0, 0})
                       .Comment({"second"})
@@ -269,7 +274,7 @@ TEST(GIFExtensions, OnlyTheCommentAfterTheLastImageIsTheImagesComment) {
                       .bytes;
     TGIFImage image;
     image.LoadFromMemory(bytes.data(), bytes.size());
-    EXPECT_EQ(image.Data().Comment, (std::vector<std::string>{"made by hand", "\r\n\r\n", "second"}));
+    EXPECT_EQ(image.Data().Comment, (std::vector<std::string>{"made by ", "hand", "\r\n\r\n", "second"}));
     ASSERT_EQ(image.Frame(0).Extensions.size(), 1u);
     EXPECT_EQ(image.Frame(0).Extensions[0].Kind, TExtensionKind::Comment);
     EXPECT_EQ(image.Frame(0).Extensions[0].Data, (std::vector<std::string>{"before"}));

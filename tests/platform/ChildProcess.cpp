@@ -1,7 +1,8 @@
 // A helper program for the process tests: waits the given milliseconds, then
 // writes its remaining arguments, one per line, into the marker file ("%cwd"
-// as its working folder). Started without arguments (as the shell opens a
-// file), it writes its show command into "<its own program file>.txt".
+// as its working folder). Started without a delay (as the shell opens a file,
+// or as a plugin on a bitmap), it writes its show command into "<its own
+// program file>.txt".
 //   ChildProcess MARKER DELAY_MS [ARGS...]
 #include <algorithm>
 #include <chrono>
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     STARTUPINFOA startup = {sizeof startup};
     GetStartupInfoA(&startup);
-    if (argc == 1) std::ofstream(std::string(_pgmptr) + ".txt", std::ios::binary) << startup.wShowWindow << "\n";
+    if (argc < 3) std::ofstream(std::string(_pgmptr) + ".txt", std::ios::binary) << startup.wShowWindow << "\n";
 #endif
     if (argc < 3) return 2;
     std::string marker = argv[1];

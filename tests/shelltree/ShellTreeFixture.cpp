@@ -1,5 +1,6 @@
 #include "ShellTreeFixture.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace shelltree_test {
@@ -146,20 +147,31 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
 
 }  // namespace
 
-BoxWatcher::BoxWatcher()
-    : thread_([this] {
+BoxWatcher::BoxWatcher(std::vector<int> answers)
+    : thread_([this, answers] {
+          // A box still up at the next look is the same box: noted once, answered once.
+          std::vector<HWND> noted, answered;
           while (!stop_) {
               BoxSearch search{GetCurrentProcessId(), {}};
               EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
               for (HWND box : search.boxes) {
-                  char text[512] = {};
-                  GetWindowTextA(box, text, sizeof text);
-                  std::string seen = text;
-                  char body[512] = {};
-                  if (GetDlgItemTextA(box, 0xFFFF, body, sizeof body)) seen += std::string(": ") + body;
-                  {
-                      std::lock_guard<std::mutex> lock(mutex_);
-                      seen_.push_back(seen);
+                  if (std::find(answered.begin(), answered.end(), box) != answered.end()) continue;
+                  if (std::find(noted.begin(), noted.end(), box) == noted.end()) {
+                      noted.push_back(box);
+                      char text[512] = {};
+                      GetWindowTextA(box, text, sizeof text);
+                      std::string seen = text;
+                      char body[512] = {};
+                      if (GetDlgItemTextA(box, 0xFFFF, body, sizeof body)) seen += std::string(": ") + body;
+                      {
+                          std::lock_guard<std::mutex> lock(mutex_);
+                          seen_.push_back(seen);
+                      }
+                      if (answered.size() < answers.size()) {
+                          PostMessageW(box, WM_COMMAND, answers[answered.size()], 0);
+                          answered.push_back(box);
+                          continue;
+                      }
                   }
                   PostMessageW(box, WM_CLOSE, 0, 0);
               }

@@ -53,10 +53,11 @@ std::string SpecialFolderName(int csidl);
 int SpecialFolderIcon(int csidl);
 
 // Watches, on a thread of its own, for message boxes of this process, noting
-// their texts and closing them so that a test never hangs on one.
+// their texts and closing them so that a test never hangs on one: the first
+// ones with the buttons `answers` gives, in turn (IDYES, IDNO ...).
 class BoxWatcher {
 public:
-    BoxWatcher();
+    explicit BoxWatcher(std::vector<int> answers = {});
     ~BoxWatcher();
     std::vector<std::string> Seen();
 

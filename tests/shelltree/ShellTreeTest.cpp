@@ -284,6 +284,51 @@ TEST(ShellTree, EditingALabelRenamesTheFolder) {
     EXPECT_FALSE(view.InvokeVerb(node, "no-such-verb"));
 }
 
+// The shell's commands of the context menu, carried out as a chosen item is.
+TEST(ShellTree, TheContextMenuDeletesAfterAskingAndCopiesAndAFixedLabelStays) {
+    TempFolder temp;
+    for (const char* name : {"a", "a\\inner", "b", "gone"}) MakeFolder(temp / name);
+    Host host;
+    TShellTreeView& view = host.Tree();
+    HWND tree = view.Handle();
+    view.SetSelectedPath(temp / "a");
+    HTREEITEM top = TreeView_GetParent(tree, view.Selected());
+    {
+        BoxWatcher answers({IDNO, IDYES});
+        ASSERT_TRUE(view.InvokeVerb(ChildNamed(tree, top, "gone"), "delete"));
+        EXPECT_TRUE(platform::DirectoryExists(temp / "gone")) << "No keeps the folder";
+        EXPECT_EQ(ChildTexts(tree, top), (std::vector<std::string>{"a", "b", "gone"}));
+        ASSERT_TRUE(view.InvokeVerb(ChildNamed(tree, top, "gone"), "delete"));
+        EXPECT_FALSE(platform::DirectoryExists(temp / "gone"));
+        EXPECT_EQ(ChildTexts(tree, top), (std::vector<std::string>{"a", "b"}));
+        EXPECT_EQ(answers.Seen().size(), 2u);
+    }
+
+    // "Copy" hands the folder to the clipboard. (Wine's menu of a folder has no
+    // "Paste"; only a folder's background menu has.)
+    ASSERT_TRUE(view.InvokeVerb(ChildNamed(tree, top, "a"), "copy"));
+    char copied[MAX_PATH] = {};
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    if (HANDLE drop = GetClipboardData(CF_HDROP)) {
+        DragQueryFileA(static_cast<HDROP>(GlobalLock(drop)), 0, copied, MAX_PATH);
+        GlobalUnlock(drop);
+    }
+    CloseClipboard();
+    EXPECT_EQ(platform::IdentifyFolder(copied), platform::IdentifyFolder(temp / "a")) << copied;
+
+    // A label whose item cannot be renamed (the recycle bin's, under Wine)
+    // keeps its text, without an error.
+    HTREEITEM bin = ChildNamed(tree, TreeView_GetRoot(tree), SpecialFolderName(CSIDL_BITBUCKET));
+    ASSERT_NE(bin, nullptr);
+    const std::string name = Text(tree, bin);
+    TreeView_EditLabel(tree, bin);
+    SetWindowTextA(TreeView_GetEditControl(tree), "renamed");
+    TreeView_EndEditLabelNow(tree, FALSE);
+    Pump();
+    EXPECT_EQ(Text(tree, bin), name);
+    EXPECT_TRUE(host.errors.empty());
+}
+
 TEST(ShellTree, AClickRunsTheHandlerWithTheClickedNodeSelected) {
     TempFolder temp;
     MakeFolder(temp / "one");
@@ -368,4 +413,60 @@ TEST(ShellTree, AFolderThatCannotBeListedOpensEmptyWithoutABox) {
     EXPECT_FALSE(HasButton(tree, gone));
     EXPECT_TRUE(boxes.Seen().empty());
     EXPECT_TRUE(host.errors.empty());
+}
+
+namespace {
+
+// A folder that gives no binding and no UI object, only its view object.
+class ViewOnlyFolder final : public IShellFolder {
+public:
+    IShellFolder* view = nullptr;  // handed out by CreateViewObject
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, LPITEMIDLIST*, ULONG*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE EnumObjects(HWND, DWORD, IEnumIDList**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, LPCITEMIDLIST, LPCITEMIDLIST) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID riid, void** object) override {
+        *object = IsEqualIID(riid, IID_IShellFolder) ? view : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, LPCITEMIDLIST*, SFGAOF*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, LPCITEMIDLIST*, REFIID, UINT*, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE GetDisplayNameOf(LPCITEMIDLIST, SHGDNF, STRRET*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetNameOf(HWND, LPCITEMIDLIST, LPCWSTR, SHGDNF, LPITEMIDLIST*) override {
+        return E_NOTIMPL;
+    }
+};
+
+}  // namespace
+
+TEST(ShellTree, AChildsFolderObjectFallsBackToTheViewObjectThenTheDesktop) {
+    TempFolder folder;
+    LPITEMIDLIST absolute = nullptr;
+    std::wstring wide(folder.Path().begin(), folder.Path().end());
+    ASSERT_EQ(DesktopFolder()->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &absolute, nullptr), S_OK);
+    idlist::Owned id(absolute);
+    const USHORT empty = 0;
+    ViewOnlyFolder parentFolder, viewObject;
+    parentFolder.view = &viewObject;
+    // As the desktop's child: its absolute ID is `id` itself.
+    TShellFolder parent(nullptr, reinterpret_cast<LPCITEMIDLIST>(&empty), &parentFolder);
+    IShellFolder* child = parent.ChildFolder(id.get());
+    EXPECT_EQ(child, &viewObject);
+    parentFolder.view = nullptr;
+    child = parent.ChildFolder(id.get());
+    ASSERT_NE(child, nullptr) << "the desktop binds the absolute ID";
+    EXPECT_NE(child, &viewObject);
+    child->Release();
 }

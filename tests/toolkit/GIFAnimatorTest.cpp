@@ -115,6 +115,8 @@ TEST(GIFAnimator, WithoutLoopPlayingStopsBackAtFrameZero) {
     EXPECT_EQ(animator.FrameIndex(), 0);
     EXPECT_FALSE(animator.Animate());
     EXPECT_EQ(stops, 1);
+    animator.SetAnimate(false);
+    EXPECT_EQ(stops, 2) << "turning Animate off raises OnStop every time";
     Painted painted(animator);
     EXPECT_EQ(painted.At(0, 0), RGB(255, 0, 0)) << "frame 0 is shown";
 }

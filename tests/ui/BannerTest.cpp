@@ -128,12 +128,17 @@ HWND aboutSeen = nullptr;
 bool ownerDisabled = false;
 int aboutShown = 0;
 TForm1* aboutOwner = nullptr;
+int bannerLoads = 0, loadsAtOpen = -1, loadsWhileOpen = 0, ticksOpen = 0;
 
 // While the box runs its modal loop, a timer of this thread closes it: with
-// Esc the first time, with "OK" the second.
+// Esc the first time, with "OK" the second; the first time only once the
+// banner has been reloaded twice meanwhile (or after 10 seconds).
 void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
     HWND box = FindWindowW(L"TAboutForm", nullptr);
     if (!box || !IsWindowVisible(box)) return;
+    if (loadsAtOpen < 0) loadsAtOpen = bannerLoads;
+    loadsWhileOpen = bannerLoads - loadsAtOpen;
+    if (aboutShown == 0 && loadsWhileOpen < 2 && ++ticksOpen < 50) return;
     aboutSeen = box;
     ownerDisabled = !IsWindowEnabled(aboutOwner->Handle());
     HWND ok = GetDlgItem(box, IDCANCEL);
@@ -147,14 +152,18 @@ void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
 }
 }  // namespace
 
-TEST_F(BannerTest, TheAboutBoxIsModalAndClosesWithEscOrOk) {
+TEST_F(BannerTest, TheAboutBoxIsModalClosesWithEscOrOkAndTheBannerReloadsMeanwhile) {
     TForm1 form;
     form.Show();
     aboutOwner = &form;
     aboutShown = 0;
+    // The banner is reloaded while the box is open (sooner than every 10 s here).
+    form.Banner.GIFAnimator1.OnChange = [] { ++bannerLoads; };
+    form.Banner.TimerReklama.SetInterval(300);
     SetTimer(nullptr, 0, 200, CloseAboutBox);
     SendMessageW(form.Handle(), WM_COMMAND, CmdAbout, 0);
     EXPECT_NE(aboutSeen, nullptr);
+    EXPECT_GE(loadsWhileOpen, 2);
     EXPECT_TRUE(ownerDisabled);
     EXPECT_TRUE(IsWindowEnabled(form.Handle()));
     EXPECT_FALSE(IsWindow(aboutSeen)) << "the box is destroyed when it closes";
