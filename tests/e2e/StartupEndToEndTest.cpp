@@ -299,7 +299,7 @@ TEST(Startup, LoadsNoDllFromItsOwnFolderAndRemovesStaleTemporaryFiles) {
     Program program("", SW_SHOWNORMAL, "", folder / "tavrinwp.exe");
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1");
-    EXPECT_TRUE(TrayIcon(form, NIM_MODIFY));  // shell32 is in use
+    EXPECT_TRUE(e2e::TrayIcon(form, NIM_MODIFY));  // shell32 is in use
     for (const std::string& file : {planted[0] + ".loaded", planted[1] + ".loaded", stale[0], stale[1], stale[2]})
         EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << file;
     ChooseExit(form);
