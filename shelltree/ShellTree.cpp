@@ -3,6 +3,7 @@
 #include "shelltree/ShellTree.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
@@ -106,11 +107,6 @@ TShellTreeView::TShellTreeView(HWND parent, int left, int top, int width, int he
                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!handle_) throw platform::Error("Cannot create the folder tree");
     SetWindowSubclass(handle_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    SHFILEINFOA info = {};
-    const USHORT desktop = 0;
-    systemImages_ = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(reinterpret_cast<LPCSTR>(&desktop), 0, &info,
-                                                                sizeof info,
-                                                                SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
     ApplyImages();
 }
 
@@ -246,6 +242,24 @@ void TShellTreeView::SetUseShellImages(bool use) {
 }
 
 void TShellTreeView::ApplyImages() {
+    // The system's small icons, or its large ones where they come nearer the
+    // small-icon size of the tree's screen (a screen at 200 %): both lists hold
+    // every icon at the same index.
+    const USHORT desktop = 0;
+    auto list = [&](UINT size) {
+        SHFILEINFOA info = {};
+        return reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(reinterpret_cast<LPCSTR>(&desktop), 0, &info, sizeof info,
+                                                           SHGFI_PIDL | SHGFI_SYSICONINDEX | size));
+    };
+    auto side = [](HIMAGELIST images) {
+        int width = 0, height = 0;
+        return images && ImageList_GetIconSize(images, &width, &height) ? width : 0;
+    };
+    systemImages_ = list(SHGFI_SMALLICON);
+    const int wanted = SystemMetricForDpi(SM_CXSMICON, WindowDpi(handle_));
+    if (HIMAGELIST large = list(SHGFI_LARGEICON); side(systemImages_) && side(large) &&
+                                                   std::abs(side(large) - wanted) < std::abs(side(systemImages_) - wanted))
+        systemImages_ = large;
     HIMAGELIST shown = useShellImages_ ? systemImages_ : nullptr;
     TreeView_SetImageList(handle_, shown, TVSIL_NORMAL);
 }

@@ -47,6 +47,9 @@ public:
     void SetObjectTypes(TShellObjectTypes types);
     bool UseShellImages() const { return useShellImages_; }
     void SetUseShellImages(bool use);
+    // The shell's icons at the size nearest the small-icon size of the tree's
+    // screen; called again when the tree has moved to a screen of another scale.
+    void ApplyImages();
     void SetIndent(int indent);
     void SetShowRoot(bool show);        // lines and buttons at the root level
     bool AutoContextMenus = true;
@@ -107,7 +110,6 @@ private:
     bool NeedsFill(HTREEITEM node) const;
     void SetHasChildren(HTREEITEM node, bool hasChildren);
     void SortChildren(HTREEITEM node);
-    void ApplyImages();
     void SetNodeImages(TVITEMW& item, TShellFolder* folder) const;
     HTREEITEM FindNode(HTREEITEM from, LPCITEMIDLIST absolute) const;
     void SelectID(LPCITEMIDLIST absolute);

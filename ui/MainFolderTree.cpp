@@ -50,6 +50,7 @@ void TFolderPane::Layout(int dpi, HFONT font) {
     SendMessageW(ShellTreeView1->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     PlaceChild(ShellTreeView1->Handle(), dpi, 8, 104, 249, 233);
     ShellTreeView1->SetIndent(Scaled(19, dpi));
+    ShellTreeView1->ApplyImages();
 }
 
 void TFolderPane::Paint(HDC dc) const {

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 #include <utility>
 
@@ -92,6 +94,11 @@ TEST_F(DpiTest, TheMainWindowIsLaidOutAndPaintedAtTheScale) {
     ExpectPlace(window, panel.ButtonApply, 408, 354, 65, 25, "apply");
     ExpectCaptionFits(panel.ColorButton);
     ExpectCaptionFits(panel.ButtonApply);
+    // The tree's icons: at 200 % the system's 32-pixel ones, its small icons' size there.
+    int iconWidth = 0, iconHeight = 0;
+    ImageList_GetIconSize(TreeView_GetImageList(form.Folders.ShellTreeView1->Handle(), TVSIL_NORMAL), &iconWidth,
+                          &iconHeight);
+    if (Dpi() >= 192) EXPECT_EQ(iconWidth, S(16));
 
     // The frames and the painted captions at the scaled places: the banner's
     // frame runs along row 4 scaled, and the caption "Реклама:" inks below it.
