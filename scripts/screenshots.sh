@@ -19,6 +19,16 @@ mkdir -p build
 cmake --preset win32 >build/win32.log 2>&1 || { tail -n 40 build/win32.log; exit 1; }
 cmake --build --preset win32 --target tavrinwp plugins >>build/win32.log 2>&1 || { tail -n 40 build/win32.log; exit 1; }
 
+# The Wine desktop comes first, the main window SECONDS later.
+wait_for_window() {  # SECONDS
+  for _ in $(seq 1 60); do
+    xdotool search --name "Wine desktop" >/dev/null 2>&1 && break
+    sleep 1
+  done
+  sleep "$1"
+}
+export -f wait_for_window
+
 shoot() {  # LOCALE TAG MAIN-WINDOW-NAME
   local locale=$1 tag=$2
   local prefix="$root/build/win32/wineprefix-shots-$tag"
@@ -35,21 +45,16 @@ shoot() {  # LOCALE TAG MAIN-WINDOW-NAME
   (cd "$root/build/win32" && xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     "$@" &
     program=$!
-    # The Wine desktop comes first, the main window a few seconds later.
-    for _ in $(seq 1 60); do
-      xdotool search --name "Wine desktop" >/dev/null 2>&1 && break
-      sleep 1
-    done
-    sleep 8
+    wait_for_window 8
     # The main window has the focus: "Помощь" -> "О программе".
-    xdotool key F10 Right Down Return
+    for key in F10 Right Down Return; do xdotool key $key; sleep 1; done
     sleep 3
     # The box opens where the system puts a new window, the top-left corner.
     import -window root -crop 195x229+0+0 +repage "$SHOT_DIR/about-$SHOT_TAG.png"
     xdotool key Escape
     sleep 2
     # "Файл" -> "Плагины".
-    xdotool key F10 Down Return
+    for key in F10 Down Return; do xdotool key $key; sleep 1; done
     sleep 3
     # The plugin window has its own place: 240, 225 and 394 x 176 with its frame.
     import -window root -crop 394x176+240+225 +repage "$SHOT_DIR/plugins-$SHOT_TAG.png"
@@ -77,11 +82,7 @@ shoot_scaled() {  # LOCALE TAG DPI
   (cd "$root/build/win32" && xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     "$@" &
     program=$!
-    for _ in $(seq 1 60); do
-      xdotool search --name "Wine desktop" >/dev/null 2>&1 && break
-      sleep 1
-    done
-    sleep 10
+    wait_for_window 10
     # The window alone: the desktop (above the taskbar) trimmed away around it.
     import -window root "$SHOT_FILE.full.png"
     convert "$SHOT_FILE.full.png" -crop 1024x738+0+0 +repage -fuzz 2% -trim +repage "$SHOT_FILE"

@@ -156,13 +156,7 @@ void TGIFAnimator::Paint(TDibCanvas& canvas) {
     if (stretch_ && key == clNone && (destWidth != composite.width || destHeight != composite.height)) {
         // A picture drawn larger or smaller than it is (a screen of another
         // scale) is smoothed, not repeated pixel by pixel.
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = composite.width;
-        info.bmiHeader.biHeight = -composite.height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = TopDownBitmapInfo(composite.width, composite.height, 32);
         SetStretchBltMode(canvas.DC(), HALFTONE);
         SetBrushOrgEx(canvas.DC(), 0, 0, nullptr);
         StretchDIBits(canvas.DC(), dest.left, dest.top, destWidth, destHeight, 0, 0, composite.width,

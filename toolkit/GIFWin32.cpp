@@ -15,13 +15,7 @@ void ReadGIFResource(TGIFImage& image, HMODULE module, const char* name, const c
 }
 
 TDibCanvas::TDibCanvas(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownBitmapInfo(width, height, 32);
     bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
     if (!dc_ || !bitmap_ || !bits_) throw std::runtime_error("Out of system resources");
     selected_.emplace(dc_, bitmap_);

@@ -102,13 +102,7 @@ int InkLeft(HDC dc, const std::wstring& text) {
     // Room on both sides for glyphs that reach beyond their cells.
     const int margin = metrics.tmMaxCharWidth, width = size.cx + 2 * margin, height = size.cy;
     if (text.empty() || height <= 0) return 0;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownBitmapInfo(width, height, 32);
     void* bits = nullptr;
     const GdiObject<HBITMAP> canvas(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!canvas) return 0;
@@ -124,6 +118,17 @@ int InkLeft(HDC dc, const std::wstring& text) {
         for (int row = 0; row < height; ++row)
             if ((pixels[row * width + column] & 0xFFFFFF) != 0xFFFFFF) return column - margin;
     return 0;
+}
+
+BITMAPINFO TopDownBitmapInfo(int width, int height, int bitCount) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = static_cast<WORD>(bitCount);
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
 }
 
 // ---- screens of any scale ----

@@ -148,6 +148,10 @@ int TextOutAnyScript(HDC dc, int x, int y, const std::wstring& text);
 // text that inks nothing.
 int InkLeft(HDC dc, const std::wstring& text);
 
+// The header of a top-down DIB of `width` x `height` at `bitCount` bits per
+// pixel (24 or 32, no palette): rows from the top, as the program's Bitmap holds them.
+BITMAPINFO TopDownBitmapInfo(int width, int height, int bitCount);
+
 // ---- screens of any scale ----
 
 // Sizes and places in the program's code are the values at 96 dots per inch;

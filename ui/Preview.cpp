@@ -20,13 +20,7 @@ constexpr size_t kCaptionLength = 25;
 
 // A top-down 24-bit DIB section holding `picture`.
 HBITMAP DibFromBitmap(const Bitmap& picture) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownBitmapInfo(picture.width, picture.height, 24);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!dib) throw std::runtime_error("Out of system resources");
