@@ -82,6 +82,20 @@ std::string KeyText(const SettingsKey& key, const TSettings& settings) {
     return std::to_string(settings.BackgroundColor >> std::get<ColorChannel>(key.member).shift & 0xFF);
 }
 
+// The fallback as config.ini would hold it.
+std::string FallbackText(const SettingsKey& key) {
+    if (const auto* text = std::get_if<const char*>(&key.fallback)) return *text;
+    return std::to_string(std::get<int32_t>(key.fallback));
+}
+
+// Whether `key` goes into the file: always for the described keys; a choice's
+// key once it is in the file or set away from its default.
+bool KeyIsWritten(const SettingsKey& key, const std::string& fileText, const std::string& value) {
+    if (!key.optional || value != FallbackText(key)) return true;
+    std::string present;
+    return platform::FindProfileValue(fileText, key.section, key.name, present);
+}
+
 // config.ini is never rewritten in place: its text as it stands gets the keys
 // set by the rules the private-profile functions write them by, and the
 // whole text goes to a temporary file beside it, which reaches the disk and
@@ -99,7 +113,10 @@ void WriteKeys(const std::string& path, const TSettings& settings, const Keys& k
         // What cannot be read cannot be rewritten with its content kept.
         throw platform::Error("Unable to write to " + path);
     }
-    for (const SettingsKey& key : keys) text = platform::SetProfileValue(text, key.section, key.name, KeyText(key, settings));
+    for (const SettingsKey& key : keys) {
+        const std::string value = KeyText(key, settings);
+        if (KeyIsWritten(key, text, value)) text = platform::SetProfileValue(text, key.section, key.name, value);
+    }
     platform::WriteFileReplacing(path, [&text](platform::OutputFile& out) { out.Write(text.data(), text.size()); },
                                  /*durable=*/true);
 }

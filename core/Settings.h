@@ -17,6 +17,15 @@ struct TSettings {
     int32_t WpTimerDay = 0;           // day of the month of the last Apply or day-mode change
     int32_t number = 0;               // rotation position
     uint32_t BackgroundColor = 0;     // 0x00BBGGRR, stored as the keys "R", "G" and "B"
+
+    // Choices beyond the described behaviour; each one's zero value (its
+    // default) is the described behaviour.
+    int32_t fitscreen = 0;        // 0 the 1.3 : 1 frame, 1 whole picture on each monitor, 2 each monitor filled
+    bool shuffle = false;         // random order, a new one each round
+    int32_t shuffleseed = 0;      // the seed of the current random round
+    bool allformats = false;      // PNG, WebP and ".jpeg" count as pictures, in any letter case
+    std::string language;         // "en" for English captions; anything else Russian
+    std::string current;          // the full path of the picture now on the desktop
 };
 
 // One key of config.ini: where it stands, which member of TSettings it holds
@@ -31,6 +40,10 @@ struct SettingsKey {
     const char* name;
     SettingsMember member;
     std::variant<const char*, int32_t> fallback;  // text for text keys, a number for the others
+    // A key of a choice beyond the described behaviour: written only while the
+    // file holds it already or its value differs from the fallback, so that a
+    // user who never made the choice gets the described file, byte for byte.
+    bool optional = false;
 };
 
 // Every key, in the order SaveSettings writes them (so the order of a new
@@ -48,6 +61,12 @@ inline constexpr SettingsKey kSettingsKeys[] = {
     {"options", "R", ColorChannel{0}, 255},
     {"options", "G", ColorChannel{8}, 0},
     {"options", "B", ColorChannel{16}, 0},
+    {"options", "fitscreen", &TSettings::fitscreen, 0, true},
+    {"options", "shuffle", &TSettings::shuffle, 0, true},
+    {"options", "shuffleseed", &TSettings::shuffleseed, 0, true},
+    {"options", "allformats", &TSettings::allformats, 0, true},
+    {"options", "language", &TSettings::language, "", true},
+    {"options", "current", &TSettings::current, "", true},
 };
 
 // The process-wide settings. Until LoadSettings finds a file they hold the zero

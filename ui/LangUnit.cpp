@@ -4,7 +4,8 @@
 
 std::string LangAdvert, LangFolderChoice, LangFile, LangExit, LangHelp, LangAbout, LangDeveloperSite, LangApply,
     LangChangeAtStart, LangStartWithWindows, LangByTimer, LangWallpaperFolder, LangNoPictures, LangSettings, LangNext,
-    LangPrevious, LangMinute, LangHour, LangDay, LangPlugins, LangOn, LangOff, LangBackgroundColor;
+    LangPrevious, LangMinute, LangHour, LangDay, LangPlugins, LangOn, LangOff, LangBackgroundColor,
+    LangOptions;
 
 const std::string TextWallpapersPage = "Скачать обои";
 const std::string TextChoose = "Выбрать";
@@ -42,6 +43,7 @@ const Caption* Table(size_t& count) {
         {&LangOn, "Вкл"},
         {&LangOff, "Выкл"},
         {&LangBackgroundColor, "Цвет фона"},
+        {&LangOptions, "Параметры"},
     };
     count = std::size(table);
     return table;

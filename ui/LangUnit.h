@@ -28,6 +28,7 @@ extern std::string LangPlugins;         // "Плагины": main menu Plugins, 
 extern std::string LangOn;              // "Вкл": the plugin window's ButtonOn, the active plugin's mark
 extern std::string LangOff;             // "Выкл": the plugin window's ButtonOff
 extern std::string LangBackgroundColor;  // "Цвет фона": right of ColorSwatch
+extern std::string LangOptions;         // "Параметры": the menu bar's heading of the choices a user turns on
 
 // Texts the windows show that the table above does not assign; set from the start.
 extern const std::string TextWallpapersPage;  // "Скачать обои": WallpapersPageClick

@@ -102,6 +102,13 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (HIWORD(wParam) == 0 && lParam == 0 && (RunMenuCommand(MainMenuItems(), LOWORD(wParam), *this) || Tray.MenuCommand(LOWORD(wParam))))
             return 0;
         break;
+    case WM_INITMENUPOPUP: {
+        // Both menus belong to this window: the state of whichever opens is evaluated now.
+        HMENU popup = reinterpret_cast<HMENU>(wParam);
+        UpdateMenuState(GetMenu(Handle()), MainMenuItems(), popup, *this);
+        UpdateMenuState(Tray.TrayMenu, TrayMenuItems(), popup, *this);
+        break;
+    }
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(Handle(), &paint);

@@ -3,6 +3,8 @@
 // "Помощь" items are the banner pane's, the tray menu's the tray's.
 #include "ui/Menus.h"
 
+#include <iterator>
+
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
 #include "ui/PluginForm.h"
@@ -14,6 +16,8 @@ const MenuItem kMainMenu[] = {
     {0, &LangFile, nullptr},
     {CmdPlugins, &LangPlugins, [](TForm1& form) { form.PluginsClick(); }},
     {CmdFileExit, &LangExit, [](TForm1& form) { form.FileExitClick(); }},
+    // The choices beyond the described behaviour, each saved at once.
+    {0, &LangOptions, nullptr},
     {0, &LangHelp, nullptr},
     {CmdAbout, &LangAbout, [](TForm1& form) { form.Banner.AboutClick(); }},
     {CmdDeveloperSite, &LangDeveloperSite, [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},
@@ -37,10 +41,43 @@ void SetMenuText(HMENU menu, UINT item, bool byPosition, const std::string& text
     SetMenuItemInfoW(menu, item, byPosition, &info);
 }
 
+bool IsHeading(const MenuItem& item) { return item.row == MenuRow::Command && item.command == 0; }
+
 bool HasHeadings(std::span<const MenuItem> items) {
     for (const MenuItem& item : items)
-        if (item.command == 0) return true;
+        if (IsHeading(item)) return true;
     return false;
+}
+
+// Visits each row that makes an entry with the menu that holds it and its
+// place there, in the order BuildMenu makes them: headings on the bar, the
+// other rows in the drop-down or submenu they stand in.
+template <class Visit>
+void ForEachEntry(HMENU menu, std::span<const MenuItem> items, Visit&& visit) {
+    struct Level {
+        HMENU menu;
+        UINT next;
+    };
+    Level levels[8] = {{menu, 0}};
+    int depth = 0;
+    UINT barPlace = 0;
+    for (const MenuItem& item : items) {
+        if (IsHeading(item)) {
+            visit(menu, barPlace, item);
+            levels[0] = {GetSubMenu(menu, static_cast<int>(barPlace++)), 0};
+            depth = 0;
+            continue;
+        }
+        if (item.row == MenuRow::SubmenuEnd) {
+            if (depth > 0) --depth;
+            continue;
+        }
+        Level& level = levels[depth];
+        const UINT place = level.next++;
+        visit(level.menu, place, item);
+        if (item.row == MenuRow::SubmenuBegin && depth + 1 < static_cast<int>(std::size(levels)))
+            levels[++depth] = {GetSubMenu(level.menu, static_cast<int>(place)), 0};
+    }
 }
 
 }  // namespace
@@ -51,30 +88,56 @@ std::span<const MenuItem> TrayMenuItems() { return kTrayMenu; }
 HMENU BuildMenu(std::span<const MenuItem> items) {
     const bool bar = HasHeadings(items);
     HMENU menu = bar ? CreateMenu() : CreatePopupMenu();
-    HMENU dropDown = bar ? nullptr : menu;
+    HMENU levels[8] = {bar ? nullptr : menu};
+    int depth = 0;
     for (const MenuItem& item : items) {
-        const std::wstring text = WideFromUtf8(CaptionText(*item.caption));
-        if (item.command == 0) {
-            dropDown = CreatePopupMenu();
-            AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(dropDown), text.c_str());
-        } else {
-            AppendMenuW(dropDown, MF_STRING, item.command, text.c_str());
+        const std::wstring text = item.caption ? WideFromUtf8(CaptionText(*item.caption)) : std::wstring();
+        if (IsHeading(item)) {
+            levels[0] = CreatePopupMenu();
+            depth = 0;
+            AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(levels[0]), text.c_str());
+            continue;
+        }
+        switch (item.row) {
+        case MenuRow::Separator:
+            AppendMenuW(levels[depth], MF_SEPARATOR, 0, nullptr);
+            break;
+        case MenuRow::SubmenuBegin: {
+            HMENU sub = CreatePopupMenu();
+            AppendMenuW(levels[depth], MF_POPUP, reinterpret_cast<UINT_PTR>(sub), text.c_str());
+            if (depth + 1 < static_cast<int>(std::size(levels))) levels[++depth] = sub;
+            break;
+        }
+        case MenuRow::SubmenuEnd:
+            if (depth > 0) --depth;
+            break;
+        case MenuRow::Command:
+            AppendMenuW(levels[depth], MF_STRING | (item.radio ? MFT_RADIOCHECK : 0), item.command, text.c_str());
+            break;
         }
     }
     return menu;
 }
 
 void AssignMenuCaptions(HMENU menu, std::span<const MenuItem> items) {
-    UINT heading = 0;  // headings are found by their place on the bar, items by their command
-    for (const MenuItem& item : items) {
-        const bool isHeading = item.command == 0;
-        SetMenuText(menu, isHeading ? heading++ : item.command, isHeading, *item.caption);
-    }
+    ForEachEntry(menu, items, [](HMENU holder, UINT place, const MenuItem& item) {
+        if (item.caption && item.row != MenuRow::Separator) SetMenuText(holder, place, true, *item.caption);
+    });
+}
+
+void UpdateMenuState(HMENU menu, std::span<const MenuItem> items, HMENU popup, const TForm1& form) {
+    ForEachEntry(menu, items, [&](HMENU holder, UINT place, const MenuItem& item) {
+        if (holder != popup) return;
+        if (item.checked)
+            CheckMenuItem(holder, place, MF_BYPOSITION | (item.checked(form) ? MF_CHECKED : MF_UNCHECKED));
+        if (item.enabled)
+            EnableMenuItem(holder, place, MF_BYPOSITION | (item.enabled(form) ? MF_ENABLED : MF_GRAYED));
+    });
 }
 
 bool RunMenuCommand(std::span<const MenuItem> items, UINT command, TForm1& form) {
     for (const MenuItem& item : items)
-        if (item.command == command && item.handler) {
+        if (item.row == MenuRow::Command && item.command != 0 && item.command == command && item.handler) {
             item.handler(form);
             return true;
         }

@@ -198,6 +198,32 @@ TEST(SaveSettings, WritesTheTwelveKeysInTheirOrderAndReadsBackTheSame) {
     EXPECT_EQ(loaded.BackgroundColor, 0x00A1B2C3u);
 }
 
+// The keys of the choices a user turns on stay out of a file until the user
+// has one; once in the file, a choice set back to its default is written back.
+TEST(SaveSettings, WritesAChoiceKeyOnlyOnceTheUserHasIt) {
+    TempFolder folder;
+    const std::string path = folder / "config.ini";
+    TSettings settings;
+    SaveSettings(path, settings);
+    const std::string described = ReadTextFile(path);
+    for (const char* key : {"fitscreen", "shuffle", "shuffleseed", "allformats", "language", "current"})
+        EXPECT_EQ(described.find(std::string(key) + "="), std::string::npos) << key;
+
+    settings.shuffle = true;
+    settings.language = "en";
+    SaveSettings(path, settings);
+    EXPECT_EQ(LoadFrom(path).shuffle, true);
+    EXPECT_EQ(LoadFrom(path).language, "en");
+    EXPECT_EQ(ReadTextFile(path).find("fitscreen="), std::string::npos);
+
+    settings.shuffle = false;
+    settings.language = "";
+    SaveSettings(path, settings);
+    EXPECT_EQ(platform::ReadIniString(path, "options", "shuffle", "<none>"), "0");
+    EXPECT_EQ(platform::ReadIniString(path, "options", "language", "<none>"), "");
+    EXPECT_EQ(KeysInFileOrder(ReadTextFile(path)).size(), 14u);
+}
+
 TEST(SaveSettings, UpdatesAnExistingFileInPlaceAndKeepsForeignContent) {
     TempFolder folder;
     const std::string path = folder / "config.ini";

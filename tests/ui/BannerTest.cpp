@@ -107,9 +107,10 @@ TEST_F(BannerTest, TheReloadTimerRestartsTheBannerAndKeepsBannerOne) {
 TEST_F(BannerTest, TheHelpMenuOpensTheProgramsPages) {
     TForm1 form;
     HMENU bar = GetMenu(form.Handle());
-    ASSERT_GE(GetMenuItemCount(bar), 2);
-    EXPECT_EQ(MenuText(bar, 1), WideFromUtf8("Помощь"));
-    HMENU help = GetSubMenu(bar, 1);
+    ASSERT_GE(GetMenuItemCount(bar), 3);
+    EXPECT_EQ(MenuText(bar, 1), WideFromUtf8("Параметры"));
+    EXPECT_EQ(MenuText(bar, 2), WideFromUtf8("Помощь"));
+    HMENU help = GetSubMenu(bar, 2);
     ASSERT_EQ(GetMenuItemCount(help), 3);
     EXPECT_EQ(MenuText(help, 0), WideFromUtf8("О программе"));
     EXPECT_EQ(MenuText(help, 1), WideFromUtf8("Сайт разработчика"));

@@ -17,6 +17,7 @@
 #include "WindowsTestSupport.h"
 #include "toolkit/Forms.h"
 #include "ui/Main.h"
+#include "ui/Menus.h"
 
 using testing_support::ChildRect;
 using testing_support::Pump;
@@ -83,6 +84,64 @@ TEST(MainForm, HasTheTrayMenuInItsOrder) {
         EXPECT_EQ(GetMenuItemID(form.Tray.TrayMenu, i), ids[i]);
     }
     EXPECT_EQ(TTray::CallbackMessage, 1141u);
+}
+
+namespace {
+bool choiceOn = false;
+int picked = 0;
+const std::string kHeading = "H", kChoice = "C", kOne = "1", kTwo = "2", kSub = "S", kInner = "I";
+}  // namespace
+
+// A table with every kind of row: captions land on their own entries, and the
+// state of a popup is evaluated only when that popup opens, from the form.
+TEST(MainForm, MenusWithStateAreBuiltCaptionedAndUpdatedFromTheirTable) {
+    TForm1 form;
+    const MenuItem table[] = {
+        {0, &kHeading, nullptr},
+        {901, &kChoice, [](TForm1&) { ++picked; }, MenuRow::Command, [](const TForm1&) { return choiceOn; },
+         [](const TForm1&) { return !choiceOn; }},
+        {0, nullptr, nullptr, MenuRow::Separator},
+        {902, &kOne, nullptr, MenuRow::Command, [](const TForm1&) { return choiceOn; }, nullptr, true},
+        {0, &kSub, nullptr, MenuRow::SubmenuBegin},
+        {903, &kInner, nullptr, MenuRow::Command, [](const TForm1&) { return !choiceOn; }},
+        {0, nullptr, nullptr, MenuRow::SubmenuEnd},
+        {904, &kTwo, nullptr},
+    };
+    HMENU bar = BuildMenu(table);
+    AssignMenuCaptions(bar, table);
+    HMENU drop = GetSubMenu(bar, 0);
+    ASSERT_EQ(GetMenuItemCount(drop), 5);
+    HMENU sub = GetSubMenu(drop, 3);
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(MenuText(drop, 3), L"S");
+    EXPECT_EQ(MenuText(sub, 0), L"I");
+    EXPECT_EQ(GetMenuItemID(drop, 4), 904u);
+    EXPECT_EQ(MenuText(drop, 4), L"2");
+    EXPECT_TRUE(GetMenuState(drop, 1, MF_BYPOSITION) & MF_SEPARATOR);
+    MENUITEMINFOW info = {sizeof info, MIIM_FTYPE};
+    GetMenuItemInfoW(drop, 2, TRUE, &info);
+    EXPECT_TRUE(info.fType & MFT_RADIOCHECK);
+
+    choiceOn = true;
+    UpdateMenuState(bar, table, drop, form);
+    EXPECT_TRUE(GetMenuState(drop, 901, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(GetMenuState(drop, 901, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(drop, 902, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(sub, 0, MF_BYPOSITION) & MF_CHECKED);  // not opened yet
+    UpdateMenuState(bar, table, sub, form);
+    EXPECT_FALSE(GetMenuState(sub, 0, MF_BYPOSITION) & MF_CHECKED);
+    choiceOn = false;
+    UpdateMenuState(bar, table, sub, form);
+    EXPECT_TRUE(GetMenuState(sub, 0, MF_BYPOSITION) & MF_CHECKED);
+    EXPECT_TRUE(GetMenuState(drop, 901, MF_BYCOMMAND) & MF_CHECKED);  // the drop-down was not opened again
+    UpdateMenuState(bar, table, drop, form);
+    EXPECT_FALSE(GetMenuState(drop, 901, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED));
+
+    EXPECT_TRUE(RunMenuCommand(table, 901, form));
+    EXPECT_FALSE(RunMenuCommand(table, 902, form));  // no handler
+    EXPECT_FALSE(RunMenuCommand(table, 0, form));
+    EXPECT_EQ(picked, 1);
+    DestroyMenu(bar);
 }
 
 TEST(MainForm, ArmsTheWallpaperTimerFromTheSettings) {
