@@ -1,6 +1,7 @@
 #include "engine/CatalogueWalk.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <optional>
 #include <unordered_set>
@@ -314,14 +315,31 @@ bool PictureSearch(const std::string& folder, int32_t number, WalkState& state) 
     return PictureSearch(folder, number, state, SystemFolders());
 }
 
+namespace {
+
 // The process's kept listings and watch: the watch is closed when the picture
 // folder changes (at the next change) and at exit.
-bool PictureSearch(const std::string& folder, int32_t number) {
+CatalogueCache& ProcessCache() {
     static CatalogueCache cache;
-    WalkState state{PictureCounter, FoundPicture, CatalogueEnd};
-    const bool listed = PictureSearch(folder, number, state, SystemFolders(), cache);
-    PictureCounter = state.counter;
+    return cache;
+}
+
+}  // namespace
+
+WalkResult PictureSearch(const std::string& folder, int32_t number) {
+    WalkState state{0, FoundPicture, true};
+    WalkResult result;
+    result.listed = PictureSearch(folder, number, state, SystemFolders(), ProcessCache());
+    PictureCounter = result.counter = state.counter;
+    CatalogueEnd = result.catalogueEnd = state.catalogueEnd;
     FoundPicture = std::move(state.found);
-    CatalogueEnd = state.catalogueEnd;
-    return listed;
+    result.found = FoundPicture;
+    return result;
+}
+
+std::optional<int32_t> CountPictures(const std::string& folder) {
+    WalkState state;
+    if (!PictureSearch(folder, std::numeric_limits<int32_t>::max(), state, SystemFolders(), ProcessCache()))
+        return std::nullopt;
+    return state.counter;
 }
