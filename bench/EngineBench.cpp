@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <limits>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -185,6 +186,38 @@ void ShuffledChangeAnywhere(benchmark::State& state) {
     }
 }
 BENCHMARK(ShuffledChangeAnywhere)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The same walks without the watch (as under Wine, and on removable and network
+// drives), where every folder on the way is asked for its stamp: the ordered
+// walk to a position beside the walk a change in random order makes, to the
+// permuted position and on to the end of the tree, counting it.
+void OrderedWalkNoWatch(benchmark::State& state) {
+    CatalogueCache cache(false);
+    WalkState warm;
+    PictureSearch(Large(), LargeTree::kPictures, warm, SystemFolders(), cache);
+    int64_t i = 0;
+    for (auto _ : state) {
+        WalkState walk;
+        PictureSearch(Large(), SpreadPosition(i++), walk, SystemFolders(), cache);
+        benchmark::DoNotOptimize(walk.found.data());
+    }
+}
+BENCHMARK(OrderedWalkNoWatch)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void ShuffledWalkNoWatch(benchmark::State& state) {
+    CatalogueCache cache(false);
+    WalkState warm;
+    PictureSearch(Large(), LargeTree::kPictures, warm, SystemFolders(), cache);
+    const ShufflePermutation order(LargeTree::kPictures, 12345);
+    int64_t i = 0;
+    for (auto _ : state) {
+        WalkState walk;
+        walk.target = static_cast<int32_t>(order(static_cast<uint32_t>(SpreadPosition(i++))));
+        PictureSearch(Large(), std::numeric_limits<int32_t>::max(), walk, SystemFolders(), cache);
+        if (walk.atTarget.empty()) state.SkipWithError("the picture was not found");
+    }
+}
+BENCHMARK(ShuffledWalkNoWatch)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void FullCycleOfChanges(benchmark::State& state) {
     Settings.wallpaper_directory = Large();
@@ -397,6 +430,8 @@ int main(int argc, char** argv) {
                    "<= 3");
     reporter.Ratio("random-order change / ordered change, anywhere in 100,000", "ShuffledChangeAnywhere",
                    "OrderedChangeAnywhere", "<= 1.5");
+    reporter.Ratio("the same walks without the watch (as under Wine)", "ShuffledWalkNoWatch", "OrderedWalkNoWatch",
+                   "<= 1.5");
     reporter.Ratio("full cycle of 100,000 changes / one find", "FullCycleOfChanges", "ReferenceFindInTheLargeTree",
                    "<= 1000");
     reporter.Ratio("first change after start (cold, position 100,000) / find", "ColdChangeAtTheLastPosition",

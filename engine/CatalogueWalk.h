@@ -17,6 +17,9 @@ struct WalkState {
     int32_t counter = 0;     // pictures counted so far
     std::string found;       // the last picture counted; only ever overwritten
     bool catalogueEnd = true;  // cleared when a picture or folder follows the found one
+    // A position to look out for on the way (0: none), and the picture found there.
+    int32_t target = 0;
+    std::string atTarget;
 };
 
 // The process-wide walk state that the rotation uses.
@@ -110,3 +113,10 @@ WalkResult PictureSearch(const std::string& folder, int32_t number);
 // listings; nothing when the folder cannot be listed. The process-wide state
 // is left alone.
 std::optional<int32_t> CountPictures(const std::string& folder);
+
+// Both in one walk: the walk for position `number` that goes on counting to
+// the end of the catalogue, `total` set to the count. Its result is the one
+// PictureSearch(folder, number) gives, except that `catalogueEnd` tells only
+// whether `number` is the last position (an empty folder after the last
+// picture does not clear it).
+WalkResult PictureSearch(const std::string& folder, int32_t number, int32_t& total);

@@ -1,6 +1,8 @@
 #include "engine/Shuffle.h"
 
+#include <optional>
 #include <set>
+#include <utility>
 
 #include "engine/CatalogueWalk.h"
 #include "engine/Rotation.h"
@@ -63,10 +65,10 @@ public:
     ShuffledChange(const std::string& folder, int32_t count, int32_t& number, int32_t& seed, ShuffleRound& round,
                    const std::function<WallpaperResult(const std::string&)>& makeWallpaper,
                    const std::function<void()>& save, const std::function<int32_t(int32_t)>& newSeed,
-                   int32_t numberBefore, int32_t seedBefore)
+                   int32_t numberBefore, int32_t seedBefore, std::optional<std::pair<int32_t, WalkResult>> primed)
         : folder_(folder), count_(count), number_(number), seed_(seed), round_(round), make_(makeWallpaper),
           save_(save), newSeed_(newSeed), numberBefore_(numberBefore), seedBefore_(seedBefore),
-          order_(static_cast<uint32_t>(count), static_cast<uint32_t>(seed)) {}
+          order_(static_cast<uint32_t>(count), static_cast<uint32_t>(seed)), primed_(std::move(primed)) {}
 
     enum class Try { Applied, Failed, Stop };
 
@@ -74,7 +76,12 @@ public:
     Try Position(int32_t position) {
         const int32_t picture = static_cast<int32_t>(order_(static_cast<uint32_t>(position)));
         if (failed_.count(picture)) return Try::Failed;
-        const WalkResult walk = PictureSearch(folder_, picture);
+        WalkResult walk;
+        if (primed_ && primed_->first == picture)
+            walk = std::move(primed_->second);
+        else
+            walk = PictureSearch(folder_, picture);
+        primed_.reset();
         if (!walk.listed) return Stop();
         const Try tried = Apply(walk.found);
         if (tried == Try::Failed) failed_.insert(picture);
@@ -152,6 +159,7 @@ private:
     int32_t numberBefore_, seedBefore_;
     ShufflePermutation order_;
     std::set<int32_t> failed_;  // catalogue positions tried in vain by this change
+    std::optional<std::pair<int32_t, WalkResult>> primed_;  // the walk to the first picture, made already
 };
 
 }  // namespace
@@ -161,9 +169,27 @@ bool RotateWallpaperShuffled(const std::string& folder, int32_t& number, int32_t
                              const std::function<WallpaperResult(const std::string&)>& makeWallpaper,
                              const std::function<void()>& save, const std::function<int32_t(int32_t)>& newSeed) {
     if (folder.empty()) return false;
-    const std::optional<int32_t> counted = CountPictures(folder);
-    if (!counted) return false;  // the folder is away: nothing changes
-    const int32_t count = *counted;
+    // The round as this run left it: the picture the change tries first is
+    // walked to while the tree is counted, in one walk, on the count the
+    // round had; it serves when the count is still that.
+    const bool asLeft = round.known && round.seed == seed && round.number == number && IsShuffleSeed(seed) &&
+                        number >= 1 && number <= round.count;
+    std::optional<std::pair<int32_t, WalkResult>> primed;
+    int32_t count = 0;
+    if (asLeft) {
+        const int32_t first = back ? number - 2 : number;
+        const int32_t target =
+            first >= 1 ? static_cast<int32_t>(ShufflePermutation(static_cast<uint32_t>(round.count),
+                                                                 static_cast<uint32_t>(seed))(static_cast<uint32_t>(first)))
+                       : 0;
+        WalkResult walk = PictureSearch(folder, target, count);
+        if (!walk.listed) return false;  // the folder is away: nothing changes
+        if (target >= 1 && count == round.count) primed.emplace(target, std::move(walk));
+    } else {
+        const std::optional<int32_t> counted = CountPictures(folder);
+        if (!counted) return false;
+        count = *counted;
+    }
     // No picture to order: the ordered change does what it does with none.
     if (count < 1)
         return back ? RotateWallpaperBack(folder, number, makeWallpaper, save)
@@ -171,7 +197,7 @@ bool RotateWallpaperShuffled(const std::string& folder, int32_t& number, int32_t
 
     const int32_t numberBefore = number, seedBefore = seed;
     bool goOn = IsShuffleSeed(seed) && number >= 1 && number <= count;
-    if (goOn && round.known && round.seed == seed && round.number == number) {
+    if (goOn && asLeft) {
         goOn = round.count == count;  // a picture added or removed since the last change starts a new round
     } else if (goOn && number >= 2) {
         // The round as config.ini holds it (a new run, or the position moved
@@ -188,7 +214,9 @@ bool RotateWallpaperShuffled(const std::string& folder, int32_t& number, int32_t
         number = 1;
     }
 
-    ShuffledChange change(folder, count, number, seed, round, makeWallpaper, save, newSeed, numberBefore, seedBefore);
+    if (!goOn) primed.reset();
+    ShuffledChange change(folder, count, number, seed, round, makeWallpaper, save, newSeed, numberBefore, seedBefore,
+                          std::move(primed));
     if (!back) return change.Forward(number);
     if (number >= 2) return change.Back();
     // The round has just begun: nothing before it to go back to, so the
