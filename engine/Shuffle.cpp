@@ -212,9 +212,9 @@ bool RotateWallpaperShuffled(const std::string& folder, int32_t& number, int32_t
     if (!goOn) {
         seed = newSeed(seed);
         number = 1;
+        primed.reset();
     }
 
-    if (!goOn) primed.reset();
     ShuffledChange change(folder, count, number, seed, round, makeWallpaper, save, newSeed, numberBefore, seedBefore,
                           std::move(primed));
     if (!back) return change.Forward(number);
