@@ -60,6 +60,17 @@ TAVRIN_DELAY_LOAD("shell32.dll", ShellExecuteA, 24, HINSTANCE,
                   (HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory, INT nShowCmd),
                   (hwnd, lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd),
                   reinterpret_cast<HINSTANCE>(SE_ERR_DLLNOTFOUND))
+TAVRIN_DELAY_LOAD("shell32.dll", ShellExecuteW, 24, HINSTANCE,
+                  (HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters, LPCWSTR lpDirectory, INT nShowCmd),
+                  (hwnd, lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd),
+                  reinterpret_cast<HINSTANCE>(SE_ERR_DLLNOTFOUND))
+TAVRIN_DELAY_LOAD("shell32.dll", SHParseDisplayName, 20, HRESULT,
+                  (PCWSTR pszName, IBindCtx* pbc, PIDLIST_ABSOLUTE* ppidl, SFGAOF sfgaoIn, SFGAOF* psfgaoOut),
+                  (pszName, pbc, ppidl, sfgaoIn, psfgaoOut), E_FAIL)
+TAVRIN_DELAY_LOAD("shell32.dll", SHOpenFolderAndSelectItems, 16, HRESULT,
+                  (PCIDLIST_ABSOLUTE pidlFolder, UINT cidl, PCUITEMID_CHILD_ARRAY apidl, DWORD dwFlags),
+                  (pidlFolder, cidl, apidl, dwFlags), E_FAIL)
+TAVRIN_DELAY_LOAD("shell32.dll", SHFileOperationW, 4, int, (LPSHFILEOPSTRUCTW lpFileOp), (lpFileOp), ERROR_DLL_NOT_FOUND)
 TAVRIN_DELAY_LOAD("shell32.dll", Shell_NotifyIconA, 8, BOOL, (DWORD dwMessage, PNOTIFYICONDATAA lpData),
                   (dwMessage, lpData), FALSE)
 TAVRIN_DELAY_LOAD("comdlg32.dll", ChooseColorW, 4, BOOL, (LPCHOOSECOLORW lpcc), (lpcc), FALSE)

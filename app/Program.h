@@ -17,6 +17,14 @@ public:
     void ArmTimer(TTimer& timer) override;
     void TimerTick() override;
     void TimerSettingsApplied(TTimer& timer) override;
+    bool HasPictureShown() const override;  // app/PictureShown.cpp
+    void OpenPictureShown() override;
+    void ShowPictureShownInFolder() override;
+    void DeletePictureShown(TForm1& form) override;
+
+    // A question to the user is open (the one before a picture is deleted):
+    // like a plugin's run, it holds back ticks, tray clicks and commands.
+    static bool Asking();
 
 private:
     void ChangeWallpaperBack();  // app/Changes.cpp: "Предыдущая" through the rotation

@@ -61,6 +61,10 @@ UINT TrayCommand(TSingleInstance::Request request) {
         return CmdTraySettings;
     case TSingleInstance::Request::Exit:
         return CmdTrayExit;
+    case TSingleInstance::Request::Open:
+        return CmdTrayOpenPicture;
+    case TSingleInstance::Request::Folder:
+        return CmdTrayShowInFolder;
     default:
         return 0;
     }
@@ -186,7 +190,7 @@ LRESULT CALLBACK TSingleInstance::WindowProc(HWND window, UINT message, WPARAM w
     auto* self = reinterpret_cast<TSingleInstance*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self && message == kHandOverMessage) {
         // A request from a newer or older program: a number it does not know brings the window up.
-        return self->HandOver(wParam <= static_cast<WPARAM>(Request::Exit) ? static_cast<Request>(wParam)
+        return self->HandOver(wParam <= static_cast<WPARAM>(Request::Last) ? static_cast<Request>(wParam)
                                                                             : Request::BringUp);
     }
     if (self && (message == kRunPendingMessage || (message == WM_TIMER && wParam == kRetryTimer))) {

@@ -30,7 +30,10 @@ public:
         Next = 2,      // the words: the tray menu's "Следующая",
         Previous = 3,  // "Предыдущая",
         Settings = 4,  // "Настройки"
-        Exit = 5,      // and "Выход"
+        Exit = 5,      // "Выход",
+        Open = 6,      // "Открыть картинку"
+        Folder = 7,    // and "Показать в папке"
+        Last = Folder,
     };
 
     enum class Claim {

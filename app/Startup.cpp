@@ -43,12 +43,15 @@ void RunStartSteps(TForm1& form) {
     form.CanvasBrushHollow = true;
     Application.OnMinimize = [&form] { form.Minimize(); };
     // The windows drop input that would start other work while a change waits for a plugin.
-    Application.OnBusy = [] { return platform::InProcessWait(); };
-    // "next" and "previous" start in the tray as "startup" does; their change
-    // comes once the message loop runs, in place of the change at start.
+    // So does a question to the user.
+    Application.OnBusy = [] { return platform::InProcessWait() || TProgram::Asking(); };
+    // "next", "previous", "open" and "folder" start in the tray as "startup"
+    // does; they act once the message loop runs, in place of the change at
+    // start (which would put another picture on the desktop first).
     const std::vector<std::string> arguments = CommandLineArguments();
     const StartWord word = ParseStartWord(arguments);
-    const bool wordChanges = word == StartWord::Next || word == StartWord::Previous;
+    const bool wordChanges = word == StartWord::Next || word == StartWord::Previous || word == StartWord::Open ||
+                             word == StartWord::Folder;
     if (HasStartupArgument(arguments) || wordChanges) Application.ShowMainForm = false;
 
     const std::string personalFolder = ReadUserShellFolder("Personal");

@@ -27,6 +27,10 @@ TSingleInstance::Request StartRequest(const std::vector<std::string>& arguments)
         return TSingleInstance::Request::Settings;
     case StartWord::Exit:
         return TSingleInstance::Request::Exit;
+    case StartWord::Open:
+        return TSingleInstance::Request::Open;
+    case StartWord::Folder:
+        return TSingleInstance::Request::Folder;
     case StartWord::None:
         break;
     }
@@ -56,9 +60,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application.Initialize();
     Application.SetTitle("");
     Application.CreateForm(Form1);
-    // "next" and "previous" start in the tray (see the start sequence) and
-    // then make their change from the message loop, as the tray menu would.
-    if (request == TSingleInstance::Request::Next || request == TSingleInstance::Request::Previous)
+    // "next", "previous", "open" and "folder" start in the tray (see the start
+    // sequence) and then act from the message loop, as the tray menu would.
+    if (request == TSingleInstance::Request::Next || request == TSingleInstance::Request::Previous ||
+        request == TSingleInstance::Request::Open || request == TSingleInstance::Request::Folder)
         session.Queue(request);
     session.MessageLoopStarts();
     Application.Run();

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <limits>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -21,6 +22,7 @@
 #include "core/Settings.h"
 #include "engine/CatalogueWalk.h"
 #include "engine/Rotation.h"
+#include "engine/Shuffle.h"
 #include "image/JpegDecoder.h"
 #include "engine/Render.h"
 #include "engine/Thumbnail.h"
@@ -147,6 +149,75 @@ void ChangeAtPosition(benchmark::State& state) {
     }
 }
 BENCHMARK(ChangeAtPosition)->Arg(1)->Arg(LargeTree::kPictures)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Random order beside the described order: changes at positions spread over
+// the whole tree, the same positions for both. In order a position is a place
+// in the catalogue; in random order it is a place in the round, which the
+// permutation sends anywhere, and the change counts the tree first. The round
+// goes on as the run left it (the first change of a run also walks once to
+// the picture before the position, to check the round).
+int32_t SpreadPosition(int64_t i) { return static_cast<int32_t>((i * 7919) % LargeTree::kPictures) + 1; }
+
+void OrderedChangeAnywhere(benchmark::State& state) {
+    Settings.wallpaper_directory = Large();
+    Settings.number = LargeTree::kPictures;
+    Change();  // the listings are kept from here on
+    int64_t i = 0;
+    for (auto _ : state) {
+        Settings.number = SpreadPosition(i++);
+        Change();
+    }
+}
+BENCHMARK(OrderedChangeAnywhere)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void ShuffledChangeAnywhere(benchmark::State& state) {
+    Settings.wallpaper_directory = Large();
+    Settings.number = LargeTree::kPictures;
+    Change();
+    int32_t seed = 12345;
+    int64_t i = 0;
+    for (auto _ : state) {
+        Settings.number = SpreadPosition(i++);
+        ShuffleRound round{true, seed, Settings.number, LargeTree::kPictures};
+        if (!RotateWallpaperShuffled(
+                Settings.wallpaper_directory, Settings.number, seed, "", false, round,
+                [](const std::string& path) { return !path.empty(); }, [] {}, [](int32_t previous) { return previous; }))
+            state.SkipWithError("no picture applied");
+    }
+}
+BENCHMARK(ShuffledChangeAnywhere)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The same walks without the watch (as under Wine, and on removable and network
+// drives), where every folder on the way is asked for its stamp: the ordered
+// walk to a position beside the walk a change in random order makes, to the
+// permuted position and on to the end of the tree, counting it.
+void OrderedWalkNoWatch(benchmark::State& state) {
+    CatalogueCache cache(false);
+    WalkState warm;
+    PictureSearch(Large(), LargeTree::kPictures, warm, SystemFolders(), cache);
+    int64_t i = 0;
+    for (auto _ : state) {
+        WalkState walk;
+        PictureSearch(Large(), SpreadPosition(i++), walk, SystemFolders(), cache);
+        benchmark::DoNotOptimize(walk.found.data());
+    }
+}
+BENCHMARK(OrderedWalkNoWatch)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void ShuffledWalkNoWatch(benchmark::State& state) {
+    CatalogueCache cache(false);
+    WalkState warm;
+    PictureSearch(Large(), LargeTree::kPictures, warm, SystemFolders(), cache);
+    const ShufflePermutation order(LargeTree::kPictures, 12345);
+    int64_t i = 0;
+    for (auto _ : state) {
+        WalkState walk;
+        walk.target = static_cast<int32_t>(order(static_cast<uint32_t>(SpreadPosition(i++))));
+        PictureSearch(Large(), std::numeric_limits<int32_t>::max(), walk, SystemFolders(), cache);
+        if (walk.atTarget.empty()) state.SkipWithError("the picture was not found");
+    }
+}
+BENCHMARK(ShuffledWalkNoWatch)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void FullCycleOfChanges(benchmark::State& state) {
     Settings.wallpaper_directory = Large();
@@ -357,6 +428,10 @@ int main(int argc, char** argv) {
     std::printf("\nRatios, same run:\n");
     reporter.Ratio("change at position 100,000 / change at position 1", "ChangeAtPosition/100000", "ChangeAtPosition/1",
                    "<= 3");
+    reporter.Ratio("random-order change / ordered change, anywhere in 100,000", "ShuffledChangeAnywhere",
+                   "OrderedChangeAnywhere", "<= 1.5");
+    reporter.Ratio("the same walks without the watch (as under Wine)", "ShuffledWalkNoWatch", "OrderedWalkNoWatch",
+                   "<= 1.5");
     reporter.Ratio("full cycle of 100,000 changes / one find", "FullCycleOfChanges", "ReferenceFindInTheLargeTree",
                    "<= 1000");
     reporter.Ratio("first change after start (cold, position 100,000) / find", "ColdChangeAtTheLastPosition",

@@ -47,5 +47,7 @@ StartWord ParseStartWord(const std::vector<std::string>& arguments) {
     if (word == "previous") return StartWord::Previous;
     if (word == "settings") return StartWord::Settings;
     if (word == "exit") return StartWord::Exit;
+    if (word == "open") return StartWord::Open;
+    if (word == "folder") return StartWord::Folder;
     return StartWord::None;
 }

@@ -30,8 +30,9 @@ std::string FolderOfFile(const std::string& path);
 bool HasStartupArgument(const std::vector<std::string>& arguments);
 
 // A word for the running copy, from scripts and shortcut keys: the command
-// line is "next", "previous", "settings" or "exit" alone, in any letter case,
-// and the copy does what its tray menu's item of that name does. Any other
+// line is "next", "previous", "settings", "exit", "open" or "folder" alone, in
+// any letter case, and the copy does what its tray menu's item of that name
+// does ("open": "Открыть картинку", "folder": "Показать в папке"). Any other
 // command line (none, "startup", a word with others) carries no word.
-enum class StartWord { None, Next, Previous, Settings, Exit };
+enum class StartWord { None, Next, Previous, Settings, Exit, Open, Folder };
 StartWord ParseStartWord(const std::vector<std::string>& arguments);

@@ -1,6 +1,7 @@
 #include "engine/CatalogueWalk.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <optional>
 #include <unordered_set>
@@ -91,7 +92,17 @@ public:
             stamp = source_.Stamp(top, nullptr);
         }
         path_ = top;
-        return Walk(*cache.root_, nullptr, cache.watch_ != nullptr, &stamp);
+        // Nothing reported since the whole tree was counted, and the position
+        // lies beyond it: the walk would count what it counted before (the
+        // count of the tree that a change in random order asks for first).
+        CatalogueCache::Folder& root = *cache.root_;
+        if (cache.watch_ && root.listed && root.watched == cache.armed_ && root.countedWhile == cache.armed_ &&
+            int64_t{state_.counter} + root.count < number_ && !Holds(root.count)) {
+            state_.counter += root.count;
+            if (root.count > 0) state_.found = root.last;
+            return true;
+        }
+        return Walk(root, nullptr, cache.watch_ != nullptr, &stamp);
     }
 
 private:
@@ -168,6 +179,8 @@ private:
                 // Plain pictures up to the next folder, or up to the position.
                 const size_t take = static_cast<size_t>(
                     std::min<int64_t>(entries[i].nextFolder - i, int64_t{number_} - state_.counter));
+                if (Holds(static_cast<int32_t>(take)))
+                    state_.atTarget.assign(path_).append("\\").append(entries[i + (state_.target - state_.counter - 1)].name);
                 i += take;
                 state_.counter += static_cast<int32_t>(take);
                 state_.found.assign(path_).append("\\").append(entries[i - 1].name);
@@ -179,7 +192,7 @@ private:
             const size_t length = path_.size();
             path_.append("\\").append(entry.name);
             if (coveredHere && sub.countedWhile == armed && sub.watched == armed &&
-                int64_t{state_.counter} + sub.count < number_) {
+                int64_t{state_.counter} + sub.count < number_ && !Holds(sub.count)) {
                 // Nothing below changed, and the position lies beyond: the
                 // walk through it would count what it counted before.
                 state_.counter += sub.count;
@@ -191,6 +204,7 @@ private:
             // A folder named like a picture counts as one only when the
             // position was not reached inside it.
             if (entry.isPicture && state_.counter < number_) {
+                if (Holds(1)) state_.atTarget = path_;
                 state_.found = path_;
                 ++state_.counter;
             }
@@ -205,6 +219,11 @@ private:
         }
         Leave();
         return folder.listed;
+    }
+
+    // Whether the next `count` positions hold the picture the walk looks out for.
+    bool Holds(int32_t count) const {
+        return state_.target > state_.counter && int64_t{state_.target} <= int64_t{state_.counter} + count;
     }
 
     // Puts the folder at path_ on the way down, unless it is one of the folders
@@ -314,14 +333,57 @@ bool PictureSearch(const std::string& folder, int32_t number, WalkState& state) 
     return PictureSearch(folder, number, state, SystemFolders());
 }
 
+namespace {
+
 // The process's kept listings and watch: the watch is closed when the picture
 // folder changes (at the next change) and at exit.
-bool PictureSearch(const std::string& folder, int32_t number) {
+CatalogueCache& ProcessCache() {
     static CatalogueCache cache;
-    WalkState state{PictureCounter, FoundPicture, CatalogueEnd};
-    const bool listed = PictureSearch(folder, number, state, SystemFolders(), cache);
-    PictureCounter = state.counter;
+    return cache;
+}
+
+}  // namespace
+
+WalkResult PictureSearch(const std::string& folder, int32_t number) {
+    WalkState state{0, FoundPicture, true};
+    WalkResult result;
+    result.listed = PictureSearch(folder, number, state, SystemFolders(), ProcessCache());
+    PictureCounter = result.counter = state.counter;
+    CatalogueEnd = result.catalogueEnd = state.catalogueEnd;
     FoundPicture = std::move(state.found);
-    CatalogueEnd = state.catalogueEnd;
-    return listed;
+    result.found = FoundPicture;
+    return result;
+}
+
+WalkResult PictureSearch(const std::string& folder, int32_t number, int32_t& total) {
+    WalkState state{0, FoundPicture, true};
+    state.target = number;
+    WalkResult result;
+    result.listed =
+        PictureSearch(folder, std::numeric_limits<int32_t>::max(), state, SystemFolders(), ProcessCache());
+    total = state.counter;
+    // What the walk for `number` alone would have found and left.
+    if (number < 1) {
+        result.catalogueEnd = total == 0;  // nothing counted; the earlier find stays
+    } else if (total >= number) {
+        result.counter = number;
+        result.found = std::move(state.atTarget);
+        result.catalogueEnd = number == total;
+    } else {
+        result.counter = total;
+        result.found = std::move(state.found);
+        result.catalogueEnd = true;
+    }
+    PictureCounter = result.counter;
+    CatalogueEnd = result.catalogueEnd;
+    if (result.counter > 0) FoundPicture = result.found;
+    result.found = FoundPicture;
+    return result;
+}
+
+std::optional<int32_t> CountPictures(const std::string& folder) {
+    WalkState state;
+    if (!PictureSearch(folder, std::numeric_limits<int32_t>::max(), state, SystemFolders(), ProcessCache()))
+        return std::nullopt;
+    return state.counter;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/PictureFile.h"
@@ -16,6 +17,9 @@ struct WalkState {
     int32_t counter = 0;     // pictures counted so far
     std::string found;       // the last picture counted; only ever overwritten
     bool catalogueEnd = true;  // cleared when a picture or folder follows the found one
+    // A position to look out for on the way (0: none), and the picture found there.
+    int32_t target = 0;
+    std::string atTarget;
 };
 
 // The process-wide walk state that the rotation uses.
@@ -90,7 +94,29 @@ private:
 bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, FolderSource& source,
                    CatalogueCache& cache);
 
-// The same walk on the process-wide state, for position `number` (the
-// rotation's, which the caller passes in), with the process's own
-// CatalogueCache. The caller sets PictureCounter to 0 and CatalogueEnd to true first.
-bool PictureSearch(const std::string& folder, int32_t number);
+// What one walk for a position finds, as a value.
+struct WalkResult {
+    bool listed = false;        // the top folder could be listed
+    int32_t counter = 0;        // pictures counted: the position, or fewer when the catalogue ended
+    std::string found;          // the picture a change applies: the last one counted, else the earlier find
+    bool catalogueEnd = true;   // nothing that could give another picture follows it
+};
+
+// The walk for position `number` (the rotation's, which the caller passes in)
+// from a fresh count, with the process's own CatalogueCache. Its result is
+// also left in the process-wide state, which stays the bridge to it:
+// PictureCounter and CatalogueEnd are set, FoundPicture is overwritten when a
+// picture was counted, and `found` is FoundPicture after the walk.
+WalkResult PictureSearch(const std::string& folder, int32_t number);
+
+// How many pictures the catalogue under `folder` holds, through the same kept
+// listings; nothing when the folder cannot be listed. The process-wide state
+// is left alone.
+std::optional<int32_t> CountPictures(const std::string& folder);
+
+// Both in one walk: the walk for position `number` that goes on counting to
+// the end of the catalogue, `total` set to the count. Its result is the one
+// PictureSearch(folder, number) gives, except that `catalogueEnd` tells only
+// whether `number` is the last position (an empty folder after the last
+// picture does not clear it).
+WalkResult PictureSearch(const std::string& folder, int32_t number, int32_t& total);

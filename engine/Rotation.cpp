@@ -17,13 +17,12 @@ bool RotateFrom(const std::string& folder, int32_t& number, int32_t from, std::s
     const int32_t before = number;
     for (int32_t position = from;; position = number) {
         if (position >= 1 && failed.count(position)) return false;  // a whole pass failed
-        CatalogueEnd = true;
-        PictureCounter = 0;
         // A folder that cannot be listed (a stick or a network drive that is
         // away for now) changes nothing, so the rotation goes on where it was
         // once the folder is back.
-        if (!PictureSearch(folder, position)) return false;
-        const WallpaperResult result = makeWallpaper(FoundPicture);
+        const WalkResult walk = PictureSearch(folder, position);
+        if (!walk.listed) return false;
+        const WallpaperResult result = makeWallpaper(walk.found);
         // The wallpaper's own output failed (a full disk, a bitmap another
         // program holds): every other picture would fail the same way, so the
         // change ends, the position as it was.
@@ -34,7 +33,7 @@ bool RotateFrom(const std::string& folder, int32_t& number, int32_t from, std::s
         const bool ok = static_cast<bool>(result);
         // The walk reached `position` unless the catalogue ended, so the next
         // position cannot overflow.
-        number = CatalogueEnd ? 1 : position + 1;
+        number = walk.catalogueEnd ? 1 : position + 1;
         if (ok) {
             save();
             return true;
@@ -73,18 +72,17 @@ bool RotateWallpaperBack(const std::string& folder, int32_t& number,
     int32_t showing = previous + 1;
     // Down from the picture before the one showing, each position once, to 1.
     for (int32_t position = previous; position >= 1;) {
-        CatalogueEnd = true;
-        PictureCounter = 0;
-        if (!PictureSearch(folder, position)) return false;  // the folder is away: nothing changes
-        if (PictureCounter < 1) break;                        // no picture at all
+        const WalkResult walk = PictureSearch(folder, position);
+        if (!walk.listed) return false;  // the folder is away: nothing changes
+        if (walk.counter < 1) break;     // no picture at all
         // Beyond the end of the catalogue the walk stops at its last picture,
         // which then stands for the picture showing as well.
-        const int32_t reached = std::min(position, PictureCounter);
+        const int32_t reached = std::min(position, walk.counter);
         if (reached < position) showing = reached;
-        const WallpaperResult result = makeWallpaper(FoundPicture);
+        const WallpaperResult result = makeWallpaper(walk.found);
         if (result.kind() == WallpaperResult::OutputFailed) return false;
         if (result) {
-            number = CatalogueEnd ? 1 : reached + 1;
+            number = walk.catalogueEnd ? 1 : reached + 1;
             save();
             return true;
         }

@@ -5,7 +5,8 @@
 std::string LangAdvert, LangFolderChoice, LangFile, LangExit, LangHelp, LangAbout, LangDeveloperSite, LangApply,
     LangChangeAtStart, LangStartWithWindows, LangByTimer, LangWallpaperFolder, LangNoPictures, LangSettings, LangNext,
     LangPrevious, LangMinute, LangHour, LangDay, LangPlugins, LangOn, LangOff, LangBackgroundColor,
-    LangOptions;
+    LangOptions, LangShuffle, LangOpenPicture, LangShowInFolder, LangDeletePicture, LangDeleteQuestion,
+    LangPictureGone;
 
 const std::string TextWallpapersPage = "Скачать обои";
 const std::string TextChoose = "Выбрать";
@@ -44,6 +45,12 @@ const Caption* Table(size_t& count) {
         {&LangOff, "Выкл"},
         {&LangBackgroundColor, "Цвет фона"},
         {&LangOptions, "Параметры"},
+        {&LangShuffle, "Случайный порядок"},
+        {&LangOpenPicture, "Открыть картинку"},
+        {&LangShowInFolder, "Показать в папке"},
+        {&LangDeletePicture, "Удалить картинку"},
+        {&LangDeleteQuestion, "Удалить %1 в Корзину?"},
+        {&LangPictureGone, "Картинки %1 уже нет"},
     };
     count = std::size(table);
     return table;

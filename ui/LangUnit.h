@@ -29,6 +29,14 @@ extern std::string LangOn;              // "Вкл": the plugin window's ButtonO
 extern std::string LangOff;             // "Выкл": the plugin window's ButtonOff
 extern std::string LangBackgroundColor;  // "Цвет фона": right of ColorSwatch
 extern std::string LangOptions;         // "Параметры": the menu bar's heading of the choices a user turns on
+extern std::string LangShuffle;         // "Случайный порядок" ("Random order"): the "Параметры" check item
+extern std::string LangOpenPicture;     // "Открыть картинку" ("Open picture"): tray TrayOpenPictureClick
+extern std::string LangShowInFolder;    // "Показать в папке" ("Show in folder"): tray TrayShowInFolderClick
+extern std::string LangDeletePicture;   // "Удалить картинку" ("Delete picture"): tray TrayDeletePictureClick
+// "Удалить %1 в Корзину?" ("Move %1 to the Recycle Bin?"): asked before "Удалить картинку"; %1 the file's name
+extern std::string LangDeleteQuestion;
+// "Картинки %1 уже нет" ("%1 is already gone"): "Удалить картинку" on a file that is gone; %1 the file's name
+extern std::string LangPictureGone;
 
 // Texts the windows show that the table above does not assign; set from the start.
 extern const std::string TextWallpapersPage;  // "Скачать обои": WallpapersPageClick

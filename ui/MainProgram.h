@@ -33,6 +33,15 @@ public:
     virtual void TimerSettingsApplied(TTimer& timer) = 0;
     // The Startup folder's shortcut written or removed as the settings say.
     virtual void UpdateStartupShortcut() = 0;
+    // The picture on the desktop ("current" in config.ini): whether there is
+    // one whose file is there; opened with its default program; shown selected
+    // in its folder; and, once the user says yes, moved to the Recycle Bin and
+    // the next picture shown (when it is gone already, the user is told and
+    // the next picture shown). Each does nothing while there is none.
+    virtual bool HasPictureShown() const = 0;
+    virtual void OpenPictureShown() = 0;
+    virtual void ShowPictureShownInFolder() = 0;
+    virtual void DeletePictureShown(TForm1& form) = 0;
 
 protected:
     ~TMainProgram() = default;

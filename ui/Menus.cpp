@@ -5,11 +5,16 @@
 
 #include <iterator>
 
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
+#include "ui/MainProgram.h"
 #include "ui/PluginForm.h"
 
 namespace {
+
+bool HasPictureShown(const TForm1&) { return MainProgram && MainProgram->HasPictureShown(); }
 
 // The menu bar: each heading opens a drop-down menu of the items after it.
 const MenuItem kMainMenu[] = {
@@ -18,6 +23,9 @@ const MenuItem kMainMenu[] = {
     {CmdFileExit, &LangExit, [](TForm1& form) { form.FileExitClick(); }},
     // The choices beyond the described behaviour, each saved at once.
     {0, &LangOptions, nullptr},
+    {0, nullptr, nullptr, MenuRow::Separator},
+    {CmdShuffle, &LangShuffle, [](TForm1&) { Settings.shuffle = !Settings.shuffle; SaveSettings(ConfigPath); },
+     MenuRow::Command, [](const TForm1&) { return Settings.shuffle; }},
     {0, &LangHelp, nullptr},
     {CmdAbout, &LangAbout, [](TForm1& form) { form.Banner.AboutClick(); }},
     {CmdDeveloperSite, &LangDeveloperSite, [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},
@@ -29,6 +37,13 @@ const MenuItem kTrayMenu[] = {
     {CmdTraySettings, &LangSettings, [](TForm1& form) { form.Tray.TraySettingsClick(); }},
     {CmdTrayNext, &LangNext, [](TForm1& form) { form.Tray.TrayNextClick(); }},
     {CmdTrayPrevious, &LangPrevious, [](TForm1& form) { form.Tray.TrayPreviousClick(); }},
+    // The picture on the desktop; greyed while there is none.
+    {CmdTrayOpenPicture, &LangOpenPicture, [](TForm1& form) { form.Tray.TrayOpenPictureClick(); }, MenuRow::Command,
+     nullptr, HasPictureShown},
+    {CmdTrayShowInFolder, &LangShowInFolder, [](TForm1& form) { form.Tray.TrayShowInFolderClick(); },
+     MenuRow::Command, nullptr, HasPictureShown},
+    {CmdTrayDeletePicture, &LangDeletePicture, [](TForm1& form) { form.Tray.TrayDeletePictureClick(); },
+     MenuRow::Command, nullptr, HasPictureShown},
     {CmdTrayExit, &LangExit, [](TForm1& form) { form.Tray.TrayExitClick(); }},
 };
 

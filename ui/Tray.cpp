@@ -101,3 +101,15 @@ void TTray::TrayPreviousClick() {
 }
 
 void TTray::TrayExitClick() { form_.Close(); }
+
+void TTray::TrayOpenPictureClick() {
+    if (MainProgram) MainProgram->OpenPictureShown();
+}
+
+void TTray::TrayShowInFolderClick() {
+    if (MainProgram) MainProgram->ShowPictureShownInFolder();
+}
+
+void TTray::TrayDeletePictureClick() {
+    if (MainProgram) MainProgram->DeletePictureShown(form_);
+}

@@ -41,6 +41,12 @@ public:
     void TrayNextClick();      // N7Click: "Следующая" and a left click on the icon: the next picture
     void TrayPreviousClick();  // N8Click: "Предыдущая": the picture before the one showing
     void TrayExitClick();      // N9Click: "Выход": closes the program
+    // The picture on the desktop: opened with its default program, shown
+    // selected in its folder, or moved to the Recycle Bin (after a question)
+    // and the next picture shown. Each does nothing while there is none.
+    void TrayOpenPictureClick();
+    void TrayShowInFolderClick();
+    void TrayDeletePictureClick();
 
     HMENU TrayMenu = nullptr;  // PopupMenu1: the tray menu
 

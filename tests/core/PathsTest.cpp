@@ -42,6 +42,10 @@ TEST(StartupArgument, AWordForTheRunningCopyIsTheWholeCommandLineInAnyLetterCase
     EXPECT_EQ(ParseStartWord({"PREVIOUS"}), StartWord::Previous);
     EXPECT_EQ(ParseStartWord({"Settings"}), StartWord::Settings);
     EXPECT_EQ(ParseStartWord({"eXiT"}), StartWord::Exit);
+    EXPECT_EQ(ParseStartWord({"open"}), StartWord::Open);
+    EXPECT_EQ(ParseStartWord({"FOLDER"}), StartWord::Folder);
+    EXPECT_EQ(ParseStartWord({"open", "folder"}), StartWord::None);
+    EXPECT_EQ(ParseStartWord({"delete"}), StartWord::None);  // deleting always asks first: no word
     EXPECT_EQ(ParseStartWord({}), StartWord::None);
     EXPECT_EQ(ParseStartWord({"startup"}), StartWord::None);
     EXPECT_EQ(ParseStartWord({"next", "startup"}), StartWord::None);

@@ -287,7 +287,7 @@ TEST_F(WallpaperEndToEnd, TheTrayIconAsTheShellShowsItAndAsAPersonUsesIt) {
     EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(menu) && !InMenuMode(form); }));
     EXPECT_EQ(Number(), after % kPictures + 1);
 
-    // The right button picks an item: "Следующая", the second of four. (Two
+    // The right button picks an item: "Следующая", the second of seven. (Two
     // right clicks on the icon within the double-click time are a double click.)
     Sleep(GetDoubleClickTime() + 100);
     ClickAt(icon.middle, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
@@ -295,7 +295,7 @@ TEST_F(WallpaperEndToEnd, TheTrayIconAsTheShellShowsItAndAsAPersonUsesIt) {
     ASSERT_NE(menu, nullptr);
     ASSERT_TRUE(e2e::WaitFor([&] { return InMenuMode(form); }));
     GetWindowRect(menu, &box);
-    ClickAt({(box.left + box.right) / 2, box.top + (box.bottom - box.top) * 3 / 8}, MOUSEEVENTF_RIGHTDOWN,
+    ClickAt({(box.left + box.right) / 2, box.top + (box.bottom - box.top) * 3 / 14}, MOUSEEVENTF_RIGHTDOWN,
             MOUSEEVENTF_RIGHTUP);
     EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == SizeAt(NextGood(after)); }));
 

@@ -579,3 +579,32 @@ TEST(CatalogueWalkOnDisk, SymbolicLinkLoopsEndAndOtherLinksAreWalked) {
     EXPECT_EQ(state.found, folder / "b\\toa\\1.jpg");
 }
 #endif
+
+// The walk that counts the whole tree on its way to a position finds, for
+// every position, what the walk for that position alone finds, and the count
+// of the tree; again once the listings (and, under a watch, the counts of
+// whole sub-trees) are kept, and after a picture is added deep down.
+TEST(CatalogueWalk, OneWalkToAPositionAndToTheEndFindsWhatTheWalkToThePositionFinds) {
+    TempFolder folder;
+    for (const char* sub : {"a", "a\\b", "x.jpg", "empty", "z"}) ASSERT_TRUE(platform::CreateDir(folder / sub));
+    for (const char* name : {"1.jpg", "a\\2.jpg", "a\\b\\3.jpg", "a\\b\\4.jpg", "a\\5.jpg", "x.jpg\\6.jpg", "7.bmp",
+                             "z\\8.jpg"})
+        WriteTextFile(folder / name, "x");
+    for (int pass = 0; pass < 3; ++pass) {
+        if (pass == 2) WriteTextFile(folder / "a\\b\\3b.jpg", "x");
+        const std::optional<int32_t> count = CountPictures(folder.Path());
+        ASSERT_TRUE(count.has_value());
+        EXPECT_EQ(*count, pass == 2 ? 10 : 9);  // x.jpg counts too
+        for (int32_t position = 0; position <= *count + 1; ++position) {
+            const WalkResult alone = PictureSearch(folder.Path(), position);
+            int32_t total = -1;
+            const WalkResult both = PictureSearch(folder.Path(), position, total);
+            EXPECT_EQ(total, *count) << position;
+            EXPECT_EQ(both.listed, alone.listed);
+            EXPECT_EQ(both.counter, alone.counter) << position;
+            EXPECT_EQ(both.found, alone.found) << position;
+            EXPECT_EQ(FoundPicture, alone.found);
+            if (position >= 1 && position < *count) EXPECT_FALSE(both.catalogueEnd) << position;
+        }
+    }
+}

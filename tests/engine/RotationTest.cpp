@@ -1,13 +1,16 @@
 // The rotation, with a wallpaper call that records what it was asked to apply.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <map>
 #include <set>
 
 #include "TestSupport.h"
 #include "core/Settings.h"
 #include "engine/CatalogueWalk.h"
 #include "engine/Rotation.h"
+#include "engine/Shuffle.h"
 
 using testing_support::TempFolder;
 using testing_support::WriteTextFile;
@@ -207,4 +210,182 @@ TEST_F(RotationTest, AMissingFolderChangesNothingAndTheRotationGoesOnWhenItIsBac
     EXPECT_EQ(Settings.number, 3);
     ASSERT_TRUE(testing_support::RenamePath(away, folder.Path()));
     EXPECT_EQ(Change(), "3.jpg");
+}
+
+namespace {
+
+// Random order: the same tree and wallpaper call, the round's seed and the
+// picture on the desktop kept as the program keeps them. New seeds come from
+// a counter, so the rounds are known; `round` is what one run remembers.
+class ShuffledRotationTest : public RotationTest {
+protected:
+    std::string Shuffled(bool back = false) {
+        applied.clear();
+        const bool ok = RotateWallpaperShuffled(
+            Settings.wallpaper_directory, Settings.number, Settings.shuffleseed, Settings.current, back, round,
+            [&](const std::string& path) {
+                ++attempts;
+                tried.push_back(path);
+                if (broken.count(path) || !platform::FileExists(path)) return false;
+                applied = path;
+                Settings.current = path;
+                return true;
+            },
+            [&] { ++saves; }, [&](int32_t previous) { return NewShuffleSeed(++seeds, previous); });
+        EXPECT_EQ(ok, !applied.empty());
+        return applied.empty() ? "" : applied.substr(folder.Path().size() + 1);
+    }
+    std::vector<std::string> Round(int n) {
+        std::vector<std::string> shown;
+        for (int i = 0; i < n; ++i) shown.push_back(Shuffled());
+        return shown;
+    }
+    void Restart() { round = ShuffleRound{}; }
+
+    ShuffleRound round;
+    uint64_t seeds = 0;
+};
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const std::vector<std::string> kSix = {"a\\1.jpg", "a\\2.jpg", "b.jpg", "c\\d\\3.jpg", "c\\4.jpg", "e.jpg"};
+
+void MakeSix(const TempFolder& folder) {
+    for (const char* sub : {"a", "c", "c\\d"}) platform::CreateDir(folder / sub);
+    for (const std::string& name : kSix) WriteTextFile(folder / name, "picture");
+}
+
+}  // namespace
+
+// Each round shows every picture once, the next round in another order; the
+// position counts through the round and the seed changes only between rounds.
+// A seed or position out of range (a hand-edited config.ini, a first change
+// with shuffle just turned on) starts a new round at its first position.
+TEST_F(ShuffledRotationTest, EachRoundShowsEveryPictureOnceAndTheNextAnotherOrder) {
+    MakeSix(folder);
+    Settings.number = 57;  // left by the ordered rotation; seed 0: no round yet
+    const std::vector<std::string> first = Round(6);
+    EXPECT_EQ(Sorted(first), Sorted(kSix));
+    EXPECT_EQ(Settings.number, 1);
+    const int32_t secondSeed = Settings.shuffleseed;
+    EXPECT_TRUE(IsShuffleSeed(secondSeed));
+    const std::vector<std::string> second = Round(3);
+    EXPECT_EQ(Settings.number, 4);
+    EXPECT_EQ(Settings.shuffleseed, secondSeed);
+    const std::vector<std::string> rest = Round(3);
+    std::vector<std::string> all = second;
+    all.insert(all.end(), rest.begin(), rest.end());
+    EXPECT_EQ(Sorted(all), Sorted(kSix));
+    EXPECT_NE(all, first);
+    EXPECT_EQ(saves, 12);
+    EXPECT_EQ(attempts, 12);
+
+    for (const int32_t badSeed : {0, -5, 0x7FFFFFFF}) {
+        Settings.shuffleseed = badSeed;
+        Settings.number = 3;
+        Shuffled();
+        EXPECT_EQ(Settings.number, 2) << badSeed;
+        EXPECT_TRUE(IsShuffleSeed(Settings.shuffleseed));
+    }
+    for (const int32_t badNumber : {0, -1, 7, std::numeric_limits<int32_t>::max()}) {
+        const int32_t seed = Settings.shuffleseed;
+        Settings.number = badNumber;
+        Shuffled();
+        EXPECT_EQ(Settings.number, 2) << badNumber;
+        EXPECT_NE(Settings.shuffleseed, seed);
+    }
+}
+
+// "Предыдущая" goes back through the positions shown, within the run and
+// after a restart (the seed, the position and the picture on the desktop are
+// all a restart keeps); at the first position of a round it applies the
+// picture showing again. A broken picture is passed over both ways.
+TEST_F(ShuffledRotationTest, PreviousRetracesTheOrderShownAlsoAfterARestart) {
+    MakeSix(folder);
+    const std::vector<std::string> shown = Round(5);
+    EXPECT_EQ(Shuffled(true), shown[3]);
+    EXPECT_EQ(Settings.number, 5);
+    Restart();
+    EXPECT_EQ(Shuffled(true), shown[2]);
+    EXPECT_EQ(Shuffled(true), shown[1]);
+    Restart();
+    EXPECT_EQ(Shuffled(), shown[2]);  // and forward again, the same round
+    broken.insert(folder / shown[1]);
+    EXPECT_EQ(Shuffled(true), shown[0]);
+    EXPECT_EQ(Settings.number, 2);
+    EXPECT_EQ(Shuffled(true), shown[0]);  // position 1: the picture showing again
+    EXPECT_EQ(Settings.number, 2);
+    EXPECT_EQ(Shuffled(), shown[2]);  // the broken one passed over forward too
+    EXPECT_EQ(Settings.number, 4);
+
+    // Right after a round ended: the last picture of the old round again.
+    Round(3);
+    ASSERT_EQ(Settings.number, 1);
+    const std::string last = Settings.current;
+    EXPECT_EQ(folder.Path() + "\\" + Shuffled(true), last);
+    EXPECT_EQ(Settings.number, 1);
+}
+
+// A picture added or removed in the middle of a round starts a new one with a
+// new seed, within a run and after a restart (the picture before the position
+// is no longer the one on the desktop). With nothing that can be applied the
+// change gives up with the round as it was; a failing output changes nothing.
+TEST_F(ShuffledRotationTest, APictureAddedMidRoundStartsANewRound) {
+    MakeSix(folder);
+    Round(3);
+    int32_t seed = Settings.shuffleseed;
+    WriteTextFile(folder / "c\\new.jpg", "picture");
+    std::vector<std::string> shown = Round(7);
+    EXPECT_NE(Settings.shuffleseed, seed);
+    EXPECT_EQ(Settings.number, 1);
+    std::vector<std::string> seven = kSix;
+    seven.push_back("c\\new.jpg");
+    EXPECT_EQ(Sorted(shown), Sorted(seven));
+
+    // After a restart: the picture on the desktop is gone.
+    Round(2);
+    seed = Settings.shuffleseed;
+    Restart();
+    ASSERT_TRUE(platform::RemoveFile(Settings.current));
+    const std::string gone = Settings.current.substr(folder.Path().size() + 1);
+    seven.erase(std::find(seven.begin(), seven.end(), gone));
+    shown = Round(6);
+    EXPECT_NE(Settings.shuffleseed, seed);
+    EXPECT_EQ(Sorted(shown), Sorted(seven));
+
+    Round(2);
+    for (const std::string& name : seven) broken.insert(folder / name);
+    const int32_t number = Settings.number;
+    seed = Settings.shuffleseed;
+    attempts = saves = 0;
+    EXPECT_EQ(Shuffled(), "");
+    EXPECT_EQ(attempts, 6);
+    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(Settings.number, number);
+    EXPECT_EQ(Settings.shuffleseed, seed);
+
+    // An empty tree is the ordered rotation's business; no folder, nothing.
+    Settings.wallpaper_directory = folder / "a\\none";
+    platform::CreateDir(Settings.wallpaper_directory);
+    EXPECT_EQ(Shuffled(), "");
+    Settings.wallpaper_directory = folder / "missing";
+    EXPECT_EQ(Shuffled(), "");
+    EXPECT_EQ(Settings.shuffleseed, seed);
+}
+
+TEST_F(ShuffledRotationTest, AFailingOutputEndsTheChangeWithTheRoundAsItWas) {
+    MakeSix(folder);
+    Round(6);  // the next change starts a round
+    const int32_t number = Settings.number, seed = Settings.shuffleseed;
+    int calls = 0;
+    EXPECT_FALSE(RotateWallpaperShuffled(
+        Settings.wallpaper_directory, Settings.number, Settings.shuffleseed, Settings.current, false, round,
+        [&](const std::string&) { return ++calls, WallpaperResult(WallpaperResult::OutputFailed); },
+        [&] { ++saves; }, [&](int32_t previous) { return NewShuffleSeed(++seeds, previous); }));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(Settings.number, number);
+    EXPECT_EQ(Settings.shuffleseed, seed);
 }

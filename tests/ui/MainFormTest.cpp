@@ -17,6 +17,7 @@
 #include "WindowsTestSupport.h"
 #include "toolkit/Forms.h"
 #include "ui/Main.h"
+#include "ui/MainProgram.h"
 #include "ui/Menus.h"
 
 using testing_support::ChildRect;
@@ -73,17 +74,67 @@ TEST(MainForm, RunsItsStartSequenceAtCreation) {
     EXPECT_FALSE(form.Visible());
 }
 
+namespace {
+// A program that has a picture on the desktop or not, and does nothing else.
+class PictureProgram final : public TMainProgram {
+public:
+    bool shown = false;
+    void Start(TForm1&) override {}
+    void ChangeWallpaper() override {}
+    void TrayChange(TForm1&, bool) override {}
+    bool ApplyPicture(const std::string&) override { return false; }
+    void ArmTimer(TTimer&) override {}
+    void TimerTick() override {}
+    void TimerSettingsApplied(TTimer&) override {}
+    void UpdateStartupShortcut() override {}
+    bool HasPictureShown() const override { return shown; }
+    void OpenPictureShown() override {}
+    void ShowPictureShownInFolder() override {}
+    void DeletePictureShown(TForm1&) override {}
+};
+}  // namespace
+
+// The tray menu's items in their order; the three of the picture on the
+// desktop are greyed while the program has none, evaluated as the menu opens;
+// "Параметры" -> "Случайный порядок" is ticked as "shuffle" says.
 TEST(MainForm, HasTheTrayMenuInItsOrder) {
     TForm1 form;
     ASSERT_NE(form.Tray.TrayMenu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(form.Tray.TrayMenu), 4);
-    const char* texts[] = {"Настройки", "Следующая", "Предыдущая", "Выход"};
-    const UINT ids[] = {CmdTraySettings, CmdTrayNext, CmdTrayPrevious, CmdTrayExit};
-    for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(GetMenuItemCount(form.Tray.TrayMenu), 7);
+    const char* texts[] = {"Настройки", "Следующая", "Предыдущая", "Открыть картинку", "Показать в папке",
+                           "Удалить картинку", "Выход"};
+    const UINT ids[] = {CmdTraySettings,     CmdTrayNext,          CmdTrayPrevious, CmdTrayOpenPicture,
+                        CmdTrayShowInFolder, CmdTrayDeletePicture, CmdTrayExit};
+    for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(MenuText(form.Tray.TrayMenu, i), WideFromUtf8(texts[i]));
         EXPECT_EQ(GetMenuItemID(form.Tray.TrayMenu, i), ids[i]);
     }
     EXPECT_EQ(TTray::CallbackMessage, 1141u);
+
+    PictureProgram program;
+    TMainProgram* const installed = MainProgram;
+    MainProgram = &program;
+    auto greyed = [&](UINT id) { return (GetMenuState(form.Tray.TrayMenu, id, MF_BYCOMMAND) & MF_GRAYED) != 0; };
+    for (const bool shown : {false, true, false}) {
+        program.shown = shown;
+        SendMessageW(form.Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(form.Tray.TrayMenu), 0);
+        for (const UINT id : {CmdTrayOpenPicture, CmdTrayShowInFolder, CmdTrayDeletePicture})
+            EXPECT_EQ(greyed(id), !shown) << id;
+        for (const UINT id : {CmdTrayNext, CmdTrayPrevious, CmdTrayExit}) EXPECT_FALSE(greyed(id));
+    }
+    MainProgram = installed;
+
+    HMENU bar = GetMenu(form.Handle());
+    HMENU options = nullptr;
+    for (int i = 0; i < GetMenuItemCount(bar); ++i)
+        if (MenuText(bar, i) == WideFromUtf8("Параметры")) options = GetSubMenu(bar, i);
+    ASSERT_NE(options, nullptr);
+    for (const bool shuffle : {true, false}) {
+        Settings.shuffle = shuffle;
+        SendMessageW(form.Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(options), 0);
+        EXPECT_EQ((GetMenuState(options, CmdShuffle, MF_BYCOMMAND) & MF_CHECKED) != 0, shuffle);
+    }
+    EXPECT_EQ(MenuText(options, GetMenuItemCount(options) - 1), WideFromUtf8("Случайный порядок"));
 }
 
 namespace {
