@@ -170,9 +170,11 @@ void TSettingsPanel::ButtonApplyClick() {
     Settings.number = 1;
     // Stored in a form the A functions open; the field shows the real name.
     const std::string folder = platform::OpenableAnsiPath(WindowTextOf(folders_.EditDir));
-    if (platform::DirectoryExists(folder))
+    if (platform::DirectoryExists(folder)) {
+        // No picture of a newly chosen folder is on the desktop yet.
+        if (folder != Settings.wallpaper_directory) Settings.current.clear();
         Settings.wallpaper_directory = folder;
-    else
+    } else
         SetWindowTextW(folders_.EditDir, platform::ShownPath(Settings.wallpaper_directory).c_str());
     Settings.startup = Ticked(CheckBoxStartUp);
     Settings.changestart = Ticked(CheckBoxChangeStart);

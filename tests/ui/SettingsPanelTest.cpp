@@ -216,6 +216,7 @@ TEST_F(PanelTest, ApplyStoresThePanelRestartsTheRotationAndSetsTimerAndShortcut)
     Settings = TSettings{};
     Settings.wallpaper_directory = pictures.Path();
     Settings.number = 7;
+    Settings.current = pictures / "a.jpg";
     form.SettingsPanel.FillSettingsPanel();
 
     // Unchanged folder, timer on in hours, start with Windows.
@@ -228,6 +229,7 @@ TEST_F(PanelTest, ApplyStoresThePanelRestartsTheRotationAndSetsTimerAndShortcut)
     EXPECT_TRUE(errors.empty()) << errors.front();
     EXPECT_EQ(Settings.number, 1);
     EXPECT_EQ(Settings.wallpaper_directory, pictures.Path());
+    EXPECT_EQ(Settings.current, pictures / "a.jpg");  // the picture shown is still of this folder
     EXPECT_TRUE(Settings.wptimer);
     EXPECT_TRUE(Settings.startup);
     EXPECT_TRUE(form.TimerWp.Enabled());
@@ -248,12 +250,20 @@ TEST_F(PanelTest, ApplyStoresThePanelRestartsTheRotationAndSetsTimerAndShortcut)
     form.SettingsPanel.ButtonApplyClick();
     EXPECT_EQ(WindowTextOf(form.Folders.EditDir), WideFromAnsi(pictures.Path()));
     EXPECT_EQ(Settings.wallpaper_directory, pictures.Path());
+    EXPECT_EQ(Settings.current, pictures / "a.jpg");
     EXPECT_FALSE(Settings.wptimer);
     EXPECT_FALSE(form.TimerWp.Enabled());
     EXPECT_FALSE(platform::FileExists(StartupLink()));
     EXPECT_EQ(Settings.WpTimerUnit, -1);
     EXPECT_EQ(platform::ReadIniString(ConfigPath, "options", "WpTimerUnit", ""), "-1");
     EXPECT_EQ(platform::ReadIniString(ConfigPath, "options", "wptimer", ""), "0");
+
+    // Another folder: no picture of it has been shown, so none is "current".
+    TempFolder other;
+    SetWindowTextW(form.Folders.EditDir, WideFromAnsi(other.Path()).c_str());
+    form.SettingsPanel.ButtonApplyClick();
+    EXPECT_EQ(Settings.wallpaper_directory, other.Path());
+    EXPECT_EQ(Settings.current, "");
 }
 
 TEST_F(PanelTest, TheColourDialogOpensWithWhatItReturnedLast) {
