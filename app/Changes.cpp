@@ -2,9 +2,14 @@
 // rotation, from the tray and on the timer, and the timer's rules. The one place
 // that hands the settings and paths to the engine's change and its scheduler.
 #include "app/Program.h"
+
+#include <optional>
+#include <vector>
+
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "engine/Rotation.h"
+#include "engine/ScreenLayout.h"
 #include "engine/Scheduler.h"
 #include "engine/Wallpaper.h"
 #include "toolkit/Forms.h"
@@ -24,21 +29,76 @@ WallpaperTarget CurrentTarget() {
 
 void Save() { SaveSettings(ConfigPath); }
 
+// The pictures on the monitors now, one per monitor in the layout's order,
+// when the last change put a picture on every monitor.
+std::vector<std::string> Showing;
+
+// The choice "fitscreen": a picture on every monitor, whole or covering it;
+// empty for the described 1.3 : 1 frame (0 and any other value).
+std::optional<ScreenFit> ScreensChoice() {
+    if (Settings.fitscreen == 1) return ScreenFit::Fit;
+    if (Settings.fitscreen == 2) return ScreenFit::Fill;
+    return std::nullopt;
+}
+
+WallpaperResult MakeScreens(const ScreenLayout& layout, ScreenFit fit, const PictureSupply& next) {
+    std::vector<std::string> shown;
+    const WallpaperResult result = MakeScreenWallpaper(layout, fit, next, CurrentTarget(), &shown);
+    if (result) Showing = std::move(shown);
+    return result;
+}
+
+// Gives `pictures` in turn, round and round; a picture that fails ends the supply.
+PictureSupply Cycle(std::vector<std::string> pictures) {
+    size_t at = 0;
+    return [pictures = std::move(pictures), at](bool retry) mutable -> std::optional<std::string> {
+        if (retry || pictures.empty()) return std::nullopt;
+        return pictures[at++ % pictures.size()];
+    };
+}
+
 }  // namespace
 
+bool TProgram::ChangeScreens(bool back) {
+    const std::optional<ScreenFit> fit = ScreensChoice();
+    if (!fit) return false;
+    const ScreenLayout layout = CurrentScreenLayout();
+    if (layout.Empty()) return false;
+    RotateScreens(
+        Settings.wallpaper_directory, Settings.number, static_cast<int32_t>(layout.Monitors().size()), back,
+        [&](const PictureSupply& next) { return MakeScreens(layout, *fit, next); }, Save);
+    return true;
+}
+
+void TProgram::DisplayChanged() {
+    const std::optional<ScreenFit> fit = ScreensChoice();
+    if (!fit || Showing.empty()) return;
+    const ScreenLayout layout = CurrentScreenLayout();
+    if (!layout.Empty()) MakeScreens(layout, *fit, Cycle(Showing));
+}
+
 void TProgram::ChangeWallpaper() {
+    if (ChangeScreens(false)) return;
     RotateWallpaper(
         Settings.wallpaper_directory, Settings.number,
         [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save);
 }
 
 void TProgram::ChangeWallpaperBack() {
+    if (ChangeScreens(true)) return;
     RotateWallpaperBack(
         Settings.wallpaper_directory, Settings.number,
         [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save);
 }
 
-bool TProgram::ApplyPicture(const std::string& path) { return static_cast<bool>(MakeWallpaper(path, CurrentTarget())); }
+bool TProgram::ApplyPicture(const std::string& path) {
+    // With a picture on every monitor, the chosen one goes on each.
+    if (const std::optional<ScreenFit> fit = ScreensChoice()) {
+        const ScreenLayout layout = CurrentScreenLayout();
+        if (!layout.Empty()) return static_cast<bool>(MakeScreens(layout, *fit, Cycle({path})));
+    }
+    return static_cast<bool>(MakeWallpaper(path, CurrentTarget()));
+}
 
 void TProgram::ArmTimer(TTimer& timer) {
     timer.SetEnabled(true);

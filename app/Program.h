@@ -17,7 +17,11 @@ public:
     void ArmTimer(TTimer& timer) override;
     void TimerTick() override;
     void TimerSettingsApplied(TTimer& timer) override;
+    void DisplayChanged() override;  // app/Changes.cpp
 
 private:
     void ChangeWallpaperBack();  // app/Changes.cpp: "Предыдущая" through the rotation
+    // A change with a picture on every monitor ("fitscreen" 1 or 2); false when
+    // the choice is off or no monitor is known, and the framed change is made.
+    bool ChangeScreens(bool back);
 };

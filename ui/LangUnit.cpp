@@ -5,7 +5,7 @@
 std::string LangAdvert, LangFolderChoice, LangFile, LangExit, LangHelp, LangAbout, LangDeveloperSite, LangApply,
     LangChangeAtStart, LangStartWithWindows, LangByTimer, LangWallpaperFolder, LangNoPictures, LangSettings, LangNext,
     LangPrevious, LangMinute, LangHour, LangDay, LangPlugins, LangOn, LangOff, LangBackgroundColor,
-    LangOptions;
+    LangOptions, LangFitFrame, LangFitWhole, LangFitFill;
 
 const std::string TextWallpapersPage = "Скачать обои";
 const std::string TextChoose = "Выбрать";
@@ -44,6 +44,9 @@ const Caption* Table(size_t& count) {
         {&LangOff, "Выкл"},
         {&LangBackgroundColor, "Цвет фона"},
         {&LangOptions, "Параметры"},
+        {&LangFitFrame, "Рамка 1,3 : 1"},         // "Frame 1.3 : 1"
+        {&LangFitWhole, "Целиком на экране"},     // "Whole picture on screen"
+        {&LangFitFill, "Заполнить экран"},        // "Fill the screen"
     };
     count = std::size(table);
     return table;

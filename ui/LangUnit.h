@@ -29,6 +29,9 @@ extern std::string LangOn;              // "Вкл": the plugin window's ButtonO
 extern std::string LangOff;             // "Выкл": the plugin window's ButtonOff
 extern std::string LangBackgroundColor;  // "Цвет фона": right of ColorSwatch
 extern std::string LangOptions;         // "Параметры": the menu bar's heading of the choices a user turns on
+extern std::string LangFitFrame;        // "Рамка 1,3 : 1" (English: "Frame 1.3 : 1"): "fitscreen" 0, the 1.3 : 1 frame
+extern std::string LangFitWhole;        // "Целиком на экране" (English: "Whole picture on screen"): "fitscreen" 1
+extern std::string LangFitFill;         // "Заполнить экран" (English: "Fill the screen"): "fitscreen" 2
 
 // Texts the windows show that the table above does not assign; set from the start.
 extern const std::string TextWallpapersPage;  // "Скачать обои": WallpapersPageClick

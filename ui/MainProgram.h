@@ -33,6 +33,10 @@ public:
     virtual void TimerSettingsApplied(TTimer& timer) = 0;
     // The Startup folder's shortcut written or removed as the settings say.
     virtual void UpdateStartupShortcut() = 0;
+    // The monitors changed (WM_DISPLAYCHANGE): with a picture on every
+    // monitor, the pictures showing are drawn again for the new layout, the
+    // rotation's position as it is.
+    virtual void DisplayChanged() = 0;
 
 protected:
     ~TMainProgram() = default;

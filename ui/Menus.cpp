@@ -5,11 +5,19 @@
 
 #include <iterator>
 
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
 #include "ui/PluginForm.h"
 
 namespace {
+
+// A pick counts from the next change and is saved at once, the whole config.ini.
+void ChooseFitScreen(int32_t choice) {
+    Settings.fitscreen = choice;
+    SaveSettings(ConfigPath);
+}
 
 // The menu bar: each heading opens a drop-down menu of the items after it.
 const MenuItem kMainMenu[] = {
@@ -18,6 +26,13 @@ const MenuItem kMainMenu[] = {
     {CmdFileExit, &LangExit, [](TForm1& form) { form.FileExitClick(); }},
     // The choices beyond the described behaviour, each saved at once.
     {0, &LangOptions, nullptr},
+    // How a change shows its picture: "fitscreen" 0 (and any other value), 1, 2.
+    {CmdFitFrame, &LangFitFrame, [](TForm1&) { ChooseFitScreen(0); }, MenuRow::Command,
+     [](const TForm1&) { return Settings.fitscreen != 1 && Settings.fitscreen != 2; }, nullptr, true},
+    {CmdFitWhole, &LangFitWhole, [](TForm1&) { ChooseFitScreen(1); }, MenuRow::Command,
+     [](const TForm1&) { return Settings.fitscreen == 1; }, nullptr, true},
+    {CmdFitFill, &LangFitFill, [](TForm1&) { ChooseFitScreen(2); }, MenuRow::Command,
+     [](const TForm1&) { return Settings.fitscreen == 2; }, nullptr, true},
     {0, &LangHelp, nullptr},
     {CmdAbout, &LangAbout, [](TForm1& form) { form.Banner.AboutClick(); }},
     {CmdDeveloperSite, &LangDeveloperSite, [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},
