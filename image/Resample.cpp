@@ -89,8 +89,19 @@ RowResampler::RowResampler(int32_t sourceWidth, int32_t sourceHeight, int32_t sc
         rowLast_[r] = rows_.first[r] + rows_.count[r] - 1;
         remaining_[r] = rows_.count[r];
     }
+    hold_ = scaledHeight >= sourceHeight;
+    done_.assign(static_cast<size_t>(window.height), false);
     across_.resize(static_cast<size_t>(window.width) * 3);
     out_.resize(static_cast<size_t>(window.width) * 3);
+}
+
+// Sums in units of 1/2^20 to bytes, and the row out.
+void RowResampler::Finish(int32_t row, const int32_t* sums) {
+    for (size_t k = 0; k < out_.size(); ++k)
+        out_[k] = static_cast<uint8_t>(std::clamp((sums[k] + (1 << 19)) >> 20, 0, 255));
+    done_[static_cast<size_t>(row)] = true;
+    ++emitted_;
+    emit_(row, out_.data());
 }
 
 void RowResampler::Readers(int32_t y, int32_t& first, int32_t& last) const {
@@ -126,6 +137,42 @@ void RowResampler::Add(int32_t y, const uint8_t* bgr) {
         a[1] = (g + 128) >> 8;
         a[2] = (r + 128) >> 8;
     }
+    if (hold_) {
+        // Enlarging: keep the row for the output rows that read it, emit those
+        // it completes, and let go of the rows no output row still to come reads.
+        std::vector<int32_t> kept;
+        if (!spare_.empty()) {
+            kept = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        kept.assign(across_.begin(), across_.end());
+        held_.emplace(y, std::move(kept));
+        sums_.resize(across_.size());
+        for (int32_t row = first; row <= last; ++row) {
+            if (--remaining_[row] > 0) continue;
+            std::fill(sums_.begin(), sums_.end(), 0);
+            for (int32_t n = 0; n < rows_.count[row]; ++n) {
+                const int32_t w = rows_.weights[static_cast<size_t>(rows_.offset[row] + n)];
+                if (w == 0) continue;
+                const int32_t* a = held_.at(rows_.first[row] + n).data();
+                for (size_t k = 0; k < sums_.size(); ++k) sums_[k] += w * a[k];
+            }
+            Finish(row, sums_.data());
+        }
+        for (auto it = held_.begin(); it != held_.end();) {
+            int32_t from = 0, to = 0;
+            Readers(it->first, from, to);
+            bool needed = false;
+            for (int32_t row = from; row <= to && !needed; ++row) needed = !done_[static_cast<size_t>(row)];
+            if (needed) {
+                ++it;
+            } else {
+                spare_.push_back(std::move(it->second));
+                it = held_.erase(it);
+            }
+        }
+        return;
+    }
     for (int32_t row = first; row <= last; ++row) {
         auto it = open_.find(row);
         if (it == open_.end()) {
@@ -142,12 +189,8 @@ void RowResampler::Add(int32_t y, const uint8_t* bgr) {
         if (w != 0)
             for (size_t k = 0; k < across_.size(); ++k) sums[k] += w * across_[k];
         if (--remaining_[row] > 0) continue;
-        // Sums in units of 1/2^20.
-        for (size_t k = 0; k < across_.size(); ++k)
-            out_[k] = static_cast<uint8_t>(std::clamp((sums[k] + (1 << 19)) >> 20, 0, 255));
+        Finish(row, sums);
         spare_.push_back(std::move(it->second));
         open_.erase(it);
-        ++emitted_;
-        emit_(row, out_.data());
     }
 }

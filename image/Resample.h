@@ -37,9 +37,11 @@ struct ResampleWindow {
 
 // Scales a picture that comes a row at a time (24-bit blue-green-red rows,
 // each once, top-down or bottom-up) and hands each output row of the window
-// to `emit` as soon as every source row it reads has come. It holds one
-// horizontally scaled row per output row still open (a few, whatever the
-// picture's size), never the picture.
+// to `emit` as soon as every source row it reads has come, never holding the
+// picture. Reducing, it keeps a sum per output row still open (about five,
+// whatever the reduction); enlarging, the few source rows (scaled across)
+// that output rows still to come read, about four, whatever the enlargement.
+// Both give the same bytes.
 class RowResampler {
 public:
     using Emit = std::function<void(int32_t y, const uint8_t* bgr)>;  // y within the window
@@ -51,6 +53,8 @@ public:
     void Add(int32_t y, const uint8_t* bgr);
     // Every output row of the window was emitted.
     bool Complete() const { return emitted_ == window_.height; }
+    // Rows held now: sums of open output rows, or source rows kept.
+    size_t Holding() const { return open_.size() + held_.size(); }
     // The output rows that source row y is read by, as [first, last].
     void Readers(int32_t y, int32_t& first, int32_t& last) const;
 
@@ -61,9 +65,14 @@ private:
     ResampleTaps columns_, rows_;
     std::vector<int32_t> rowLast_;         // last source row each output row reads
     std::vector<int32_t> remaining_;       // source rows each output row still waits for
+    bool hold_;                            // enlarging: source rows are held, not sums
     std::map<int32_t, std::vector<int32_t>> open_;  // output row -> its sums, 3 per pixel
+    std::map<int32_t, std::vector<int32_t>> held_;  // source row -> scaled across, 3 per pixel
+    std::vector<bool> done_;               // output rows emitted
     std::vector<std::vector<int32_t>> spare_;
     std::vector<int32_t> across_;          // one source row scaled across, 3 per pixel
+    std::vector<int32_t> sums_;            // one output row's sums (enlarging)
+    void Finish(int32_t row, const int32_t* sums);
     std::vector<uint8_t> out_;
     int32_t emitted_ = 0;
 };

@@ -137,3 +137,23 @@ TEST(Resample, LargeReductionsAverageFineDetailAndEnlargementsStayFaithful) {
     EXPECT_EQ(big.bgr[0], 0);
     EXPECT_EQ(big.bgr[3 * 159], 255);
 }
+
+// What a resampler holds stays a few rows, however large the enlargement or
+// the reduction: a tiny picture on a 4K monitor holds no thousand rows.
+TEST(Resample, HoldsAFewRowsWhateverTheScale) {
+    const struct {
+        int32_t sw, sh, w, h;
+    } cases[] = {{2, 2, 64, 2160}, {70, 46, 300, 2000}, {8, 4000, 8, 3}, {30, 3000, 20, 1080}, {50, 50, 50, 50}};
+    for (const auto& c : cases) {
+        const Picture p = Noise(c.sw, c.sh, 3);
+        size_t most = 0;
+        RowResampler resampler(c.sw, c.sh, c.w, c.h, {0, 0, c.w, c.h}, [](int32_t, const uint8_t*) {});
+        for (int32_t y = 0; y < c.sh; ++y) {
+            resampler.Add(y, p.Row(y));
+            most = std::max(most, resampler.Holding());
+        }
+        EXPECT_TRUE(resampler.Complete());
+        EXPECT_LE(most, 6u) << c.sw << "x" << c.sh << " -> " << c.w << "x" << c.h;
+        EXPECT_EQ(resampler.Holding(), 0u);
+    }
+}
