@@ -12,6 +12,7 @@
 #include "engine/ScreenLayout.h"
 #include "engine/Scheduler.h"
 #include "engine/Wallpaper.h"
+#include "platform/Platform.h"
 #include "toolkit/Forms.h"
 #include "ui/Main.h"
 
@@ -24,6 +25,10 @@ WallpaperTarget CurrentTarget() {
     target.bitmapPath = WallpaperBmpPath;
     target.pluginsRoot = PluginsRoot;
     target.plugin = Settings.plugin_directory;
+    // A change for several monitors on Windows 7 left its bitmap tiled: the
+    // frame that follows it is not.
+    const platform::DesktopWallpaper desktop = platform::ReadDesktopWallpaper();
+    if (desktop.path == WallpaperBmpPath && desktop.style == "0" && desktop.tile == "1") target.tile = 0;
     return target;
 }
 

@@ -71,7 +71,12 @@ WallpaperResult MakeWallpaper(const std::string& path, const WallpaperTarget& ta
     options.displayBits = platform::DisplayColorDepth();
     return Produce(
         target, [&] { RenderWallpaper(path, options, target.bitmapPath); },
-        [&] { platform::SetDesktopWallpaper(target.bitmapPath, 3); });
+        [&] {
+            if (target.tile < 0)
+                platform::SetDesktopWallpaper(target.bitmapPath, 3);
+            else
+                platform::SetDesktopWallpaper(target.bitmapPath, 3, target.tile);
+        });
 }
 
 ScreenWallpaperStyle StyleForScreens(size_t monitors, bool spans) {

@@ -16,6 +16,9 @@ struct WallpaperTarget {
     std::string bitmapPath;       // where the wallpaper bitmap is written
     std::string pluginsRoot;      // the folder of the plugin folders
     std::string plugin = "none";  // the active plugin's folder under pluginsRoot; "none" for none
+    // The framed change's "TileWallpaper": -1 leaves it alone (as described);
+    // 0 clears the tiling a change for several monitors left on Windows 7.
+    int tile = -1;
 };
 
 // What became of a change: the picture applied, or a failure that is the

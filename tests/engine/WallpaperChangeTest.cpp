@@ -110,6 +110,16 @@ TEST(WallpaperChange, ScreensAreComposedPassedToThePluginAndSetWithTheirStyle) {
     EXPECT_EQ(StyleForScreens(3, false).tile, 1);
     EXPECT_EQ(StyleForScreens(3, false).style, 0);
     EXPECT_FALSE(StyleForScreens(1, false).tiled);
+    // The frame after a tiled layout clears the tiling when asked to, and
+    // otherwise leaves "TileWallpaper" as it was, as it always did.
+    for (const int tile : {-1, 0}) {
+        platform::SetDesktopWallpaper(bitmap, 0, 1);
+        WallpaperTarget framed{0x00123456, bitmap, root, "none"};
+        framed.tile = tile;
+        ASSERT_TRUE(MakeWallpaper(pictures[0], framed));
+        EXPECT_EQ(platform::ReadDesktopWallpaper().style, "3");
+        EXPECT_EQ(platform::ReadDesktopWallpaper().tile, tile < 0 ? "1" : "0");
+    }
     // No picture left: nothing is set.
     platform::SetDesktopWallpaper("before", 0, 1);
     EXPECT_EQ(MakeScreenWallpaper(two, ScreenFit::Fit, [](bool) { return std::nullopt; }, {0, bitmap, root, "none"}).kind(),
