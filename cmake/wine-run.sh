@@ -113,9 +113,9 @@ if [ "$own" = 1 ]; then
   fi
   if [ "$desktop" = 0 ] || [ -n "$windows" ]; then
     if [ "$desktop" = 0 ]; then
-      WINEPREFIX="$work" wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1
+      WINEPREFIX="$work" wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
     fi
-    if [ -n "$windows" ]; then WINEPREFIX="$work" wine winecfg -v "$windows" >/dev/null 2>&1; fi
+    if [ -n "$windows" ]; then WINEPREFIX="$work" wine winecfg -v "$windows" >/dev/null 2>&1 || true; fi
     WINEPREFIX="$work" wineserver -k >/dev/null 2>&1 || true
     WINEPREFIX="$work" wineserver -w >/dev/null 2>&1 || true
   fi
