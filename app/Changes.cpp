@@ -77,7 +77,9 @@ bool TProgram::ChangeScreens(bool back) {
 
 void TProgram::DisplayChanged() {
     const std::optional<ScreenFit> fit = ScreensChoice();
-    if (!fit || Showing.empty()) return;
+    // During a change (its plugin running, the messages dispatched meanwhile)
+    // the bitmap is that change's: it is not drawn over.
+    if (!fit || Showing.empty() || platform::InProcessWait()) return;
     const ScreenLayout layout = CurrentScreenLayout();
     if (!layout.Empty()) MakeScreens(layout, *fit, Cycle(Showing));
 }
