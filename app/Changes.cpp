@@ -1,15 +1,20 @@
 // The wallpaper changer: the changes the main window asks for, through the
 // rotation, from the tray and on the timer, and the timer's rules. The one place
 // that hands the settings and paths to the engine's change and its scheduler.
-#include <chrono>
-
 #include "app/Program.h"
+
+#include <chrono>
+#include <optional>
+#include <vector>
+
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "engine/Rotation.h"
+#include "engine/ScreenLayout.h"
 #include "engine/Scheduler.h"
 #include "engine/Shuffle.h"
 #include "engine/Wallpaper.h"
+#include "platform/Platform.h"
 #include "toolkit/Forms.h"
 #include "ui/Main.h"
 
@@ -22,6 +27,10 @@ WallpaperTarget CurrentTarget() {
     target.bitmapPath = WallpaperBmpPath;
     target.pluginsRoot = PluginsRoot;
     target.plugin = Settings.plugin_directory;
+    // A change for several monitors on Windows 7 left its bitmap tiled: the
+    // frame that follows it is not.
+    const platform::DesktopWallpaper desktop = platform::ReadDesktopWallpaper();
+    if (desktop.path == WallpaperBmpPath && desktop.style == "0" && desktop.tile == "1") target.tile = 0;
     return target;
 }
 
@@ -45,7 +54,40 @@ int32_t NewSeed(int32_t previous) {
 // What this run knows of the random order's round (see ShuffleRound).
 ShuffleRound Round;
 
-void Change(bool back) {
+// The pictures on the monitors now, one per monitor in the layout's order,
+// when the last change put a picture on every monitor.
+std::vector<std::string> Showing;
+
+// The choice "fitscreen": a picture on every monitor, whole or covering it;
+// empty for the described 1.3 : 1 frame (0 and any other value).
+std::optional<ScreenFit> ScreensChoice() {
+    if (Settings.fitscreen == 1) return ScreenFit::Fit;
+    if (Settings.fitscreen == 2) return ScreenFit::Fill;
+    return std::nullopt;
+}
+
+WallpaperResult MakeScreens(const ScreenLayout& layout, ScreenFit fit, const PictureSupply& next) {
+    std::vector<std::string> shown;
+    const WallpaperResult result = MakeScreenWallpaper(layout, fit, next, CurrentTarget(), &shown);
+    if (result) {
+        Showing = std::move(shown);
+        // The primary monitor's picture is the one on the desktop.
+        if (!Showing.empty()) Settings.current = Showing.front();
+    }
+    return result;
+}
+
+// Gives `pictures` in turn, round and round; a picture that fails ends the supply.
+PictureSupply Cycle(std::vector<std::string> pictures) {
+    size_t at = 0;
+    return [pictures = std::move(pictures), at](bool retry) mutable -> std::optional<std::string> {
+        if (retry || pictures.empty()) return std::nullopt;
+        return pictures[at++ % pictures.size()];
+    };
+}
+
+// A change of the one framed picture, in order or in random order.
+void ChangeFramed(bool back) {
     if (Settings.shuffle)
         RotateWallpaperShuffled(Settings.wallpaper_directory, Settings.number, Settings.shuffleseed, Settings.current,
                                 back, Round, MakeCurrent, Save, NewSeed);
@@ -57,12 +99,43 @@ void Change(bool back) {
 
 }  // namespace
 
-void TProgram::ChangeWallpaper() { Change(false); }
+bool TProgram::ChangeScreens(bool back) {
+    const std::optional<ScreenFit> fit = ScreensChoice();
+    if (!fit) return false;
+    const ScreenLayout layout = CurrentScreenLayout();
+    if (layout.Empty()) return false;
+    RotateScreens(
+        Settings.wallpaper_directory, Settings.number, static_cast<int32_t>(layout.Monitors().size()), back,
+        [&](const PictureSupply& next) { return MakeScreens(layout, *fit, next); }, Save);
+    return true;
+}
 
-void TProgram::ChangeWallpaperBack() { Change(true); }
+void TProgram::DisplayChanged() {
+    const std::optional<ScreenFit> fit = ScreensChoice();
+    // During a change (its plugin running, the messages dispatched meanwhile)
+    // the bitmap is that change's: it is not drawn over.
+    if (!fit || Showing.empty() || platform::InProcessWait()) return;
+    const ScreenLayout layout = CurrentScreenLayout();
+    if (!layout.Empty()) MakeScreens(layout, *fit, Cycle(Showing));
+}
 
-// The picture is on the desktop; config.ini takes it with the next save.
-bool TProgram::ApplyPicture(const std::string& path) { return static_cast<bool>(MakeCurrent(path)); }
+void TProgram::ChangeWallpaper() {
+    if (!ChangeScreens(false)) ChangeFramed(false);
+}
+
+void TProgram::ChangeWallpaperBack() {
+    if (!ChangeScreens(true)) ChangeFramed(true);
+}
+
+bool TProgram::ApplyPicture(const std::string& path) {
+    // With a picture on every monitor, the chosen one goes on each.
+    if (const std::optional<ScreenFit> fit = ScreensChoice()) {
+        const ScreenLayout layout = CurrentScreenLayout();
+        if (!layout.Empty()) return static_cast<bool>(MakeScreens(layout, *fit, Cycle({path})));
+    }
+    // The picture is on the desktop; config.ini takes it with the next save.
+    return static_cast<bool>(MakeCurrent(path));
+}
 
 void TProgram::ArmTimer(TTimer& timer) {
     timer.SetEnabled(true);

@@ -25,7 +25,11 @@ public:
     // A question to the user is open (the one before a picture is deleted):
     // like a plugin's run, it holds back ticks, tray clicks and commands.
     static bool Asking();
+    void DisplayChanged() override;  // app/Changes.cpp
 
 private:
     void ChangeWallpaperBack();  // app/Changes.cpp: "Предыдущая" through the rotation
+    // A change with a picture on every monitor ("fitscreen" 1 or 2); false when
+    // the choice is off or no monitor is known, and the framed change is made.
+    bool ChangeScreens(bool back);
 };

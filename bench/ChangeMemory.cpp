@@ -1,11 +1,13 @@
-// ChangeMemory FOLDER...
+// ChangeMemory [--fitscreen N] FOLDER...
 //
 // What a wallpaper change costs the real program in memory, under Wine or
 // Windows: for each folder (holding one picture), config.ini is pointed at it,
 // tavrinwp.exe is started without a change at start, and one change is asked
 // for from the tray icon. Prints the program's working set once it is idle,
 // its peak working set before the change and after it, and the rise the change
-// made. Run in a prefix of its own: the data folder in Documents is rewritten.
+// made. With --fitscreen, config.ini holds "fitscreen" N (1: a picture on
+// every monitor, 2: each monitor filled). Run in a prefix of its own: the data
+// folder in Documents is rewritten.
 #include <windows.h>
 #include <psapi.h>
 
@@ -36,11 +38,12 @@ bool WriteText(const std::string& path, const std::string& text) {
 
 // One change of the picture in `folder`; false when the program did not run
 // or wrote no bitmap.
-bool MeasureChange(const std::string& folder) {
+bool MeasureChange(const std::string& folder, const std::string& fitscreen) {
     const e2e::DataFiles files = e2e::FreshDataFolder();
     if (!WriteText(files.config, "[options]\r\nwallpaper_directory=" + folder +
                                      "\r\nchangestart=0\r\nnumber=1\r\nplugin_directory=none\r\n"
-                                     "R=0\r\nG=0\r\nB=128\r\n")) {
+                                     "R=0\r\nG=0\r\nB=128\r\n" +
+                                     (fitscreen.empty() ? "" : "fitscreen=" + fitscreen + "\r\n"))) {
         std::fprintf(stderr, "ChangeMemory: cannot write %s\n", files.config.c_str());
         return false;
     }
@@ -78,12 +81,18 @@ bool MeasureChange(const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: ChangeMemory FOLDER...\n");
+    int first = 1;
+    std::string fitscreen;
+    if (argc > 2 && std::string(argv[1]) == "--fitscreen") {
+        fitscreen = argv[2];
+        first = 3;
+    }
+    if (argc <= first) {
+        std::fprintf(stderr, "usage: ChangeMemory [--fitscreen N] FOLDER...\n");
         return 2;
     }
     int status = 0;
-    for (int i = 1; i < argc; ++i)
-        if (!MeasureChange(argv[i])) status = 1;
+    for (int i = first; i < argc; ++i)
+        if (!MeasureChange(argv[i], fitscreen)) status = 1;
     return status;
 }

@@ -5,7 +5,7 @@
 # (bench/ChangeMemory.cpp does the change; the pictures are made once into
 # build/bench/change-memory). Needs the Windows build (cmake --preset win32);
 # runs under Xvfb when there is no display.
-#   bench/change-memory.sh
+#   bench/change-memory.sh [--fitscreen N]    (N: 1 or 2, a picture on every monitor)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work="$root/build/bench/change-memory"
@@ -23,5 +23,5 @@ fi
 
 windows() { echo "Z:${1//\//\\}"; }
 run=("$root/cmake/wine-run.sh" --prefix "$root/build/win32/wineprefix" --locale en_US.UTF-8 --own-prefix
-     "$root/build/win32/tests/ChangeMemory.exe" "$(windows "$work/jpeg")" "$(windows "$work/bmp")")
+     "$root/build/win32/tests/ChangeMemory.exe" "$@" "$(windows "$work/jpeg")" "$(windows "$work/bmp")")
 if [ -n "${DISPLAY:-}" ]; then "${run[@]}"; else xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}"; fi

@@ -2,7 +2,7 @@
 # Runs a Windows program under Wine in a prefix that belongs to the build,
 # never the user's own ~/.wine.
 #
-#   wine-run.sh --prefix DIR [--locale LOCALE] [--own-prefix [--dpi N]] PROGRAM.exe [ARGS...]
+#   wine-run.sh --prefix DIR [--locale LOCALE] [--own-prefix [--dpi N] [--no-desktop] [--windows VERSION]] PROGRAM.exe [ARGS...]
 #
 # DIR is made once (wineboot) and reused. With --own-prefix the program runs in
 # a fresh copy of DIR that is thrown away afterwards, for tests that change
@@ -13,18 +13,26 @@
 # an existing prefix keeps its own, and a new one takes the user's (LC_ALL or
 # LANG), en_US.UTF-8 when that is unset or C. --dpi sets the display's scale of
 # the fresh copy (HKCU\Control Panel\Desktop\LogPixels; 96 in every prefix).
+# --no-desktop runs the fresh copy without Wine's desktop window, on the X
+# display's own monitors (as many as its outputs, where Xrandr tells them).
+# --windows makes the fresh copy report that Windows version (winecfg's names:
+# win7, win81, win10).
 set -euo pipefail
 
 prefix=
 own=0
 dpi=
 locale=
+desktop=1
+windows=
 while [ $# -gt 0 ]; do
   case "$1" in
     --prefix) prefix=$2; shift 2 ;;
     --locale) locale=$2; shift 2 ;;
     --own-prefix) own=1; shift ;;
     --dpi) dpi=$2; shift 2 ;;
+    --no-desktop) desktop=0; shift ;;
+    --windows) windows=$2; shift 2 ;;
     *) break ;;
   esac
 done
@@ -100,6 +108,14 @@ if [ "$own" = 1 ]; then
     WINEPREFIX="$work" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
       /d "$((1024 * dpi / 96))x$((768 * dpi / 96))" /f >/dev/null 2>&1
     # The desktop those commands started had the old size: the program gets a new one.
+    WINEPREFIX="$work" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$work" wineserver -w >/dev/null 2>&1 || true
+  fi
+  if [ "$desktop" = 0 ] || [ -n "$windows" ]; then
+    if [ "$desktop" = 0 ]; then
+      WINEPREFIX="$work" wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
+    fi
+    if [ -n "$windows" ]; then WINEPREFIX="$work" wine winecfg -v "$windows" >/dev/null 2>&1 || true; fi
     WINEPREFIX="$work" wineserver -k >/dev/null 2>&1 || true
     WINEPREFIX="$work" wineserver -w >/dev/null 2>&1 || true
   fi

@@ -98,3 +98,28 @@ bool RotateWallpaperBack(const std::string& folder, int32_t& number,
 void StepBack(int32_t& number) {
     number = number < std::numeric_limits<int32_t>::min() + 2 ? std::numeric_limits<int32_t>::min() : number - 2;
 }
+
+bool RotateScreens(const std::string& folder, int32_t& number, int32_t monitors, bool back,
+                   const std::function<WallpaperResult(const PictureSupply&)>& makeWallpaper,
+                   const std::function<void()>& save) {
+    if (folder.empty() || monitors < 1) return false;
+    int64_t first = number;
+    if (back) first -= 2 * int64_t(monitors);
+    int32_t next = static_cast<int32_t>(std::clamp<int64_t>(first, 1, std::numeric_limits<int32_t>::max()));
+    int32_t last = 0;  // the position the supply gave last
+    std::set<int32_t> failed;
+    const PictureSupply supply = [&](bool retry) -> std::optional<std::string> {
+        if (retry && last >= 1) failed.insert(last);
+        if (failed.count(next)) return std::nullopt;  // a whole pass failed
+        const WalkResult walk = PictureSearch(folder, next);
+        if (!walk.listed || walk.counter < 1) return std::nullopt;
+        // Beyond the end of the catalogue the walk stops at its last picture.
+        last = std::min(next, walk.counter);
+        next = walk.catalogueEnd ? 1 : last + 1;
+        return walk.found;
+    };
+    if (!makeWallpaper(supply)) return false;
+    number = next;
+    save();
+    return true;
+}

@@ -39,3 +39,19 @@ bool RotateWallpaperBack(const std::string& folder, int32_t& number,
 // before the one showing when it can be applied. Never below the smallest
 // position.
 void StepBack(int32_t& number);
+
+// A change with a picture on each of `monitors` monitors (the choice
+// "fitscreen"): the pictures from position `number` on, one per monitor in
+// the layout's order, wrapping to 1 at the end of the catalogue, given to
+// `makeWallpaper` as a supply (PictureSupply). A picture that cannot be shown
+// is passed over for the next position; the supply runs dry once a position
+// that failed comes round again. When the pictures were applied `number` is
+// one past the last picture shown (moved on by the number of monitors) and
+// `save` is called; otherwise `number` stays as it was. `back` ("Предыдущая")
+// starts `monitors` pictures before those showing, that is at `number` − 2 ×
+// `monitors`, never below position 1 (nothing wraps backwards). Positions
+// below 1 start at 1. An empty wallpaper folder or one that cannot be listed
+// changes nothing. Returns whether the pictures were applied.
+bool RotateScreens(const std::string& folder, int32_t& number, int32_t monitors, bool back,
+                   const std::function<WallpaperResult(const PictureSupply&)>& makeWallpaper,
+                   const std::function<void()>& save);

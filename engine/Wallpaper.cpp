@@ -1,5 +1,6 @@
 #include "engine/Wallpaper.h"
 
+#include <functional>
 #include <memory>
 
 #include "engine/PictureFile.h"
@@ -28,15 +29,13 @@ bool ReadableBitmap(const std::string& path) {
     }
 }
 
-}  // namespace
-
-WallpaperResult MakeWallpaper(const std::string& path, const WallpaperTarget& target) {
+// Renders the bitmap with `render`, runs the plugin (overruling a failed
+// one with the program's own render) and sets the wallpaper with `apply`.
+WallpaperResult Produce(const WallpaperTarget& target, const std::function<void()>& render,
+                        const std::function<void()>& apply) {
     const std::string own = target.bitmapPath + ".own";
     try {
-        RenderOptions options;
-        options.background = target.background;
-        options.displayBits = platform::DisplayColorDepth();
-        RenderWallpaper(path, options, target.bitmapPath);
+        render();
         if (target.plugin != "none") {
             // A plugin that had to be ended, or that left no readable bitmap,
             // does not decide the wallpaper: the program's own render, kept
@@ -45,8 +44,7 @@ WallpaperResult MakeWallpaper(const std::string& path, const WallpaperTarget& ta
             const bool kept = platform::CopyFileOver(target.bitmapPath, own);
             if (RunPlugin(target.pluginsRoot, target.plugin, target.bitmapPath) == platform::ProcessEnd::Stopped ||
                 !ReadableBitmap(target.bitmapPath)) {
-                if (!kept || !platform::MoveFileOver(own, target.bitmapPath))
-                    RenderWallpaper(path, options, target.bitmapPath);
+                if (!kept || !platform::MoveFileOver(own, target.bitmapPath)) render();
             }
             platform::RemoveFile(own);
         }
@@ -58,9 +56,58 @@ WallpaperResult MakeWallpaper(const std::string& path, const WallpaperTarget& ta
         return WallpaperResult::PictureFailed;
     }
     try {
-        platform::SetDesktopWallpaper(target.bitmapPath, 3);
+        apply();
         return WallpaperResult::Applied;
     } catch (...) {
         return WallpaperResult::OutputFailed;
     }
+}
+
+}  // namespace
+
+WallpaperResult MakeWallpaper(const std::string& path, const WallpaperTarget& target) {
+    RenderOptions options;
+    options.background = target.background;
+    options.displayBits = platform::DisplayColorDepth();
+    return Produce(
+        target, [&] { RenderWallpaper(path, options, target.bitmapPath); },
+        [&] {
+            if (target.tile < 0)
+                platform::SetDesktopWallpaper(target.bitmapPath, 3);
+            else
+                platform::SetDesktopWallpaper(target.bitmapPath, 3, target.tile);
+        });
+}
+
+ScreenWallpaperStyle StyleForScreens(size_t monitors, bool spans) {
+    if (monitors <= 1) return {0, 0, false};
+    if (spans) return {22, 0, false};
+    return {0, 1, true};
+}
+
+WallpaperResult MakeScreenWallpaper(const ScreenLayout& layout, ScreenFit fit, const PictureSupply& next,
+                                    const WallpaperTarget& target, std::vector<std::string>* shown) {
+    const ScreenWallpaperStyle style = StyleForScreens(layout.Monitors().size(), platform::SpansWallpaper());
+    const ComposeOptions options{target.background, fit, style.tiled};
+    std::vector<std::string> drawn;
+    const WallpaperResult result = Produce(
+        target,
+        [&] {
+            if (drawn.empty()) {
+                drawn = ComposeWallpaper(layout, options, next, target.bitmapPath);
+                return;
+            }
+            // Drawn again after a failed plugin: the same pictures.
+            size_t at = 0;
+            ComposeWallpaper(
+                layout, options,
+                [&](bool) -> std::optional<std::string> {
+                    if (at >= drawn.size()) return std::nullopt;
+                    return drawn[at++];
+                },
+                target.bitmapPath);
+        },
+        [&] { platform::SetDesktopWallpaper(target.bitmapPath, style.style, style.tile); });
+    if (result && shown) *shown = drawn;
+    return result;
 }

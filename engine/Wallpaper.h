@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "engine/Compose.h"
 
 // What a change works with besides the picture: the settings and paths its
 // caller passes in.
@@ -13,6 +16,9 @@ struct WallpaperTarget {
     std::string bitmapPath;       // where the wallpaper bitmap is written
     std::string pluginsRoot;      // the folder of the plugin folders
     std::string plugin = "none";  // the active plugin's folder under pluginsRoot; "none" for none
+    // The framed change's "TileWallpaper": -1 leaves it alone (as described);
+    // 0 clears the tiling a change for several monitors left on Windows 7.
+    int tile = -1;
 };
 
 // What became of a change: the picture applied, or a failure that is the
@@ -43,3 +49,29 @@ private:
 // registry write succeeded; a failure shows nothing and is OutputFailed when
 // the bitmap or the registry could not be written, PictureFailed otherwise.
 WallpaperResult MakeWallpaper(const std::string& path, const WallpaperTarget& target);
+
+// How the registry is told to show the bitmap of a screen layout
+// (ComposeWallpaper): "WallpaperStyle", "TileWallpaper" and whether the bitmap
+// is laid out for tiling.
+struct ScreenWallpaperStyle {
+    int style = 0;
+    int tile = 0;
+    bool tiled = false;
+};
+// One monitor: "0" (centred) with no tiling: the bitmap is exactly the
+// monitor's size, so the system shows it pixel for pixel, and should the
+// monitor change before the bitmap is drawn again, centring never stretches
+// it. Several: "22" (spanned over the virtual screen) where the system knows
+// it (`spans`, Windows 8 and later); before it, "0" tiled from the primary
+// monitor's origin, the bitmap laid out for that.
+ScreenWallpaperStyle StyleForScreens(size_t monitors, bool spans);
+
+// A change that shows a picture on every monitor of `layout` (the choice
+// "fitscreen" 1 or 2): the pictures `next` gives composed into
+// target.bitmapPath (ComposeWallpaper), the plugin run as MakeWallpaper runs
+// it (a failed plugin's bitmap overruled by the program's own), and the bitmap
+// set with StyleForScreens. `shown` receives the pictures drawn, one per
+// monitor. The result is MakeWallpaper's: PictureFailed when the supply ran
+// out, OutputFailed when the bitmap or the registry cannot be written.
+WallpaperResult MakeScreenWallpaper(const ScreenLayout& layout, ScreenFit fit, const PictureSupply& next,
+                                    const WallpaperTarget& target, std::vector<std::string>* shown = nullptr);

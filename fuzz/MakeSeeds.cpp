@@ -1,6 +1,6 @@
 // Writes the fuzz targets' seed files: small pictures and texts of every kind
 // the readers take, made here rather than kept in the repository.
-//   fuzz_seeds FOLDER    makes FOLDER/bmp, FOLDER/change, FOLDER/ini and FOLDER/preview
+//   fuzz_seeds FOLDER    makes FOLDER/bmp, FOLDER/change, FOLDER/compose, FOLDER/ini and FOLDER/preview
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -189,6 +189,8 @@ int main(int argc, char** argv) {
     BmpSeeds(root + "/change");  // the change reads both kinds
     JpegSeeds(root + "/change");
     ChangeSeeds(root + "/change");
+    BmpSeeds(root + "/compose");  // pictures drawn on two monitors
+    JpegSeeds(root + "/compose");
     IniSeeds(root + "/ini");
     PreviewSeeds(root + "/preview");
     return 0;

@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang and libFuzzer (AddressSanitizer and
 # UndefinedBehaviorSanitizer on; the "fuzz" preset) and runs one of them, or
 # each in turn, from its seeds.
-#   fuzz/run.sh TARGET [SECONDS]   TARGET: gif, bmp, change, ini, preview or all
+#   fuzz/run.sh TARGET [SECONDS]   TARGET: gif, bmp, change, compose, ini, preview or all
 #                                  (all: SECONDS for each); default 18 seconds
 #   fuzz/run.sh TARGET --runs N    N inputs instead of a time (for long runs)
 #   fuzz/run.sh SECONDS            the GIF target, as before
@@ -11,7 +11,7 @@
 # crashing input is saved as build/fuzz/TARGET/crash-* and the script fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-targets=(gif bmp change ini preview)
+targets=(gif bmp change compose ini preview)
 if [[ ${1:-} =~ ^[0-9]+$ ]]; then set -- gif "$1"; fi
 target=${1:-gif}
 seconds=${2:-18}
@@ -46,7 +46,7 @@ cp -r "$root/fuzz/corpus" "$out/seeds/gif"
 # grew until reading hundreds of frames and extensions took most of the time
 # while adding no code path (the same edges are covered with the grown
 # corpus cut to 16 KB).
-declare -A maxlen=([gif]=16384 [bmp]=16384 [change]=16384 [ini]=1024 [preview]=16384)
+declare -A maxlen=([gif]=16384 [bmp]=16384 [change]=16384 [compose]=16384 [ini]=1024 [preview]=16384)
 status=0
 for t in "${chosen[@]}"; do
   dir="$out/$t"

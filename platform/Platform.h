@@ -220,13 +220,29 @@ bool InProcessWait();
 // for 'Control Panel\Desktop'") when a value cannot be written. POSIX has no
 // such desktop: the values are kept in the process.
 void SetDesktopWallpaper(const std::string& path, int style);
+// The same, also writing "TileWallpaper" = tile (0 or 1).
+void SetDesktopWallpaper(const std::string& path, int style, int tile);
 // The values SetDesktopWallpaper writes, as they stand now (Windows: read
 // back from the registry); empty texts where there are none.
 struct DesktopWallpaper {
     std::string path;
     std::string style;
+    std::string tile;
 };
 DesktopWallpaper ReadDesktopWallpaper();
+// Whether the system knows "WallpaperStyle" "22", one bitmap spanned over
+// every monitor (Windows 8 and later).
+bool SpansWallpaper();
+
+// One monitor of the desktop: its rectangle in physical pixels in
+// virtual-screen coordinates (the primary monitor's top-left corner is 0, 0).
+struct MonitorArea {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    bool primary = false;
+};
+// The monitors as the system reports them now (Windows: EnumDisplayMonitors);
+// POSIX has none.
+std::vector<MonitorArea> DisplayMonitors();
 
 int TodayDayOfMonth();     // 1..31, local time
 int DisplayColorDepth();   // bits per pixel of the screen

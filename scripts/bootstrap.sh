@@ -22,6 +22,11 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs time
   libgif-dev
   locales
+  # Two monitors for Wine in the tests: Xorg's dummy driver with a second output
+  # switched on by xrandr; Wine's 32-bit X11 driver needs the i386 libraries to
+  # see more than one monitor.
+  xserver-xorg-video-dummy x11-xserver-utils libxrandr2:i386 libxinerama1:i386
+  libvips-tools  # vipsthumbnail, the reference of the wallpaper-scaling benchmark
 )
 # The Windows tests run under a Russian and an English locale.
 unix_locales=(ru_RU.UTF-8 en_US.UTF-8)

@@ -10,6 +10,9 @@
 # Then the main window on a screen at 144 DPI (150 %) in both locales, as it
 # comes up: main-window-144-ru.png and main-window-144-en.png (only these with
 # the argument "scaled").
+# Last the whole Wine desktop with a picture filling it ("fitscreen" 2) and the
+# menu "Параметры" open over it, in both locales: options-ru.png and
+# options-en.png (only these with the argument "screens").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -46,8 +49,8 @@ shoot() {  # LOCALE TAG MAIN-WINDOW-NAME
     "$@" &
     program=$!
     wait_for_window 8
-    # The main window has the focus: "Помощь" -> "О программе".
-    for key in F10 Right Down Return; do xdotool key $key; sleep 1; done
+    # The main window has the focus: "Помощь" (after "Файл" and "Параметры") -> "О программе".
+    for key in F10 Right Right Down Return; do xdotool key $key; sleep 1; done
     sleep 3
     # The box opens where the system puts a new window, the top-left corner.
     import -window root -crop 195x229+0+0 +repage "$SHOT_DIR/about-$SHOT_TAG.png"
@@ -92,6 +95,54 @@ shoot_scaled() {  # LOCALE TAG DPI
   ' shoot "$root/cmake/wine-run.sh" --prefix "$prefix" --locale "$locale" "$root/build/win32/tavrinwp.exe")
   rm -rf "$prefix" "$prefix.lock"
 }
+
+shoot_screens() {  # LOCALE TAG
+  local locale=$1 tag=$2
+  local prefix="$root/build/win32/wineprefix-shots-screens-$tag"
+  rm -rf "$prefix"
+  "$root/cmake/wine-run.sh" --prefix "$prefix" --locale "$locale" cmd /c exit >/dev/null 2>&1 || true
+  WINEPREFIX="$prefix" wineserver -w
+  local documents
+  documents=$(ls -d "$prefix"/drive_c/users/*/Documents | grep -v /Public/ | head -n 1)
+  mkdir -p "$documents/Tavrin Wallpaper" "$prefix/drive_c/pictures"
+  # A 3 : 2 landscape, filled onto the 4 : 3 desktop: cut at the sides.
+  convert -seed 3 -size 900x600 plasma:skyblue-seagreen -blur 0x3 -fill gold -draw "circle 700,150 760,150" \
+          -fill saddlebrown -draw "polygon 0,600 300,330 520,600" -fill darkgreen -draw "polygon 250,600 600,280 900,600" \
+          -quality 92 "$prefix/drive_c/pictures/landscape.jpg"
+  local config="$documents/Tavrin Wallpaper/config.ini"
+  printf '[options]\r\nwallpaper_directory=C:\\pictures\r\nplugin_directory=none\r\nchangestart=1\r\nnumber=1\r\nR=48\r\nG=48\r\nB=48\r\nfitscreen=2\r\n' >"$config"
+  export SHOT_FILE="$root/docs/options-$tag.png" SHOT_PREFIX=$prefix SHOT_BITMAP="$documents/Tavrin Wallpaper/TavrinWP.bmp"
+  (cd "$root/build/win32" && xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    # The change at start writes the wallpaper; Wine'"'"'s desktop shows it once
+    # it starts again.
+    "$@" startup &
+    for _ in $(seq 1 60); do [ -s "$SHOT_BITMAP" ] && break; sleep 1; done
+    sleep 2
+    WINEPREFIX="$SHOT_PREFIX" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$SHOT_PREFIX" wineserver -w >/dev/null 2>&1 || true
+    "$@" &
+    program=$!
+    # The Wine desktop first, the main window some seconds later (a function
+    # exported to this shell does not pass the sh of xvfb-run).
+    for _ in $(seq 1 60); do xdotool search --name "Wine desktop" >/dev/null 2>&1 && break; sleep 1; done
+    for _ in $(seq 1 60); do xdotool search --name "Tavrin Wallpaper" >/dev/null 2>&1 && break; sleep 1; done
+    sleep 4
+    # "Параметры", the second heading, opened.
+    for key in F10 Right Down; do xdotool key $key; sleep 1; done
+    sleep 2
+    import -window root "$SHOT_FILE"
+    WINEPREFIX="$SHOT_PREFIX" wineserver -k >/dev/null 2>&1 || true
+    wait $program 2>/dev/null || true
+  ' shoot "$root/cmake/wine-run.sh" --prefix "$prefix" --locale "$locale" "$root/build/win32/tavrinwp.exe")
+  rm -rf "$prefix" "$prefix.lock"
+}
+
+if [ "${1:-}" = screens ]; then
+  shoot_screens ru_RU.UTF-8 ru
+  shoot_screens en_US.UTF-8 en
+  echo "Screenshots in docs/: options-ru.png options-en.png"
+  exit 0
+fi
 
 if [ "${1:-}" != scaled ]; then
   shoot ru_RU.UTF-8 ru main-window-ru

@@ -18,4 +18,7 @@ enum Command : UINT {
     CmdAbout = 404,           // CmdN4: "Помощь" -> "О программе"
     CmdDeveloperSite = 405,   // CmdN5: "Помощь" -> "Сайт разработчика"
     CmdWallpapersPage = 410,  // CmdN10: "Помощь" -> "Скачать обои"
+    CmdFitFrame = 501,        // "Параметры" -> "Рамка 1,3 : 1" ("fitscreen" 0)
+    CmdFitWhole = 502,        // "Параметры" -> "Целиком на экране" ("fitscreen" 1)
+    CmdFitFill = 503,         // "Параметры" -> "Заполнить экран" ("fitscreen" 2)
 };

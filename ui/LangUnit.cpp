@@ -6,7 +6,7 @@ std::string LangAdvert, LangFolderChoice, LangFile, LangExit, LangHelp, LangAbou
     LangChangeAtStart, LangStartWithWindows, LangByTimer, LangWallpaperFolder, LangNoPictures, LangSettings, LangNext,
     LangPrevious, LangMinute, LangHour, LangDay, LangPlugins, LangOn, LangOff, LangBackgroundColor,
     LangOptions, LangShuffle, LangOpenPicture, LangShowInFolder, LangDeletePicture, LangDeleteQuestion,
-    LangPictureGone;
+    LangPictureGone, LangFitFrame, LangFitWhole, LangFitFill;
 
 const std::string TextWallpapersPage = "Скачать обои";
 const std::string TextChoose = "Выбрать";
@@ -51,6 +51,9 @@ const Caption* Table(size_t& count) {
         {&LangDeletePicture, "Удалить картинку"},
         {&LangDeleteQuestion, "Удалить %1 в Корзину?"},
         {&LangPictureGone, "Картинки %1 уже нет"},
+        {&LangFitFrame, "Рамка 1,3 : 1"},         // "Frame 1.3 : 1"
+        {&LangFitWhole, "Целиком на экране"},     // "Whole picture on screen"
+        {&LangFitFill, "Заполнить экран"},        // "Fill the screen"
     };
     count = std::size(table);
     return table;

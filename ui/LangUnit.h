@@ -37,6 +37,9 @@ extern std::string LangDeletePicture;   // "Удалить картинку" ("D
 extern std::string LangDeleteQuestion;
 // "Картинки %1 уже нет" ("%1 is already gone"): "Удалить картинку" on a file that is gone; %1 the file's name
 extern std::string LangPictureGone;
+extern std::string LangFitFrame;        // "Рамка 1,3 : 1" (English: "Frame 1.3 : 1"): "fitscreen" 0, the 1.3 : 1 frame
+extern std::string LangFitWhole;        // "Целиком на экране" (English: "Whole picture on screen"): "fitscreen" 1
+extern std::string LangFitFill;         // "Заполнить экран" (English: "Fill the screen"): "fitscreen" 2
 
 // Texts the windows show that the table above does not assign; set from the start.
 extern const std::string TextWallpapersPage;  // "Скачать обои": WallpapersPageClick

@@ -116,6 +116,9 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         EndPaint(Handle(), &paint);
         return 0;
     }
+    case WM_DISPLAYCHANGE:
+        if (MainProgram) MainProgram->DisplayChanged();
+        break;
     case WM_NOTIFY:
         if (SettingsPanel.HandleNotify(*reinterpret_cast<NMHDR*>(lParam))) return TRUE;
         if (LRESULT result = 0; Folders.HandleNotify(reinterpret_cast<NMHDR*>(lParam), result)) return result;

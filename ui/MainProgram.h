@@ -42,6 +42,10 @@ public:
     virtual void OpenPictureShown() = 0;
     virtual void ShowPictureShownInFolder() = 0;
     virtual void DeletePictureShown(TForm1& form) = 0;
+    // The monitors changed (WM_DISPLAYCHANGE): with a picture on every
+    // monitor, the pictures showing are drawn again for the new layout, the
+    // rotation's position as it is.
+    virtual void DisplayChanged() = 0;
 
 protected:
     ~TMainProgram() = default;

@@ -16,6 +16,13 @@ namespace {
 
 bool HasPictureShown(const TForm1&) { return MainProgram && MainProgram->HasPictureShown(); }
 
+// A pick in "Параметры" counts from the next change and is saved at once, the whole config.ini.
+template <class Value>
+void Choose(Value TSettings::*key, Value value) {
+    Settings.*key = value;
+    SaveSettings(ConfigPath);
+}
+
 // The menu bar: each heading opens a drop-down menu of the items after it.
 const MenuItem kMainMenu[] = {
     {0, &LangFile, nullptr},
@@ -23,9 +30,16 @@ const MenuItem kMainMenu[] = {
     {CmdFileExit, &LangExit, [](TForm1& form) { form.FileExitClick(); }},
     // The choices beyond the described behaviour, each saved at once.
     {0, &LangOptions, nullptr},
+    // How a change shows its picture: "fitscreen" 0 (and any other value), 1, 2.
+    {CmdFitFrame, &LangFitFrame, [](TForm1&) { Choose(&TSettings::fitscreen, 0); }, MenuRow::Command,
+     [](const TForm1&) { return Settings.fitscreen != 1 && Settings.fitscreen != 2; }, nullptr, true},
+    {CmdFitWhole, &LangFitWhole, [](TForm1&) { Choose(&TSettings::fitscreen, 1); }, MenuRow::Command,
+     [](const TForm1&) { return Settings.fitscreen == 1; }, nullptr, true},
+    {CmdFitFill, &LangFitFill, [](TForm1&) { Choose(&TSettings::fitscreen, 2); }, MenuRow::Command,
+     [](const TForm1&) { return Settings.fitscreen == 2; }, nullptr, true},
     {0, nullptr, nullptr, MenuRow::Separator},
-    {CmdShuffle, &LangShuffle, [](TForm1&) { Settings.shuffle = !Settings.shuffle; SaveSettings(ConfigPath); },
-     MenuRow::Command, [](const TForm1&) { return Settings.shuffle; }},
+    {CmdShuffle, &LangShuffle, [](TForm1&) { Choose(&TSettings::shuffle, !Settings.shuffle); }, MenuRow::Command,
+     [](const TForm1&) { return Settings.shuffle; }},
     {0, &LangHelp, nullptr},
     {CmdAbout, &LangAbout, [](TForm1& form) { form.Banner.AboutClick(); }},
     {CmdDeveloperSite, &LangDeveloperSite, [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},

@@ -236,7 +236,18 @@ namespace {
 DesktopWallpaper desktopWallpaper;
 }  // namespace
 
-void SetDesktopWallpaper(const std::string& path, int style) { desktopWallpaper = {path, std::to_string(style)}; }
+void SetDesktopWallpaper(const std::string& path, int style) {
+    desktopWallpaper.path = path;
+    desktopWallpaper.style = std::to_string(style);
+}
+
+void SetDesktopWallpaper(const std::string& path, int style, int tile) {
+    desktopWallpaper = {path, std::to_string(style), std::to_string(tile)};
+}
+
+bool SpansWallpaper() { return true; }
+
+std::vector<MonitorArea> DisplayMonitors() { return {}; }
 
 DesktopWallpaper ReadDesktopWallpaper() { return desktopWallpaper; }
 

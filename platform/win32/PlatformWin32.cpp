@@ -204,7 +204,11 @@ ProcessEnd RunProcess(const std::string& program, const std::string& commandLine
 
 bool InProcessWait() { return processWaits > 0; }
 
-void SetDesktopWallpaper(const std::string& path, int style) {
+namespace {
+
+// Writes the values and asks the system to reload the wallpaper; `tile` < 0
+// leaves "TileWallpaper" as it is.
+void WriteDesktopWallpaper(const std::string& path, int style, int tile) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         throw Error("Failed to get data for 'Control Panel\\Desktop'");
@@ -213,12 +217,54 @@ void SetDesktopWallpaper(const std::string& path, int style) {
         return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                               static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
     };
-    const bool written = set("Wallpaper", path) && set("WallpaperStyle", styleText);
+    const bool written = set("Wallpaper", path) && set("WallpaperStyle", styleText) &&
+                         (tile < 0 || set("TileWallpaper", std::to_string(tile)));
     RegCloseKey(key);
     if (!written) throw Error("Failed to set data for 'Control Panel\\Desktop'");
     // The same path as the value "Wallpaper": Windows documents a path (or its
     // special value for the default wallpaper) here, not a null.
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(path.c_str()), SPIF_SENDWININICHANGE);
+}
+
+}  // namespace
+
+void SetDesktopWallpaper(const std::string& path, int style) { WriteDesktopWallpaper(path, style, -1); }
+
+void SetDesktopWallpaper(const std::string& path, int style, int tile) { WriteDesktopWallpaper(path, style, tile); }
+
+bool SpansWallpaper() {
+    // The true version, which GetVersionEx hides from programs that do not
+    // declare the newest systems.
+    using GetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const auto getVersion =
+        ntdll ? reinterpret_cast<GetVersionFunction>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+              : nullptr;
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!getVersion || getVersion(&info) != 0) return true;
+    return info.dwMajorVersion > 6 || (info.dwMajorVersion == 6 && info.dwMinorVersion >= 2);
+}
+
+namespace {
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info)) {
+        const RECT& r = info.rcMonitor;
+        reinterpret_cast<std::vector<MonitorArea>*>(data)->push_back(
+            {r.left, r.top, r.right - r.left, r.bottom - r.top, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<MonitorArea> DisplayMonitors() {
+    std::vector<MonitorArea> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
 }
 
 DesktopWallpaper ReadDesktopWallpaper() {
@@ -233,6 +279,7 @@ DesktopWallpaper ReadDesktopWallpaper() {
     };
     values.path = read("Wallpaper");
     values.style = read("WallpaperStyle");
+    values.tile = read("TileWallpaper");
     return values;
 }
 

@@ -388,4 +388,68 @@ TEST_F(ShuffledRotationTest, AFailingOutputEndsTheChangeWithTheRoundAsItWas) {
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(Settings.number, number);
     EXPECT_EQ(Settings.shuffleseed, seed);
+// A picture on each monitor: the supply called as ComposeWallpaper calls it,
+// once per monitor and again for a monitor whose picture failed.
+TEST_F(RotationTest, ScreensTakeOnePositionPerMonitorAndStepBackAsMany) {
+    Pictures({"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"});
+    const auto change = [&](int32_t monitors, bool back, WallpaperResult::Kind end = WallpaperResult::Applied) {
+        std::string shown;
+        const bool ok = RotateScreens(
+            Settings.wallpaper_directory, Settings.number, monitors, back,
+            [&](const PictureSupply& next) -> WallpaperResult {
+                for (int32_t m = 0; m < monitors; ++m) {
+                    bool retry = false;
+                    for (;;) {
+                        const std::optional<std::string> path = next(retry);
+                        if (!path) return WallpaperResult::PictureFailed;
+                        if (!broken.count(*path)) {
+                            shown += path->substr(folder.Path().size() + 1, 1);
+                            break;
+                        }
+                        retry = true;
+                    }
+                }
+                return end;
+            },
+            [&] { ++saves; });
+        EXPECT_EQ(ok, end == WallpaperResult::Applied);
+        return shown;
+    };
+    const struct Step {
+        int32_t monitors;
+        bool back;
+        const char* shown;
+        int32_t number;  // after the change
+    } steps[] = {
+        {2, false, "12", 3}, {2, false, "34", 5}, {2, false, "51", 2},  // wraps within a change
+        {2, true, "12", 3},                                             // back: never below position 1
+        {3, false, "345", 1}, {3, false, "123", 4}, {3, true, "123", 4},
+        {1, false, "4", 5},  {1, true, "3", 4},   {2, true, "12", 3},
+    };
+    int expectedSaves = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(std::string(s.back ? "back " : "next ") + std::to_string(s.monitors) + " from " +
+                     std::to_string(Settings.number));
+        EXPECT_EQ(change(s.monitors, s.back), s.shown);
+        EXPECT_EQ(Settings.number, s.number);
+        EXPECT_EQ(saves, ++expectedSaves);
+    }
+    // A broken picture is passed over; more monitors than pictures show some twice.
+    broken.insert(folder / "4.jpg");
+    EXPECT_EQ(change(2, false), "35");
+    EXPECT_EQ(Settings.number, 1);
+    // Every picture broken: the supply runs dry after one pass, nothing moves or is saved.
+    for (const char* name : {"1.jpg", "2.jpg", "3.jpg", "5.jpg"}) broken.insert(folder / name);
+    const int before = saves;
+    Settings.number = 3;
+    change(2, false, WallpaperResult::PictureFailed);
+    EXPECT_EQ(Settings.number, 3);
+    broken.clear();
+    // An output that fails keeps the position; an empty folder changes nothing.
+    change(2, false, WallpaperResult::OutputFailed);
+    EXPECT_EQ(Settings.number, 3);
+    EXPECT_EQ(saves, before);
+    int32_t number = 4;
+    EXPECT_FALSE(RotateScreens("", number, 2, false, [](const PictureSupply&) { return WallpaperResult::Applied; }, [] {}));
+    EXPECT_EQ(number, 4);
 }

@@ -64,3 +64,65 @@ TEST(WallpaperChange, APluginThatDamagesTheBitmapOrOverstaysIsOverruled) {
     EXPECT_FALSE(MakeWallpaper(folder / "missing.jpg", {0x00123456, bitmap, root, "works"}));
     EXPECT_EQ(platform::ReadDesktopWallpaper().path, "before");
 }
+
+// A picture on every monitor: the composed bitmap goes through the plugin as
+// the framed one does, and the registry is told how to show it.
+TEST(WallpaperChange, ScreensAreComposedPassedToThePluginAndSetWithTheirStyle) {
+    TempFolder folder;
+    const std::string bitmap = folder / "TavrinWP.bmp", root = folder / "plugins";
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 2; ++i) {
+        pictures.push_back(folder / ("p" + std::to_string(i) + ".jpg"));
+        testing_support::WriteBytes(pictures.back(), testing_support::MakeJpeg(90 + 40 * i, 60, [i](int x, int y) {
+                                        return uint32_t((x * 7 + i * 90) ^ y * 3);
+                                    }));
+    }
+    ASSERT_TRUE(platform::CreateDir(root));
+    WritePlugin(root, "damages", "printf 'BM broken' > \"$f\"");
+    const auto supply = [&pictures] {
+        auto at = std::make_shared<size_t>(0);
+        return PictureSupply([&pictures, at](bool) -> std::optional<std::string> {
+            if (*at >= pictures.size()) return std::nullopt;
+            return pictures[(*at)++];
+        });
+    };
+    const ScreenLayout two({{0, 0, 64, 36, true}, {-40, 10, 40, 40, false}}), one({{0, 0, 64, 36, true}});
+    const struct {
+        const ScreenLayout& layout;
+        const char* style;
+        size_t shown;
+    } cases[] = {{two, "22", 2}, {one, "0", 1}};
+    for (const auto& c : cases) {
+        ComposeWallpaper(c.layout, {0x00123456, ScreenFit::Fill, false}, supply(), folder / "own.bmp");
+        const std::vector<uint8_t> own = platform::ReadFileBytes(folder / "own.bmp", 1u << 20);
+        for (const char* plugin : {"none", "damages"}) {
+            platform::SetDesktopWallpaper("before", 0, 1);
+            std::vector<std::string> shown;
+            ASSERT_TRUE(MakeScreenWallpaper(c.layout, ScreenFit::Fill, supply(), {0x00123456, bitmap, root, plugin}, &shown));
+            EXPECT_EQ(shown, std::vector<std::string>(pictures.begin(), pictures.begin() + c.shown));
+            EXPECT_TRUE(platform::ReadFileBytes(bitmap, 1u << 20) == own) << plugin;
+            EXPECT_EQ(platform::ReadDesktopWallpaper().style, c.style);
+            EXPECT_EQ(platform::ReadDesktopWallpaper().tile, "0");
+        }
+    }
+    // Before spanning was known: centred and tiled, the bitmap laid out for it.
+    EXPECT_TRUE(StyleForScreens(2, false).tiled);
+    EXPECT_EQ(StyleForScreens(3, false).tile, 1);
+    EXPECT_EQ(StyleForScreens(3, false).style, 0);
+    EXPECT_FALSE(StyleForScreens(1, false).tiled);
+    // The frame after a tiled layout clears the tiling when asked to, and
+    // otherwise leaves "TileWallpaper" as it was, as it always did.
+    for (const int tile : {-1, 0}) {
+        platform::SetDesktopWallpaper(bitmap, 0, 1);
+        WallpaperTarget framed{0x00123456, bitmap, root, "none"};
+        framed.tile = tile;
+        ASSERT_TRUE(MakeWallpaper(pictures[0], framed));
+        EXPECT_EQ(platform::ReadDesktopWallpaper().style, "3");
+        EXPECT_EQ(platform::ReadDesktopWallpaper().tile, tile < 0 ? "1" : "0");
+    }
+    // No picture left: nothing is set.
+    platform::SetDesktopWallpaper("before", 0, 1);
+    EXPECT_EQ(MakeScreenWallpaper(two, ScreenFit::Fit, [](bool) { return std::nullopt; }, {0, bitmap, root, "none"}).kind(),
+              WallpaperResult::PictureFailed);
+    EXPECT_EQ(platform::ReadDesktopWallpaper().path, "before");
+}

@@ -565,5 +565,38 @@ TEST(DesktopWallpaper, ValuesReadBackAsSet) {
     const platform::DesktopWallpaper after = platform::ReadDesktopWallpaper();
     EXPECT_EQ(after.path, bitmap);
     EXPECT_EQ(after.style, "3");
-    if (!before.style.empty()) platform::SetDesktopWallpaper(before.path, std::stoi(before.style));
+    // With the tiling value: the style and "TileWallpaper" both read back.
+    for (const auto& [style, tile] : {std::pair{22, 0}, {0, 1}}) {
+        platform::SetDesktopWallpaper(bitmap, style, tile);
+        const platform::DesktopWallpaper tiled = platform::ReadDesktopWallpaper();
+        EXPECT_EQ(tiled.path, bitmap);
+        EXPECT_EQ(tiled.style, std::to_string(style));
+        EXPECT_EQ(tiled.tile, std::to_string(tile));
+    }
+    if (!before.style.empty())
+        platform::SetDesktopWallpaper(before.path, std::stoi(before.style), before.tile.empty() ? 0 : std::stoi(before.tile));
+}
+
+// The monitors: none on POSIX; on Windows at least one, exactly one of them
+// primary with its corner at the origin, none overlapping it.
+TEST(DisplayMonitors, OnePrimaryAtTheOrigin) {
+    const std::vector<platform::MonitorArea> monitors = platform::DisplayMonitors();
+#ifdef _WIN32
+    ASSERT_FALSE(monitors.empty());
+    int primaries = 0;
+    for (const platform::MonitorArea& m : monitors) {
+        EXPECT_GT(m.width, 0);
+        EXPECT_GT(m.height, 0);
+        if (!m.primary) continue;
+        ++primaries;
+        EXPECT_EQ(m.x, 0);
+        EXPECT_EQ(m.y, 0);
+        EXPECT_EQ(m.width, GetSystemMetrics(SM_CXSCREEN));
+        EXPECT_EQ(m.height, GetSystemMetrics(SM_CYSCREEN));
+    }
+    EXPECT_EQ(primaries, 1);
+    EXPECT_EQ(static_cast<int>(monitors.size()), GetSystemMetrics(SM_CMONITORS));
+#else
+    EXPECT_TRUE(monitors.empty());
+#endif
 }

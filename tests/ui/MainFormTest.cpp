@@ -195,6 +195,39 @@ TEST(MainForm, MenusWithStateAreBuiltCaptionedAndUpdatedFromTheirTable) {
     DestroyMenu(bar);
 }
 
+// "Параметры" opens with the three ways a change shows its picture, one of
+// them dotted as the settings have it; a pick is saved to config.ini at once.
+TEST(MainForm, TheOptionsMenuPicksHowAChangeShowsItsPictureAndSavesIt) {
+    TForm1 form;
+    HMENU bar = GetMenu(form.Handle());
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(MenuText(bar, 1), WideFromUtf8("Параметры"));
+    HMENU options = GetSubMenu(bar, 1);
+    const char* texts[] = {"Рамка 1,3 : 1", "Целиком на экране", "Заполнить экран"};
+    const UINT ids[] = {CmdFitFrame, CmdFitWhole, CmdFitFill};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(MenuText(options, i), WideFromUtf8(texts[i]));
+        EXPECT_EQ(GetMenuItemID(options, i), ids[i]);
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        GetMenuItemInfoW(options, i, TRUE, &info);
+        EXPECT_TRUE(info.fType & MFT_RADIOCHECK);
+    }
+    // Any value but 1 and 2 is the frame.
+    for (const auto& [value, dotted] : {std::pair{0, 0}, {1, 1}, {2, 2}, {7, 0}, {-1, 0}}) {
+        Settings.fitscreen = value;
+        SendMessageW(form.Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(options), 1);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ((GetMenuState(options, i, MF_BYPOSITION) & MF_CHECKED) != 0, i == dotted) << value << " row " << i;
+    }
+    for (const auto& [command, value] : {std::pair{CmdFitFill, "2"}, {CmdFitWhole, "1"}, {CmdFitFrame, "0"}}) {
+        SendMessageW(form.Handle(), WM_COMMAND, command, 0);
+        EXPECT_EQ(platform::ReadIniString(ConfigPath, "options", "fitscreen", "<none>"), value);
+        EXPECT_EQ(Settings.fitscreen, std::stoi(value));
+    }
+}
+
 TEST(MainForm, ArmsTheWallpaperTimerFromTheSettings) {
     TForm1 form;
     Settings = TSettings{};
