@@ -14,4 +14,6 @@ enum Command : UINT {
     CmdAbout = 404,           // CmdN4: "Помощь" -> "О программе"
     CmdDeveloperSite = 405,   // CmdN5: "Помощь" -> "Сайт разработчика"
     CmdWallpapersPage = 410,  // CmdN10: "Помощь" -> "Скачать обои"
+    CmdLanguageRussian = 700, // "Параметры" -> "Язык / Language" -> "Русский"
+    CmdLanguageEnglish = 701, // "Параметры" -> "Язык / Language" -> "English"
 };

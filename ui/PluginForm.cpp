@@ -21,7 +21,7 @@ void SetText(HWND window, const std::string& utf8) { SetWindowTextW(window, Wide
 TPluginForm::TPluginForm() {
     Style style;
     style.className = "TPluginForm";
-    style.caption = "PluginForm";  // replaced by the caption table's text
+    style.caption = CaptionText(LangPlugins);
     // A single, fixed border; of the border icons only the system menu.
     style.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     style.exStyle = 0;
@@ -158,15 +158,33 @@ void TPluginForm::ButtonSettingsClick() {
 
 void TPluginForm::ButtonExitClick() { Close(); }
 
+namespace {
+
+void AssignCaptions(TPluginForm& form) {
+    SetText(form.Handle(), LangPlugins);
+    SetText(form.ButtonOn, LangOn);
+    SetText(form.ButtonOff, LangOff);
+    SetText(form.ButtonSettings, LangSettings);
+    SetText(form.ButtonExit, LangExit);
+}
+
+}  // namespace
+
+void AssignPluginFormCaptions() {
+    for (const auto& form : pluginForms) {
+        AssignCaptions(*form);
+        // The active plugin's mark; the selection stays.
+        const LRESULT chosen = SendMessageW(form->ListBox1, LB_GETCURSEL, 0, 0);
+        form->PluginSearch();
+        if (chosen != LB_ERR) SendMessageW(form->ListBox1, LB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+    }
+}
+
 TPluginForm* CreatePluginForm() {
     pluginForms.push_back(std::make_unique<TPluginForm>());
     TPluginForm* form = pluginForms.back().get();
     PluginForm = form;
-    SetText(form->Handle(), LangPlugins);
-    SetText(form->ButtonOn, LangOn);
-    SetText(form->ButtonOff, LangOff);
-    SetText(form->ButtonSettings, LangSettings);
-    SetText(form->ButtonExit, LangExit);
+    AssignCaptions(*form);
     form->PluginSearch();
     form->Show();
     return form;
