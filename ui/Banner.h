@@ -30,6 +30,8 @@ public:
     void Layout(int dpi, HFONT font);
     // The first banner's picture, from its GIF resource of the program file.
     void LoadFirstBanner();
+    // The banner shown again in the language of the caption table.
+    void AssignCaptions();
     // The frame around the banner and its caption "Реклама:".
     void Paint(HDC dc) const;
 

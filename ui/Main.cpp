@@ -83,6 +83,7 @@ void TForm1::SetCaptionLanguage(CaptionLanguage language) {
     LoadCaptions(language);
     AssignCaptions();
     Preview.AssignCaptions();
+    Banner.AssignCaptions();
     AssignPluginFormCaptions();
     // The painted labels, in the new texts.
     InvalidateRect(Handle(), nullptr, FALSE);

@@ -31,22 +31,26 @@ done
 [ -n "$window" ] || { echo "the main window did not appear" >&2; exit 1; }
 desktop=$(xdotool search --name 'Wine desktop' 2>/dev/null | head -n 1)
 labels=(File Options Help Advertisement "Choose a folder" "Desktop wallpaper folder" "Start with Windows"
-        "Change wallpaper at start" "on a timer" Background Choose Apply)
+        "Change wallpaper at start" "on a timer" Background Choose Apply "for your desktop" "every day")
 # OCR of the window four times as large, once in grey and once in black and
-# white (which reads the labels on the gradient), as sparse text; spaces are
-# left out of the comparison ("on a timer" reads "on atimer").
+# white (which reads the labels on the gradient), and of the banner alone in
+# grey, as sparse text; spaces and letter case are left out of the comparison
+# ("on a timer" reads "on atimer").
 read_window() {
   # The Wine desktop holds the window, centred: 483 x 423 with its frame.
   import -window "$desktop" -crop 483x423+270+172 +repage "$work/window.png"
   convert "$work/window.png" -resize 400% -colorspace Gray "$work/grey.png"
   convert "$work/grey.png" -threshold 40% "$work/mono.png"
+  convert "$work/window.png" -crop 468x60+8+57 +repage -resize 400% -colorspace Gray "$work/banner.png"
   text="$(tesseract "$work/grey.png" stdout --psm 11 2>/dev/null) $(tesseract "$work/mono.png" stdout --psm 11 2>/dev/null)"
-  text=$(echo "$text" | tr -d ' \n')
+  text="$text $(tesseract "$work/banner.png" stdout --psm 11 2>/dev/null)"
+  text=$(echo "$text" | tr -d ' \n' | tr '[:upper:]' '[:lower:]')
 }
 missing() {
   local label
   for label in "${labels[@]}"; do
-    case "$text" in *"${label// /}"*) ;; *) echo "$label" ;; esac
+    local wanted=${label// /}
+    case "$text" in *"${wanted,,}"*) ;; *) echo "$label" ;; esac
   done
 }
 # Until the window is painted (its banner comes last), within a generous limit.
