@@ -116,7 +116,7 @@ void TPluginForm::PluginSearch() {
     for (const PluginListing& plugin : FindPlugins(PluginsRoot, Settings.plugin_directory)) {
         PluginFolders.push_back(plugin.folder);
         // The name and version are the plugin's own text, UTF-8 or ANSI; the mark is the program's.
-        const std::string text = PluginLineText(plugin);
+        const std::string text = PluginLineText(plugin, LoadedCaptionLanguage() == CaptionLanguage::English);
         std::wstring line = plugin.utf8 ? WideFromUtf8(text) : WideFromAnsi(text);
         if (plugin.active) line += L" " + WideFromUtf8(LangOn);
         SendMessageW(ListBox1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
