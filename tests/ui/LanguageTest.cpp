@@ -25,6 +25,7 @@
 #include "ui/Main.h"
 #include "ui/PluginForm.h"
 
+using testing_support::ChildRect;
 using testing_support::ReadTextFile;
 using testing_support::TempFolder;
 using testing_support::WriteTextFile;
@@ -65,23 +66,7 @@ int TextWidth(HWND window, HFONT font, const std::string& utf8) {
 }
 
 int S(int value) { return MulDiv(value, SystemDpi(), 96); }
-
-RECT Bounds(HWND parent, HWND child) {
-    RECT rect;
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-// A push button's caption fits inside its edges with room for the focus rectangle.
-void ExpectButtonFits(HWND button) {
-    const std::wstring text = WindowTextOf(button);
-    const int width = TextWidth(button, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)),
-                                Utf8FromWide(text));
-    RECT client;
-    GetClientRect(button, &client);
-    EXPECT_LE(width + 2 * S(3), client.right) << Utf8FromWide(text);
-}
+HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)); }
 
 // A documents folder of the test's own, with the program's data folder and a
 // config.ini of the given text; the user's own is put back at the end.
@@ -196,32 +181,35 @@ TEST_F(LanguageTest, AnEnglishStartShowsNoRussianTextEveryTextFitsAndASwitchReCa
     EXPECT_EQ(WindowTextOf(form.SettingsPanel.ButtonApply), L"Apply");
     EXPECT_EQ(ComboItem(form.SettingsPanel.TimerUnitBox, 2), L"Days");
 
-    // Every English text fits its place at this scale.
+    // Every English text fits its place at this scale: each button's caption
+    // with room for the focus rectangle, each painted label from where it
+    // starts to what stands right of it, each About line in the box.
     const HWND main = form.Handle();
-    const HFONT font = form.Font();
     for (HWND button : {form.SettingsPanel.ButtonApply, form.SettingsPanel.ColorButton, plugins->ButtonOn,
                         plugins->ButtonOff, plugins->ButtonSettings, plugins->ButtonExit})
-        ExpectButtonFits(button);
-    const RECT tree = Bounds(main, form.Folders.ShellTreeView1->Handle());
-    const RECT apply = Bounds(main, form.SettingsPanel.ButtonApply);
-    const RECT swatch = Bounds(main, form.SettingsPanel.ColorSwatch.Handle());
-    const RECT chooser = Bounds(main, form.SettingsPanel.ColorButton);
-    const RECT spin = Bounds(main, form.SettingsPanel.SpinEditTimer.Handle());
-    EXPECT_LE(S(5) + TextWidth(main, font, LangAdvert + ":"), S(476));
-    EXPECT_LE(S(6) + TextWidth(main, font, LangFolderChoice), tree.right + S(4));
-    EXPECT_LE(tree.left + TextWidth(main, font, LangWallpaperFolder + ":"), tree.right + S(4));
-    for (const std::string* label : {&LangStartWithWindows, &LangChangeAtStart})
-        EXPECT_LE(Bounds(main, form.SettingsPanel.CheckBoxStartUp).left + S(16) + TextWidth(main, font, *label),
-                  apply.right + S(2))
-            << *label;
-    EXPECT_LE(Bounds(main, form.SettingsPanel.CheckBoxTimer).left + S(16) + TextWidth(main, font, LangByTimer),
-              spin.left);
-    EXPECT_LE(swatch.right + S(2) + TextWidth(main, font, LangBackgroundColor), chooser.left);
-    EXPECT_LE(TextWidth(main, font, LangNoPictures), S(170));
-    for (const TAboutForm::Label& label : about.Labels()) {
-        const HFONT labelFont = reinterpret_cast<HFONT>(SendMessageW(label.handle, WM_GETFONT, 0, 0));
-        EXPECT_LE(S(label.left) + TextWidth(label.handle, labelFont, label.text), S(190)) << label.text;
-    }
+        EXPECT_LE(TextWidth(button, FontOf(button), Utf8FromWide(WindowTextOf(button))) + 2 * S(3),
+                  ChildRect(button).right - ChildRect(button).left);
+    const RECT tree = ChildRect(form.Folders.ShellTreeView1->Handle(), main);
+    const RECT box = ChildRect(form.SettingsPanel.CheckBoxStartUp, main);
+    const int frameRight = ChildRect(form.SettingsPanel.ButtonApply, main).right + S(2);
+    const struct {
+        int left;
+        std::string text;
+        int right;
+    } labels[] = {
+        {S(5), LangAdvert + ":", S(476)},
+        {S(6), LangFolderChoice, tree.right + S(4)},
+        {tree.left, LangWallpaperFolder + ":", tree.right + S(4)},
+        {box.left + S(16), LangStartWithWindows, frameRight},
+        {box.left + S(16), LangChangeAtStart, frameRight},
+        {box.left + S(16), LangByTimer, ChildRect(form.SettingsPanel.SpinEditTimer.Handle(), main).left},
+        {ChildRect(form.SettingsPanel.ColorSwatch.Handle(), main).right + S(2), LangBackgroundColor,
+         ChildRect(form.SettingsPanel.ColorButton, main).left},
+        {0, LangNoPictures, S(170)},
+    };
+    for (const auto& label : labels) EXPECT_LE(label.left + TextWidth(main, form.Font(), label.text), label.right) << label.text;
+    for (const TAboutForm::Label& label : about.Labels())
+        EXPECT_LE(S(label.left) + TextWidth(label.handle, FontOf(label.handle), label.text), S(190)) << label.text;
 
     // The language menu shows English in force; a pick of "Русский" re-captions
     // every window at once and saves the whole file.
