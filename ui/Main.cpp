@@ -2,7 +2,6 @@
 
 #include "core/Settings.h"
 #include "platform/Platform.h"
-
 #include "ui/LangUnit.h"
 #include "ui/MainProgram.h"
 #include "ui/Menus.h"
