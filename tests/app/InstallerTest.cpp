@@ -106,7 +106,7 @@ BOOL CALLBACK NoteWindowTexts(HWND window, LPARAM data) {
     auto* walk = reinterpret_cast<TextWalk*>(data);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != walk->process) return TRUE;
+    if (walk->process != 0 && owner != walk->process) return TRUE;
     walk->texts.push_back(e2e::WindowText(window));
     EnumChildWindows(window, NoteChildText, data);
     return TRUE;
@@ -118,6 +118,7 @@ std::vector<std::wstring> ProcessTexts(DWORD process) {
     return walk.texts;
 }
 
+// Whether a window of `process` (0: of any process) shows `part` in its text.
 bool HasText(DWORD process, const std::wstring& part) {
     for (const std::wstring& text : ProcessTexts(process))
         if (text.find(part) != std::wstring::npos) return true;
@@ -256,6 +257,36 @@ TEST_F(InstallerTest, TheLanguagePageOffersTheLanguageOfWindowsAndTheUsersChoice
     WaitForSingleObject(process.hProcess, 30000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+}
+
+// The uninstaller speaks the language of the install, also where it is not
+// the language of Windows (as the user's choice on the language page makes
+// it): its first page, shown by the copy of itself it starts, says what it
+// removes in that language.
+TEST_F(InstallerTest, TheUninstallerSpeaksTheLanguageOfTheInstall) {
+    ASSERT_EQ(InstallSilently(), 0);
+    const bool russian = !RussianWindows();  // the other language chosen
+    const std::string chosen = russian ? "1049" : "1033";
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kUninstallKey, "InstallerLanguage", REG_SZ, chosen.c_str(),
+                              static_cast<DWORD>(chosen.size() + 1)),
+              ERROR_SUCCESS);
+    const std::wstring confirm =
+        russian ? WideFromUtf8("будет удалена из этой папки") : L"will be removed from this folder";
+    // Started in a job, which ends it and the copy it starts once the page was seen.
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + InstallFolder() + "\\uninstall.exe\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                               nullptr, &startup, &process));
+    AssignProcessToJobObject(job, process.hProcess);
+    ResumeThread(process.hThread);
+    EXPECT_TRUE(e2e::WaitFor([&] { return HasText(0, confirm); }));
+    TerminateJobObject(job, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CloseHandle(job);
 }
 
 }  // namespace
