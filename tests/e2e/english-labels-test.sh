@@ -16,13 +16,13 @@ printf '[options]\r\nlanguage=en\r\n' >"$documents/Tavrin Wallpaper/config.ini"
 work=$(mktemp -d)
 cleanup() {
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
-  [ -n "${KEEP_SHOT:-}" ] && cp "$work/window.png" "$KEEP_SHOT"
+  if [ -n "${KEEP_SHOT:-}" ]; then cp "$work/window.png" "$KEEP_SHOT" || true; fi  # to look at it
   rm -rf "$work" "$prefix" "$prefix.lock"
 }
 trap cleanup EXIT
 
 (cd "$(dirname "$exe")" && "$wine_run" --prefix "$prefix" --locale "$locale" "$exe" >/dev/null 2>&1) &
-# The main window, then its painting: the banner's frame is drawn last.
+# The main window first; what it paints is read below until it is all there.
 window=
 for _ in $(seq 1 120); do
   window=$(xdotool search --name '^Tavrin Wallpaper$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
