@@ -72,16 +72,9 @@ void RunStartSteps(TForm1& form) {
     platform::RemoveFile(ConfigPath + ".tmp");
 
     LoadSettings(ConfigPath);
-    if (platform::DirectoryExists(Settings.wallpaper_directory)) form.Folders.SelectFolderInTree(Settings.wallpaper_directory);
-    form.SettingsPanel.FillSettingsPanel();
+    form.TakeSettingsAtStart();
     if (Settings.changestart && !wordChanges) form.SetWallPaper2();
-    form.SettingsPanel.LimitTimerCount();
-    form.TimerWp.SetEnabled(false);
-    if (Settings.wptimer) form.SetWallpaperTimer();
-    form.Tray.Add();
-    form.Banner.LoadFirstBanner();
-    form.Preview.LoadDefaultPreview();
-    form.SettingsPanel.SetSwatchColor(Settings.BackgroundColor);
+    form.CompleteStart();
 }
 
 }  // namespace
@@ -91,7 +84,7 @@ void TProgram::Start(TForm1& form) {
         RunStartSteps(form);
     } catch (...) {
         // The error box comes next; the program stays reachable through its icon.
-        if (!form.Tray.Added()) form.Tray.Add();
+        form.KeepTrayIcon();
         throw;
     }
 }

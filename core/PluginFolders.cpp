@@ -64,6 +64,7 @@ bool ReadUtf8Info(const std::string& ini, PluginListing& plugin) {
     };
     plugin.name = read("name", "unknow");
     plugin.version = read("version", "0.0");
+    plugin.englishName = read("name_en", "");
     plugin.utf8 = true;
     return true;
 }
@@ -89,6 +90,7 @@ std::vector<PluginListing> FindPlugins(const std::string& pluginsRoot, const std
         if (!ReadUtf8Info(ini, plugin)) {
             plugin.name = platform::ReadIniString(ini, "info", "name", "unknow");
             plugin.version = platform::ReadIniString(ini, "info", "version", "0.0");
+            plugin.englishName = platform::ReadIniString(ini, "info", "name_en", "");
         }
         plugin.active = entry.name == activePlugin;
         plugins.push_back(std::move(plugin));
@@ -97,7 +99,9 @@ std::vector<PluginListing> FindPlugins(const std::string& pluginsRoot, const std
     return plugins;
 }
 
-std::string PluginLineText(const PluginListing& plugin) { return plugin.name + " ver. " + plugin.version; }
+std::string PluginLineText(const PluginListing& plugin, bool english) {
+    return (english && !plugin.englishName.empty() ? plugin.englishName : plugin.name) + " ver. " + plugin.version;
+}
 
 std::string PluginConfigProgram(const std::string& pluginsRoot, const std::string& folder) {
     return pluginsRoot + "\\" + folder + "\\config.exe";

@@ -9,6 +9,7 @@ struct PluginListing {
     std::string folder;   // the folder's name under PluginsRoot: what "plugin_directory" holds
     std::string name;     // "name" of plugin.ini, "unknow" when missing
     std::string version;  // "version" of plugin.ini, "0.0" when missing
+    std::string englishName;  // "name_en" of plugin.ini, the name shown with English captions; empty when missing
     bool active = false;  // folder equals the active plugin's name exactly (letter case counts)
     // The name and version are UTF-8: plugin.ini is valid UTF-8 with a byte-order
     // mark or with letters beyond ASCII. Otherwise they are in the ANSI code page.
@@ -25,7 +26,8 @@ std::vector<PluginListing> FindPlugins(const std::string& pluginsRoot, const std
 
 // A plugin's line in the plugin window without the mark of the active one:
 // name + " ver. " + version.
-std::string PluginLineText(const PluginListing& plugin);
+// With `english`, a plugin's "name_en" stands in place of its name where it has one.
+std::string PluginLineText(const PluginListing& plugin, bool english = false);
 
 // The plugin's settings program: PluginsRoot + "\" + folder + "\config.exe".
 std::string PluginConfigProgram(const std::string& pluginsRoot, const std::string& folder);

@@ -6,7 +6,12 @@
 ; For the current user only, without administrator rights: the program, the sepia
 ; plugin and the guides go to %LOCALAPPDATA%\Programs\Tavrin Wallpaper; a Start-menu folder
 ; "Tavrin Wallpaper" gets the program's shortcut, its "next" and "previous" shortcuts and
-; the guides'; the installed programs get an entry under HKCU. Installing
+; the guides'; the installed programs get an entry under HKCU.
+; It speaks Russian or English: Windows' display language chooses, and the user may
+; choose the other on the first page; the uninstaller speaks the language chosen. An
+; English install names its shortcuts in English ("Next wallpaper", "Previous wallpaper",
+; "Guide") and, where no config.ini exists yet, writes one with "language=en" and every
+; other key at the value a first start without the file has. Installing
 ; over an earlier copy asks a running one to close, replaces the program's files and
 ; leaves everything else alone. The uninstaller removes what the installer put there,
 ; the start-with-Windows shortcut when it starts the removed program, and the entry;
@@ -27,8 +32,13 @@ RequestExecutionLevel user
 !define SHELL_FOLDERS "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 !define START_MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
 !define START_MENU_SHORTCUT "${START_MENU_FOLDER}\${PRODUCT}.lnk"
-!define NEXT_SHORTCUT "${START_MENU_FOLDER}\Следующие обои.lnk"
-!define PREVIOUS_SHORTCUT "${START_MENU_FOLDER}\Предыдущие обои.lnk"
+; The "next" and "previous" shortcuts are named in the language of the install.
+!define NEXT_SHORTCUT "${START_MENU_FOLDER}\$(NextName).lnk"
+!define PREVIOUS_SHORTCUT "${START_MENU_FOLDER}\$(PreviousName).lnk"
+!define NEXT_SHORTCUT_RU "${START_MENU_FOLDER}\Следующие обои.lnk"
+!define PREVIOUS_SHORTCUT_RU "${START_MENU_FOLDER}\Предыдущие обои.lnk"
+!define NEXT_SHORTCUT_EN "${START_MENU_FOLDER}\Next wallpaper.lnk"
+!define PREVIOUS_SHORTCUT_EN "${START_MENU_FOLDER}\Previous wallpaper.lnk"
 !define GUIDE_RU_SHORTCUT "${START_MENU_FOLDER}\Руководство.lnk"
 !define GUIDE_EN_SHORTCUT "${START_MENU_FOLDER}\Guide.lnk"
 ; Where version 1.061 and earlier put the program's shortcut, alone.
@@ -50,12 +60,18 @@ ShowUninstDetails show
 Var DataFolder  ; the user's Documents\Tavrin Wallpaper, as the program finds it
 Var KeptNote    ; what the uninstaller's last page says of it
 
-; ---- pages, in Russian ----
+; ---- pages, in the language chosen ----
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_WELCOMEPAGE_TITLE "Установка ${PRODUCT} ${VERSION}"
-!define MUI_WELCOMEPAGE_TEXT "Программа установит ${PRODUCT} ${VERSION} для вас одного, без прав администратора.$\r$\n$\r$\nЕсли ${PRODUCT} уже установлена, она будет заменена новой; ваши настройки и картинка в папке «Документы\${PRODUCT}» останутся. Запущенную программу установщик закроет сам.$\r$\n$\r$\n$_CLICK"
+; The language chosen is kept for the uninstaller.
+!define MUI_LANGDLL_REGISTRY_ROOT HKCU
+!define MUI_LANGDLL_REGISTRY_KEY "${UNINSTALL_KEY}"
+!define MUI_LANGDLL_REGISTRY_VALUENAME "InstallerLanguage"
+!define MUI_LANGDLL_WINDOWTITLE "${PRODUCT}"
+!define MUI_LANGDLL_INFO "Язык / Language"
+!define MUI_WELCOMEPAGE_TITLE "$(WelcomeTitle)"
+!define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -63,13 +79,46 @@ Var KeptNote    ; what the uninstaller's last page says of it
 !define MUI_FINISHPAGE_RUN_FUNCTION RunProgram
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_UNCONFIRMPAGE_TEXT_TOP "${PRODUCT} будет удалена из этой папки. Ваши настройки и картинка в папке «$DataFolder» останутся."
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "$(UnConfirmText)"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
-!define MUI_FINISHPAGE_TEXT "${PRODUCT} удалена с компьютера.$KeptNote"
+!define MUI_FINISHPAGE_TEXT "$(UnFinishText)"
 !insertmacro MUI_UNPAGE_FINISH
 
+; English first: a Windows in neither language gets English.
+!insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Russian"
+
+LangString WelcomeTitle ${LANG_ENGLISH} "Installing ${PRODUCT} ${VERSION}"
+LangString WelcomeTitle ${LANG_RUSSIAN} "Установка ${PRODUCT} ${VERSION}"
+LangString WelcomeText ${LANG_ENGLISH} "This installs ${PRODUCT} ${VERSION} for you alone, without administrator rights.$\r$\n$\r$\nIf ${PRODUCT} is installed already, it is replaced with this version; your settings and the picture in the folder $\"Documents\${PRODUCT}$\" stay. A running copy of the program is closed for you.$\r$\n$\r$\n$_CLICK"
+LangString WelcomeText ${LANG_RUSSIAN} "Программа установит ${PRODUCT} ${VERSION} для вас одного, без прав администратора.$\r$\n$\r$\nЕсли ${PRODUCT} уже установлена, она будет заменена новой; ваши настройки и картинка в папке «Документы\${PRODUCT}» останутся. Запущенную программу установщик закроет сам.$\r$\n$\r$\n$_CLICK"
+LangString UnConfirmText ${LANG_ENGLISH} "${PRODUCT} will be removed from this folder. Your settings and the picture in the folder $\"$DataFolder$\" stay."
+LangString UnConfirmText ${LANG_RUSSIAN} "${PRODUCT} будет удалена из этой папки. Ваши настройки и картинка в папке «$DataFolder» останутся."
+LangString UnFinishText ${LANG_ENGLISH} "${PRODUCT} has been removed from your computer.$KeptNote"
+LangString UnFinishText ${LANG_RUSSIAN} "${PRODUCT} удалена с компьютера.$KeptNote"
+LangString KeptNoteText ${LANG_ENGLISH} "$\r$\n$\r$\nYour settings and the last desktop picture stay in the folder$\r$\n$\"$DataFolder$\"$\r$\n(config.ini and TavrinWP.bmp): installed again, the program finds them. If you no longer need them, delete that folder yourself."
+LangString KeptNoteText ${LANG_RUSSIAN} "$\r$\n$\r$\nВаши настройки и последняя картинка рабочего стола остались в папке$\r$\n«$DataFolder»$\r$\n(config.ini и TavrinWP.bmp): установленная снова, программа их найдёт. Если они больше не нужны, удалите эту папку сами."
+LangString Closing ${LANG_ENGLISH} "Closing the running ${PRODUCT}…"
+LangString Closing ${LANG_RUSSIAN} "Закрываю запущенную ${PRODUCT}…"
+LangString StillRunning ${LANG_ENGLISH} `${PRODUCT} is running and did not close.$\r$\n$\r$\nClose it ("Exit" in its "File" menu or in the menu of its icon by the clock) and press "Retry".$\r$\n"Cancel" stops here.`
+LangString StillRunning ${LANG_RUSSIAN} "${PRODUCT} запущена и не закрылась.$\r$\n$\r$\nЗакройте её (пункт «Выход» в меню «Файл» или в меню её значка возле часов) и нажмите «Повтор».$\r$\n«Отмена» прерывает работу."
+LangString StillRunningAbort ${LANG_ENGLISH} "${PRODUCT} is running: close it and start again."
+LangString StillRunningAbort ${LANG_RUSSIAN} "${PRODUCT} запущена: закройте её и начните снова."
+LangString NextName ${LANG_ENGLISH} "Next wallpaper"
+LangString NextName ${LANG_RUSSIAN} "Следующие обои"
+LangString PreviousName ${LANG_ENGLISH} "Previous wallpaper"
+LangString PreviousName ${LANG_RUSSIAN} "Предыдущие обои"
+LangString NextTip ${LANG_ENGLISH} "The next desktop picture"
+LangString NextTip ${LANG_RUSSIAN} "Следующая картинка рабочего стола"
+LangString PreviousTip ${LANG_ENGLISH} "The previous desktop picture"
+LangString PreviousTip ${LANG_RUSSIAN} "Предыдущая картинка рабочего стола"
+LangString RemovedShortcut ${LANG_ENGLISH} "Removed the start-with-Windows shortcut"
+LangString RemovedShortcut ${LANG_RUSSIAN} "Удалён ярлык автозапуска"
+LangString SettingsStay ${LANG_ENGLISH} "The settings and the picture stay in the folder"
+LangString SettingsStay ${LANG_RUSSIAN} "Настройки и картинка остались в папке"
+LangString WroteConfig ${LANG_ENGLISH} "Settings in English:"
+LangString WroteConfig ${LANG_RUSSIAN} "Настройки:"
 
 VIProductVersion "${VERSION_NUMBERS}"
 VIFileVersion "${VERSION_NUMBERS}"
@@ -79,9 +128,24 @@ VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileDescription" "Установка ${PRODUCT} ${VERSION}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "CompanyName" "${PRODUCT}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "LegalCopyright" "© команда ${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "${PRODUCT} ${VERSION} Setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "© the ${PRODUCT} team"
 
 ; ---- shared by the installer and the uninstaller ----
 !macro SHARED_FUNCTIONS un
+; The program's data folder, Documents\Tavrin Wallpaper, where the program finds it -> $DataFolder.
+Function ${un}FindDataFolder
+  ReadRegStr $DataFolder HKCU "${SHELL_FOLDERS}" "Personal"
+  ${If} $DataFolder == ""
+    StrCpy $DataFolder "$DOCUMENTS"
+  ${EndIf}
+  StrCpy $DataFolder "$DataFolder\${PRODUCT}"
+FunctionEnd
+
 ; A path on the stack -> its long form on the stack (itself when it does not exist).
 Function ${un}LongPath
   Exch $0
@@ -126,7 +190,7 @@ Function ${un}CloseRunningCopy
     ${EndIf}
     ${If} $R3 == ""
     ${OrIf} $R3 == $R4
-      DetailPrint "Закрываю запущенную ${PRODUCT}…"
+      DetailPrint "$(Closing)"
       System::Call 'user32::PostMessageW(p R0, i ${WM_CLOSE}, p 0, p 0)'
       StrCpy $R5 0
       ${Do}
@@ -158,8 +222,8 @@ Function ${un}CloseRunningCopy
     ClearErrors
     FileOpen $R0 "$INSTDIR\tavrinwp.exe" a
     ${If} ${Errors}
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} запущена и не закрылась.$\r$\n$\r$\nЗакройте её (пункт «Выход» в меню «Файл» или в меню её значка возле часов) и нажмите «Повтор».$\r$\n«Отмена» прерывает работу." /SD IDCANCEL IDRETRY check
-      Abort "${PRODUCT} запущена: закройте её и начните снова."
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(StillRunning)" /SD IDCANCEL IDRETRY check
+      Abort "$(StillRunningAbort)"
     ${EndIf}
     FileClose $R0
   ${EndIf}
@@ -193,12 +257,24 @@ Section "${PRODUCT}"
   CreateDirectory "${START_MENU_FOLDER}"
   CreateShortcut "${START_MENU_SHORTCUT}" "$INSTDIR\tavrinwp.exe" "" "$INSTDIR\tavrinwp.exe" 0 SW_SHOWNORMAL \
                  "" "${PRODUCT}"
+  ; An install in the other language before: its names go.
+  Delete "${NEXT_SHORTCUT_RU}"
+  Delete "${PREVIOUS_SHORTCUT_RU}"
+  Delete "${NEXT_SHORTCUT_EN}"
+  Delete "${PREVIOUS_SHORTCUT_EN}"
+  Delete "${GUIDE_RU_SHORTCUT}"
   CreateShortcut "${NEXT_SHORTCUT}" "$INSTDIR\tavrinwp.exe" "next" "$INSTDIR\tavrinwp.exe" 0 SW_SHOWNORMAL \
-                 "" "Следующая картинка рабочего стола"
+                 "" "$(NextTip)"
   CreateShortcut "${PREVIOUS_SHORTCUT}" "$INSTDIR\tavrinwp.exe" "previous" "$INSTDIR\tavrinwp.exe" 0 \
-                 SW_SHOWNORMAL "" "Предыдущая картинка рабочего стола"
-  CreateShortcut "${GUIDE_RU_SHORTCUT}" "$INSTDIR\guide-ru.txt" "" "" 0 SW_SHOWNORMAL "" "Руководство ${PRODUCT}"
+                 SW_SHOWNORMAL "" "$(PreviousTip)"
+  ; In Russian both guides, in English the English one.
+  ${If} $LANGUAGE == ${LANG_RUSSIAN}
+    CreateShortcut "${GUIDE_RU_SHORTCUT}" "$INSTDIR\guide-ru.txt" "" "" 0 SW_SHOWNORMAL "" "Руководство ${PRODUCT}"
+  ${EndIf}
   CreateShortcut "${GUIDE_EN_SHORTCUT}" "$INSTDIR\guide-en.txt" "" "" 0 SW_SHOWNORMAL "" "${PRODUCT}: the user's guide"
+  ${If} $LANGUAGE == ${LANG_ENGLISH}
+    Call WriteEnglishSettings
+  ${EndIf}
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -207,12 +283,42 @@ Section "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  ; The uninstaller speaks the language of the install (MUI_UNGETLANGUAGE reads it), also after a silent one.
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallerLanguage" $LANGUAGE
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   IntFmt $0 "0x%08X" $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
+
+; The language page (not in silent mode), preset to Windows' display language.
+Function .onInit
+  !insertmacro MUI_LANGDLL_DISPLAY
+FunctionEnd
+
+; An English install's settings: a new config.ini, never one that exists, holding
+; "language=en" and every other key at the value a first start without the file has
+; (no folder, no plugin, the count 0, black), so that the first start behaves as
+; without a file, only in English. Written whole beside it and moved into place.
+Function WriteEnglishSettings
+  Call FindDataFolder
+  ${If} ${FileExists} "$DataFolder\config.ini"
+    Return
+  ${EndIf}
+  CreateDirectory "$DataFolder"
+  ClearErrors
+  FileOpen $0 "$DataFolder\config.ini.tmp" w
+  ${If} ${Errors}
+    Return
+  ${EndIf}
+  FileWrite $0 "[options]$\r$\nwallpaper_directory=$\r$\nplugin_directory=$\r$\nstartup=0$\r$\nchangestart=0$\r$\n"
+  FileWrite $0 "wptimer=0$\r$\nnwptimer=0$\r$\nWpTimerUnit=0$\r$\nWpTimerDay=0$\r$\nnumber=0$\r$\nR=0$\r$\nG=0$\r$\nB=0$\r$\n"
+  FileWrite $0 "language=en$\r$\n"
+  FileClose $0
+  Rename "$DataFolder\config.ini.tmp" "$DataFolder\config.ini"
+  DetailPrint "$(WroteConfig) $DataFolder\config.ini"
+FunctionEnd
 
 ; The finish page's "run" box: started in its own folder, as the shortcut starts it.
 Function RunProgram
@@ -223,14 +329,12 @@ FunctionEnd
 ; ---- removing ----
 Function un.onInit
   SetShellVarContext current
-  ReadRegStr $DataFolder HKCU "${SHELL_FOLDERS}" "Personal"
-  ${If} $DataFolder == ""
-    StrCpy $DataFolder "$DOCUMENTS"
-  ${EndIf}
-  StrCpy $DataFolder "$DataFolder\${PRODUCT}"
+  ; The language the install chose.
+  !insertmacro MUI_UNGETLANGUAGE
+  Call un.FindDataFolder
   StrCpy $KeptNote ""
   ${If} ${FileExists} "$DataFolder\*.*"
-    StrCpy $KeptNote "$\r$\n$\r$\nВаши настройки и последняя картинка рабочего стола остались в папке$\r$\n«$DataFolder»$\r$\n(config.ini и TavrinWP.bmp): установленная снова, программа их найдёт. Если они больше не нужны, удалите эту папку сами."
+    StrCpy $KeptNote "$(KeptNoteText)"
   ${EndIf}
 FunctionEnd
 
@@ -283,7 +387,7 @@ Function un.RemoveStartupShortcutIn
       Pop $R2
       ${If} $R2 == $R4
         Delete $R1
-        DetailPrint "Удалён ярлык автозапуска $R1"
+        DetailPrint "$(RemovedShortcut) $R1"
       ${EndIf}
     ${EndIf}
   ${EndIf}
@@ -322,12 +426,14 @@ Section "Uninstall"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "${START_MENU_SHORTCUT}"
-  Delete "${NEXT_SHORTCUT}"
-  Delete "${PREVIOUS_SHORTCUT}"
+  Delete "${NEXT_SHORTCUT_RU}"
+  Delete "${PREVIOUS_SHORTCUT_RU}"
+  Delete "${NEXT_SHORTCUT_EN}"
+  Delete "${PREVIOUS_SHORTCUT_EN}"
   Delete "${GUIDE_RU_SHORTCUT}"
   Delete "${GUIDE_EN_SHORTCUT}"
   Delete "${OLD_START_MENU_SHORTCUT}"
   RMDir "${START_MENU_FOLDER}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  DetailPrint "Настройки и картинка остались в папке $DataFolder"
+  DetailPrint "$(SettingsStay) $DataFolder"
 SectionEnd

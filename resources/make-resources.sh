@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Draws the program's banner (reklama1.gif), icon (tavrinwp.ico), default
-# preview picture (twp1.bmp) and the glyphs of the preview buttons (prev.bmp,
-# next.bmp, apply.bmp) with ImageMagick and the Liberation fonts (Debian:
-# imagemagick, fonts-liberation). The build uses the committed outputs; run
-# this only to change them, all of them or some:
-#   resources/make-resources.sh [banner] [pictures]
+# Draws the program's banner (reklama1.gif, and reklama1en.gif with the same
+# scene in English words), icon (tavrinwp.ico), default preview picture
+# (twp1.bmp) and the glyphs of the preview buttons (prev.bmp, next.bmp,
+# apply.bmp) with ImageMagick and the Liberation fonts (Debian: imagemagick,
+# fonts-liberation). The build uses the committed outputs; run this only to
+# change them, all of them or some ("banner" is the Russian banner and the icon):
+#   resources/make-resources.sh [banner] [banner-en] [pictures]
 #
 # The banner is a looping GIF89a of 468 x 60 in 15 frames: a full opaque first
 # frame, then small overlays with a transparent colour and disposal 0, so that
@@ -19,7 +20,7 @@ bold="$fonts/LiberationSans-Bold.ttf"
 regular="$fonts/LiberationSans-Regular.ttf"
 italic="$fonts/LiberationSans-Italic.ttf"
 
-parts=" ${*:-banner pictures} "
+parts=" ${*:-banner banner-en pictures} "
 want() { [[ $parts == *" $1 "* ]]; }
 
 if want pictures; then
@@ -53,7 +54,7 @@ if want pictures; then
   identify "$here/twp1.bmp" "$here/prev.bmp" "$here/next.bmp" "$here/apply.bmp"
 fi
 
-want banner || exit 0
+want banner || want banner-en || exit 0
 
 W=468 H=60
 
@@ -85,16 +86,20 @@ state() {  # $1: landscape, $2: output, then drawing options
   title "$work/tmp.png" "$out"
 }
 
+# The banner in one language: $1 output, $2 $3 $4 the tagline's three parts, $5
+# the button's word and $6 its left edge.
+draw_banner() {
+local output=$1 part1=$2 part2=$3 part3=$4 word=$5 wordLeft=$6
 # The tagline grows word by word; each part starts where the text before it ends.
 text_width() { convert -font "$italic" -pointsize 13 label:"$1" -format %w info:; }
-x2=$((77 + $(text_width 'Новые обои ')))
-x3=$((77 + $(text_width 'Новые обои для рабочего стола ')))
-tag1=(-font "$italic" -pointsize 13 -fill '#cfe6ff' -annotate +77+50 'Новые обои')
-tag2=(-font "$italic" -pointsize 13 -fill '#cfe6ff' -annotate +$x2+50 'для рабочего стола')
-tag3=(-font "$italic" -pointsize 13 -fill '#ffe27a' -annotate +$x3+50 'каждый день')
+x2=$((77 + $(text_width "$part1 ")))
+x3=$((77 + $(text_width "$part1 $part2 ")))
+tag1=(-font "$italic" -pointsize 13 -fill '#cfe6ff' -annotate +77+50 "$part1")
+tag2=(-font "$italic" -pointsize 13 -fill '#cfe6ff' -annotate +$x2+50 "$part2")
+tag3=(-font "$italic" -pointsize 13 -fill '#ffe27a' -annotate +$x3+50 "$part3")
 button() {  # $1: fill colour of the button
   opts+=(-fill "$1" -stroke '#9c7a2b' -draw 'roundrectangle 338,10 456,34 8,8' -stroke none
-         -font "$bold" -pointsize 14 -fill '#3a2a00' -annotate +355+27 'Скачать!')
+         -font "$bold" -pointsize 14 -fill '#3a2a00' -annotate +$wordLeft+27 "$word")
 }
 url=(-font "$regular" -pointsize 12 -fill '#a9c8ee' -annotate +368+52 'www.tavrinwp.ru')
 spark() {  # $1 x, $2 y: a little four-pointed star
@@ -139,7 +144,15 @@ for i in $(seq 0 14); do args+=(-delay "${delays[$i]}" "$work/s$(printf %02d "$i
 convert "${args[@]}" +dither -remap "$work/palette.gif" -layers OptimizeTransparency -layers OptimizeFrame \
   -set dispose Undefined -loop 0 "$work/banner.gif"
 # Frame 0 stays full-size and opaque whatever the optimiser chose.
-convert "$work/banner.gif" \( -clone 0 -alpha off \) -swap 0,-1 +delete "GIF:$here/reklama1.gif"
+convert "$work/banner.gif" \( -clone 0 -alpha off \) -swap 0,-1 +delete "GIF:$output"
+identify "$output" | head -n 3
+}
+
+if want banner; then draw_banner "$here/reklama1.gif" 'Новые обои' 'для рабочего стола' 'каждый день' 'Скачать!' 355; fi
+if want banner-en; then
+  draw_banner "$here/reklama1en.gif" 'New wallpapers' 'for your desktop' 'every day' 'Download!' 362
+fi
+want banner || exit 0
 
 # ---- the icon: the banner's little landscape ----
 icon() {  # $1: size, $2: output
@@ -152,5 +165,4 @@ for size in 16 20 24 32 40 48 64; do icon "$size" "$work/i$size.png"; done
 convert "$work/i32.png" -alpha off +dither -colors 16 -type Palette "BMP3:$work/i32-16.bmp"
 convert "$work/i32-16.bmp" "$work/i16.png" "$work/i48.png" "$work/i20.png" "$work/i24.png" "$work/i40.png" \
   "$work/i64.png" "$here/tavrinwp.ico"
-identify "$here/reklama1.gif" | head -n 3
 identify "$here/tavrinwp.ico"

@@ -17,6 +17,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 fonts-wine fonts-liberation xvfb xauth xdotool x11-utils imagemagick
   nsis
+  tesseract-ocr tesseract-ocr-eng  # reads the painted English labels of screenshots back in the tests
   fonts-ipafont-gothic  # a face with Japanese letters, as Windows has, for names in that script
   libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs time

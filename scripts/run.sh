@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds tavrinwp.exe and starts it under Wine, in the build's own prefix.
 # With a usable $DISPLAY the program runs there until you close it. Without
-# one it runs on a private Xvfb display: a screenshot of the main window is
-# saved in out/screenshot.png, then the program is ended.
+# one it runs on a private Xvfb display: screenshots of the screen and of the
+# main window alone are saved in out/screenshot.png and
+# out/screenshot-window.png, then the program is ended.
 #   scripts/run.sh [ARGUMENTS FOR tavrinwp.exe...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,6 +29,7 @@ fi
 
 # Headless: start the program on Xvfb, wait for its window, take a screenshot.
 screenshot="$root/out/screenshot.png"
+rm -f "$screenshot" "${screenshot%.png}-window.png"  # none of an earlier run is taken for this one's
 export TAVRIN_SCREENSHOT="$screenshot" TAVRIN_PREFIX="$prefix"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$@" &
@@ -50,4 +52,8 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   wait $program 2>/dev/null || true
   [ -n "$found" ] || { echo "The main window did not appear (the command line may hold \"startup\")." >&2; }
 ' run "${run[@]}"
-echo "No display: ran under Xvfb. Screenshot of the program: $screenshot"
+window_shot="${screenshot%.png}-window.png"
+echo "No display: ran under Xvfb. Screenshot of the screen: $screenshot"
+if [ -f "$window_shot" ]; then
+  echo "Screenshot of the main window alone: $window_shot"
+fi

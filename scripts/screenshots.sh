@@ -13,6 +13,9 @@
 # Last the whole Wine desktop with a picture filling it ("fitscreen" 2) and the
 # menu "Параметры" open over it, in both locales: options-ru.png and
 # options-en.png (only these with the argument "screens").
+# With the argument "english" only the program with English captions (config.ini holding language=en) on an English Windows:
+# about-english.png, plugins-english.png, main-window-english.png and
+# main-window-144-english.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -30,9 +33,20 @@ wait_for_window() {  # SECONDS
   done
   sleep "$1"
 }
-export -f wait_for_window
+# Handed to the shells under xvfb-run as text: xvfb-run is a POSIX shell
+# script, which drops exported bash functions from the environment.
+WAIT_FOR_WINDOW=$(declare -f wait_for_window)
+export WAIT_FOR_WINDOW
 
-shoot() {  # LOCALE TAG MAIN-WINDOW-NAME
+# The program's settings with English captions, in a prefix's documents folder.
+english_settings() {  # PREFIX
+  local documents
+  documents=$(ls -d "$1"/drive_c/users/*/Documents | grep -v /Public/ | head -n 1)
+  mkdir -p "$documents/Tavrin Wallpaper"
+  printf '[options]\r\nlanguage=en\r\n' >"$documents/Tavrin Wallpaper/config.ini"
+}
+
+shoot() {  # LOCALE TAG MAIN-WINDOW-NAME [en]
   local locale=$1 tag=$2
   local prefix="$root/build/win32/wineprefix-shots-$tag"
   # A fresh documents folder each time: no settings from an earlier run.
@@ -44,12 +58,14 @@ shoot() {  # LOCALE TAG MAIN-WINDOW-NAME
   desktop=$(ls -d "$prefix"/drive_c/users/*/Desktop | grep -v /Public/ | head -n 1)
   mkdir -p "$desktop/日本の壁紙"
   cp "$root/resources/twp1.bmp" "$desktop/日本の壁紙/写真.bmp"
+  [ "${4:-}" = en ] && english_settings "$prefix"
   export SHOT_DIR="$root/docs" SHOT_TAG=$tag SHOT_PREFIX=$prefix SHOT_MAIN=$3
   (cd "$root/build/win32" && xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    eval "$WAIT_FOR_WINDOW"
     "$@" &
     program=$!
     wait_for_window 8
-    # The main window has the focus: "Помощь" (after "Файл" and "Параметры") -> "О программе".
+    # The main window has the focus: past "Параметры" to "Помощь" -> "О программе".
     for key in F10 Right Right Down Return; do xdotool key $key; sleep 1; done
     sleep 3
     # The box opens where the system puts a new window, the top-left corner.
@@ -74,15 +90,17 @@ shoot() {  # LOCALE TAG MAIN-WINDOW-NAME
   rm -rf "$prefix" "$prefix.lock"
 }
 
-shoot_scaled() {  # LOCALE TAG DPI
+shoot_scaled() {  # LOCALE TAG DPI [en]
   local locale=$1 tag=$2 dpi=$3
   local prefix="$root/build/win32/wineprefix-shots-$tag-$dpi"
   rm -rf "$prefix"
   "$root/cmake/wine-run.sh" --prefix "$prefix" --locale "$locale" cmd /c exit >/dev/null 2>&1 || true
   WINEPREFIX="$prefix" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  [ "${4:-}" = en ] && english_settings "$prefix"
   WINEPREFIX="$prefix" wineserver -w
   export SHOT_FILE="$root/docs/main-window-$dpi-$tag.png" SHOT_PREFIX=$prefix
   (cd "$root/build/win32" && xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    eval "$WAIT_FOR_WINDOW"
     "$@" &
     program=$!
     wait_for_window 10
@@ -144,6 +162,12 @@ if [ "${1:-}" = screens ]; then
   exit 0
 fi
 
+if [ "${1:-}" = english ]; then
+  shoot en_US.UTF-8 english main-window-english en
+  shoot_scaled en_US.UTF-8 english 144 en
+  echo "Screenshots in docs/: about-english.png plugins-english.png main-window-english.png main-window-144-english.png"
+  exit 0
+fi
 if [ "${1:-}" != scaled ]; then
   shoot ru_RU.UTF-8 ru main-window-ru
   shoot en_US.UTF-8 en main-window

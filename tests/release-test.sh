@@ -29,10 +29,15 @@ for guide in guide-ru.txt guide-en.txt; do
   [ "$(head -c 3 "$file" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "$guide has no UTF-8 byte-order mark"
   [ "$(tr -cd '\n' <"$file" | wc -c)" -gt 20 ] || fail "$guide is too short"
   [ "$(tr -cd '\n' <"$file" | wc -c)" = "$(grep -c $'\r$' "$file")" ] || fail "$guide has lines without CRLF"
-  grep -q 'plugin.exe' "$file" || fail "$guide does not tell how plugins are started"
   grep -q 'startup' "$file" || fail "$guide does not tell how to start with Windows"
+  # A user's guide: what only a developer or a plugin author needs is in the README, and
+  # every sign shows in Notepad's default font (no arrows or tick drawn as signs).
+  for internal in 'TavrinWP.bmp.own' 'plugin.exe <' '60 s' '260' '◀' '▶' '✓' '→'; do
+    ! grep -qF "$internal" "$file" || fail "$guide holds \"$internal\""
+  done
 done
-grep -q 'Как написать свой плагин' "$work/$top/guide-ru.txt" || fail "guide-ru.txt is not the Russian guide"
+grep -q 'Скачать обои' "$work/$top/guide-ru.txt" || fail "guide-ru.txt is not the Russian guide"
+grep -q 'Download wallpapers' "$work/$top/guide-en.txt" || fail "guide-en.txt is not the English guide"
 ini_file=$work/$top/plugins/sepia/plugin.ini
 [ "$(head -c 3 "$ini_file" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "plugin.ini has no UTF-8 byte-order mark"
 ini=$(tail -c +4 "$ini_file" | iconv -f UTF-8 -t UTF-8) || fail "plugin.ini is not UTF-8"

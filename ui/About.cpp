@@ -13,17 +13,18 @@ constexpr int kClientWidth = 190;
 
 struct LabelLayout {
     int left, top;
-    const char* text;
+    const std::string* text;  // its entry in the caption table
+    const char* suffix = "";
 };
 
 const LabelLayout kLabels[] = {
-    {48, 0, "Tavrin Wallpaper"},
-    {64, 16, "Версия " TAVRIN_VERSION},
-    {0, 40, "Автор: команда Tavrin Wallpaper"},
-    {40, 56, kDeveloperSiteCaption},
-    {40, 72, "E-mail: support@tavrinwp.ru"},
-    {0, 96, "Спасибо за помощь:"},
-    {40, 112, "бета-тестерам tavrinwp.ru"},
+    {48, 0, &LangProgramName},
+    {64, 16, &LangAboutVersion, TAVRIN_VERSION},
+    {0, 40, &LangAboutAuthor},
+    {40, 56, &LangSiteAddress},
+    {40, 72, &LangAboutMail},
+    {0, 96, &LangAboutThanks},
+    {40, 112, &LangAboutThanked},
 };
 
 }  // namespace
@@ -42,10 +43,11 @@ TAboutForm::TAboutForm() {
     CreateHandle(style);
 
     for (const LabelLayout& layout : kLabels) {
-        HWND label = CreateWindowExW(0, L"STATIC", WideFromUtf8(layout.text).c_str(),
+        const std::string text = CaptionText(*layout.text) + layout.suffix;
+        HWND label = CreateWindowExW(0, L"STATIC", WideFromUtf8(text).c_str(),
                                      WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, Handle(), nullptr,
                                      GetModuleHandleW(nullptr), nullptr);
-        labels_.push_back({label, layout.left, layout.top, layout.text});
+        labels_.push_back({label, layout.left, layout.top, text});
     }
     button_ = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
                               Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kOkButtonId)),

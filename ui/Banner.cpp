@@ -19,7 +19,10 @@ std::function<void(const std::string&)> OpenWebAddress = [](const std::string& a
 
 namespace {
 
-std::string BannerResourceName(int index) { return "reklama" + std::to_string(index); }
+// "reklama1"; with English captions the same banner in English words, "reklama1en".
+std::string BannerResourceName(int index) {
+    return "reklama" + std::to_string(index) + (LoadedCaptionLanguage() == CaptionLanguage::English ? "en" : "");
+}
 
 }  // namespace
 
@@ -50,6 +53,10 @@ void TBannerPane::Load(int index) {
 void TBannerPane::LoadFirstBanner() {
     Load(1);
     BannerIndex = 1;
+}
+
+void TBannerPane::AssignCaptions() {
+    if (BannerIndex > 0) Load(BannerIndex);
 }
 
 void TBannerPane::Layout(int dpi, HFONT font) {

@@ -9,7 +9,6 @@
 #include "toolkit/GIFAnimator.h"
 
 inline constexpr const char kDeveloperSite[] = "http://www.tavrinwp.ru/";
-inline constexpr const char kDeveloperSiteCaption[] = "www.tavrinwp.ru";
 inline constexpr const char kWallpapersPage[] = "http://www.tavrinwp.ru/wallpapers.html";
 // The advertiser's page of banner 1, with the program's affiliate identifier.
 inline constexpr const char kAdvertiserPage1[] = "http://reklama.tavrinwp.ru/porta.phtml?from=tavrinwp1061";
@@ -31,6 +30,8 @@ public:
     void Layout(int dpi, HFONT font);
     // The first banner's picture, from its GIF resource of the program file.
     void LoadFirstBanner();
+    // The banner shown again in the language of the caption table.
+    void AssignCaptions();
     // The frame around the banner and its caption "Реклама:".
     void Paint(HDC dc) const;
 

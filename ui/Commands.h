@@ -21,4 +21,6 @@ enum Command : UINT {
     CmdFitFrame = 501,        // "Параметры" -> "Рамка 1,3 : 1" ("fitscreen" 0)
     CmdFitWhole = 502,        // "Параметры" -> "Целиком на экране" ("fitscreen" 1)
     CmdFitFill = 503,         // "Параметры" -> "Заполнить экран" ("fitscreen" 2)
+    CmdLanguageRussian = 700, // "Параметры" -> "Язык / Language" -> "Русский"
+    CmdLanguageEnglish = 701, // "Параметры" -> "Язык / Language" -> "English"
 };

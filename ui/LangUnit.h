@@ -1,5 +1,6 @@
-// The program's Russian vocabulary: the texts of the menus, buttons, painted
-// labels and the plugin window, in one table filled once at start. Texts are
+// The program's vocabulary: the texts of the menus, buttons, painted labels,
+// the plugin window, the About box and the program's own messages, in one
+// table whose each row holds an entry's Russian and English text. Texts are
 // UTF-8 and shown through the wide functions.
 #pragma once
 
@@ -10,7 +11,7 @@ extern std::string LangFolderChoice;    // "Выбор папки": the folder g
 extern std::string LangFile;            // "Файл": the main menu's first heading
 extern std::string LangExit;            // "Выход": FileExitClick, tray TrayExitClick, the plugin window's ButtonExit
 extern std::string LangHelp;            // "Помощь": the main menu's second heading
-extern std::string LangAbout;           // "О программе": AboutClick
+extern std::string LangAbout;           // "О программе": AboutClick, the About box's caption
 extern std::string LangDeveloperSite;   // "Сайт разработчика": DeveloperSiteClick
 extern std::string LangApply;           // "Применить": ButtonApply
 extern std::string LangChangeAtStart;   // "Менять обои после запуска": CheckBoxChangeStart's label
@@ -29,25 +30,56 @@ extern std::string LangOn;              // "Вкл": the plugin window's ButtonO
 extern std::string LangOff;             // "Выкл": the plugin window's ButtonOff
 extern std::string LangBackgroundColor;  // "Цвет фона": right of ColorSwatch
 extern std::string LangOptions;         // "Параметры": the menu bar's heading of the choices a user turns on
-extern std::string LangShuffle;         // "Случайный порядок" ("Random order"): the "Параметры" check item
-extern std::string LangOpenPicture;     // "Открыть картинку" ("Open picture"): tray TrayOpenPictureClick
-extern std::string LangShowInFolder;    // "Показать в папке" ("Show in folder"): tray TrayShowInFolderClick
-extern std::string LangDeletePicture;   // "Удалить картинку" ("Delete picture"): tray TrayDeletePictureClick
-// "Удалить %1 в Корзину?" ("Move %1 to the Recycle Bin?"): asked before "Удалить картинку"; %1 the file's name
+extern std::string LangShuffle;         // "Случайный порядок": the "Параметры" check item
+extern std::string LangOpenPicture;     // "Открыть картинку": tray TrayOpenPictureClick
+extern std::string LangShowInFolder;    // "Показать в папке": tray TrayShowInFolderClick
+extern std::string LangDeletePicture;   // "Удалить картинку": tray TrayDeletePictureClick
+// "Удалить %1 в Корзину?": asked before "Удалить картинку"; %1 the file's name
 extern std::string LangDeleteQuestion;
-// "Картинки %1 уже нет" ("%1 is already gone"): "Удалить картинку" on a file that is gone; %1 the file's name
+// "Картинки %1 уже нет": "Удалить картинку" on a file that is gone; %1 the file's name
 extern std::string LangPictureGone;
-extern std::string LangFitFrame;        // "Рамка 1,3 : 1" (English: "Frame 1.3 : 1"): "fitscreen" 0, the 1.3 : 1 frame
-extern std::string LangFitWhole;        // "Целиком на экране" (English: "Whole picture on screen"): "fitscreen" 1
-extern std::string LangFitFill;         // "Заполнить экран" (English: "Fill the screen"): "fitscreen" 2
+extern std::string LangFitFrame;        // "Рамка 1,3 : 1": "fitscreen" 0, the 1.3 : 1 frame
+extern std::string LangFitWhole;        // "Целиком на экране": "fitscreen" 1
+extern std::string LangFitFill;         // "Заполнить экран": "fitscreen" 2
+// Texts the described windows are made with, which stay as they are made in Russian.
+extern std::string LangProgramName;     // "Tavrin Wallpaper": the main window's title, the tray tip
+extern std::string LangWallpapersPage;  // "Скачать обои": WallpapersPageClick
+extern std::string LangChoose;          // "Выбрать": ColorButton
+extern std::string LangAboutVersion;    // "Версия ": the About box, before the version
+extern std::string LangAboutAuthor;     // "Автор: команда Tavrin Wallpaper"
+extern std::string LangSiteAddress;     // "www.tavrinwp.ru": the About box
+extern std::string LangAboutMail;       // "E-mail: support@tavrinwp.ru"
+extern std::string LangAboutThanks;     // "Спасибо за помощь:"
+extern std::string LangAboutThanked;    // "бета-тестерам tavrinwp.ru"
+// "Язык / Language" in "Параметры" and its two choices, each in its own language.
+extern std::string LangLanguage;        // "Язык / Language"
+extern std::string LangRussian;         // "Русский"
+extern std::string LangEnglish;         // "English"
+// The program's own messages.
+extern std::string LangApplyFailed;     // ✓ could not make the previewed picture the wallpaper
+extern std::string LangCannotShow;      // a picture the preview cannot show: "%s" is its name
 
-// Texts the windows show that the table above does not assign; set from the start.
-extern const std::string TextWallpapersPage;  // "Скачать обои": WallpapersPageClick
-extern const std::string TextChoose;          // "Выбрать": ColorButton
+enum class CaptionLanguage { Russian, English };
 
-// Fills the table. Called once at start, before the captions are assigned.
-void LoadCaptions();
+// The language config.ini's key "language" asks for: "en" English, anything else Russian.
+CaptionLanguage LanguageOfKey(const std::string& key);
 
-// The text an entry of the table holds once it is filled (or a text of the
-// two above): what a window shows from its making on, before LoadCaptions.
+// Fills the table in `language` (at start Russian; again for a switch).
+void LoadCaptions(CaptionLanguage language = CaptionLanguage::Russian);
+// The language the table was filled in last (Russian before it is filled).
+CaptionLanguage LoadedCaptionLanguage();
+
+// The text an entry of the table holds in the language last loaded (Russian
+// at first): what a window shows from its making on, also before LoadCaptions.
 const std::string& CaptionText(const std::string& entry);
+
+// Every row of the table, for the checks of its columns.
+struct CaptionRow {
+    std::string* entry;
+    const char* russian;
+    const char* english;
+};
+const CaptionRow* CaptionRows(size_t& count);
+
+// LangCannotShow with the picture's name and the loader's reason after it.
+std::string CannotShowMessage(const std::string& name, const std::string& reason);

@@ -1,5 +1,8 @@
 #include "ui/Main.h"
 
+#include "core/Settings.h"
+#include "platform/Platform.h"
+#include "ui/LangUnit.h"
 #include "ui/MainProgram.h"
 #include "ui/Menus.h"
 #include "ui/PluginForm.h"
@@ -17,7 +20,7 @@ TForm1::TForm1()
     Form1 = this;
     Style style;
     style.className = "TForm1";
-    style.caption = "Tavrin Wallpaper";
+    style.caption = CaptionText(LangProgramName);
     style.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     style.exStyle = 0;
     style.clientWidth = 478;
@@ -73,6 +76,16 @@ void TForm1::AssignCaptions() {
     DrawMenuBar(Handle());
     Tray.AssignCaptions();
     SettingsPanel.AssignCaptions();
+}
+
+void TForm1::SetCaptionLanguage(CaptionLanguage language) {
+    LoadCaptions(language);
+    AssignCaptions();
+    Preview.AssignCaptions();
+    Banner.AssignCaptions();
+    AssignPluginFormCaptions();
+    // The painted labels, in the new texts.
+    InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 bool TForm1::StartsWork(UINT message, WPARAM wParam, LPARAM lParam) const {
@@ -162,6 +175,42 @@ void TForm1::Minimize() {
 }
 
 void TForm1::FormClose() { Tray.Remove(); }
+
+void TForm1::TakeSettingsAtStart() {
+    // A Russian start keeps the captions the table was first filled with.
+    if (LanguageOfKey(Settings.language) != LoadedCaptionLanguage())
+        SetCaptionLanguage(LanguageOfKey(Settings.language));
+    if (platform::DirectoryExists(Settings.wallpaper_directory)) Folders.SelectFolderInTree(Settings.wallpaper_directory);
+    SettingsPanel.FillSettingsPanel();
+}
+
+void TForm1::CompleteStart() {
+    SettingsPanel.LimitTimerCount();
+    TimerWp.SetEnabled(false);
+    if (Settings.wptimer) SetWallpaperTimer();
+    Tray.Add();
+    Banner.LoadFirstBanner();
+    Preview.LoadDefaultPreview();
+    SettingsPanel.SetSwatchColor(Settings.BackgroundColor);
+}
+
+void TForm1::KeepTrayIcon() {
+    if (!Tray.Added()) Tray.Add();
+}
+
+void TForm1::RefillFromSettings() {
+    SettingsPanel.FillSettingsPanel();
+    // What the field now shows is what "Применить" saves: the tree and the
+    // preview show the same folder.
+    const std::string& folder = Settings.wallpaper_directory;
+    if (!folder.empty() && platform::DirectoryExists(folder)) {
+        Folders.SelectFolderInTree(folder);
+        if (Preview.PreviewFolder != folder) Preview.ShowFolder(folder);
+    } else {
+        Folders.ClearSelection();
+        Preview.ShowNothing();
+    }
+}
 
 void TForm1::ShowFolderChooser() {
     Tray.TraySettingsClick();

@@ -10,6 +10,7 @@
 #include "toolkit/Forms.h"
 #include "ui/Banner.h"
 #include "ui/Commands.h"
+#include "ui/LangUnit.h"
 #include "ui/MainFolderTree.h"
 #include "ui/Preview.h"
 #include "ui/ProgramFont.h"
@@ -42,6 +43,26 @@ public:
 
     // The "Файл" menu's "Плагины": opens a further plugin manager window.
     void PluginsClick();
+    // "Параметры" -> "Язык / Language": `key` ("ru" or "en") into Settings,
+    // every window re-captioned in it, and config.ini saved whole.
+    void LanguageClick(const std::string& key);
+    // Fills the caption table in `language` and gives its texts at once to
+    // the menus, the tray menu, the panes and every plugin window.
+    void SetCaptionLanguage(CaptionLanguage language);
+
+    // The start sequence's steps on the window, in their order around the
+    // change at start. First: the captions in the language of Settings, the
+    // saved folder selected in the tree, the panel filled.
+    void TakeSettingsAtStart();
+    // Then: the timer's count limited and the timer armed from Settings, the
+    // tray icon, the first banner, the default preview and the swatch's colour.
+    void CompleteStart();
+    // The tray icon, added if it is not there yet.
+    void KeepTrayIcon();
+    // "Настройки": the panel refilled from Settings, and the tree and the
+    // preview following its folder field: the saved folder selected and
+    // shown, or none selected and the default picture when none is saved.
+    void RefillFromSettings();
 
     TTimer TimerWp;  // the wallpaper timer, armed and ticked by the program
 

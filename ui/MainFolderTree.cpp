@@ -81,6 +81,10 @@ bool TFolderPane::HandleNotify(NMHDR* header, LRESULT& result) {
     return ShellTreeView1 && ShellTreeView1->HandleNotify(header, result);
 }
 
+void TFolderPane::ClearSelection() {
+    if (ShellTreeView1) TreeView_SelectItem(ShellTreeView1->Handle(), nullptr);
+}
+
 void TFolderPane::SelectFolderInTree(const std::string& folder) {
     if (!ShellTreeView1) return;
     if (folder.size() >= MAX_PATH) return;

@@ -25,6 +25,8 @@ public:
     // shell's namespace parses no path of MAX_PATH or more: a folder that long
     // is not looked for, and the tree keeps its state.
     void SelectFolderInTree(const std::string& folder);
+    // No folder selected in the tree.
+    void ClearSelection();
     // A folder of the tree was clicked: its path goes into EditDir, and
     // OnFolderChosen is told.
     void ShellTreeView1Click();

@@ -40,10 +40,17 @@ const MenuItem kMainMenu[] = {
     {0, nullptr, nullptr, MenuRow::Separator},
     {CmdShuffle, &LangShuffle, [](TForm1&) { Choose(&TSettings::shuffle, !Settings.shuffle); }, MenuRow::Command,
      [](const TForm1&) { return Settings.shuffle; }},
+    {0, nullptr, nullptr, MenuRow::Separator},
+    {0, &LangLanguage, nullptr, MenuRow::SubmenuBegin},
+    {CmdLanguageRussian, &LangRussian, [](TForm1& form) { form.LanguageClick("ru"); }, MenuRow::Command,
+     [](const TForm1&) { return LanguageOfKey(Settings.language) == CaptionLanguage::Russian; }, nullptr, true},
+    {CmdLanguageEnglish, &LangEnglish, [](TForm1& form) { form.LanguageClick("en"); }, MenuRow::Command,
+     [](const TForm1&) { return LanguageOfKey(Settings.language) == CaptionLanguage::English; }, nullptr, true},
+    {0, nullptr, nullptr, MenuRow::SubmenuEnd},
     {0, &LangHelp, nullptr},
     {CmdAbout, &LangAbout, [](TForm1& form) { form.Banner.AboutClick(); }},
     {CmdDeveloperSite, &LangDeveloperSite, [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},
-    {CmdWallpapersPage, &TextWallpapersPage, [](TForm1& form) { form.Banner.WallpapersPageClick(); }},
+    {CmdWallpapersPage, &LangWallpapersPage, [](TForm1& form) { form.Banner.WallpapersPageClick(); }},
 };
 
 // The menu a right click on the tray icon opens.
@@ -176,3 +183,9 @@ bool RunMenuCommand(std::span<const MenuItem> items, UINT command, TForm1& form)
 void TForm1::FileExitClick() { Close(); }
 
 void TForm1::PluginsClick() { CreatePluginForm(); }
+
+void TForm1::LanguageClick(const std::string& key) {
+    Settings.language = key;
+    SetCaptionLanguage(LanguageOfKey(key));
+    SaveSettings(ConfigPath);
+}

@@ -21,7 +21,7 @@ void SetText(HWND window, const std::string& utf8) { SetWindowTextW(window, Wide
 TPluginForm::TPluginForm() {
     Style style;
     style.className = "TPluginForm";
-    style.caption = "PluginForm";  // replaced by the caption table's text
+    style.caption = CaptionText(LangPlugins);
     // A single, fixed border; of the border icons only the system menu.
     style.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     style.exStyle = 0;
@@ -116,7 +116,7 @@ void TPluginForm::PluginSearch() {
     for (const PluginListing& plugin : FindPlugins(PluginsRoot, Settings.plugin_directory)) {
         PluginFolders.push_back(plugin.folder);
         // The name and version are the plugin's own text, UTF-8 or ANSI; the mark is the program's.
-        const std::string text = PluginLineText(plugin);
+        const std::string text = PluginLineText(plugin, LoadedCaptionLanguage() == CaptionLanguage::English);
         std::wstring line = plugin.utf8 ? WideFromUtf8(text) : WideFromAnsi(text);
         if (plugin.active) line += L" " + WideFromUtf8(LangOn);
         SendMessageW(ListBox1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
@@ -158,15 +158,33 @@ void TPluginForm::ButtonSettingsClick() {
 
 void TPluginForm::ButtonExitClick() { Close(); }
 
+namespace {
+
+void AssignCaptions(TPluginForm& form) {
+    SetText(form.Handle(), LangPlugins);
+    SetText(form.ButtonOn, LangOn);
+    SetText(form.ButtonOff, LangOff);
+    SetText(form.ButtonSettings, LangSettings);
+    SetText(form.ButtonExit, LangExit);
+}
+
+}  // namespace
+
+void AssignPluginFormCaptions() {
+    for (const auto& form : pluginForms) {
+        AssignCaptions(*form);
+        // The active plugin's mark; the selection stays.
+        const LRESULT chosen = SendMessageW(form->ListBox1, LB_GETCURSEL, 0, 0);
+        form->PluginSearch();
+        if (chosen != LB_ERR) SendMessageW(form->ListBox1, LB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+    }
+}
+
 TPluginForm* CreatePluginForm() {
     pluginForms.push_back(std::make_unique<TPluginForm>());
     TPluginForm* form = pluginForms.back().get();
     PluginForm = form;
-    SetText(form->Handle(), LangPlugins);
-    SetText(form->ButtonOn, LangOn);
-    SetText(form->ButtonOff, LangOff);
-    SetText(form->ButtonSettings, LangSettings);
-    SetText(form->ButtonExit, LangExit);
+    AssignCaptions(*form);
     form->PluginSearch();
     form->Show();
     return form;

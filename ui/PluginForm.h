@@ -58,5 +58,7 @@ extern std::vector<std::string> PluginFolders;
 // earlier one stays open), gives it its texts from the caption table, lists
 // the plugins and shows it. The windows live until the program ends.
 TPluginForm* CreatePluginForm();
+// Every plugin window's texts again from the caption table, after a switch of language.
+void AssignPluginFormCaptions();
 // Destroys every plugin window; PluginForm becomes null.
 void DestroyPluginForms();

@@ -60,6 +60,31 @@ void TPreviewPane::LoadDefaultPreview() {
     image1Dpi_ = 96;  // drawn 170 x 130 at 96 DPI, larger on larger scales
 }
 
+void TPreviewPane::ShowNothing() {
+    PreviewFolder = "none";
+    PreviewName = "none";
+    PreviewCaption.clear();
+    showImage1_ = true;
+    LoadDefaultPreview();
+    RepaintBox();
+}
+
+void TPreviewPane::AssignCaptions() {
+    if (PreviewName != "none" || PreviewFolder == "none") return;
+    PreviewCaption = LangNoPictures;
+    RepaintBox();
+}
+
+void TPreviewPane::RepaintBox() {
+    if (!window_) return;
+    // The strip and the box, painted at once: the window's gradient under
+    // them is covered by the strip's fill.
+    const RECT box = Image1Box();
+    const RECT changed = {box.left - 1, box.top - 1, box.right + 1, box.bottom + Scaled(15, dpi_) + 1};
+    InvalidateRect(window_, &changed, FALSE);
+    UpdateWindow(window_);
+}
+
 RECT TPreviewPane::Image1Box() const {
     const RECT& box = Image1Bounds;
     return {Scaled(box.left, dpi_), Scaled(box.top, dpi_), Scaled(box.right, dpi_), Scaled(box.bottom, dpi_)};
@@ -121,8 +146,14 @@ void TPreviewPane::PaintPreviewFrame(HDC dc) const {
 void TPreviewPane::ShowPreview() {
     if (PreviewName != "none") {
         const RECT box = Image1Box();
-        const Bitmap picture =
-            LoadPreviewPicture(PreviewFolder + "\\" + PreviewName, box.right - box.left, box.bottom - box.top);
+        const std::string path = PreviewFolder + "\\" + PreviewName;
+        Bitmap picture;
+        try {
+            picture = LoadPreviewPicture(path, box.right - box.left, box.bottom - box.top);
+        } catch (const std::exception& error) {
+            // The box names the picture by its real name, then gives the loader's reason.
+            throw TextError(CannotShowMessage(Utf8FromWide(platform::ShownPath(path)), error.what()));
+        }
         SetImage1(DibFromBitmap(picture));
         image1Dpi_ = dpi_;
         // The picture's real name, also where the program reaches it by its short name.
@@ -134,12 +165,7 @@ void TPreviewPane::ShowPreview() {
         PreviewCaption = LangNoPictures;
         showImage1_ = false;
     }
-    // The strip and the box, painted at once: the window's gradient under
-    // them is covered by the strip's fill.
-    const RECT box = Image1Box();
-    const RECT changed = {box.left - 1, box.top - 1, box.right + 1, box.bottom + Scaled(15, dpi_) + 1};
-    InvalidateRect(window_, &changed, FALSE);
-    UpdateWindow(window_);
+    RepaintBox();
 }
 
 void TPreviewPane::ShowFolder(const std::string& folder) {
@@ -164,5 +190,5 @@ void TPreviewPane::SpeedButtonOnClick() {
     if (PreviewName == "none") return;
     // The user asked for this picture: a failure is never silent.
     if (MainProgram && !MainProgram->ApplyPicture(PreviewFolder + "\\" + PreviewName))
-        throw TextError("Не удалось сделать эту картинку обоями рабочего стола.");
+        throw TextError(LangApplyFailed);
 }

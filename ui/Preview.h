@@ -31,6 +31,11 @@ public:
     void ShowPreview();
     // The picture shown before any folder was chosen, from the program's bitmap resource.
     void LoadDefaultPreview();
+    // Back to the state before any folder was chosen: no folder, the default
+    // picture, an empty caption.
+    void ShowNothing();
+    // The caption of a folder without pictures, in the caption table's language.
+    void AssignCaptions();
     HBITMAP Image1Picture() const { return image1_; }
 
     // The pane: the frame around the box and the buttons, the strip under the
@@ -53,6 +58,7 @@ public:
 
 private:
     void SetImage1(HBITMAP picture);
+    void RepaintBox();  // the box and its strip painted anew at once
     void PaintImage1(HDC dc) const;
     HWND window_ = nullptr;
     HFONT font_ = nullptr;

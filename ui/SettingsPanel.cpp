@@ -102,15 +102,15 @@ void TSettingsPanel::Create(HWND form, HFONT font, int dpi) {
                          Scaled(kSpinPlace.height, dpi), kSpinEditTimerId, font);
     TimerUnitBox = CreateChild(form, L"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP,
                                kUnitPlace, dpi, kTimerUnitBoxId, font);
-    for (const char* item : {"Minutes", "Hours", "Day"})
-        SendMessageW(TimerUnitBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(item).c_str()));
+    for (const std::string* item : {&LangMinute, &LangHour, &LangDay})
+        SendMessageW(TimerUnitBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(CaptionText(*item)).c_str()));
     SendMessageW(TimerUnitBox, CB_SETITEMHEIGHT, 0, Scaled(kUnitItemHeight, dpi));
     ColorSwatch.Create(form, Scaled(kSwatchPlace.left, dpi), Scaled(kSwatchPlace.top, dpi),
                        Scaled(kSwatchPlace.width, dpi), Scaled(kSwatchPlace.height, dpi), kColorSwatchId);
-    ColorButton = CreateChild(form, L"BUTTON", TextChoose, BS_PUSHBUTTON | WS_TABSTOP, kColorButtonPlace, dpi,
+    ColorButton = CreateChild(form, L"BUTTON", CaptionText(LangChoose), BS_PUSHBUTTON | WS_TABSTOP, kColorButtonPlace, dpi,
                               kColorButtonId, font);
     ButtonApply =
-        CreateChild(form, L"BUTTON", "Apply", BS_PUSHBUTTON | WS_TABSTOP, kApplyPlace, dpi, kButtonApplyId, font);
+        CreateChild(form, L"BUTTON", CaptionText(LangApply), BS_PUSHBUTTON | WS_TABSTOP, kApplyPlace, dpi, kButtonApplyId, font);
     ColorDialog1Execute = [form](COLORREF& color) { return RunColorDialog(form, color); };
 }
 
@@ -143,6 +143,7 @@ bool TSettingsPanel::HandleNotify(const NMHDR& header) { return SpinEditTimer.Ha
 
 void TSettingsPanel::AssignCaptions() {
     SetWindowTextW(ButtonApply, WideFromUtf8(LangApply).c_str());
+    SetWindowTextW(ColorButton, WideFromUtf8(LangChoose).c_str());
     // The unit's items are replaced in place; a chosen index stays chosen.
     const LRESULT chosen = SendMessageW(TimerUnitBox, CB_GETCURSEL, 0, 0);
     const std::string* units[] = {&LangMinute, &LangHour, &LangDay};

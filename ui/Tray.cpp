@@ -45,7 +45,7 @@ void TTray::Add() {
     const int dpi = SystemDpi();
     if (dpi != 96 && !icon_) icon_ = LoadProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi));
     NOTIFYICONDATAA data = TrayRecord(form_.Handle(), NIF_MESSAGE | NIF_ICON | NIF_TIP, icon_);
-    std::strncpy(data.szTip, "Tavrin Wallpaper", 64);
+    std::strncpy(data.szTip, CaptionText(LangProgramName).c_str(), 63);
     Shell_NotifyIconA(NIM_ADD, &data);
     added_ = true;
 }
@@ -86,7 +86,7 @@ void TTray::AssignCaptions() { AssignMenuCaptions(TrayMenu, TrayMenuItems()); }
 bool TTray::MenuCommand(UINT command) { return RunMenuCommand(TrayMenuItems(), command, form_); }
 
 void TTray::TraySettingsClick() {
-    form_.SettingsPanel.FillSettingsPanel();
+    form_.RefillFromSettings();
     form_.Show();
     if (IsIconic(Application.Handle())) ShowWindow(Application.Handle(), SW_RESTORE);
     SetForegroundWindow(form_.Handle());

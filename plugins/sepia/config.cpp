@@ -14,8 +14,36 @@ namespace {
 enum : int { kEffectId = 101, kStrengthId = 102, kValueId = 103 };
 
 const wchar_t kClassName[] = L"SepiaConfig";
-const wchar_t* const kEffectNames[] = {L"Сепия", L"Виньетка", L"Сепия и виньетка"};
 const Effect kEffects[] = {Effect::Sepia, Effect::Vignette, Effect::Both};
+
+// The window's texts in the program's two languages.
+struct Texts {
+    const wchar_t* title;
+    const wchar_t* name;  // the plugin's name: the error box's title
+    const wchar_t* effect;
+    const wchar_t* effects[3];
+    const wchar_t* strength;
+    const wchar_t* cancel;
+};
+const Texts kRussian = {L"Сепия и виньетка: настройки", L"Сепия и виньетка", L"Эффект:",
+                        {L"Сепия", L"Виньетка", L"Сепия и виньетка"}, L"Сила:", L"Отмена"};
+const Texts kEnglish = {L"Sepia and vignette: settings", L"Sepia and vignette", L"Effect:",
+                        {L"Sepia", L"Vignette", L"Sepia and vignette"}, L"Strength:", L"Cancel"};
+const Texts* texts = &kRussian;
+
+// English where the program's config.ini (Documents\Tavrin Wallpaper) holds
+// "language=en", as the program itself then speaks English.
+bool ProgramSpeaksEnglish() {
+    char documents[MAX_PATH] = {};
+    DWORD size = sizeof documents;
+    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                     "Personal", RRF_RT_REG_SZ, nullptr, documents, &size) != ERROR_SUCCESS)
+        return false;
+    char language[8] = {};
+    const std::string config = std::string(documents) + "\\Tavrin Wallpaper\\config.ini";
+    GetPrivateProfileStringA("options", "language", "", language, sizeof language, config.c_str());
+    return std::string(language) == "en";
+}
 
 struct Dialog {
     std::string iniPath;
@@ -61,7 +89,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             try {
                 Save();
             } catch (const std::exception& error) {
-                MessageBoxW(window, Widen(error.what()).c_str(), L"Сепия и виньетка", MB_OK | MB_ICONERROR);
+                MessageBoxW(window, Widen(error.what()).c_str(), texts->name, MB_OK | MB_ICONERROR);
                 return 0;
             }
             DestroyWindow(window);
@@ -98,6 +126,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     self.resize(length);
     dialog.iniPath = self.substr(0, self.find_last_of('\\')) + "\\settings.ini";
     const EffectOptions options = ReadEffectOptions(dialog.iniPath);
+    if (ProgramSpeaksEnglish()) texts = &kEnglish;
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
@@ -115,7 +144,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
     // In the middle of the screen, where the plugin window's button was pressed.
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    dialog.window = CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, L"Сепия и виньетка: настройки", style,
+    dialog.window = CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, texts->title, style,
                                     (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                                     (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr,
                                     instance, nullptr);
@@ -123,12 +152,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     dialog.font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
 
-    Control(L"STATIC", L"Эффект:", SS_LEFT, -1, 12, 16, 70, 16);
+    Control(L"STATIC", texts->effect, SS_LEFT, -1, 12, 16, 70, 16);
     dialog.effect = Control(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kEffectId, 88, 12, 200, 120);
-    for (const wchar_t* name : kEffectNames) SendMessageW(dialog.effect, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    for (const wchar_t* name : texts->effects) SendMessageW(dialog.effect, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     for (int i = 0; i < 3; ++i)
         if (kEffects[i] == options.effect) SendMessageW(dialog.effect, CB_SETCURSEL, i, 0);
-    Control(L"STATIC", L"Сила:", SS_LEFT, -1, 12, 50, 70, 16);
+    Control(L"STATIC", texts->strength, SS_LEFT, -1, 12, 50, 70, 16);
     dialog.strength = Control(TRACKBAR_CLASSW, L"", WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS, kStrengthId, 84, 44,
                               160, 30);
     SendMessageW(dialog.strength, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
@@ -138,7 +167,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     dialog.value = Control(L"STATIC", L"", SS_LEFT, kValueId, 248, 50, 44, 16);
     ShowStrength();
     Control(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, 126, 96, 75, 25);
-    Control(L"BUTTON", L"Отмена", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, 213, 96, 75, 25);
+    Control(L"BUTTON", texts->cancel, WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, 213, 96, 75, 25);
 
     ShowWindow(dialog.window, show);
     SetFocus(dialog.effect);

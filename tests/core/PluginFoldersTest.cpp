@@ -46,7 +46,7 @@ std::vector<std::string> Folders(const std::vector<PluginListing>& plugins) {
 }  // namespace
 
 TEST_F(PluginFoldersTest, ListsFoldersWithPluginIniInListingOrder) {
-    AddPlugin("sepia", "[info]\r\nname=Sepia\r\nversion=2.5\r\n");
+    AddPlugin("sepia", "[info]\r\nname=Sepia\r\nname_en=Sepia tone\r\nversion=2.5\r\n");
     AddPlugin("Blur", "[info]\r\nname=Blur\r\n");                        // no version
     AddPlugin("bare", "[other]\r\nname=elsewhere\r\n");                  // neither key in "info"
     ASSERT_TRUE(platform::CreateDir(root + "\\noini"));                 // a folder without plugin.ini
@@ -65,9 +65,11 @@ TEST_F(PluginFoldersTest, ListsFoldersWithPluginIniInListingOrder) {
     for (const PluginListing& plugin : plugins) {
         if (plugin.folder == "sepia") {
             EXPECT_EQ(PluginLineText(plugin), "Sepia ver. 2.5");
+            EXPECT_EQ(PluginLineText(plugin, true), "Sepia tone ver. 2.5");  // with English captions
             EXPECT_TRUE(plugin.active);
         } else if (plugin.folder == "Blur") {
             EXPECT_EQ(PluginLineText(plugin), "Blur ver. 0.0");
+            EXPECT_EQ(PluginLineText(plugin, true), "Blur ver. 0.0");  // no English name: its name
             EXPECT_FALSE(plugin.active);
         } else {
             EXPECT_EQ(PluginLineText(plugin), "unknow ver. 0.0");
@@ -85,7 +87,7 @@ TEST_F(PluginFoldersTest, AMissingOrEmptyRootListsNothing) {
 // A plugin.ini in UTF-8, with a byte-order mark or without one, gives UTF-8
 // texts; any other file is read in the ANSI code page as ever.
 TEST_F(PluginFoldersTest, ReadsUtf8PluginIniAsUtf8AndAnyOtherAsAnsi) {
-    AddPlugin("marked", "\xEF\xBB\xBF[info]\r\nname=\xD0\xA1\xD0\xB5\xD0\xBF\xD0\xB8\xD1\x8F\r\nversion=2.0\r\n");
+    AddPlugin("marked", "\xEF\xBB\xBF[info]\r\nname=\xD0\xA1\xD0\xB5\xD0\xBF\xD0\xB8\xD1\x8F\r\nversion=2.0\r\nname_en=Sepia\r\n");
     AddPlugin("bare", "[info]\r\nname=\xE6\x97\xA5\xE6\x9C\xAC\r\n");                    // no mark, no version
     AddPlugin("ansi", "[info]\r\nname=\xD1\xE5\xEF\xE8\xFF\r\nversion=1.5\r\n");          // Windows-1251
     AddPlugin("ascii", "[info]\r\nname=Plain\r\nversion=1.0\r\n");
@@ -97,6 +99,8 @@ TEST_F(PluginFoldersTest, ReadsUtf8PluginIniAsUtf8AndAnyOtherAsAnsi) {
     EXPECT_EQ(lines["bare"], std::make_pair(std::string("\xE6\x97\xA5\xE6\x9C\xAC ver. 0.0"), true));
     EXPECT_EQ(lines["ansi"], std::make_pair(std::string("\xD1\xE5\xEF\xE8\xFF ver. 1.5"), false));
     EXPECT_EQ(lines["ascii"], std::make_pair(std::string("Plain ver. 1.0"), false));
+    for (const PluginListing& plugin : FindPlugins(root, "none"))
+        if (plugin.folder == "marked") EXPECT_EQ(PluginLineText(plugin, true), "Sepia ver. 2.0");
     EXPECT_FALSE(lines["broken"].second);
     EXPECT_EQ(lines["empty"], std::make_pair(std::string("unknow ver. 0.0"), true));
     EXPECT_EQ(lines.size(), 6u);

@@ -238,8 +238,11 @@ TEST(PluginEndToEnd, AWordOrAStartDuringAChangeIsCarriedOutAfterIt) {
     EXPECT_TRUE(next.WaitForExit());
 }
 
-// The plugin's settings dialog keeps its choice beside itself.
+// The plugin's settings dialog keeps its choice beside itself, and speaks
+// English where the program's config.ini asks for English captions.
 TEST(PluginEndToEnd, TheSettingsDialogStoresTheEffectAndStrength) {
+    const std::string config = e2e::FreshDataFolder().config;
+    WriteTextFile(config, "[options]\r\nlanguage=en\r\n");
     TempFolder folder;
     const std::string plugin = folder / "sepia plugin";
     ASSERT_TRUE(platform::CreateDir(plugin));
@@ -263,6 +266,9 @@ TEST(PluginEndToEnd, TheSettingsDialogStoresTheEffectAndStrength) {
         else Sleep(50);
     }
     ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(e2e::WindowText(dialog), L"Sepia and vignette: settings");
+    EXPECT_EQ(e2e::WindowText(GetDlgItem(dialog, IDCANCEL)), L"Cancel");
+    DeleteFileA(config.c_str());
     HWND effect = GetDlgItem(dialog, 101), strength = GetDlgItem(dialog, 102);
     // It shows what is stored.
     EXPECT_EQ(Deliver(effect, CB_GETCURSEL, 0, 0), 1);

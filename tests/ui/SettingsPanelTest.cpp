@@ -364,6 +364,9 @@ TEST_F(PanelTest, ADamagedPictureIsReportedAndTheNextStepStartsFromIt) {
         EXPECT_EQ(form.Preview.PreviewName, "b.bmp");
         ASSERT_EQ(errors.size(), 1u);  // the first picture itself failed
     }
+    // The box names the picture and says it cannot be shown, then the loader's reason.
+    EXPECT_EQ(errors[0].rfind("Не удаётся показать картинку " + folder / damaged + ":\r\n", 0), 0u) << errors[0];
+    EXPECT_GT(errors[0].size(), ("Не удаётся показать картинку " + folder / damaged + ":\r\n").size());
     // A folder that has gone: the step reports the runtime's error.
     errors.clear();
     form.Preview.PreviewFolder = folder / "gone";
