@@ -174,9 +174,11 @@ TEST_F(LanguageTest, AnEnglishStartShowsNoRussianTextEveryTextFitsAndASwitchReCa
         return texts;
     };
     const std::wstring ownNames[] = {WideFromUtf8("Язык / Language"), WideFromUtf8("Русский")};
-    for (const std::wstring& text : windowTexts())
-        if (std::find(std::begin(ownNames), std::end(ownNames), text) == std::end(ownNames))
+    for (const std::wstring& text : windowTexts()) {
+        if (std::find(std::begin(ownNames), std::end(ownNames), text) == std::end(ownNames)) {
             EXPECT_FALSE(HasCyrillic(text)) << Utf8FromWide(text);
+        }
+    }
     for (const TAboutForm::Label& label : about.Labels()) EXPECT_FALSE(HasCyrillic(WideFromUtf8(label.text)));
     EXPECT_EQ(WindowTextOf(form.SettingsPanel.ButtonApply), L"Apply");
     EXPECT_EQ(ComboItem(form.SettingsPanel.TimerUnitBox, 2), L"Days");

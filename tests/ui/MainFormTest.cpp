@@ -91,6 +91,7 @@ public:
     void OpenPictureShown() override {}
     void ShowPictureShownInFolder() override {}
     void DeletePictureShown(TForm1&) override {}
+    void DisplayChanged() override {}
 };
 }  // namespace
 
