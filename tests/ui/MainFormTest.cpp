@@ -135,7 +135,9 @@ TEST(MainForm, HasTheTrayMenuInItsOrder) {
         SendMessageW(form.Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(options), 0);
         EXPECT_EQ((GetMenuState(options, CmdShuffle, MF_BYCOMMAND) & MF_CHECKED) != 0, shuffle);
     }
-    EXPECT_EQ(MenuText(options, GetMenuItemCount(options) - 1), WideFromUtf8("Случайный порядок"));
+    wchar_t text[64] = {};
+    GetMenuStringW(options, CmdShuffle, text, 64, MF_BYCOMMAND);
+    EXPECT_EQ(std::wstring(text), WideFromUtf8("Случайный порядок"));
 }
 
 namespace {
