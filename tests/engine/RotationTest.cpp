@@ -388,6 +388,8 @@ TEST_F(ShuffledRotationTest, AFailingOutputEndsTheChangeWithTheRoundAsItWas) {
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(Settings.number, number);
     EXPECT_EQ(Settings.shuffleseed, seed);
+}
+
 // A picture on each monitor: the supply called as ComposeWallpaper calls it,
 // once per monitor and again for a monitor whose picture failed.
 TEST_F(RotationTest, ScreensTakeOnePositionPerMonitorAndStepBackAsMany) {
