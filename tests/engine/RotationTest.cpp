@@ -574,4 +574,14 @@ TEST_F(ShuffledRotationTest, ScreensTakeTheRoundTwoByTwoAndStepBackWithinIt) {
     EXPECT_EQ(Settings.number, number);
     EXPECT_EQ(Settings.shuffleseed, seed);
     EXPECT_EQ(saves, savesBefore);
+
+    // After a restart, a primary monitor's picture two before the position
+    // other than "current" (a tree changed meanwhile) starts a new round.
+    broken.clear();
+    Restart();
+    Settings.number = 4;
+    Settings.current = folder / "gone.jpg";
+    EXPECT_EQ(Screens(2, false).size(), 2u);
+    EXPECT_EQ(Settings.number, 3);
+    EXPECT_NE(Settings.shuffleseed, seed);
 }
