@@ -104,9 +104,14 @@ bool TProgram::ChangeScreens(bool back) {
     if (!fit) return false;
     const ScreenLayout layout = CurrentScreenLayout();
     if (layout.Empty()) return false;
-    RotateScreens(
-        Settings.wallpaper_directory, Settings.number, static_cast<int32_t>(layout.Monitors().size()), back,
-        [&](const PictureSupply& next) { return MakeScreens(layout, *fit, next); }, Save);
+    const int32_t monitors = static_cast<int32_t>(layout.Monitors().size());
+    const auto make = [&](const PictureSupply& next) { return MakeScreens(layout, *fit, next); };
+    // With random order too, each monitor takes the next picture of the round.
+    if (Settings.shuffle)
+        RotateScreensShuffled(Settings.wallpaper_directory, Settings.number, Settings.shuffleseed, Settings.current,
+                              Showing, monitors, back, Round, make, Save, NewSeed);
+    else
+        RotateScreens(Settings.wallpaper_directory, Settings.number, monitors, back, make, Save);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/Wallpaper.h"
 
@@ -69,3 +70,24 @@ bool RotateWallpaperShuffled(const std::string& folder, int32_t& number, int32_t
                              bool back, ShuffleRound& round,
                              const std::function<WallpaperResult(const std::string&)>& makeWallpaper,
                              const std::function<void()>& save, const std::function<int32_t(int32_t)>& newSeed);
+
+// Random order with a picture on every monitor (the choices "shuffle" and
+// "fitscreen" both on): the counterpart of RotateScreens. The round is settled
+// as RotateWallpaperShuffled settles it, with `monitors` pictures a change:
+// after a restart the picture `monitors` positions before `number` must be
+// `current` (the primary monitor's picture). Each monitor, in the layout's
+// order, takes the next picture of the round, on into a new round (a new
+// seed) past its end; `number` moves on by the number of monitors. A picture
+// that cannot be drawn is passed over, each at most once; once every picture
+// has failed the supply runs dry. `back` ("Предыдущая") starts `monitors`
+// pictures before those showing, never before the round's first position;
+// where the pictures showing began the round, or it has just begun, the
+// pictures on the desktop are drawn again (`showing`, one per monitor, as the
+// last change drew them, when its first is `current`), or else the round
+// starts. Whenever no picture is drawn `number` and `seed` stay as they were;
+// a catalogue with no picture is left to RotateScreens. Returns whether the
+// pictures were drawn.
+bool RotateScreensShuffled(const std::string& folder, int32_t& number, int32_t& seed, const std::string& current,
+                           const std::vector<std::string>& showing, int32_t monitors, bool back, ShuffleRound& round,
+                           const std::function<WallpaperResult(const PictureSupply&)>& makeWallpaper,
+                           const std::function<void()>& save, const std::function<int32_t(int32_t)>& newSeed);

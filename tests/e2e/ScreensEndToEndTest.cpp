@@ -1,14 +1,17 @@
 // The real tavrinwp.exe with a picture on every monitor ("fitscreen"): on the
 // one monitor of Wine's desktop, fitted and filled, picked from the
 // "Параметры" menu; and on two monitors (tests/e2e/two-monitors.sh), both
-// pictures, the background between them, the registry and the position, and a
-// display change drawing the pictures showing again for the monitor left.
+// pictures, the background between them, the registry and the position, a
+// display change drawing the pictures showing again for the monitor left, and
+// random order taking the round's pictures one per monitor.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <array>
 #include <cstring>
+#include <map>
+#include <set>
 #include <string>
 
 #include "Driver.h"
@@ -112,6 +115,54 @@ TEST_F(ScreensEndToEnd, OneMonitorFittedFilledAndFramedAsTheMenuPicks) {
     EXPECT_EQ(shown.width, 260);
     EXPECT_EQ(shown.height, 200);
     EXPECT_EQ(e2e::ReadDesktopValue("WallpaperStyle"), "3");
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
+    EXPECT_TRUE(program.WaitForExit());
+}
+
+// On the same rig, before the test below switches its second monitor off,
+// random order as well ("shuffle" 1): each monitor takes the next picture of
+// the round, the primary's is "current", and a round of four pictures is two
+// changes; "Предыдущая" at a round's start draws the pictures showing again.
+TEST_F(ScreensEndToEnd, TwoMonitorsTakeTheRoundInRandomOrder) {
+    char rig[8] = "";
+    if (!GetEnvironmentVariableA("TAVRIN_TWO_MONITORS", rig, sizeof rig)) {
+        if (Monitors() != 2) GTEST_SKIP() << "runs on two monitors (tests/e2e/two-monitors.sh)";
+    }
+    ASSERT_EQ(Monitors(), 2);
+    constexpr Bgr kRed = {0, 0, 255}, kWhite = {255, 255, 255};
+    Flat("3.bmp", 200, 100, kRed);
+    Flat("4.bmp", 200, 100, kWhite);
+    const std::map<Bgr, std::string> names = {{kBlue, "1.bmp"}, {kGreen, "2.bmp"}, {kRed, "3.bmp"}, {kWhite, "4.bmp"}};
+    WriteTextFile(config, "[options]\r\nwallpaper_directory=" + tree.Path() +
+                              "\r\nchangestart=1\r\nnumber=1\r\nplugin_directory=none\r\nR=0\r\nG=0\r\nB=128\r\n"
+                              "fitscreen=1\r\nshuffle=1\r\n");
+    // The middle of each monitor: every picture covers it, fitted.
+    const auto middles = [&] {
+        const Bitmap shown = Shown();
+        return std::pair{At(shown, 512, 384), At(shown, 1024 + 400, 300)};
+    };
+    Program program("startup");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+
+    const auto first = middles();
+    ASSERT_TRUE(names.count(first.first) && names.count(first.second));
+    EXPECT_EQ(Key("number"), "3");
+    EXPECT_EQ(Key("current"), tree / names.at(first.first));
+    const std::string seed = Key("shuffleseed");
+    EXPECT_NE(seed, "0");
+
+    e2e::Deliver(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
+    const auto second = middles();
+    EXPECT_EQ((std::set<Bgr>{first.first, first.second, second.first, second.second}).size(), 4u);
+    EXPECT_EQ(Key("number"), "1");  // the round ended: the next one has a seed of its own
+    EXPECT_NE(Key("shuffleseed"), seed);
+    EXPECT_EQ(Key("current"), tree / names.at(second.first));
+
+    e2e::Deliver(form, WM_COMMAND, CmdTrayPrevious, 0);
+    EXPECT_EQ(middles(), second);
+    EXPECT_EQ(Key("number"), "1");
     PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
     EXPECT_TRUE(program.WaitForExit());
 }

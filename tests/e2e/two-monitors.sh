@@ -37,18 +37,23 @@ Section "Screen"
 EndSection
 CONF
 mkdir "$work/none"
-# The first display number nobody holds.
-display=140
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-Xorg ":$display" -config "$work/xorg.conf" -configdir "$work/none" -logfile "$work/xorg.log" \
-  -noreset -nolisten tcp -novtswitch -sharevts >/dev/null 2>&1 &
+# The server takes the first display number nobody holds (its lock file is
+# made atomically) and writes it once it accepts connections, so two rigs
+# started at once never share a display.
+Xorg -displayfd 3 -config "$work/xorg.conf" -configdir "$work/none" -logfile "$work/xorg.log" \
+  -noreset -nolisten tcp -novtswitch -sharevts 3>"$work/display" >/dev/null 2>&1 &
 server=$!
 cleanup() { kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
-export DISPLAY=":$display"
+for _ in $(seq 1 300); do
+  [ -s "$work/display" ] && break
+  kill -0 "$server" 2>/dev/null || { echo "two-monitors.sh: Xorg did not start:" >&2; tail -20 "$work/xorg.log" >&2; exit 1; }
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "two-monitors.sh: Xorg gave no display" >&2; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")"
 for _ in $(seq 1 300); do
   xrandr >/dev/null 2>&1 && break
-  kill -0 "$server" 2>/dev/null || { echo "two-monitors.sh: Xorg did not start:" >&2; tail -20 "$work/xorg.log" >&2; exit 1; }
   sleep 0.1
 done
 xrandr --output DUMMY0 --mode 1024x768

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "TestSupport.h"
@@ -240,9 +241,42 @@ protected:
         for (int i = 0; i < n; ++i) shown.push_back(Shuffled());
         return shown;
     }
-    void Restart() { round = ShuffleRound{}; }
+    // A change with a picture on each of `monitors` monitors, the supply used
+    // as the composition uses it; the pictures drawn become `showing` and the
+    // first of them "current". Returns the names drawn, none when it failed.
+    std::vector<std::string> Screens(int32_t monitors, bool back, WallpaperResult::Kind end = WallpaperResult::Applied) {
+        std::vector<std::string> drawn;
+        const bool ok = RotateScreensShuffled(
+            Settings.wallpaper_directory, Settings.number, Settings.shuffleseed, Settings.current, showing, monitors,
+            back, round,
+            [&](const PictureSupply& next) -> WallpaperResult {
+                for (int32_t m = 0; m < monitors; ++m)
+                    for (bool retry = false;; retry = true) {
+                        const std::optional<std::string> path = next(retry);
+                        if (!path) return WallpaperResult::PictureFailed;
+                        ++attempts;
+                        if (broken.count(*path) || !platform::FileExists(*path)) continue;
+                        drawn.push_back(*path);
+                        break;
+                    }
+                if (end != WallpaperResult::Applied) return end;
+                showing = drawn;
+                Settings.current = drawn.front();
+                return end;
+            },
+            [&] { ++saves; }, [&](int32_t previous) { return NewShuffleSeed(++seeds, previous); });
+        EXPECT_EQ(ok, end == WallpaperResult::Applied && drawn.size() == size_t(monitors));
+        if (!ok) return {};
+        for (std::string& name : drawn) name = name.substr(folder.Path().size() + 1);
+        return drawn;
+    }
+    void Restart() {
+        round = ShuffleRound{};
+        showing.clear();
+    }
 
     ShuffleRound round;
+    std::vector<std::string> showing;  // what the program remembers of the monitors within a run
     uint64_t seeds = 0;
 };
 
@@ -454,4 +488,100 @@ TEST_F(RotationTest, ScreensTakeOnePositionPerMonitorAndStepBackAsMany) {
     int32_t number = 4;
     EXPECT_FALSE(RotateScreens("", number, 2, false, [](const PictureSupply&) { return WallpaperResult::Applied; }, [] {}));
     EXPECT_EQ(number, 4);
+}
+
+// Random order on two monitors: each change draws the next two pictures of the
+// round, primary first, and every picture comes once a round. The table's
+// `shown` are indices into the sequence drawn so far; a new index appends the
+// picture drawn. `restart` forgets what the run knew (the round, the pictures
+// showing) as a new run does; the picture on the desktop stays "current".
+TEST_F(ShuffledRotationTest, ScreensTakeTheRoundTwoByTwoAndStepBackWithinIt) {
+    MakeSix(folder);
+    std::vector<std::string> seq;
+    const struct Step {
+        bool restart, back;
+        std::vector<size_t> shown;
+        int32_t number;  // after the change
+        WallpaperResult::Kind end = WallpaperResult::Applied;
+    } steps[] = {
+        {false, false, {0, 1}, 3}, {false, false, {2, 3}, 5},
+        {true, true, {0, 1}, 3},   // back across a restart: seq[2], two before 5, is "current"
+        {true, true, {0, 1}, 3},   // at the round's start, the monitors unknown: the round starts again
+        {false, true, {0, 1}, 3},  // within the run: the pictures showing, again
+        {false, false, {2, 3}, 5}, {false, false, {4, 5}, 1},
+        {false, true, {4, 5}, 1},  // a new round just begun: never back into the old one
+        {true, false, {6, 7}, 3},  {false, false, {8, 9}, 5},
+        {false, false, {}, 5, WallpaperResult::OutputFailed},  // the round's end reached, then undone
+        {true, false, {10, 11}, 1},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(std::string(s.back ? "back" : "next") + " from " + std::to_string(Settings.number));
+        if (s.restart) Restart();
+        const int32_t seed = Settings.shuffleseed;
+        const int savesBefore = saves;
+        const std::vector<std::string> drawn = Screens(2, s.back, s.end);
+        ASSERT_EQ(drawn.size(), s.shown.size());
+        for (size_t i = 0; i < drawn.size(); ++i) {
+            if (s.shown[i] == seq.size()) seq.push_back(drawn[i]);
+            ASSERT_LT(s.shown[i], seq.size());
+            EXPECT_EQ(drawn[i], seq[s.shown[i]]);
+        }
+        EXPECT_EQ(Settings.number, s.number);
+        EXPECT_EQ(saves, savesBefore + (drawn.empty() ? 0 : 1));
+        // The seed changes where a round ends, and at the very first change.
+        EXPECT_EQ(Settings.shuffleseed != seed, (s.number == 1 && !s.back) || seq.size() == 2) << seed;
+    }
+    ASSERT_EQ(seq.size(), 12u);
+    const std::vector<std::string> first(seq.begin(), seq.begin() + 6), second(seq.begin() + 6, seq.end());
+    EXPECT_EQ(Sorted(first), Sorted(kSix));
+    EXPECT_EQ(Sorted(second), Sorted(kSix));
+    EXPECT_NE(first, second);
+
+    // A third round, learnt, then drawn again from the same state with its
+    // second picture broken: passed over, the last change running on into
+    // the next round; "Предыдущая" then draws the same two again.
+    const int32_t seedThird = Settings.shuffleseed;
+    const uint64_t seedsThird = seeds;
+    std::vector<std::string> learnt;
+    for (int i = 0; i < 3; ++i)
+        for (const std::string& name : Screens(2, false)) learnt.push_back(name);
+    ASSERT_EQ(Sorted(learnt), Sorted(kSix));
+    Settings.number = 1;
+    Settings.shuffleseed = seedThird;
+    seeds = seedsThird;
+    broken.insert(folder / learnt[1]);
+    attempts = 0;
+    EXPECT_EQ(Screens(2, false), (std::vector<std::string>{learnt[0], learnt[2]}));
+    EXPECT_EQ(attempts, 3);
+    EXPECT_EQ(Screens(2, false), (std::vector<std::string>{learnt[3], learnt[4]}));
+    const std::vector<std::string> across = Screens(2, false);
+    ASSERT_EQ(across.size(), 2u);
+    EXPECT_EQ(across[0], learnt[5]);
+    EXPECT_NE(across[1], learnt[1]);
+    const int32_t number = Settings.number, seed = Settings.shuffleseed;
+    EXPECT_NE(seed, seedThird);
+    EXPECT_TRUE(number == 2 || number == 3) << number;
+    EXPECT_EQ(Screens(2, true), across);
+    EXPECT_EQ(Settings.number, number);
+
+    // Every picture broken: each tried once, then nothing drawn, the round as it was.
+    for (const std::string& name : kSix) broken.insert(folder / name);
+    Restart();
+    attempts = 0;
+    const int savesBefore = saves;
+    EXPECT_TRUE(Screens(2, false).empty());
+    EXPECT_EQ(attempts, 6);
+    EXPECT_EQ(Settings.number, number);
+    EXPECT_EQ(Settings.shuffleseed, seed);
+    EXPECT_EQ(saves, savesBefore);
+
+    // After a restart, a primary monitor's picture two before the position
+    // other than "current" (a tree changed meanwhile) starts a new round.
+    broken.clear();
+    Restart();
+    Settings.number = 4;
+    Settings.current = folder / "gone.jpg";
+    EXPECT_EQ(Screens(2, false).size(), 2u);
+    EXPECT_EQ(Settings.number, 3);
+    EXPECT_NE(Settings.shuffleseed, seed);
 }
