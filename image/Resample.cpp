@@ -57,6 +57,16 @@ ResampleTaps ComputeResampleTaps(int32_t source, int32_t scaled, int32_t from, i
             raw[static_cast<size_t>(std::clamp<int64_t>(j, 0, s - 1) - first)] += k;
             sum += k;
         }
+        // A reduction of a very wide picture to a few pixels piles so many taps
+        // onto the edge pixels that raw * kResampleOne would not fit 64 bits:
+        // the sums are then halved together (exactly, the same on every build)
+        // until it does; smaller reductions are untouched.
+        if (sum > (int64_t(1) << 46)) {
+            int shift = 0;
+            while ((sum >> shift) > (int64_t(1) << 46)) ++shift;
+            sum = 0;
+            for (int64_t& r : raw) sum += (r >>= shift);
+        }
         taps.first.push_back(static_cast<int32_t>(first));
         taps.offset.push_back(static_cast<int32_t>(taps.weights.size()));
         taps.count.push_back(static_cast<int32_t>(raw.size()));

@@ -54,7 +54,8 @@ Picture Whole(const Picture& source, int32_t w, int32_t h, bool bottomUp = false
 TEST(Resample, TapsStayInThePictureAndSumToOne) {
     const struct {
         int32_t source, scaled;
-    } sizes[] = {{1, 1}, {1, 7}, {7, 1}, {10, 10}, {3, 1000}, {1000, 3}, {6000, 1920}, {1920, 6000}, {1081, 1080}, {5, 9}};
+    } sizes[] = {{1, 1}, {1, 7}, {7, 1}, {10, 10}, {3, 1000}, {1000, 3}, {6000, 1920}, {1920, 6000}, {1081, 1080}, {5, 9},
+                 {262144, 1}, {64265, 3}};  // every tap summed into one output pixel
     for (const auto& s : sizes) {
         const ResampleTaps taps = ComputeResampleTaps(s.source, s.scaled, 0, s.scaled);
         for (int32_t i = 0; i < s.scaled; ++i) {
