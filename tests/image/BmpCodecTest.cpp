@@ -275,7 +275,7 @@ struct RecordingSource final : BmpSource {
 };
 
 // Puts the rows it is handed in a picture of the format it was given and keeps their order.
-struct RowRecorder final : BmpRowSink {
+struct RowRecorder final : PictureSink {
     void Begin(const PixelFormat& format) override {
         EXPECT_TRUE(picture.Empty());  // the format comes once, and carries no pixels by its type
         static_cast<PixelFormat&>(picture) = format;
