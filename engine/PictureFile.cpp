@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "image/BmpCodec.h"
+#include "image/PngDecoder.h"
+#include "image/WebpDecoder.h"
 
 std::string PictureExtension(const std::string& name) {
     const size_t dot = name.find_last_of('.');
@@ -70,6 +72,12 @@ OpenedPicture OpenPicture(PictureKind kind, ByteSource& source) {
         break;
     case PictureKind::Jpeg:
         opened.reader = MakeJpegReader(source);
+        break;
+    case PictureKind::Png:
+        opened.reader = MakePngReader(source);
+        break;
+    case PictureKind::Webp:
+        opened.reader = MakeWebpReader(source);
         break;
     }
     opened.header = opened.reader->Header();

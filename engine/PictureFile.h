@@ -22,7 +22,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class PictureKind { None, Bmp, Jpeg };
+enum class PictureKind { None, Bmp, Jpeg, Png, Webp };
 
 // Which names count as pictures (IsPictureFile): the described rule, or with
 // option "allformats" every extension of the table in any letter case.
@@ -41,7 +41,8 @@ struct PictureKindEntry {
 inline constexpr PictureKindEntry kPictureKinds[] = {
     {".bmp", PictureKind::Bmp, true},    {".BMP", PictureKind::Bmp, true},
     {".jpg", PictureKind::Jpeg, true},   {".JPG", PictureKind::Jpeg, true},
-    {".jpeg", PictureKind::Jpeg, false},
+    {".jpeg", PictureKind::Jpeg, false}, {".png", PictureKind::Png, false},
+    {".webp", PictureKind::Webp, false},
 };
 
 // The extension of a file name or path: from the last "." that stands after the

@@ -79,7 +79,7 @@ missing=$(missing_packages)
 # The package lists are read anew when packages are missing, or when the source
 # package is needed and the lists do not know it yet.
 if [ -n "$missing" ] || { [ ! -f "$jpeg_prefix/lib/libjpeg.a" ] && [ -z "$(apt-cache showsrc libjpeg-turbo 2>/dev/null)" ]; } \
-   || { [ ! -f "$spng_prefix/lib/libspng.a" ] && [ -z "$(apt-cache showsrc libspng 2>/dev/null)" ]; } \
+   || { [ ! -f "$spng_prefix/lib/libspng_static.a" ] && [ -z "$(apt-cache showsrc libspng 2>/dev/null)" ]; } \
    || { [ ! -f "$webp_prefix/lib/libwebp.a" ] && [ -z "$(apt-cache showsrc libwebp 2>/dev/null)" ]; }; then
   as_root apt-get update -qq
 fi
@@ -156,10 +156,10 @@ cross_build() {
   rm -rf "$src" "$build"
 }
 
-# libspng over MinGW's zlib, static, without its own tests and examples.
+# libspng over MinGW's zlib, static, without its examples; without its SSE filters, whose
+# intrinsics headers MinGW's i686 compiler does not take.
 install_headers_libspng() { cp "$1/spng/spng.h" "$spng_prefix/include/"; }
-cross_build libspng "$spng_prefix" libspng.a spng_static \
-  -DSPNG_SHARED=OFF -DSPNG_STATIC=ON -DBUILD_EXAMPLES=OFF
+cross_build libspng "$spng_prefix" libspng_static.a spng_static -DBUILD_EXAMPLES=OFF -DENABLE_OPT=OFF
 
 # libwebp's decoder and demuxer (an animation's first frame), static, without its tools.
 install_headers_libwebp() {

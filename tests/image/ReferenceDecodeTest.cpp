@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <utility>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -15,7 +17,11 @@
 #include "TestSupport.h"
 #include "engine/Thumbnail.h"
 #include "image/Exif.h"
+#include "engine/PictureFile.h"
 #include "image/JpegDecoder.h"
+#include "image/PngDecoder.h"
+#include "image/WebpDecoder.h"
+#include "platform/Platform.h"
 #include "image/Reduction.h"
 #include "tests/image/JpegFixture.h"
 
@@ -192,4 +198,177 @@ TEST(CmykJpeg, CmykAndYcckComeOutAsDjpegShowsThem) {
             DecodeJpeg(file.data(), file.size(), true, quantised);
             EXPECT_EQ(quantised.bitmap.bitsPerPixel, 24) << at;
         }
+}
+
+namespace {
+
+int Shell(const std::string& command) { return std::system(("{ " + command + "; } 2>/dev/null").c_str()); }
+
+// The picture a reader gives for the file at `path` (by kind), blended over `background`.
+Bitmap ReadThrough(std::unique_ptr<PictureReader> (*make)(ByteSource&), const std::string& path, uint32_t background) {
+    const std::unique_ptr<platform::InputFile> input = platform::OpenInputFile(path);
+    PictureFileSource source(*input);
+    const std::unique_ptr<PictureReader> reader = make(source);
+    const PictureHeader header = reader->Header();
+    WholeRows rows;
+    ReadOptions options;
+    options.background = background;
+    reader->Rows(rows, options);
+    EXPECT_TRUE(rows.bitmap.width == header.width && rows.bitmap.height == header.height) << path;
+    return rows.bitmap;
+}
+
+// Pixels that differ by more than one level (the last rounding of a blend may
+// fall either way), and the largest difference.
+std::pair<int, int> Differences(const Bitmap& a, const Bitmap& b) {
+    if (a.width != b.width || a.height != b.height) return {-1, -1};
+    int beyond = 0, largest = 0;
+    for (int32_t y = 0; y < a.height; ++y)
+        for (size_t i = 0; i < size_t(a.width) * 3; ++i) {
+            const int d = std::abs(int(a.Row(y)[i]) - int(b.Row(y)[i]));
+            largest = std::max(largest, d);
+            beyond += d > 1;
+        }
+    return {beyond, largest};
+}
+
+// Red, green and blue ramps and an alpha pattern, 16 bits deep.
+const char* const kRgbaSource =
+    "convert -size 37x23 xc:red -alpha set -depth 16 -channel R -fx 'i/w' -channel G -fx 'j/h' "
+    "-channel B -fx '(i*j%7)/7' -channel A -fx '0.25+0.75*((i+j)%5)/4'";
+
+}  // namespace
+
+// A PNG of every colour type and depth, interlaced or not, against
+// ImageMagick's decode of the same file with alpha removed over the same
+// background, within one level (the rounding of a blend or of 16 bits to 8),
+// and opaque ones pixel for pixel against netpbm's.
+TEST(PngReader, EveryColourTypeAndDepthAsTheReferenceDecodesIt) {
+    TempFolder folder;
+    const std::string dir = Posix(folder.Path());
+    ASSERT_EQ(Shell(std::string(kRgbaSource) + " '" + dir + "/source.png'"), 0);
+    struct Kind {
+        int type, depth;
+        bool trns;
+    };
+    const uint32_t background = 0x00336699;  // 0x00BBGGRR: red 0x99, green 0x66, blue 0x33
+    for (const Kind kind : {Kind{0, 1, false}, Kind{0, 2, false}, Kind{0, 4, false}, Kind{0, 8, false},
+                            Kind{0, 16, false}, Kind{2, 8, false}, Kind{2, 16, false}, Kind{3, 1, false},
+                            Kind{3, 2, false}, Kind{3, 4, false}, Kind{3, 8, false}, Kind{3, 2, true},
+                            Kind{3, 4, true}, Kind{3, 8, true}, Kind{4, 8, false}, Kind{4, 16, false},
+                            Kind{6, 8, false}, Kind{6, 16, false}})
+        for (bool interlaced : {false, true}) {
+            const std::string depth = std::to_string(kind.depth), type = std::to_string(kind.type);
+            const std::string at = "type " + type + ", " + depth + " bits" + (kind.trns ? ", tRNS" : "") +
+                                   (interlaced ? ", Adam7" : "");
+            const std::string png = dir + "/t.png";
+            std::string options = (kind.type == 0 || kind.type == 2 || (kind.type == 3 && !kind.trns)) ? "-alpha off " : "";
+            if (kind.type == 0 || kind.type == 4) options += "-colorspace gray ";
+            if (kind.type == 3)
+                options += kind.trns ? "-channel A -fx '(i+j)%3==0?0:1' +channel -colors " +
+                                           std::to_string(std::max(1, (1 << kind.depth) - 1)) + " "
+                                     : "-colors " + std::to_string(std::max(1, 1 << (kind.depth - 1))) + " ";
+            options += "-define png:bit-depth=" + depth + (interlaced ? " -interlace PNG " : " -interlace none ");
+            options += kind.trns ? "PNG8:" : "-define png:color-type=" + type + " ";
+            ASSERT_EQ(Shell("convert '" + dir + "/source.png' " + options + "'" + png + "'"), 0) << at;
+            std::ifstream in(png, std::ios::binary);
+            const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            ASSERT_GT(bytes.size(), 29u) << at;
+            const bool trns = bytes.end() != std::search(bytes.begin(), bytes.end(), "tRNS", "tRNS" + 4);
+            EXPECT_TRUE(bytes[24] == kind.depth && bytes[25] == kind.type && bytes[28] == (interlaced ? 1 : 0) &&
+                        trns == kind.trns)
+                << at << ": written as type " << int(bytes[25]) << ", " << int(bytes[24]) << " bits";
+            ASSERT_EQ(Shell("convert '" + png + "' -colorspace sRGB -background '#996633' -alpha remove -alpha off -depth 8 '" + dir +
+                          "/ref.ppm'"),
+                      0);
+            const Bitmap expected = ReadPpm(dir + "/ref.ppm");
+            const Bitmap decoded = ReadThrough(MakePngReader, png, background);
+            const auto [beyond, largest] = Differences(decoded, expected);
+            EXPECT_EQ(beyond, 0) << at << ", largest difference " << largest;
+            // Opaque pictures pixel for pixel as netpbm decodes them through
+            // libpng (ImageMagick's reading of 16-bit files is a level off in places).
+            if (kind.type < 4 && !kind.trns) {
+                ASSERT_EQ(Shell("pngtopnm '" + png + "' | ppmtoppm | pnmdepth 255 > '" + dir + "/netpbm.ppm'"), 0);
+                EXPECT_EQ(decoded.pixels, ReadPpm(dir + "/netpbm.ppm").pixels) << at;
+            }
+        }
+}
+
+// A damaged PNG is refused: a bad CRC in a critical chunk, a cut anywhere, a
+// header that is not PNG; a bad CRC in an ancillary chunk drops only that chunk.
+TEST(PngReader, RefusesDamageButPassesOverABadAncillaryChecksum) {
+    TempFolder folder;
+    const std::string dir = Posix(folder.Path());
+    ASSERT_EQ(Shell(std::string(kRgbaSource) + " -set comment hello -depth 8 '" + dir + "/good.png'"), 0);
+    std::ifstream in(dir + "/good.png", std::ios::binary);
+    const std::vector<uint8_t> good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Bitmap whole = ReadThrough(MakePngReader, dir + "/good.png", 0);
+    const auto chunk = [&](const char* name) {
+        return size_t(std::search(good.begin(), good.end(), name, name + 4) - good.begin());
+    };
+    const auto outcome = [&](const std::vector<uint8_t>& bytes) {
+        WriteBytes(folder / "bad.png", bytes);
+        try {
+            return ReadThrough(MakePngReader, dir + "/bad.png", 0).pixels == whole.pixels ? "same" : "other";
+        } catch (const PngError&) {
+            return "refused";
+        }
+    };
+    for (const char* critical : {"IHDR", "IDAT"}) {
+        std::vector<uint8_t> bytes = good;
+        const size_t at = chunk(critical);
+        const uint32_t length = uint32_t(bytes[at - 4]) << 24 | bytes[at - 3] << 16 | bytes[at - 2] << 8 | bytes[at - 1];
+        bytes[at + 4 + length] ^= 1;  // the CRC's first byte
+        EXPECT_STREQ(outcome(bytes), "refused") << critical;
+    }
+    std::vector<uint8_t> text = good;
+    const size_t at = chunk("tEXt");
+    ASSERT_LT(at, good.size());
+    text[at + 5] ^= 1;  // the chunk's data, its CRC left as it was
+    EXPECT_STREQ(outcome(text), "same");
+    for (size_t cut : {size_t(0), size_t(7), size_t(30), good.size() / 2, good.size() - 13})
+        EXPECT_STREQ(outcome(std::vector<uint8_t>(good.begin(), good.begin() + std::ptrdiff_t(cut))), "refused") << cut;
+}
+
+// WebP files, lossy and lossless, with and without alpha, and an animation's
+// first frame, against dwebp's decode of the same file with alpha removed by
+// ImageMagick over the same background.
+TEST(WebpReader, LossyLosslessAlphaAndAnimationAsDwebpDecodesThem) {
+    TempFolder folder;
+    const std::string dir = Posix(folder.Path());
+    ASSERT_EQ(Shell(std::string(kRgbaSource) + " -depth 8 '" + dir + "/alpha.png'"), 0);
+    ASSERT_EQ(Shell("convert '" + dir + "/alpha.png' -alpha off '" + dir + "/opaque.png'"), 0);
+    ASSERT_EQ(Shell("convert '" + dir + "/opaque.png' -negate '" + dir + "/second.png'"), 0);
+    const std::string cwebp = "cwebp -quiet ";
+    struct Case {
+        const char* name;
+        std::string make;
+        const char* reference;  // the file dwebp decodes
+    } cases[] = {
+        {"lossy", cwebp + "-q 80 opaque.png -o lossy.webp", "lossy.webp"},
+        {"lossy-alpha", cwebp + "-q 80 alpha.png -o lossy-alpha.webp", "lossy-alpha.webp"},
+        {"lossless", cwebp + "-lossless opaque.png -o lossless.webp", "lossless.webp"},
+        {"lossless-alpha", cwebp + "-lossless -exact alpha.png -o lossless-alpha.webp", "lossless-alpha.webp"},
+        {"animation", "img2webp -lossless alpha.png second.png -o animation.webp", "lossless-alpha.webp"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(Shell("cd '" + dir + "' && " + c.make), 0) << c.name;
+        ASSERT_EQ(Shell("cd '" + dir + "' && dwebp -pam " + c.reference + " -o ref.pam && convert ref.pam -background "
+                      "'#996633' -alpha remove -alpha off ref.ppm"),
+                  0)
+            << c.name;
+        const Bitmap expected = ReadPpm(dir + "/ref.ppm");
+        const Bitmap decoded = ReadThrough(MakeWebpReader, dir + "/" + c.name + ".webp", 0x00336699);
+        const auto [beyond, largest] = Differences(decoded, expected);
+        EXPECT_EQ(beyond, 0) << c.name << ", largest difference " << largest;
+        if (std::string(c.name).find("alpha") == std::string::npos && std::string(c.name) != "animation") {
+            EXPECT_EQ(decoded.pixels, expected.pixels) << c.name;
+        }
+    }
+    // A cut file is refused from its header or its data.
+    std::ifstream in(dir + "/lossy.webp", std::ios::binary);
+    std::vector<uint8_t> cut((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    cut.resize(cut.size() / 2);
+    WriteBytes(folder / "cut.webp", cut);
+    EXPECT_THROW(ReadThrough(MakeWebpReader, dir + "/cut.webp", 0), WebpError);
 }
