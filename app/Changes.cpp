@@ -24,18 +24,20 @@ WallpaperTarget CurrentTarget() {
 
 void Save() { SaveSettings(ConfigPath); }
 
+PictureRule CurrentRule() { return PictureRuleFor(Settings.allformats); }
+
 }  // namespace
 
 void TProgram::ChangeWallpaper() {
     RotateWallpaper(
         Settings.wallpaper_directory, Settings.number,
-        [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save);
+        [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save, CurrentRule());
 }
 
 void TProgram::ChangeWallpaperBack() {
     RotateWallpaperBack(
         Settings.wallpaper_directory, Settings.number,
-        [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save);
+        [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save, CurrentRule());
 }
 
 bool TProgram::ApplyPicture(const std::string& path) { return static_cast<bool>(MakeWallpaper(path, CurrentTarget())); }

@@ -74,10 +74,11 @@ public:
 
     bool Walk(const std::string& top, CatalogueCache& cache) {
         cache_ = &cache;
-        if (!cache.root_ || cache.top_ != top) {
+        if (!cache.root_ || cache.top_ != top || cache.rule_ != state_.rule) {
             cache.watch_.reset();  // the old top is let go first
             cache.root_ = std::make_unique<CatalogueCache::Folder>();
             cache.top_ = top;
+            cache.rule_ = state_.rule;  // listings judged by another rule are not kept
         }
         ArmWatch(top);
         // The top is stamped at every walk, after the watch is armed: the
@@ -252,7 +253,7 @@ private:
         folder.entries.clear();
         folder.listed = source_.List(path_, [&](const platform::FolderEntry& listed) {
             if (listed.name == "." || listed.name == "..") return true;
-            const bool picture = IsPictureFile(listed.RealName());
+            const bool picture = IsPictureFile(listed.RealName(), state_.rule);
             if (!listed.isFolder && !picture) return true;
             CachedEntry& entry = folder.entries.emplace_back();
             entry.name = listed.name;
@@ -316,9 +317,9 @@ bool PictureSearch(const std::string& folder, int32_t number, WalkState& state) 
 
 // The process's kept listings and watch: the watch is closed when the picture
 // folder changes (at the next change) and at exit.
-bool PictureSearch(const std::string& folder, int32_t number) {
+bool PictureSearch(const std::string& folder, int32_t number, PictureRule rule) {
     static CatalogueCache cache;
-    WalkState state{PictureCounter, FoundPicture, CatalogueEnd};
+    WalkState state{PictureCounter, FoundPicture, CatalogueEnd, rule};
     const bool listed = PictureSearch(folder, number, state, SystemFolders(), cache);
     PictureCounter = state.counter;
     FoundPicture = std::move(state.found);

@@ -16,6 +16,7 @@ struct WalkState {
     int32_t counter = 0;     // pictures counted so far
     std::string found;       // the last picture counted; only ever overwritten
     bool catalogueEnd = true;  // cleared when a picture or folder follows the found one
+    PictureRule rule = PictureRule::Described;  // which names count as pictures
 };
 
 // The process-wide walk state that the rotation uses.
@@ -23,7 +24,8 @@ extern int32_t PictureCounter;
 extern std::string FoundPicture;
 extern bool CatalogueEnd;
 
-// What counts as a picture (IsPictureFile) is the table in PictureFile.h.
+// What counts as a picture (IsPictureFile, by the walk state's rule) is the
+// table in PictureFile.h.
 
 // Counts the pictures under `folder` in catalogue order until `number` of them
 // are counted (values below 1 count nothing), then scans the rest of every
@@ -83,6 +85,7 @@ private:
     friend class CachedWalk;
     bool mayWatch_;
     std::string top_;
+    PictureRule rule_ = PictureRule::Described;  // the rule its listings were judged by
     std::unique_ptr<Folder> root_;
     std::unique_ptr<platform::FolderWatch> watch_;
     uint64_t armed_ = 0;  // counts the times the watch was armed; a folder checked since the last holds it
@@ -93,4 +96,4 @@ bool PictureSearch(const std::string& folder, int32_t number, WalkState& state, 
 // The same walk on the process-wide state, for position `number` (the
 // rotation's, which the caller passes in), with the process's own
 // CatalogueCache. The caller sets PictureCounter to 0 and CatalogueEnd to true first.
-bool PictureSearch(const std::string& folder, int32_t number);
+bool PictureSearch(const std::string& folder, int32_t number, PictureRule rule = PictureRule::Described);

@@ -27,6 +27,8 @@ enum class PictureKind { None, Bmp, Jpeg, Png, Webp };
 // Which names count as pictures (IsPictureFile): the described rule, or with
 // option "allformats" every extension of the table in any letter case.
 enum class PictureRule { Described, AllFormats };
+// The rule for the value of option "allformats".
+inline PictureRule PictureRuleFor(bool allformats) { return allformats ? PictureRule::AllFormats : PictureRule::Described; }
 
 // The picture kinds, by extension. `described`: under the described rule the
 // catalogue walk and the preview list count a name with exactly this

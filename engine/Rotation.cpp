@@ -13,7 +13,8 @@ namespace {
 // tried in vain by this change, which are not tried again. `number` moves only
 // once a picture has been tried.
 bool RotateFrom(const std::string& folder, int32_t& number, int32_t from, std::set<int32_t>& failed,
-                const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save) {
+                const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save,
+                PictureRule rule) {
     const int32_t before = number;
     for (int32_t position = from;; position = number) {
         if (position >= 1 && failed.count(position)) return false;  // a whole pass failed
@@ -22,7 +23,7 @@ bool RotateFrom(const std::string& folder, int32_t& number, int32_t from, std::s
         // A folder that cannot be listed (a stick or a network drive that is
         // away for now) changes nothing, so the rotation goes on where it was
         // once the folder is back.
-        if (!PictureSearch(folder, position)) return false;
+        if (!PictureSearch(folder, position, rule)) return false;
         const WallpaperResult result = makeWallpaper(FoundPicture);
         // The wallpaper's own output failed (a full disk, a bitmap another
         // program holds): every other picture would fail the same way, so the
@@ -52,15 +53,16 @@ bool RotateFrom(const std::string& folder, int32_t& number, int32_t from, std::s
 }  // namespace
 
 bool RotateWallpaper(const std::string& folder, int32_t& number,
-                     const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save) {
+                     const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save,
+                     PictureRule rule) {
     if (folder.empty()) return false;
     std::set<int32_t> failed;
-    return RotateFrom(folder, number, number, failed, makeWallpaper, save);
+    return RotateFrom(folder, number, number, failed, makeWallpaper, save, rule);
 }
 
 bool RotateWallpaperBack(const std::string& folder, int32_t& number,
                          const std::function<WallpaperResult(const std::string&)>& makeWallpaper,
-                         const std::function<void()>& save) {
+                         const std::function<void()>& save, PictureRule rule) {
     if (folder.empty()) return false;
     int32_t previous = number;
     StepBack(previous);
@@ -68,14 +70,14 @@ bool RotateWallpaperBack(const std::string& folder, int32_t& number,
     if (previous < 1) {
         // At position 1, or right after the catalogue wrapped: no wrapping
         // backwards; the change applies the last find again and goes on from there.
-        return RotateFrom(folder, number, previous, failed, makeWallpaper, save);
+        return RotateFrom(folder, number, previous, failed, makeWallpaper, save, rule);
     }
     int32_t showing = previous + 1;
     // Down from the picture before the one showing, each position once, to 1.
     for (int32_t position = previous; position >= 1;) {
         CatalogueEnd = true;
         PictureCounter = 0;
-        if (!PictureSearch(folder, position)) return false;  // the folder is away: nothing changes
+        if (!PictureSearch(folder, position, rule)) return false;  // the folder is away: nothing changes
         if (PictureCounter < 1) break;                        // no picture at all
         // Beyond the end of the catalogue the walk stops at its last picture,
         // which then stands for the picture showing as well.
@@ -94,7 +96,7 @@ bool RotateWallpaperBack(const std::string& folder, int32_t& number,
     // Nothing before it can be applied: as at position 1, the picture showing
     // is applied again, passing on forward from it if it fails now, without
     // trying again what failed above.
-    return RotateFrom(folder, number, showing, failed, makeWallpaper, save);
+    return RotateFrom(folder, number, showing, failed, makeWallpaper, save, rule);
 }
 
 void StepBack(int32_t& number) {

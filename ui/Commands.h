@@ -11,6 +11,7 @@ enum Command : UINT {
     CmdTrayPrevious = 108,    // CmdN8: tray "Предыдущая"
     CmdTrayExit = 109,        // CmdN9: tray "Выход"
     CmdPlugins = 150,         // "Файл" -> "Плагины"
+    CmdAllFormats = 160,      // "Параметры" -> "Все форматы (PNG, WebP, .jpeg)"
     CmdAbout = 404,           // CmdN4: "Помощь" -> "О программе"
     CmdDeveloperSite = 405,   // CmdN5: "Помощь" -> "Сайт разработчика"
     CmdWallpapersPage = 410,  // CmdN10: "Помощь" -> "Скачать обои"

@@ -5,7 +5,7 @@
 std::string LangAdvert, LangFolderChoice, LangFile, LangExit, LangHelp, LangAbout, LangDeveloperSite, LangApply,
     LangChangeAtStart, LangStartWithWindows, LangByTimer, LangWallpaperFolder, LangNoPictures, LangSettings, LangNext,
     LangPrevious, LangMinute, LangHour, LangDay, LangPlugins, LangOn, LangOff, LangBackgroundColor,
-    LangOptions;
+    LangOptions, LangAllFormats;
 
 const std::string TextWallpapersPage = "Скачать обои";
 const std::string TextChoose = "Выбрать";
@@ -44,6 +44,7 @@ const Caption* Table(size_t& count) {
         {&LangOff, "Выкл"},
         {&LangBackgroundColor, "Цвет фона"},
         {&LangOptions, "Параметры"},
+        {&LangAllFormats, "Все форматы (PNG, WebP, .jpeg)"},  // English: "All formats (PNG, WebP, .jpeg)"
     };
     count = std::size(table);
     return table;

@@ -29,6 +29,8 @@ extern std::string LangOn;              // "Вкл": the plugin window's ButtonO
 extern std::string LangOff;             // "Выкл": the plugin window's ButtonOff
 extern std::string LangBackgroundColor;  // "Цвет фона": right of ColorSwatch
 extern std::string LangOptions;         // "Параметры": the menu bar's heading of the choices a user turns on
+extern std::string LangAllFormats;      // "Все форматы (PNG, WebP, .jpeg)" (English: "All formats (PNG, WebP, .jpeg)"):
+                                        // "Параметры" -> option "allformats"
 
 // Texts the windows show that the table above does not assign; set from the start.
 extern const std::string TextWallpapersPage;  // "Скачать обои": WallpapersPageClick

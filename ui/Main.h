@@ -42,6 +42,9 @@ public:
 
     // The "Файл" menu's "Плагины": opens a further plugin manager window.
     void PluginsClick();
+    // "Параметры" -> "Все форматы (PNG, WebP, .jpeg)": option "allformats" turned
+    // over and saved at once; the preview lists its folder by the new rule.
+    void AllFormatsClick();
 
     TTimer TimerWp;  // the wallpaper timer, armed and ticked by the program
 

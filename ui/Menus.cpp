@@ -5,6 +5,8 @@
 
 #include <iterator>
 
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "ui/LangUnit.h"
 #include "ui/Main.h"
 #include "ui/PluginForm.h"
@@ -18,6 +20,9 @@ const MenuItem kMainMenu[] = {
     {CmdFileExit, &LangExit, [](TForm1& form) { form.FileExitClick(); }},
     // The choices beyond the described behaviour, each saved at once.
     {0, &LangOptions, nullptr},
+    {0, nullptr, nullptr, MenuRow::Separator},
+    {CmdAllFormats, &LangAllFormats, [](TForm1& form) { form.AllFormatsClick(); }, MenuRow::Command,
+     [](const TForm1&) { return Settings.allformats; }},
     {0, &LangHelp, nullptr},
     {CmdAbout, &LangAbout, [](TForm1& form) { form.Banner.AboutClick(); }},
     {CmdDeveloperSite, &LangDeveloperSite, [](TForm1& form) { form.Banner.DeveloperSiteClick(); }},
@@ -147,3 +152,9 @@ bool RunMenuCommand(std::span<const MenuItem> items, UINT command, TForm1& form)
 void TForm1::FileExitClick() { Close(); }
 
 void TForm1::PluginsClick() { CreatePluginForm(); }
+
+void TForm1::AllFormatsClick() {
+    Settings.allformats = !Settings.allformats;
+    SaveSettings(ConfigPath);
+    if (Preview.PreviewFolder != "none") Preview.ShowFolder(Preview.PreviewFolder);
+}
