@@ -24,6 +24,7 @@
 #include "platform/Platform.h"
 #include "image/Reduction.h"
 #include "tests/image/JpegFixture.h"
+#include "tools/Crc32.h"
 
 using testing_support::JpegLayout;
 using testing_support::MakeJpeg;
@@ -295,7 +296,8 @@ TEST(PngReader, EveryColourTypeAndDepthAsTheReferenceDecodesIt) {
 }
 
 // A damaged PNG is refused: a bad CRC in a critical chunk, a cut anywhere, a
-// header that is not PNG; a bad CRC in an ancillary chunk drops only that chunk.
+// header that is not PNG; a bad CRC in an ancillary chunk drops only that
+// chunk; an APNG shows its default image.
 TEST(PngReader, RefusesDamageButPassesOverABadAncillaryChecksum) {
     TempFolder folder;
     const std::string dir = Posix(folder.Path());
@@ -328,6 +330,40 @@ TEST(PngReader, RefusesDamageButPassesOverABadAncillaryChecksum) {
     EXPECT_STREQ(outcome(text), "same");
     for (size_t cut : {size_t(0), size_t(7), size_t(30), good.size() / 2, good.size() - 13})
         EXPECT_STREQ(outcome(std::vector<uint8_t>(good.begin(), good.begin() + std::ptrdiff_t(cut))), "refused") << cut;
+
+    // An APNG (acTL and a frame control before the image data, a second frame
+    // after it, made of the first one's data) shows its default image.
+    const auto made = [](const char* name, const std::vector<uint8_t>& data) {
+        std::vector<uint8_t> chunk = {uint8_t(data.size() >> 24), uint8_t(data.size() >> 16), uint8_t(data.size() >> 8),
+                                      uint8_t(data.size())};
+        chunk.insert(chunk.end(), name, name + 4);
+        chunk.insert(chunk.end(), data.begin(), data.end());
+        Crc32 crc;
+        crc.Add(chunk.data() + 4, chunk.size() - 4);
+        for (int i = 3; i >= 0; --i) chunk.push_back(uint8_t(crc.Value() >> (8 * i)));
+        return chunk;
+    };
+    const auto u32 = [](uint32_t v) { return std::vector<uint8_t>{uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}; };
+    const auto frame = [&](uint32_t sequence) {
+        std::vector<uint8_t> control = u32(sequence);
+        for (uint32_t v : {uint32_t(whole.width), uint32_t(whole.height), 0u, 0u}) {
+            const std::vector<uint8_t> bytes = u32(v);
+            control.insert(control.end(), bytes.begin(), bytes.end());
+        }
+        control.insert(control.end(), {0, 1, 0, 10, 0, 0});  // 1/10 s, no disposal, source
+        return made("fcTL", control);
+    };
+    const size_t idat = chunk("IDAT") - 4, idatLength = size_t(good[idat]) << 24 | good[idat + 1] << 16 |
+                                                         good[idat + 2] << 8 | good[idat + 3];
+    std::vector<uint8_t> second = u32(2);
+    second.insert(second.end(), good.begin() + std::ptrdiff_t(idat + 8), good.begin() + std::ptrdiff_t(idat + 8 + idatLength));
+    std::vector<uint8_t> apng(good.begin(), good.begin() + std::ptrdiff_t(idat));
+    for (const std::vector<uint8_t>& part : {made("acTL", {0, 0, 0, 2, 0, 0, 0, 0}), frame(0)})
+        apng.insert(apng.end(), part.begin(), part.end());
+    apng.insert(apng.end(), good.begin() + std::ptrdiff_t(idat), good.begin() + std::ptrdiff_t(idat + 12 + idatLength));
+    for (const std::vector<uint8_t>& part : {frame(1), made("fdAT", second)}) apng.insert(apng.end(), part.begin(), part.end());
+    apng.insert(apng.end(), good.begin() + std::ptrdiff_t(idat + 12 + idatLength), good.end());
+    EXPECT_STREQ(outcome(apng), "same");
 }
 
 // WebP files, lossy and lossless, with and without alpha, and an animation's
