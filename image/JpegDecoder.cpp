@@ -199,18 +199,37 @@ public:
 private:
     // Orientations 5 to 8 once the picture is whole: upright row `oy` is a
     // column of the decoded picture.
+    // Upright rows are made a block at a time, each source row read once per
+    // block: a column walk row by row would miss the cache at every pixel.
     void Transpose() {
         const int32_t width = decoded_.width, height = decoded_.height;
-        for (int32_t oy = 0; oy < width; ++oy) {
-            uint8_t* out = sink_.RowBuffer(oy);
-            if (!out) out = row_.data();
-            const int32_t sx = orientation_ <= 6 ? oy : width - 1 - oy;
-            const bool downwards = orientation_ == 5 || orientation_ == 8;  // upright x runs down the column
+        const bool downwards = orientation_ == 5 || orientation_ == 8;  // upright x runs down the column
+        const size_t rowBytes = size_t(height) * pixel_;
+        constexpr int32_t kBlock = 32;
+        std::vector<uint8_t> block(rowBytes * kBlock);
+        for (int32_t first = 0; first < width; first += kBlock) {
+            const int32_t rows = std::min(kBlock, width - first);
             for (int32_t ox = 0; ox < height; ++ox) {
-                const int32_t sy = downwards ? ox : height - 1 - ox;
-                std::memcpy(out + size_t(ox) * pixel_, whole_.Row(sy) + size_t(sx) * pixel_, pixel_);
+                const uint8_t* source = whole_.Row(downwards ? ox : height - 1 - ox);
+                uint8_t* target = block.data() + size_t(ox) * pixel_;
+                for (int32_t i = 0; i < rows; ++i, target += rowBytes) {
+                    const int32_t oy = first + i, sx = orientation_ <= 6 ? oy : width - 1 - oy;
+                    const uint8_t* p = source + size_t(sx) * pixel_;
+                    target[0] = p[0];
+                    if (pixel_ == 3) target[1] = p[1], target[2] = p[2];
+                }
             }
-            sink_.Row(oy, out);
+            for (int32_t i = 0; i < rows; ++i) {
+                const uint8_t* made = block.data() + rowBytes * size_t(i);
+                uint8_t* out = sink_.RowBuffer(first + i);
+                if (!out) {
+                    std::memcpy(row_.data(), made, rowBytes);  // whole rows of the format, padding included
+                    out = row_.data();
+                } else {
+                    std::memcpy(out, made, rowBytes);
+                }
+                sink_.Row(first + i, out);
+            }
         }
         whole_ = Bitmap();
     }
@@ -249,7 +268,7 @@ private:
     size_t size_;
 };
 
-void Decode(ByteSource& source, bool quantize, int denominator, PictureSink& sink, size_t piece = kJpegReadPiece) {
+void Decode(ByteSource& source, bool quantizeAsked, int denominator, PictureSink& sink, size_t piece = kJpegReadPiece) {
     Decoder decoder;
     std::exception_ptr sinkError;
     PixelFormat output;
@@ -261,7 +280,7 @@ void Decode(ByteSource& source, bool quantize, int denominator, PictureSink& sin
     const int orientation = OrientationOf(decoder.info);
     const bool cmyk = decoder.info.jpeg_color_space == JCS_CMYK || decoder.info.jpeg_color_space == JCS_YCCK;
     const bool inverted = decoder.info.saw_Adobe_marker;
-    if (cmyk) quantize = false;  // the library quantises RGB only
+    const bool quantize = quantizeAsked && !cmyk;  // the library quantises RGB only
     decoder.info.scale_num = 1;
     decoder.info.scale_denom = static_cast<unsigned>(denominator);
     decoder.info.dct_method = JDCT_ISLOW;
