@@ -27,7 +27,10 @@ public:
             throw WebpError("Invalid WebP header");
         headerRead_ = true;
         const uint64_t pixels = uint64_t(features_.width) * uint64_t(features_.height);
-        return {features_.width, features_.height, 24, source_.Size() + pixels * (features_.has_alpha ? 4 : 3), false};
+        // The file, and the picture at 4 bytes a pixel where it has alpha or is
+        // an animation's frame (at most the canvas), else 3.
+        const uint64_t pixelBytes = features_.has_alpha || features_.has_animation ? 4 : 3;
+        return {features_.width, features_.height, 24, source_.Size() + pixels * pixelBytes, false};
     }
 
     void Rows(PictureSink& sink, const ReadOptions& options) override {

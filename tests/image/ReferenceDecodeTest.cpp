@@ -18,6 +18,8 @@
 #include "engine/Thumbnail.h"
 #include "image/Exif.h"
 #include "engine/PictureFile.h"
+#include "engine/Render.h"
+#include "tests/engine/WholeCanvas.h"
 #include "image/JpegDecoder.h"
 #include "image/PngDecoder.h"
 #include "image/WebpDecoder.h"
@@ -407,4 +409,40 @@ TEST(WebpReader, LossyLosslessAlphaAndAnimationAsDwebpDecodesThem) {
     cut.resize(cut.size() / 2);
     WriteBytes(folder / "cut.webp", cut);
     EXPECT_THROW(ReadThrough(MakeWebpReader, dir + "/cut.webp", 0), WebpError);
+}
+
+// A change of a PNG, a WebP and a turned JPEG writes, row by row, the bitmap
+// the canvas made whole in memory gives, for each fit rule and display depth:
+// the new readers stream into the wallpaper as the old ones do.
+TEST(NewReadersInAChange, TheBitmapWrittenRowByRowIsTheCanvasMadeWhole) {
+    TempFolder folder;
+    const std::string dir = Posix(folder.Path());
+    struct Picture {
+        std::string name, make;
+    };
+    const std::string rgba = std::string(kRgbaSource).substr(std::string("convert -size 37x23 ").size());
+    std::vector<Picture> pictures;
+    for (const char* size : {"130x100", "90x160", "400x120"}) {  // band, tall, wide
+        const std::string s = size;
+        pictures.push_back({"a" + s + ".png", "convert -size " + s + " " + rgba + " a" + s + ".png"});
+        pictures.push_back({"i" + s + ".png", "convert -size " + s + " " + rgba + " -interlace PNG i" + s + ".png"});
+        pictures.push_back({"p" + s + ".png", "convert -size " + s + " " + rgba + " -alpha off -colors 5 -define png:bit-depth=4 -define png:color-type=3 p" + s + ".png"});
+        pictures.push_back({"w" + s + ".webp", "convert -size " + s + " " + rgba + " -depth 8 w.png && cwebp -quiet w.png -o w" + s + ".webp"});
+    }
+    for (const Picture& picture : pictures) ASSERT_EQ(Shell("cd '" + dir + "' && " + picture.make), 0) << picture.name;
+    for (int orientation : {3, 6}) {
+        const std::string name = "o" + std::to_string(orientation) + ".jpg";
+        WriteBytes(folder / name, WithSegment(MakeJpeg(400, 120, Colour), ExifSegment(orientation, false)));
+        pictures.push_back({name, ""});
+    }
+    for (const Picture& picture : pictures)
+        for (int bits : {24, 8}) {
+            RenderOptions options;
+            options.background = 0x00336699;
+            options.displayBits = bits;
+            RenderWallpaper(folder / picture.name, options, folder / "wallpaper.bmp");
+            const std::vector<uint8_t> written = platform::ReadFileBytes(folder / "wallpaper.bmp", 1u << 24);
+            EXPECT_EQ(written, testing_support::WholeCanvasBmp(folder / picture.name, options))
+                << picture.name << " at " << bits << " bits";
+        }
 }
