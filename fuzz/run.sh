@@ -40,27 +40,7 @@ cd "$root"
 rm -rf "$out/seeds"
 "$out/cmake/fuzz/fuzz_seeds" "$out/seeds"
 cp -r "$root/fuzz/corpus" "$out/seeds/gif"
-# PNG seeds: every colour type and depth, interlaced and not, small.
-mkdir -p "$out/seeds/png" "$out/seeds/webp" "$out/seeds/exif"
-rgba=(-size 9x7 xc:red -alpha set -channel R -fx 'i/w' -channel G -fx 'j/h' -channel A -fx '0.3+0.1*i' +channel)
-for kind in 0:1 0:8 0:16 2:8 2:16 3:2 3:8 4:8 4:16 6:8 6:16; do
-  t=${kind%%:*} d=${kind##*:}
-  for il in none PNG; do
-    convert "${rgba[@]}" -depth 16 -define png:color-type="$t" -define png:bit-depth="$d" -interlace "$il" \
-      "$out/seeds/png/t$t-$d-$il.png" 2>/dev/null || true
-  done
-done
-convert "${rgba[@]}" -channel A -fx 'i%2' +channel PNG8:"$out/seeds/png/trns.png"
-# WebP seeds: lossy, lossless, with alpha, and a two-frame animation.
-convert "${rgba[@]}" "$out/seeds/webp/source.png"
-(cd "$out/seeds/webp" && cwebp -quiet -q 50 source.png -o lossy.webp && cwebp -quiet -lossless source.png -o lossless.webp \
-  && cwebp -quiet -q 50 -noalpha source.png -o opaque.webp && img2webp -lossy source.png source.png -o anim.webp >/dev/null 2>&1 \
-  && rm source.png)
-# Exif seeds: an Exif block of each orientation, in both byte orders.
-for o in 1 2 3 4 5 6 7 8; do
-  printf 'Exif\0\0II*\0\10\0\0\0\1\0\22\1\3\0\1\0\0\0'"\\$(printf %o "$o")"'\0\0\0\0\0\0\0' >"$out/seeds/exif/ii$o"
-  printf 'Exif\0\0MM\0*\0\0\0\10\0\1\1\22\0\3\0\0\0\1\0'"\\$(printf %o "$o")"'\0\0\0\0\0\0' >"$out/seeds/exif/mm$o"
-done
+bash "$root/fuzz/picture-seeds.sh" "$out/seeds"
 
 # Longest input per target: a GIF animation, small pictures, an INI file, a
 # picture file or a picture's description for the preview. 16 KB holds the banner (13 KB) and
