@@ -35,7 +35,7 @@ if build host; then
 else
   status=1
 fi
-echo "== fuzzing every reader of outside data (16 s each, under 90 s in all with start-up)"
+echo "== fuzzing every reader of outside data (16 s each, eight targets, about 150 s in all with start-up)"
 start=$SECONDS
 bash fuzz/run.sh all 16 || status=1
 echo "   ($((SECONDS - start)) s)"
