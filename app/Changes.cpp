@@ -36,6 +36,9 @@ WallpaperTarget CurrentTarget() {
 
 void Save() { SaveSettings(ConfigPath); }
 
+// Which names count as pictures: the choice "allformats".
+PictureRule CurrentRule() { return PictureRuleFor(Settings.allformats); }
+
 // Makes `picture` the wallpaper; once it is, it is the picture on the desktop
 // ("current"), saved with the position.
 WallpaperResult MakeCurrent(const std::string& picture) {
@@ -90,11 +93,11 @@ PictureSupply Cycle(std::vector<std::string> pictures) {
 void ChangeFramed(bool back) {
     if (Settings.shuffle)
         RotateWallpaperShuffled(Settings.wallpaper_directory, Settings.number, Settings.shuffleseed, Settings.current,
-                                back, Round, MakeCurrent, Save, NewSeed);
+                                back, Round, MakeCurrent, Save, NewSeed, CurrentRule());
     else if (back)
-        RotateWallpaperBack(Settings.wallpaper_directory, Settings.number, MakeCurrent, Save);
+        RotateWallpaperBack(Settings.wallpaper_directory, Settings.number, MakeCurrent, Save, CurrentRule());
     else
-        RotateWallpaper(Settings.wallpaper_directory, Settings.number, MakeCurrent, Save);
+        RotateWallpaper(Settings.wallpaper_directory, Settings.number, MakeCurrent, Save, CurrentRule());
 }
 
 }  // namespace
@@ -109,9 +112,9 @@ bool TProgram::ChangeScreens(bool back) {
     // With random order too, each monitor takes the next picture of the round.
     if (Settings.shuffle)
         RotateScreensShuffled(Settings.wallpaper_directory, Settings.number, Settings.shuffleseed, Settings.current,
-                              Showing, monitors, back, Round, make, Save, NewSeed);
+                              Showing, monitors, back, Round, make, Save, NewSeed, CurrentRule());
     else
-        RotateScreens(Settings.wallpaper_directory, Settings.number, monitors, back, make, Save);
+        RotateScreens(Settings.wallpaper_directory, Settings.number, monitors, back, make, Save, CurrentRule());
     return true;
 }
 

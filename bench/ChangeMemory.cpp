@@ -2,7 +2,8 @@
 //
 // What a wallpaper change costs the real program in memory, under Wine or
 // Windows: for each folder (holding one picture), config.ini is pointed at it,
-// tavrinwp.exe is started without a change at start, and one change is asked
+// tavrinwp.exe is started without a change at start (option "allformats" 1,
+// so that PNG and WebP pictures count), and one change is asked
 // for from the tray icon. Prints the program's working set once it is idle,
 // its peak working set before the change and after it, and the rise the change
 // made. With --fitscreen, config.ini holds "fitscreen" N (1: a picture on
@@ -42,7 +43,7 @@ bool MeasureChange(const std::string& folder, const std::string& fitscreen) {
     const e2e::DataFiles files = e2e::FreshDataFolder();
     if (!WriteText(files.config, "[options]\r\nwallpaper_directory=" + folder +
                                      "\r\nchangestart=0\r\nnumber=1\r\nplugin_directory=none\r\n"
-                                     "R=0\r\nG=0\r\nB=128\r\n" +
+                                     "R=0\r\nG=0\r\nB=128\r\nallformats=1\r\n" +
                                      (fitscreen.empty() ? "" : "fitscreen=" + fitscreen + "\r\n"))) {
         std::fprintf(stderr, "ChangeMemory: cannot write %s\n", files.config.c_str());
         return false;

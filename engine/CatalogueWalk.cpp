@@ -75,10 +75,11 @@ public:
 
     bool Walk(const std::string& top, CatalogueCache& cache) {
         cache_ = &cache;
-        if (!cache.root_ || cache.top_ != top) {
+        if (!cache.root_ || cache.top_ != top || cache.rule_ != state_.rule) {
             cache.watch_.reset();  // the old top is let go first
             cache.root_ = std::make_unique<CatalogueCache::Folder>();
             cache.top_ = top;
+            cache.rule_ = state_.rule;  // listings judged by another rule are not kept
         }
         ArmWatch(top);
         // The top is stamped at every walk, after the watch is armed: the
@@ -271,7 +272,7 @@ private:
         folder.entries.clear();
         folder.listed = source_.List(path_, [&](const platform::FolderEntry& listed) {
             if (listed.name == "." || listed.name == "..") return true;
-            const bool picture = IsPictureFile(listed.RealName());
+            const bool picture = IsPictureFile(listed.RealName(), state_.rule);
             if (!listed.isFolder && !picture) return true;
             CachedEntry& entry = folder.entries.emplace_back();
             entry.name = listed.name;
@@ -344,8 +345,8 @@ CatalogueCache& ProcessCache() {
 
 }  // namespace
 
-WalkResult PictureSearch(const std::string& folder, int32_t number) {
-    WalkState state{0, FoundPicture, true};
+WalkResult PictureSearch(const std::string& folder, int32_t number, PictureRule rule) {
+    WalkState state{0, FoundPicture, true, rule};
     WalkResult result;
     result.listed = PictureSearch(folder, number, state, SystemFolders(), ProcessCache());
     PictureCounter = result.counter = state.counter;
@@ -355,8 +356,8 @@ WalkResult PictureSearch(const std::string& folder, int32_t number) {
     return result;
 }
 
-WalkResult PictureSearch(const std::string& folder, int32_t number, int32_t& total) {
-    WalkState state{0, FoundPicture, true};
+WalkResult PictureSearch(const std::string& folder, int32_t number, int32_t& total, PictureRule rule) {
+    WalkState state{0, FoundPicture, true, rule};
     state.target = number;
     WalkResult result;
     result.listed =
@@ -381,8 +382,9 @@ WalkResult PictureSearch(const std::string& folder, int32_t number, int32_t& tot
     return result;
 }
 
-std::optional<int32_t> CountPictures(const std::string& folder) {
+std::optional<int32_t> CountPictures(const std::string& folder, PictureRule rule) {
     WalkState state;
+    state.rule = rule;
     if (!PictureSearch(folder, std::numeric_limits<int32_t>::max(), state, SystemFolders(), ProcessCache()))
         return std::nullopt;
     return state.counter;

@@ -17,6 +17,7 @@ struct WalkState {
     int32_t counter = 0;     // pictures counted so far
     std::string found;       // the last picture counted; only ever overwritten
     bool catalogueEnd = true;  // cleared when a picture or folder follows the found one
+    PictureRule rule = PictureRule::Described;  // which names count as pictures
     // A position to look out for on the way (0: none), and the picture found there.
     int32_t target = 0;
     std::string atTarget;
@@ -27,7 +28,8 @@ extern int32_t PictureCounter;
 extern std::string FoundPicture;
 extern bool CatalogueEnd;
 
-// What counts as a picture (IsPictureFile) is the table in PictureFile.h.
+// What counts as a picture (IsPictureFile, by the walk state's rule) is the
+// table in PictureFile.h.
 
 // Counts the pictures under `folder` in catalogue order until `number` of them
 // are counted (values below 1 count nothing), then scans the rest of every
@@ -87,6 +89,7 @@ private:
     friend class CachedWalk;
     bool mayWatch_;
     std::string top_;
+    PictureRule rule_ = PictureRule::Described;  // the rule its listings were judged by
     std::unique_ptr<Folder> root_;
     std::unique_ptr<platform::FolderWatch> watch_;
     uint64_t armed_ = 0;  // counts the times the watch was armed; a folder checked since the last holds it
@@ -103,20 +106,21 @@ struct WalkResult {
 };
 
 // The walk for position `number` (the rotation's, which the caller passes in)
-// from a fresh count, with the process's own CatalogueCache. Its result is
+// from a fresh count by `rule`, with the process's own CatalogueCache. Its result is
 // also left in the process-wide state, which stays the bridge to it:
 // PictureCounter and CatalogueEnd are set, FoundPicture is overwritten when a
 // picture was counted, and `found` is FoundPicture after the walk.
-WalkResult PictureSearch(const std::string& folder, int32_t number);
+WalkResult PictureSearch(const std::string& folder, int32_t number, PictureRule rule = PictureRule::Described);
 
 // How many pictures the catalogue under `folder` holds, through the same kept
 // listings; nothing when the folder cannot be listed. The process-wide state
 // is left alone.
-std::optional<int32_t> CountPictures(const std::string& folder);
+std::optional<int32_t> CountPictures(const std::string& folder, PictureRule rule = PictureRule::Described);
 
 // Both in one walk: the walk for position `number` that goes on counting to
 // the end of the catalogue, `total` set to the count. Its result is the one
 // PictureSearch(folder, number) gives, except that `catalogueEnd` tells only
 // whether `number` is the last position (an empty folder after the last
 // picture does not clear it).
-WalkResult PictureSearch(const std::string& folder, int32_t number, int32_t& total);
+WalkResult PictureSearch(const std::string& folder, int32_t number, int32_t& total,
+                         PictureRule rule = PictureRule::Described);

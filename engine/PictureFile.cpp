@@ -1,9 +1,13 @@
 #include "engine/PictureFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <cstring>
 
 #include "image/BmpCodec.h"
+#include "image/PngDecoder.h"
+#include "image/WebpDecoder.h"
 
 std::string PictureExtension(const std::string& name) {
     const size_t dot = name.find_last_of('.');
@@ -15,23 +19,36 @@ std::string PictureExtension(const std::string& name) {
 
 namespace {
 
-const PictureKindEntry* FindKind(const std::string& name) {
-    const std::string extension = PictureExtension(name);
-    for (const PictureKindEntry& entry : kPictureKinds)
-        if (extension == entry.extension) return &entry;
-    return nullptr;
+bool SameIgnoringCase(const std::string& a, const char* b) {
+    const size_t length = std::strlen(b);
+    if (a.size() != length) return false;
+    for (size_t i = 0; i < length; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    return true;
 }
 
 }  // namespace
 
 PictureKind PictureKindOf(const std::string& name) {
-    const PictureKindEntry* entry = FindKind(name);
-    return entry ? entry->kind : PictureKind::None;
+    const std::string extension = PictureExtension(name);
+    for (const PictureKindEntry& entry : kPictureKinds)
+        if (SameIgnoringCase(extension, entry.extension)) return entry.kind;
+    return PictureKind::None;
 }
 
-bool IsPictureFile(const std::string& name) {
-    const PictureKindEntry* entry = FindKind(name);
-    return entry && entry->listed;
+bool IsPictureFile(const std::string& name, PictureRule rule) {
+    const std::string extension = PictureExtension(name);
+    for (const PictureKindEntry& entry : kPictureKinds) {
+        switch (rule) {
+        case PictureRule::Described:
+            if (entry.described && extension == entry.extension) return true;
+            break;
+        case PictureRule::AllFormats:
+            if (SameIgnoringCase(extension, entry.extension)) return true;
+            break;
+        }
+    }
+    return false;
 }
 
 void CheckPictureBounds(int32_t width, int32_t height, int bitsPerPixel, size_t fileBytes) {
@@ -39,37 +56,34 @@ void CheckPictureBounds(int32_t width, int32_t height, int bitsPerPixel, size_t 
         throw RenderError(broken);
 }
 
-namespace {
-
-PictureSize JpegPictureSize(const JpegSize& jpeg, uint64_t fileBytes) {
-    CheckPictureBounds(jpeg.width, jpeg.height, 24, static_cast<size_t>(std::min<uint64_t>(fileBytes, SIZE_MAX)));
-    if (jpeg.wholeCoefficientBytes > kMaxWallpaperBytes) throw RenderError("The picture is too large");
-    return {jpeg.width, jpeg.height, 24};
+PictureKind RequirePictureKind(const std::string& path) {
+    const PictureKind kind = PictureKindOf(path);
+    if (kind == PictureKind::None) throw RenderError("Unknown picture file extension (" + PictureExtension(path) + ")");
+    return kind;
 }
 
-}  // namespace
-
-PictureSize ReadPictureSize(PictureKind kind, const uint8_t* data, size_t size) {
-    if (kind == PictureKind::None) throw RenderError("No picture loaded");
-    if (kind == PictureKind::Jpeg) return JpegPictureSize(ReadJpegSize(data, size), size);
-    const BmpSize bmp = ReadBmpSize(data, size);
-    CheckPictureBounds(bmp.width, bmp.height, bmp.bitsPerPixel, size);
-    return {bmp.width, bmp.height, bmp.bitsPerPixel};
-}
-
-PictureSize ReadJpegPictureSize(ByteSource& file) { return JpegPictureSize(ReadJpegSize(file), file.Size()); }
-
-Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const PictureDecoding& decoding) {
-    const PictureSize claimed = ReadPictureSize(kind, data, size);
-    const int scale = decoding.plan ? decoding.plan(claimed) : 1;
-    if (kind == PictureKind::Bmp) return DecodeBmp(data, size);
-    if (scale == 1) return DecodeJpeg(data, size, false);
-    class WholeBitmap final : public JpegSink {
-    public:
-        Bitmap bitmap;
-        void Begin(const PixelFormat& output) override { bitmap.Reset(output.width, output.height, 24); }
-        uint8_t* RowBuffer(int32_t y) override { return bitmap.Row(y); }
-    } sink;
-    DecodeJpegScaled(data, size, scale, sink);
-    return std::move(sink.bitmap);
+OpenedPicture OpenPicture(PictureKind kind, ByteSource& source) {
+    OpenedPicture opened;
+    switch (kind) {
+    case PictureKind::None:
+        throw RenderError("No picture loaded");
+    case PictureKind::Bmp:
+        opened.reader = MakeBmpReader(source);
+        break;
+    case PictureKind::Jpeg:
+        opened.reader = MakeJpegReader(source);
+        break;
+    case PictureKind::Png:
+        opened.reader = MakePngReader(source);
+        break;
+    case PictureKind::Webp:
+        opened.reader = MakeWebpReader(source);
+        break;
+    }
+    opened.header = opened.reader->Header();
+    const PictureHeader& header = opened.header;
+    CheckPictureBounds(header.width, header.height, header.bitsPerPixel,
+                       static_cast<size_t>(std::min<uint64_t>(source.Size(), SIZE_MAX)));
+    if (header.wholeBytes > kMaxWallpaperBytes) throw RenderError("The picture is too large");
+    return opened;
 }

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -13,6 +13,7 @@
 #include "image/BmpCodec.h"
 #include "image/ImageLimits.h"
 #include "image/JpegDecoder.h"
+#include "image/PictureReader.h"
 #include "platform/Platform.h"
 
 // A picture the program refuses: no picture kind, or past the bounds.
@@ -21,33 +22,44 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class PictureKind { None, Bmp, Jpeg };
+enum class PictureKind { None, Bmp, Jpeg, Png, Webp };
 
-// The picture kinds, by exact extension. `listed`: the catalogue walk and the
-// preview list count such a file as a picture (IsPictureFile). A named
-// picture of the other kinds is still read by a change and by the preview.
+// Which names count as pictures (IsPictureFile): the described rule, or with
+// option "allformats" every extension of the table in any letter case.
+enum class PictureRule { Described, AllFormats };
+// The rule for the value of option "allformats".
+inline PictureRule PictureRuleFor(bool allformats) { return allformats ? PictureRule::AllFormats : PictureRule::Described; }
+
+// The picture kinds, by extension. `described`: under the described rule the
+// catalogue walk and the preview list count a name with exactly this
+// extension as a picture. Under PictureRule::AllFormats every extension here
+// counts in any letter case. A named picture is read by its extension in any
+// letter case, whichever rule lists it.
 struct PictureKindEntry {
     const char* extension;
     PictureKind kind;
-    bool listed;
+    bool described;
 };
 inline constexpr PictureKindEntry kPictureKinds[] = {
     {".bmp", PictureKind::Bmp, true},    {".BMP", PictureKind::Bmp, true},
     {".jpg", PictureKind::Jpeg, true},   {".JPG", PictureKind::Jpeg, true},
-    {".jpeg", PictureKind::Jpeg, false}, {".JPEG", PictureKind::Jpeg, false},
+    {".jpeg", PictureKind::Jpeg, false}, {".png", PictureKind::Png, false},
+    {".webp", PictureKind::Webp, false},
 };
 
 // The extension of a file name or path: from the last "." that stands after the
 // last "\" and the last ":", dot included; empty when there is none.
 std::string PictureExtension(const std::string& name);
 
-// The kind a file is read as, by its extension; None for any other extension.
+// The kind a file is read as, by its extension in any letter case; None for
+// any other extension.
 PictureKind PictureKindOf(const std::string& name);
 
-// A name is a picture when its extension is exactly ".bmp", ".BMP", ".jpg" or
-// ".JPG". Mixed case and ".jpeg" are not pictures; folders are judged by the
-// same rule.
-bool IsPictureFile(const std::string& name);
+// Under the described rule a name is a picture when its extension is exactly
+// ".bmp", ".BMP", ".jpg" or ".JPG": mixed case and ".jpeg" are not pictures.
+// Under AllFormats any extension of kPictureKinds counts, in any letter case.
+// Folders are judged by the same rule.
+bool IsPictureFile(const std::string& name, PictureRule rule = PictureRule::Described);
 
 // The bounds on pictures from outside, passed over like a picture that does not
 // decode. The largest picture, wallpaper canvas or picture file the program
@@ -63,6 +75,9 @@ bool IsPictureFile(const std::string& name);
 // a file whose coefficients pass kMaxWallpaperBytes is refused from its
 // header, and what libjpeg takes for one picture, the coefficients and the
 // quantiser's buffer together, stays within kMaxJpegWorkBytes (the same 256 MiB).
+// A JPEG whose Exif orientation (5 to 8) exchanges rows and columns is decoded
+// whole before its rows come out, 3 bytes a pixel: what a reader holds whole
+// (PictureHeader::wholeBytes) stays within kMaxWallpaperBytes.
 // The picture file itself is read by pieces, never whole.
 inline constexpr uint64_t kMaxPixelsPerFileByte = 4096;
 inline constexpr size_t kMaxWallpaperBytes = size_t(1) << 28;
@@ -73,35 +88,24 @@ inline constexpr ImageLimits kPictureLimits{kMaxPixelsPerFileByte, kMaxWallpaper
 // from a file of `fileBytes`, breaks kPictureLimits.
 void CheckPictureBounds(int32_t width, int32_t height, int bitsPerPixel, size_t fileBytes);
 
-// A picture's size as its header gives it; a JPEG counts 24 bits per pixel.
-struct PictureSize {
-    int32_t width = 0;
-    int32_t height = 0;
-    int bitsPerPixel = 24;
+// The kind of the picture file at `path`, or RenderError "Unknown picture
+// file extension (.gif)" for a name of no picture kind.
+PictureKind RequirePictureKind(const std::string& path);
+
+// A picture file opened for reading: its reader and its header, which keeps
+// to the bounds.
+struct OpenedPicture {
+    std::unique_ptr<PictureReader> reader;
+    PictureHeader header;
 };
+// The reader of `kind` over `source` (the one place that chooses a reader by
+// kind), its header read and held to kPictureLimits and the memory the reader
+// holds whole (PictureHeader::wholeBytes) to kMaxWallpaperBytes, before any
+// memory is asked for the pixels. Throws RenderError for PictureKind::None and
+// a picture past the bounds, and what the reader throws for its header.
+OpenedPicture OpenPicture(PictureKind kind, ByteSource& source);
 
-// The size a picture file's header claims, held to the bounds: throws what
-// DecodePicture throws before it calls `plan`.
-PictureSize ReadPictureSize(PictureKind kind, const uint8_t* data, size_t size);
-// The same for a JPEG file read by pieces: only its header is read.
-PictureSize ReadJpegPictureSize(ByteSource& file);
-
-// What the caller of DecodePicture decides once the size is known.
-struct PictureDecoding {
-    // Called with the size, once it keeps to the bounds and before any memory
-    // is asked for the pixels; it may throw to refuse the picture. It gives the
-    // JPEG scale: 1 (full size), 2, 4 or 8. None: full size.
-    std::function<int(const PictureSize&)> plan;
-};
-
-// Reads a picture file's bytes: the size from the header, held to the
-// bounds, then `plan`, then the pixels. A BMP comes whole in its own format, a
-// JPEG at 24 bits. Throws
-// RenderError for PictureKind::None and a picture past the bounds, and what
-// the decoders throw.
-Bitmap DecodePicture(PictureKind kind, const uint8_t* data, size_t size, const PictureDecoding& decoding = {});
-
-// A picture file read by pieces, as DecodeBmpRows and the JPEG decoder read it.
+// A picture file read by pieces, as every reader reads it.
 class PictureFileSource final : public ByteSource {
 public:
     explicit PictureFileSource(platform::InputFile& file) : file_(file) {}

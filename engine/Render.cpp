@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "image/BmpCodec.h"
-#include "image/JpegDecoder.h"
+#include "image/PictureReader.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -134,85 +134,52 @@ private:
     int64_t rows_ = 0;          // canvas rows written or in the band
 };
 
-// A JPEG's rows, top-down: 24-bit rows are decoded straight into the band,
-// quantised rows of a fitted canvas through one row of their own.
-class JpegRows final : public JpegSink {
+// A picture's rows, in the order its reader gives them: a picture in the band
+// copied as it is, any other converted to 24 bits; 24-bit rows are decoded
+// straight into the band.
+class PictureRows final : public PictureSink {
 public:
-    explicit JpegRows(WallpaperFile& file) : file_(file) {}
-
-    void Begin(const PixelFormat& output) override {
-        format_ = output;
-        file_.Begin(format_);
-        convert_ = file_.Fitted() && output.bitsPerPixel != 24;
-        row_.assign(Bitmap::StrideFor(output.width, output.bitsPerPixel), 0);
-    }
-    uint8_t* RowBuffer(int32_t y) override {
-        target_ = file_.Place(y, +1);
-        return target_ && !convert_ ? target_ : row_.data();
-    }
-    void RowDone(int32_t) override {
-        if (!target_) return;
-        if (convert_) RowToBgr24(format_, row_.data(), target_);
-        file_.Placed();
-    }
-
-private:
-    WallpaperFile& file_;
-    PixelFormat format_;
-    bool convert_ = false;
-    std::vector<uint8_t> row_;  // a row cut off the canvas, or one to convert
-    uint8_t* target_ = nullptr;
-};
-
-// A BMP file's rows, in the order the file stores them: a picture in the band
-// copied as it is, any other converted to 24 bits.
-class BmpRows final : public BmpRowSink {
-public:
-    BmpRows(WallpaperFile& file, uint64_t fileBytes) : file_(file), fileBytes_(fileBytes) {}
+    explicit PictureRows(WallpaperFile& file) : file_(file) {}
 
     void Begin(const PixelFormat& format) override {
-        CheckPictureBounds(format.width, format.height, format.bitsPerPixel, static_cast<size_t>(fileBytes_));
         format_ = format;
         file_.Begin(format_);
+        direct_ = !file_.Fitted() || format.bitsPerPixel == 24;
+    }
+    uint8_t* RowBuffer(int32_t y) override {
+        Target(y);
+        return target_ && direct_ ? target_ : nullptr;
     }
     void Row(int32_t y, const uint8_t* row) override {
-        const int step = last_ < 0 ? (y == 0 ? +1 : -1) : (y > last_ ? +1 : -1);
-        last_ = y;
-        uint8_t* target = file_.Place(y, step);
-        if (!target) return;
-        if (!file_.Fitted())
-            std::memcpy(target, row, format_.Stride());
-        else
-            RowToBgr24(format_, row, target);
+        Target(y);
+        asked_ = -1;
+        if (!target_) return;
+        if (row != target_) {
+            if (!file_.Fitted())
+                std::memcpy(target_, row, format_.Stride());
+            else
+                RowToBgr24(format_, row, target_);
+        }
         file_.Placed();
     }
 
 private:
-    WallpaperFile& file_;
-    uint64_t fileBytes_;
-    PixelFormat format_;
-    int32_t last_ = -1;
-};
-
-// The first bytes of a BMP file, which hold its headers.
-constexpr size_t kBmpHeadBytes = size_t(1) << 16;
-
-// Refuses a BMP file past the bounds from its first bytes, before anything is
-// written. Headers longer than those bytes are left to the reader, and the
-// bounds are held again once it knows the format (BmpRows::Begin).
-void CheckBmpHead(platform::InputFile& input, uint64_t fileBytes) {
-    std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(fileBytes, kBmpHeadBytes)));
-    head.resize(input.ReadAt(0, head.data(), head.size()));
-    BmpSize size;
-    try {
-        size = ReadBmpSize(head.data(), head.size());
-    } catch (const BmpError&) {
-        if (head.size() < fileBytes) return;
-        throw;
+    // Where row `y` goes, asked once per row.
+    void Target(int32_t y) {
+        if (asked_ == y) return;
+        const int step = last_ < 0 ? (y == 0 ? +1 : -1) : (y > last_ ? +1 : -1);
+        last_ = y;
+        asked_ = y;
+        target_ = file_.Place(y, step);
     }
-    CheckPictureBounds(size.width, size.height, size.bitsPerPixel, static_cast<size_t>(fileBytes));
-    CheckCanvas(ComputeFit(size.width, size.height), size.bitsPerPixel);
-}
+
+    WallpaperFile& file_;
+    PixelFormat format_;
+    bool direct_ = false;
+    int32_t last_ = -1;   // the last row placed
+    int32_t asked_ = -1;  // the row target_ is for
+    uint8_t* target_ = nullptr;
+};
 
 }  // namespace
 
@@ -246,28 +213,21 @@ Fit ComputeFit(int32_t width, int32_t height) {
 }
 
 void RenderWallpaper(const std::string& picture, const RenderOptions& options, const std::string& output) {
-    const PictureKind kind = PictureKindOf(picture);
-    if (kind == PictureKind::None) throw RenderError("No picture loaded");
+    const PictureKind kind = RequirePictureKind(picture);
     // The picture file is read by pieces, never whole.
     std::unique_ptr<platform::InputFile> input = platform::OpenInputFile(picture);
     const uint64_t bytes = input->Size();
     if (bytes > kMaxPictureFileBytes) throw platform::Error(picture + " is too large");
     PictureFileSource source(*input);
-    if (kind == PictureKind::Bmp) {
-        CheckBmpHead(*input, bytes);
-    } else {
-        const PictureSize size = ReadJpegPictureSize(source);
-        CheckCanvas(ComputeFit(size.width, size.height), size.bitsPerPixel);
-    }
+    const OpenedPicture opened = OpenPicture(kind, source);
+    CheckCanvas(ComputeFit(opened.header.width, opened.header.height), opened.header.bitsPerPixel);
+    ReadOptions read;
+    read.quantize = options.displayBits <= 8;
+    read.background = options.background;
     platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
         WallpaperFile file(out, options.background);
-        if (kind == PictureKind::Bmp) {
-            BmpRows rows(file, bytes);
-            DecodeBmpRows(source, rows);
-        } else {
-            JpegRows rows(file);
-            DecodeJpeg(source, options.displayBits <= 8, rows);
-        }
+        PictureRows rows(file);
+        opened.reader->Rows(rows, read);
         file.Finish();
         input.reset();  // closed before the new bitmap takes its name, which may be the picture's
     });

@@ -13,14 +13,15 @@ namespace {
 // tried in vain by this change, which are not tried again. `number` moves only
 // once a picture has been tried.
 bool RotateFrom(const std::string& folder, int32_t& number, int32_t from, std::set<int32_t>& failed,
-                const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save) {
+                const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save,
+                PictureRule rule) {
     const int32_t before = number;
     for (int32_t position = from;; position = number) {
         if (position >= 1 && failed.count(position)) return false;  // a whole pass failed
         // A folder that cannot be listed (a stick or a network drive that is
         // away for now) changes nothing, so the rotation goes on where it was
         // once the folder is back.
-        const WalkResult walk = PictureSearch(folder, position);
+        const WalkResult walk = PictureSearch(folder, position, rule);
         if (!walk.listed) return false;
         const WallpaperResult result = makeWallpaper(walk.found);
         // The wallpaper's own output failed (a full disk, a bitmap another
@@ -51,15 +52,16 @@ bool RotateFrom(const std::string& folder, int32_t& number, int32_t from, std::s
 }  // namespace
 
 bool RotateWallpaper(const std::string& folder, int32_t& number,
-                     const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save) {
+                     const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save,
+                     PictureRule rule) {
     if (folder.empty()) return false;
     std::set<int32_t> failed;
-    return RotateFrom(folder, number, number, failed, makeWallpaper, save);
+    return RotateFrom(folder, number, number, failed, makeWallpaper, save, rule);
 }
 
 bool RotateWallpaperBack(const std::string& folder, int32_t& number,
                          const std::function<WallpaperResult(const std::string&)>& makeWallpaper,
-                         const std::function<void()>& save) {
+                         const std::function<void()>& save, PictureRule rule) {
     if (folder.empty()) return false;
     int32_t previous = number;
     StepBack(previous);
@@ -67,12 +69,12 @@ bool RotateWallpaperBack(const std::string& folder, int32_t& number,
     if (previous < 1) {
         // At position 1, or right after the catalogue wrapped: no wrapping
         // backwards; the change applies the last find again and goes on from there.
-        return RotateFrom(folder, number, previous, failed, makeWallpaper, save);
+        return RotateFrom(folder, number, previous, failed, makeWallpaper, save, rule);
     }
     int32_t showing = previous + 1;
     // Down from the picture before the one showing, each position once, to 1.
     for (int32_t position = previous; position >= 1;) {
-        const WalkResult walk = PictureSearch(folder, position);
+        const WalkResult walk = PictureSearch(folder, position, rule);
         if (!walk.listed) return false;  // the folder is away: nothing changes
         if (walk.counter < 1) break;     // no picture at all
         // Beyond the end of the catalogue the walk stops at its last picture,
@@ -92,7 +94,7 @@ bool RotateWallpaperBack(const std::string& folder, int32_t& number,
     // Nothing before it can be applied: as at position 1, the picture showing
     // is applied again, passing on forward from it if it fails now, without
     // trying again what failed above.
-    return RotateFrom(folder, number, showing, failed, makeWallpaper, save);
+    return RotateFrom(folder, number, showing, failed, makeWallpaper, save, rule);
 }
 
 void StepBack(int32_t& number) {
@@ -101,7 +103,7 @@ void StepBack(int32_t& number) {
 
 bool RotateScreens(const std::string& folder, int32_t& number, int32_t monitors, bool back,
                    const std::function<WallpaperResult(const PictureSupply&)>& makeWallpaper,
-                   const std::function<void()>& save) {
+                   const std::function<void()>& save, PictureRule rule) {
     if (folder.empty() || monitors < 1) return false;
     int64_t first = number;
     if (back) first -= 2 * int64_t(monitors);
@@ -111,7 +113,7 @@ bool RotateScreens(const std::string& folder, int32_t& number, int32_t monitors,
     const PictureSupply supply = [&](bool retry) -> std::optional<std::string> {
         if (retry && last >= 1) failed.insert(last);
         if (failed.count(next)) return std::nullopt;  // a whole pass failed
-        const WalkResult walk = PictureSearch(folder, next);
+        const WalkResult walk = PictureSearch(folder, next, rule);
         if (!walk.listed || walk.counter < 1) return std::nullopt;
         // Beyond the end of the catalogue the walk stops at its last picture.
         last = std::min(next, walk.counter);

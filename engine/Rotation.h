@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/PictureFile.h"
 #include "engine/Wallpaper.h"
 
 // One change. Walks the catalogue under `folder` (the wallpaper folder) for
@@ -17,8 +18,10 @@
 // up, without saving, once every position of a full pass has failed; an empty wallpaper folder (none chosen yet) and a folder that cannot
 // be listed (missing for now) change nothing, the position included. Returns
 // whether a picture was applied.
+// `rule`: which names count as pictures (option "allformats").
 bool RotateWallpaper(const std::string& folder, int32_t& number,
-                     const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save);
+                     const std::function<WallpaperResult(const std::string&)>& makeWallpaper, const std::function<void()>& save,
+                     PictureRule rule = PictureRule::Described);
 
 // "Previous": one change back. The picture before the one showing (position
 // `number` - 2) is applied; one that cannot be applied is passed over towards
@@ -33,7 +36,7 @@ bool RotateWallpaper(const std::string& folder, int32_t& number,
 // picture was applied.
 bool RotateWallpaperBack(const std::string& folder, int32_t& number,
                          const std::function<WallpaperResult(const std::string&)>& makeWallpaper,
-                         const std::function<void()>& save);
+                         const std::function<void()>& save, PictureRule rule = PictureRule::Described);
 
 // Two positions back, so that a forward change that follows shows the picture
 // before the one showing when it can be applied. Never below the smallest
@@ -54,4 +57,4 @@ void StepBack(int32_t& number);
 // changes nothing. Returns whether the pictures were applied.
 bool RotateScreens(const std::string& folder, int32_t& number, int32_t monitors, bool back,
                    const std::function<WallpaperResult(const PictureSupply&)>& makeWallpaper,
-                   const std::function<void()>& save);
+                   const std::function<void()>& save, PictureRule rule = PictureRule::Described);

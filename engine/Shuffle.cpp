@@ -72,7 +72,7 @@ enum class Settled { Away, NoPicture, Ready };
 // made it on the way. Away: the folder cannot be listed, nothing changed.
 Settled SettleRound(const std::string& folder, int32_t& number, int32_t& seed, const std::string& current, bool back,
                     int32_t step, const ShuffleRound& round, const std::function<int32_t(int32_t)>& newSeed,
-                    int32_t& count, Primed& primed) {
+                    int32_t& count, Primed& primed, PictureRule rule) {
     // The round as this run left it: the picture the change tries first is
     // walked to while the tree is counted, in one walk, on the count the
     // round had; it serves when the count is still that.
@@ -85,11 +85,11 @@ Settled SettleRound(const std::string& folder, int32_t& number, int32_t& seed, c
             first >= 1 ? static_cast<int32_t>(ShufflePermutation(static_cast<uint32_t>(round.count),
                                                                  static_cast<uint32_t>(seed))(static_cast<uint32_t>(first)))
                        : 0;
-        WalkResult walk = PictureSearch(folder, target, count);
+        WalkResult walk = PictureSearch(folder, target, count, rule);
         if (!walk.listed) return Settled::Away;
         if (target >= 1 && count == round.count) primed.emplace(target, std::move(walk));
     } else {
-        const std::optional<int32_t> counted = CountPictures(folder);
+        const std::optional<int32_t> counted = CountPictures(folder, rule);
         if (!counted) return Settled::Away;
         count = *counted;
     }
@@ -105,7 +105,7 @@ Settled SettleRound(const std::string& folder, int32_t& number, int32_t& seed, c
         // "current", so the tree is as the round left it.
         const ShufflePermutation order(static_cast<uint32_t>(count), static_cast<uint32_t>(seed));
         const int32_t before = static_cast<int32_t>(order(static_cast<uint32_t>(number - step)));
-        const WalkResult walk = PictureSearch(folder, before);
+        const WalkResult walk = PictureSearch(folder, before, rule);
         if (!walk.listed) return Settled::Away;
         goOn = walk.counter == before && walk.found == current;
     }
@@ -125,8 +125,8 @@ class ShuffledChange {
 public:
     ShuffledChange(const std::string& folder, int32_t count, int32_t& number, int32_t& seed, ShuffleRound& round,
                    const std::function<void()>& save, const std::function<int32_t(int32_t)>& newSeed,
-                   int32_t numberBefore, int32_t seedBefore, Primed primed)
-        : folder_(folder), count_(count), number_(number), seed_(seed), round_(round), save_(save), newSeed_(newSeed),
+                   int32_t numberBefore, int32_t seedBefore, Primed primed, PictureRule rule)
+        : folder_(folder), rule_(rule), count_(count), number_(number), seed_(seed), round_(round), save_(save), newSeed_(newSeed),
           numberBefore_(numberBefore), seedBefore_(seedBefore),
           order_(static_cast<uint32_t>(count), static_cast<uint32_t>(seed)), primed_(std::move(primed)) {}
 
@@ -230,7 +230,7 @@ private:
         if (primed_ && primed_->first == picture)
             walk = std::move(primed_->second);
         else
-            walk = PictureSearch(folder_, picture);
+            walk = PictureSearch(folder_, picture, rule_);
         primed_.reset();
         return walk;
     }
@@ -278,6 +278,7 @@ private:
     }
 
     const std::string& folder_;
+    const PictureRule rule_;
     int32_t count_;
     int32_t& number_;
     int32_t& seed_;
@@ -294,22 +295,23 @@ private:
 
 bool RotateWallpaperShuffled(const std::string& folder, int32_t& number, int32_t& seed, const std::string& current,
                              bool back, ShuffleRound& round, const MakeOne& makeWallpaper,
-                             const std::function<void()>& save, const std::function<int32_t(int32_t)>& newSeed) {
+                             const std::function<void()>& save, const std::function<int32_t(int32_t)>& newSeed,
+                             PictureRule rule) {
     if (folder.empty()) return false;
     const int32_t numberBefore = number, seedBefore = seed;
     int32_t count = 0;
     Primed primed;
-    switch (SettleRound(folder, number, seed, current, back, 1, round, newSeed, count, primed)) {
+    switch (SettleRound(folder, number, seed, current, back, 1, round, newSeed, count, primed, rule)) {
     case Settled::Away:
         return false;
     case Settled::NoPicture:  // the ordered change does what it does with none
-        return back ? RotateWallpaperBack(folder, number, makeWallpaper, save)
-                    : RotateWallpaper(folder, number, makeWallpaper, save);
+        return back ? RotateWallpaperBack(folder, number, makeWallpaper, save, rule)
+                    : RotateWallpaper(folder, number, makeWallpaper, save, rule);
     case Settled::Ready:
         break;
     }
     ShuffledChange change(folder, count, number, seed, round, save, newSeed, numberBefore, seedBefore,
-                          std::move(primed));
+                          std::move(primed), rule);
     if (!back) return change.Forward(number, makeWallpaper);
     if (number >= 2) return change.Back(makeWallpaper);
     // The round has just begun: nothing before it to go back to, so the
@@ -323,20 +325,20 @@ bool RotateWallpaperShuffled(const std::string& folder, int32_t& number, int32_t
 bool RotateScreensShuffled(const std::string& folder, int32_t& number, int32_t& seed, const std::string& current,
                            const std::vector<std::string>& showing, int32_t monitors, bool back, ShuffleRound& round,
                            const MakeScreens& makeWallpaper, const std::function<void()>& save,
-                           const std::function<int32_t(int32_t)>& newSeed) {
+                           const std::function<int32_t(int32_t)>& newSeed, PictureRule rule) {
     if (folder.empty() || monitors < 1) return false;
     const int32_t numberBefore = number, seedBefore = seed;
     int32_t count = 0;
     Primed primed;
-    switch (SettleRound(folder, number, seed, current, back, monitors, round, newSeed, count, primed)) {
+    switch (SettleRound(folder, number, seed, current, back, monitors, round, newSeed, count, primed, rule)) {
     case Settled::Away:
         return false;
     case Settled::NoPicture:
-        return RotateScreens(folder, number, monitors, back, makeWallpaper, save);
+        return RotateScreens(folder, number, monitors, back, makeWallpaper, save, rule);
     case Settled::Ready:
         break;
     }
     ShuffledChange change(folder, count, number, seed, round, save, newSeed, numberBefore, seedBefore,
-                          std::move(primed));
+                          std::move(primed), rule);
     return back ? change.ScreensBack(monitors, showing, current, makeWallpaper) : change.Screens(number, makeWallpaper);
 }

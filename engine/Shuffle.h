@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/PictureFile.h"
 #include "engine/Wallpaper.h"
 
 // A permutation of 1..count drawn from `seed`: a balanced Feistel network of
@@ -69,7 +70,8 @@ struct ShuffleRound {
 bool RotateWallpaperShuffled(const std::string& folder, int32_t& number, int32_t& seed, const std::string& current,
                              bool back, ShuffleRound& round,
                              const std::function<WallpaperResult(const std::string&)>& makeWallpaper,
-                             const std::function<void()>& save, const std::function<int32_t(int32_t)>& newSeed);
+                             const std::function<void()>& save, const std::function<int32_t(int32_t)>& newSeed,
+                             PictureRule rule = PictureRule::Described);
 
 // Random order with a picture on every monitor (the choices "shuffle" and
 // "fitscreen" both on): the counterpart of RotateScreens. The round is settled
@@ -90,4 +92,5 @@ bool RotateWallpaperShuffled(const std::string& folder, int32_t& number, int32_t
 bool RotateScreensShuffled(const std::string& folder, int32_t& number, int32_t& seed, const std::string& current,
                            const std::vector<std::string>& showing, int32_t monitors, bool back, ShuffleRound& round,
                            const std::function<WallpaperResult(const PictureSupply&)>& makeWallpaper,
-                           const std::function<void()>& save, const std::function<int32_t(int32_t)>& newSeed);
+                           const std::function<void()>& save, const std::function<int32_t(int32_t)>& newSeed,
+                             PictureRule rule = PictureRule::Described);

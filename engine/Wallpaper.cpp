@@ -14,7 +14,7 @@ namespace {
 // True when `path` holds a bitmap the program can read in full, read a band
 // at a time.
 bool ReadableBitmap(const std::string& path) {
-    class Nowhere final : public BmpRowSink {
+    class Nowhere final : public PictureSink {
         void Begin(const PixelFormat&) override {}
         void Row(int32_t, const uint8_t*) override {}
     } rows;

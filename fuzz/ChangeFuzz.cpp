@@ -32,7 +32,7 @@ namespace {
 constexpr uint64_t kMaxFuzzCanvasPixels = uint64_t(1) << 16;
 
 bool WithinBoundsButLarge(bool bmp, const uint8_t* data, size_t size) {
-    const std::optional<PictureSize> claimed = ClaimedPictureSize(bmp, data, size);
+    const std::optional<PictureHeader> claimed = ClaimedPictureSize(bmp ? PictureKind::Bmp : PictureKind::Jpeg, data, size);
     if (!claimed) return false;  // the change refuses it too: let it
     try {
         const Fit fit = ComputeFit(claimed->width, claimed->height);

@@ -38,7 +38,7 @@ constexpr uint64_t kMaxFuzzBmpPixels = uint64_t(1) << 16;
 constexpr uint64_t kMaxFuzzJpegPixels = uint64_t(1) << 19;
 
 bool WithinBoundsButLarge(bool bmp, const uint8_t* data, size_t size) {
-    const std::optional<PictureSize> claimed = ClaimedPictureSize(bmp, data, size);
+    const std::optional<PictureHeader> claimed = ClaimedPictureSize(bmp ? PictureKind::Bmp : PictureKind::Jpeg, data, size);
     if (!claimed) return false;  // the preview refuses it too: let it
     const uint64_t pixels = uint64_t(claimed->width) * uint64_t(claimed->height);
     return pixels > (bmp ? kMaxFuzzBmpPixels : kMaxFuzzJpegPixels);

@@ -6,15 +6,16 @@
 # profiles and prints, per reader file, the lines and branches reached, with a
 # total.
 #   fuzz/coverage.sh            every target
-#   fuzz/coverage.sh TARGET...  only these (gif, bmp, change, ini, preview)
+#   fuzz/coverage.sh TARGET...  only these (gif, bmp, change, ini, preview, png, webp, exif)
 # Run fuzz/run.sh first (e.g. "fuzz/run.sh all 120") for corpora worth measuring;
 # without them only the seeds are replayed. Needs clang, llvm-profdata-14 and
 # llvm-cov-14.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-targets=(gif bmp change ini preview)
+targets=(gif bmp change ini preview png webp exif)
 [ $# -gt 0 ] && targets=("$@")
-readers=(image/BmpCodec.cpp image/JpegDecoder.cpp engine/Render.cpp engine/Thumbnail.cpp engine/PictureFile.cpp
+readers=(image/BmpCodec.cpp image/JpegDecoder.cpp image/Exif.cpp image/PngDecoder.cpp image/WebpDecoder.cpp
+         engine/Render.cpp engine/Thumbnail.cpp engine/PictureFile.cpp
          gif/GIFImage.cpp gif/GIFCompose.cpp gif/LZW.cpp core/PluginFolders.cpp core/Settings.cpp
          platform/posix/ProfileText.cpp)
 out="$root/build/fuzz-coverage"
@@ -30,6 +31,7 @@ rm -rf "$out/seeds" "$out/profiles"
 mkdir -p "$out/profiles"
 LLVM_PROFILE_FILE="$out/seeds.profraw" "$out/cmake/fuzz/fuzz_seeds" "$out/seeds"
 cp -r "$root/fuzz/corpus" "$out/seeds/gif"
+bash "$root/fuzz/picture-seeds.sh" "$out/seeds"
 
 objects=()
 for t in "${targets[@]}"; do

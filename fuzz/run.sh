@@ -2,16 +2,18 @@
 # Builds the fuzz targets with clang and libFuzzer (AddressSanitizer and
 # UndefinedBehaviorSanitizer on; the "fuzz" preset) and runs one of them, or
 # each in turn, from its seeds.
-#   fuzz/run.sh TARGET [SECONDS]   TARGET: gif, bmp, change, compose, ini, preview or all
+#   fuzz/run.sh TARGET [SECONDS]   TARGET: gif, bmp, change, compose, ini, preview, png, webp, exif or all
 #                                  (all: SECONDS for each); default 18 seconds
 #   fuzz/run.sh TARGET --runs N    N inputs instead of a time (for long runs)
 #   fuzz/run.sh SECONDS            the GIF target, as before
-# Seeds: fuzz/corpus (GIF) and the small files fuzz_seeds makes into
-# build/fuzz/seeds. Inputs a run finds go to build/fuzz/TARGET/corpus; a
+# Seeds: fuzz/corpus (GIF), the small files fuzz_seeds makes into
+# build/fuzz/seeds, and PNG and WebP files of every kind made there by
+# ImageMagick and cwebp (bootstrap packages); the Exif target starts from the
+# Exif blocks of the JPEG seeds' orientations. Inputs a run finds go to build/fuzz/TARGET/corpus; a
 # crashing input is saved as build/fuzz/TARGET/crash-* and the script fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-targets=(gif bmp change compose ini preview)
+targets=(gif bmp change compose ini preview png webp exif)
 if [[ ${1:-} =~ ^[0-9]+$ ]]; then set -- gif "$1"; fi
 target=${1:-gif}
 seconds=${2:-18}
@@ -38,6 +40,7 @@ cd "$root"
 rm -rf "$out/seeds"
 "$out/cmake/fuzz/fuzz_seeds" "$out/seeds"
 cp -r "$root/fuzz/corpus" "$out/seeds/gif"
+bash "$root/fuzz/picture-seeds.sh" "$out/seeds"
 
 # Longest input per target: a GIF animation, small pictures, an INI file, a
 # picture file or a picture's description for the preview. 16 KB holds the banner (13 KB) and
@@ -46,7 +49,8 @@ cp -r "$root/fuzz/corpus" "$out/seeds/gif"
 # grew until reading hundreds of frames and extensions took most of the time
 # while adding no code path (the same edges are covered with the grown
 # corpus cut to 16 KB).
-declare -A maxlen=([gif]=16384 [bmp]=16384 [change]=16384 [compose]=16384 [ini]=1024 [preview]=16384)
+declare -A maxlen=([gif]=16384 [bmp]=16384 [change]=16384 [compose]=16384 [ini]=1024 [preview]=16384 [png]=16384
+                   [webp]=16384 [exif]=4096)
 status=0
 for t in "${chosen[@]}"; do
   dir="$out/$t"

@@ -219,7 +219,9 @@ Layout ReadLayout(FileBytes& bytes) {
     layout.pixelsAt = (h.offBits >= cursor && h.offBits < size) ? h.offBits : cursor;
     if (layout.pixelsAt >= size) throw BmpError("Bitmap holds no pixels");
     const size_t needed = Bitmap::ByteCountFor(h.width, h.height, bits);  // or BitmapSizeError
-    if (!layout.rle && needed > size - layout.pixelsAt) throw BmpError("Bitmap data is truncated");
+    // Some writers leave out the last row's padding: the pixels are all there.
+    const size_t padding = Bitmap::StrideFor(h.width, bits) - (size_t(h.width) * size_t(bits) + 7) / 8;
+    if (!layout.rle && needed > size - layout.pixelsAt + padding) throw BmpError("Bitmap data is truncated");
     format.width = h.width;
     format.height = h.height;
     format.bitsPerPixel = bits;
@@ -266,7 +268,7 @@ private:
 // RLE8 and RLE4 streams, from `at` to the end of the file. Rows run from the
 // bottom; pixels beyond the width are dropped, rows the stream skips or never
 // reaches are index 0. A row goes to the sink as soon as the stream leaves it.
-void DecodeRleRows(FileBytes& bytes, uint64_t at, const Bitmap& format, BmpRowSink& sink, size_t piece) {
+void DecodeRleRows(FileBytes& bytes, uint64_t at, const Bitmap& format, PictureSink& sink, size_t piece) {
     const bool four = format.bitsPerPixel == 4;
     const int32_t width = format.width, height = format.height;
     std::vector<uint8_t> row(format.Stride(), 0);
@@ -321,23 +323,56 @@ void DecodeRleRows(FileBytes& bytes, uint64_t at, const Bitmap& format, BmpRowSi
     if (line < height) leave(height);
 }
 
-// The one reader of BMP files, in memory or from a source read by pieces of
-// `piece` bytes.
-void DecodeRows(FileBytes& bytes, BmpRowSink& sink, size_t piece) {
-    const Layout layout = ReadLayout(bytes);
+// The rows of a file whose layout is read, in memory or from a source read by
+// pieces of `piece` bytes.
+void DecodeRows(FileBytes& bytes, const Layout& layout, PictureSink& sink, size_t piece) {
     const Bitmap& format = layout.format;
     sink.Begin(format);
     if (layout.rle) return DecodeRleRows(bytes, layout.pixelsAt, format, sink, piece);
     const int32_t height = format.height;
     const size_t stride = format.Stride();
+    const uint64_t available = bytes.Size() - layout.pixelsAt;
     const int32_t perPiece = static_cast<int32_t>(std::clamp<size_t>(piece / stride, 1, size_t(height)));
+    const auto place = [&](int32_t i) { return layout.topDown ? i : height - 1 - i; };
     for (int32_t first = 0; first < height; first += perPiece) {
         const int32_t rows = std::min(perPiece, height - first);
-        const uint8_t* p = bytes.At(layout.pixelsAt + uint64_t(first) * stride, size_t(rows) * stride);
-        for (int32_t i = 0; i < rows; ++i, p += stride)
-            sink.Row(layout.topDown ? first + i : height - 1 - first - i, p);
+        const uint64_t start = uint64_t(first) * stride;
+        // Only the file's last row can be short, by no more than its padding.
+        const int32_t whole = start + uint64_t(rows) * stride > available ? rows - 1 : rows;
+        const uint8_t* p = whole > 0 ? bytes.At(layout.pixelsAt + start, size_t(whole) * stride) : nullptr;
+        for (int32_t i = 0; i < whole; ++i, p += stride) sink.Row(place(first + i), p);
+        if (whole < rows) {
+            const uint64_t at = start + uint64_t(whole) * stride;
+            const size_t have = static_cast<size_t>(available - at);
+            std::vector<uint8_t> last(stride, 0);
+            std::memcpy(last.data(), bytes.At(layout.pixelsAt + at, have), have);
+            sink.Row(place(first + whole), last.data());
+        }
     }
 }
+
+// The one reader of BMP files, in memory or from a source read by pieces of
+// `piece` bytes.
+void DecodeRows(FileBytes& bytes, PictureSink& sink, size_t piece) { DecodeRows(bytes, ReadLayout(bytes), sink, piece); }
+
+class BmpReader final : public PictureReader {
+public:
+    explicit BmpReader(BmpSource& source) : bytes_(source) {}
+    PictureHeader Header() override {
+        layout_ = ReadLayout(bytes_);
+        read_ = true;
+        return {layout_.format.width, layout_.format.height, layout_.format.bitsPerPixel, 0, false};
+    }
+    void Rows(PictureSink& sink, const ReadOptions&) override {
+        if (!read_) Header();
+        DecodeRows(bytes_, layout_, sink, kBmpReadPiece);
+    }
+
+private:
+    FileBytes bytes_;
+    Layout layout_;
+    bool read_ = false;
+};
 
 }  // namespace
 
@@ -346,16 +381,18 @@ BmpSize ReadBmpSize(const uint8_t* data, size_t size) {
     return BmpSize{h.width, h.height, h.bits};
 }
 
-void DecodeBmpRows(BmpSource& source, BmpRowSink& sink) { DecodeBmpRows(source, sink, kBmpReadPiece); }
+void DecodeBmpRows(BmpSource& source, PictureSink& sink) { DecodeBmpRows(source, sink, kBmpReadPiece); }
 
-void DecodeBmpRows(BmpSource& source, BmpRowSink& sink, size_t piece) {
+std::unique_ptr<PictureReader> MakeBmpReader(BmpSource& source) { return std::make_unique<BmpReader>(source); }
+
+void DecodeBmpRows(BmpSource& source, PictureSink& sink, size_t piece) {
     FileBytes bytes(source);
     DecodeRows(bytes, sink, piece);
 }
 
 Bitmap DecodeBmp(const uint8_t* data, size_t size) {
     // The rows as DecodeBmpRows reads them, from memory without a copy.
-    class Filler final : public BmpRowSink {
+    class Filler final : public PictureSink {
     public:
         void Begin(const PixelFormat& format) override {
             bitmap.palette = format.palette;

@@ -5,11 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
 #include "image/Bitmap.h"
 #include "image/ByteSource.h"
+#include "image/PictureReader.h"
 
 class BmpError : public std::runtime_error {
 public:
@@ -20,37 +22,27 @@ public:
 // and the V2 to V5 headers; 1, 4, 8, 16, 24 and 32 bits per pixel; uncompressed,
 // bit fields, RLE4 and RLE8; bottom-up and top-down rows. The picture keeps its
 // own pixel format (RLE pictures become 4 or 8 bits per pixel). Throws BmpError
-// for anything that is not such a file or claims more pixels than it holds, and
-// BitmapSizeError for sizes that cannot be held.
+// for anything that is not such a file or claims more pixels than it holds (a
+// file short by no more than its last row's padding is read whole, the padding
+// taken as zeros), and BitmapSizeError for sizes that cannot be held.
 Bitmap DecodeBmp(const uint8_t* data, size_t size);
 
 // Where DecodeBmpRows reads the file.
 using BmpSource = ByteSource;
 
-class BmpRowSink {
-public:
-    // The picture's format: width, height, bitsPerPixel, palette and masks
-    // exactly as DecodeBmp gives them; no pixels.
-    virtual void Begin(const PixelFormat& format) = 0;
-    // Row `y` (from the top; format.Stride() bytes, the same bytes DecodeBmp
-    // puts in Row(y)). Every row comes exactly once, in the order the file
-    // stores them: bottom-up files from y = height-1 down to 0, top-down from 0 up.
-    virtual void Row(int32_t y, const uint8_t* row) = 0;
-
-protected:
-    ~BmpRowSink() = default;
-};
-
-// Reads a BMP file as DecodeBmp does, but a band at a time: it never asks the
-// source for more than kBmpReadPiece bytes (or one row's bytes when a row is
+// Reads a BMP file as DecodeBmp does, but a band at a time, into a sink that
+// is given the format exactly as DecodeBmp gives it (no pixels) and then each
+// row, the same bytes DecodeBmp puts in Row(y), in the order the file stores
+// them: bottom-up files from y = height-1 down to 0, top-down from 0 up. It
+// never asks the source for more than kBmpReadPiece bytes (or one row's bytes when a row is
 // longer) at once and never holds more than that plus one row (run-length
 // files: the current row) of pixels. Throws what DecodeBmp throws for the same
 // bytes, and throws it before Begin; a file that shrinks while it is read
 // throws BmpError then. What the source or the sink throws passes through.
-void DecodeBmpRows(BmpSource& source, BmpRowSink& sink);
+void DecodeBmpRows(BmpSource& source, PictureSink& sink);
 // The same with pieces of `piece` bytes instead of kBmpReadPiece, so that tests
 // and fuzzing cross the pieces' edges with small files.
-void DecodeBmpRows(BmpSource& source, BmpRowSink& sink, size_t piece);
+void DecodeBmpRows(BmpSource& source, PictureSink& sink, size_t piece);
 // Large enough that reading a file costs no more system calls than it must,
 // small enough to stay in the processor's cache between reading and use.
 inline constexpr size_t kBmpReadPiece = size_t(1) << 18;
@@ -63,6 +55,11 @@ struct BmpSize {
     int bitsPerPixel = 0;
 };
 BmpSize ReadBmpSize(const uint8_t* data, size_t size);
+
+// The reader of BMP files in the one shape of picture readers: Header reads
+// the headers and the palette (no pixels), Rows reads as DecodeBmpRows. The
+// rows keep the file's own format; ReadOptions do not apply.
+std::unique_ptr<PictureReader> MakeBmpReader(BmpSource& source);
 
 // A bottom-up BMP file with an info header as EncodeBmp writes it, laid out
 // for a format (width, height, depth, palette and masks; pixels are not

@@ -6,6 +6,9 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <utility>
+
+#include "image/Exif.h"
 
 #include <jpeglib.h>
 
@@ -125,7 +128,128 @@ void OpenStream(Decoder& decoder) {
     decoder.reader.bytes_in_buffer = 0;
     decoder.reader.next_input_byte = nullptr;
     decoder.info.src = &decoder.reader;
+    // The Exif block, which the library keeps (at most one segment's 64 KiB).
+    jpeg_save_markers(&decoder.info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&decoder.info, TRUE);
+}
+
+// The Exif orientation of the stream whose header is read.
+int OrientationOf(const jpeg_decompress_struct& info) {
+    for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next)
+        if (marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6 && std::memcmp(marker->data, "Exif\0", 6) == 0)
+            return ExifOrientation(marker->data, marker->data_length);
+    return 1;
+}
+
+bool Transposes(int orientation) { return orientation >= 5; }
+
+// Rows as the decoder gives them (top-down, in the output's format), handed
+// to the sink upright: turned or mirrored as the orientation asks.
+class Orienter {
+public:
+    Orienter(PictureSink& sink, const PixelFormat& decoded, int orientation)
+        : sink_(sink), decoded_(decoded), orientation_(orientation), pixel_(decoded.bitsPerPixel / 8) {
+        PixelFormat upright = decoded;
+        if (Transposes(orientation)) std::swap(upright.width, upright.height);
+        upright_ = upright;
+    }
+    void Begin() {
+        sink_.Begin(upright_);
+        if (Transposes(orientation_)) {
+            static_cast<PixelFormat&>(whole_) = decoded_;
+            whole_.Reset(decoded_.width, decoded_.height, decoded_.bitsPerPixel);
+        }
+        row_.assign(upright_.Stride(), 0);
+    }
+    // Row `y` as decoded goes straight to the sink's memory (null: it cannot).
+    uint8_t* Direct(int32_t y) {
+        if (orientation_ == 1) return sink_.RowBuffer(y);
+        if (orientation_ == 4) return sink_.RowBuffer(decoded_.height - 1 - y);
+        return nullptr;
+    }
+    // Decoded row `y` stands at `row`; `direct`: where Direct put it.
+    void Put(int32_t y, const uint8_t* row, bool direct) {
+        const int32_t width = decoded_.width, height = decoded_.height;
+        const size_t bytes = size_t(width) * pixel_;
+        switch (orientation_) {
+        case 1:
+        case 4: {
+            const int32_t target = orientation_ == 1 ? y : height - 1 - y;
+            if (direct) return sink_.Row(target, row);
+            uint8_t* out = sink_.RowBuffer(target);
+            if (!out) return sink_.Row(target, row);
+            std::memcpy(out, row, bytes);
+            return sink_.Row(target, out);
+        }
+        case 2:
+        case 3: {
+            const int32_t target = orientation_ == 2 ? y : height - 1 - y;
+            uint8_t* out = sink_.RowBuffer(target);
+            if (!out) out = row_.data();
+            for (int32_t x = 0; x < width; ++x)
+                std::memcpy(out + size_t(width - 1 - x) * pixel_, row + size_t(x) * pixel_, pixel_);
+            return sink_.Row(target, out);
+        }
+        default:
+            std::memcpy(whole_.Row(y), row, bytes);
+            if (y == height - 1) Transpose();
+        }
+    }
+
+private:
+    // Orientations 5 to 8 once the picture is whole: upright row `oy` is a
+    // column of the decoded picture.
+    // Upright rows are made a block at a time, each source row read once per
+    // block: a column walk row by row would miss the cache at every pixel.
+    void Transpose() {
+        const int32_t width = decoded_.width, height = decoded_.height;
+        const bool downwards = orientation_ == 5 || orientation_ == 8;  // upright x runs down the column
+        const size_t rowBytes = size_t(height) * pixel_;
+        constexpr int32_t kBlock = 32;
+        std::vector<uint8_t> block(rowBytes * kBlock);
+        for (int32_t first = 0; first < width; first += kBlock) {
+            const int32_t rows = std::min(kBlock, width - first);
+            for (int32_t ox = 0; ox < height; ++ox) {
+                const uint8_t* source = whole_.Row(downwards ? ox : height - 1 - ox);
+                uint8_t* target = block.data() + size_t(ox) * pixel_;
+                for (int32_t i = 0; i < rows; ++i, target += rowBytes) {
+                    const int32_t oy = first + i, sx = orientation_ <= 6 ? oy : width - 1 - oy;
+                    const uint8_t* p = source + size_t(sx) * pixel_;
+                    target[0] = p[0];
+                    if (pixel_ == 3) target[1] = p[1], target[2] = p[2];
+                }
+            }
+            for (int32_t i = 0; i < rows; ++i) {
+                const uint8_t* made = block.data() + rowBytes * size_t(i);
+                uint8_t* out = sink_.RowBuffer(first + i);
+                if (!out) {
+                    std::memcpy(row_.data(), made, rowBytes);  // whole rows of the format, padding included
+                    out = row_.data();
+                } else {
+                    std::memcpy(out, made, rowBytes);
+                }
+                sink_.Row(first + i, out);
+            }
+        }
+        whole_ = Bitmap();
+    }
+
+    PictureSink& sink_;
+    PixelFormat decoded_, upright_;
+    int orientation_;
+    size_t pixel_;
+    Bitmap whole_;              // orientations 5 to 8: the decoded picture
+    std::vector<uint8_t> row_;  // a row where the sink gives no memory
+};
+
+// CMYK as the library gives it (inverted as Adobe writes it, or not) to
+// blue-green-red: each channel (255 - C) × (255 - K) / 255, rounded.
+void CmykToBgr(const uint8_t* cmyk, int32_t width, bool inverted, uint8_t* bgr) {
+    for (int32_t x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        const auto ink = [&](int c) { return inverted ? unsigned(cmyk[c]) : 255u - cmyk[c]; };  // 255 - ink
+        const unsigned k = ink(3);
+        for (int c = 0; c < 3; ++c) bgr[2 - c] = static_cast<uint8_t>((2 * ink(c) * k + 255) / 510);
+    }
 }
 
 // Bytes in memory, read as a file.
@@ -144,20 +268,27 @@ private:
     size_t size_;
 };
 
-void Decode(ByteSource& source, bool quantize, int denominator, JpegSink& sink, size_t piece = kJpegReadPiece) {
+void Decode(ByteSource& source, bool quantizeAsked, int denominator, PictureSink& sink, size_t piece = kJpegReadPiece) {
     Decoder decoder;
     std::exception_ptr sinkError;
     PixelFormat output;
+    std::vector<uint8_t> own;  // a row decoded where the sink gives no memory, or to convert
     PrepareReading(decoder, source, piece);
     if (setjmp(decoder.errors.jump)) ThrowFailure(decoder);
     OpenStream(decoder);
 
+    const int orientation = OrientationOf(decoder.info);
+    const bool cmyk = decoder.info.jpeg_color_space == JCS_CMYK || decoder.info.jpeg_color_space == JCS_YCCK;
+    const bool inverted = decoder.info.saw_Adobe_marker;
+    const bool quantize = quantizeAsked && !cmyk;  // the library quantises RGB only
     decoder.info.scale_num = 1;
     decoder.info.scale_denom = static_cast<unsigned>(denominator);
     decoder.info.dct_method = JDCT_ISLOW;
     decoder.info.do_block_smoothing = TRUE;
     decoder.info.buffered_image = FALSE;
-    if (quantize) {
+    if (cmyk) {
+        decoder.info.out_color_space = JCS_CMYK;  // YCCK to CMYK by the library, to RGB here
+    } else if (quantize) {
         decoder.info.out_color_space = JCS_RGB;
         decoder.info.quantize_colors = TRUE;
         decoder.info.desired_number_of_colors = 236;
@@ -182,8 +313,18 @@ void Decode(ByteSource& source, bool quantize, int denominator, JpegSink& sink, 
             output.palette.push_back(PaletteEntry{channel(2), channel(1), channel(0), 0});
         }
     }
+#ifdef JCS_EXTENSIONS
+    const bool convert = cmyk;
+#else
+    const bool convert = cmyk || !quantize;
+#endif
+    std::vector<uint8_t> converted;
+    Orienter rows(sink, output, orientation);
     try {
-        sink.Begin(output);
+        rows.Begin();
+        // Rows handed out are whole rows of the format, padding included.
+        own.resize(std::max(output.Stride(), size_t(output.width) * (cmyk ? 4 : output.bitsPerPixel / 8)), 0);
+        if (convert) converted.resize(output.Stride(), 0);
     } catch (...) {
         sinkError = std::current_exception();
     }
@@ -191,19 +332,29 @@ void Decode(ByteSource& source, bool quantize, int denominator, JpegSink& sink, 
         const int32_t y = static_cast<int32_t>(decoder.info.output_scanline);
         uint8_t* row = nullptr;
         try {
-            row = sink.RowBuffer(y);
+            if (!convert) row = rows.Direct(y);
         } catch (...) {
             sinkError = std::current_exception();
             break;
         }
-        JSAMPROW rows[1] = {row};
-        jpeg_read_scanlines(&decoder.info, rows, 1);
-#if !defined(JCS_EXTENSIONS)
-        if (!quantize)
-            for (int32_t x = 0; x < output.width; ++x) std::swap(row[3 * x], row[3 * x + 2]);
-#endif
+        const bool direct = row != nullptr;
+        if (!row) row = own.data();
+        JSAMPROW scanlines[1] = {row};
+        jpeg_read_scanlines(&decoder.info, scanlines, 1);
+        const uint8_t* put = row;
+        if (cmyk) {
+            CmykToBgr(row, output.width, inverted, converted.data());
+            put = converted.data();
+        } else if (convert) {
+            for (int32_t x = 0; x < output.width; ++x) {
+                converted[3 * x] = row[3 * x + 2];
+                converted[3 * x + 1] = row[3 * x + 1];
+                converted[3 * x + 2] = row[3 * x];
+            }
+            put = converted.data();
+        }
         try {
-            sink.RowDone(y);
+            rows.Put(y, put, direct);
         } catch (...) {
             sinkError = std::current_exception();
         }
@@ -212,24 +363,42 @@ void Decode(ByteSource& source, bool quantize, int denominator, JpegSink& sink, 
     jpeg_finish_decompress(&decoder.info);
 }
 
+class JpegReader final : public PictureReader {
+public:
+    explicit JpegReader(ByteSource& source) : source_(source) {}
+    PictureHeader Header() override {
+        const JpegSize size = ReadJpegSize(source_);
+        PictureHeader header{size.width, size.height, 24, size.wholeCoefficientBytes, true};
+        if (Transposes(size.orientation)) header.wholeBytes += uint64_t(size.width) * uint64_t(size.height) * 3;
+        return header;
+    }
+    void Rows(PictureSink& sink, const ReadOptions& options) override {
+        const int d = options.denominator;
+        Decode(source_, options.quantize, d == 2 || d == 4 || d == 8 ? d : 1, sink);
+    }
+
+private:
+    ByteSource& source_;
+};
+
 }  // namespace
 
-void DecodeJpeg(ByteSource& source, bool quantize, JpegSink& sink, size_t piece) {
+void DecodeJpeg(ByteSource& source, bool quantize, PictureSink& sink, size_t piece) {
     Decode(source, quantize, 1, sink, piece);
 }
 
-void DecodeJpeg(const uint8_t* data, size_t size, bool quantize, JpegSink& sink) {
+void DecodeJpeg(const uint8_t* data, size_t size, bool quantize, PictureSink& sink) {
     MemoryBytes source(data, size);
     Decode(source, quantize, 1, sink);
 }
 
-void DecodeJpegScaled(ByteSource& source, int denominator, JpegSink& sink) {
+void DecodeJpegScaled(ByteSource& source, int denominator, PictureSink& sink) {
     if (denominator != 1 && denominator != 2 && denominator != 4 && denominator != 8)
         throw JpegError("Unsupported JPEG scale");
     Decode(source, false, denominator, sink);
 }
 
-void DecodeJpegScaled(const uint8_t* data, size_t size, int denominator, JpegSink& sink) {
+void DecodeJpegScaled(const uint8_t* data, size_t size, int denominator, PictureSink& sink) {
     MemoryBytes source(data, size);
     DecodeJpegScaled(source, denominator, sink);
 }
@@ -239,7 +408,9 @@ JpegSize ReadJpegSize(ByteSource& source) {
     PrepareReading(decoder, source);
     if (setjmp(decoder.errors.jump)) ThrowFailure(decoder);
     OpenStream(decoder);
-    JpegSize size{static_cast<int32_t>(decoder.info.image_width), static_cast<int32_t>(decoder.info.image_height)};
+    JpegSize size{static_cast<int32_t>(decoder.info.image_width), static_cast<int32_t>(decoder.info.image_height),
+                  OrientationOf(decoder.info)};
+    if (Transposes(size.orientation)) std::swap(size.width, size.height);
     if (jpeg_has_multiple_scans(&decoder.info)) {
         // As the library sizes its coefficient array: each component's blocks
         // rounded up to whole groups of its sampling.
@@ -254,13 +425,15 @@ JpegSize ReadJpegSize(ByteSource& source) {
     return size;
 }
 
+std::unique_ptr<PictureReader> MakeJpegReader(ByteSource& source) { return std::make_unique<JpegReader>(source); }
+
 JpegSize ReadJpegSize(const uint8_t* data, size_t size) {
     MemoryBytes source(data, size);
     return ReadJpegSize(source);
 }
 
 Bitmap DecodeJpeg(const uint8_t* data, size_t size, bool quantize) {
-    class WholeBitmap final : public JpegSink {
+    class WholeBitmap final : public PictureSink {
     public:
         Bitmap bitmap;
         void Begin(const PixelFormat& output) override {
@@ -268,6 +441,9 @@ Bitmap DecodeJpeg(const uint8_t* data, size_t size, bool quantize) {
             bitmap.palette = output.palette;
         }
         uint8_t* RowBuffer(int32_t y) override { return bitmap.Row(y); }
+        void Row(int32_t y, const uint8_t* row) override {
+            if (row != bitmap.Row(y)) std::memcpy(bitmap.Row(y), row, bitmap.Stride());
+        }
     } sink;
     DecodeJpeg(data, size, quantize, sink);
     return std::move(sink.bitmap);

@@ -4,29 +4,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
 #include "image/Bitmap.h"
 #include "image/ByteSource.h"
+#include "image/PictureReader.h"
 
 class JpegError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
-};
-
-class JpegSink {
-public:
-    // Called once the output is known, before any row: 24-bit blue-green-red
-    // rows, or 8-bit rows that index the palette when the output was quantised.
-    virtual void Begin(const PixelFormat& output) = 0;
-    // Where row `y` (from the top) is to be decoded: width × 3 or width bytes.
-    virtual uint8_t* RowBuffer(int32_t y) = 0;
-    // Called when row `y` stands in the buffer RowBuffer gave.
-    virtual void RowDone(int32_t /*y*/) {}
-
-protected:
-    ~JpegSink() = default;
 };
 
 // The most memory the library may take for its own work on one picture
@@ -39,19 +27,27 @@ inline constexpr size_t kMaxJpegWorkBytes = size_t(1) << 28;
 // never the whole file.
 inline constexpr size_t kJpegReadPiece = size_t(1) << 16;
 
-// Full size, colour, the accurate integer method, block smoothing on. With
-// `quantize` the output is an 8-bit picture of at most 236 colours (for
-// displays of 8 bits per pixel or fewer). Throws JpegError for data the
+// Full size, colour, the accurate integer method, block smoothing on. The
+// sink is given the output's format, then every row: 24-bit blue-green-red
+// rows, or with `quantize` 8-bit rows that index a palette of at most 236
+// colours (for displays of 8 bits per pixel or fewer; a CMYK file stays 24-bit).
+// CMYK and YCCK files come out as RGB, each channel (255 - C) × (255 - K) / 255,
+// their values taken as inverted where an Adobe marker (APP14) stands. The
+// picture comes upright as its Exif orientation (ExifOrientation) asks:
+// orientations 1 and 2 top-down, 3 and 4 bottom-up, each row as it is decoded;
+// 5 to 8, which exchange rows and columns, from the picture decoded whole first
+// (the output's size at 1 or 3 bytes a pixel). Throws JpegError for data the
 // library cannot decode; what the source or the sink throws passes through. A
 // file that ends early is shown as far as it goes.
 // `piece`: the size of the pieces read, for tests that cross their edges.
-void DecodeJpeg(ByteSource& source, bool quantize, JpegSink& sink, size_t piece = kJpegReadPiece);
-void DecodeJpeg(const uint8_t* data, size_t size, bool quantize, JpegSink& sink);
+void DecodeJpeg(ByteSource& source, bool quantize, PictureSink& sink, size_t piece = kJpegReadPiece);
+void DecodeJpeg(const uint8_t* data, size_t size, bool quantize, PictureSink& sink);
 
 // What a JPEG file's header says, read without decoding any pixel.
 struct JpegSize {
-    int32_t width = 0;
+    int32_t width = 0;   // upright, as the rows come out
     int32_t height = 0;
+    int orientation = 1;  // the Exif orientation, 1 to 8
     // A file of several scans (progressive ones) is decoded from all its
     // coefficients, which the library keeps whole: this many bytes, 2 to 6 a
     // pixel by the colour sampling. 0 for a file of one scan, which the
@@ -64,8 +60,14 @@ JpegSize ReadJpegSize(const uint8_t* data, size_t size);
 // Decodes at 1/denominator of the full size (1, 2, 4 or 8): the library's
 // scaled inverse transforms skip most of the work for small outputs. Always 24
 // bits per pixel.
-void DecodeJpegScaled(ByteSource& source, int denominator, JpegSink& sink);
-void DecodeJpegScaled(const uint8_t* data, size_t size, int denominator, JpegSink& sink);
+void DecodeJpegScaled(ByteSource& source, int denominator, PictureSink& sink);
+void DecodeJpegScaled(const uint8_t* data, size_t size, int denominator, PictureSink& sink);
+
+// The reader of JPEG files in the one shape of picture readers: Header reads
+// the header (ReadJpegSize); its wholeBytes count the coefficients of a file
+// of several scans and the whole picture a turn of orientation 5 to 8 holds.
+// Rows decode as DecodeJpeg, at ReadOptions' denominator and quantising.
+std::unique_ptr<PictureReader> MakeJpegReader(ByteSource& source);
 
 // The whole picture in one bitmap.
 Bitmap DecodeJpeg(const uint8_t* data, size_t size, bool quantize);

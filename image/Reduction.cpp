@@ -9,17 +9,21 @@
 // covers [x * sw, (x + 1) * sw) and source pixel sx covers
 // [sx * width, (sx + 1) * width); the overlaps are the weights. Rows alike,
 // each target row summed over its source rows from the top, whichever order
-// they came in, so that the sums round alike.
+// they came in. The sums are whole numbers in units of 1 / (sw × sh) and each
+// pixel is rounded once, so no build's floating point can change a pixel.
 RowReducer::RowReducer(int32_t sourceWidth, int32_t sourceHeight, int32_t width, int32_t height)
     : sw_(sourceWidth), sh_(sourceHeight), width_(width), height_(height), taps_(static_cast<size_t>(width)),
-      done_(static_cast<size_t>(height), false), sum_(static_cast<size_t>(width) * 3, 0.0f) {
+      done_(static_cast<size_t>(height), false), sum_(static_cast<size_t>(width) * 3, 0) {
+    // 255 × sw × sh must fit the sums: any picture a bitmap can hold does.
+    if (sw_ <= 0 || sh_ <= 0 || sw_ > (int64_t(1) << 31) || sh_ > (int64_t(1) << 55) / sw_)
+        throw std::invalid_argument("source too large to reduce");
     target_.Reset(width, height, 24);
     for (int64_t x = 0; x < width; ++x) {
         const int64_t from = x * sw_, to = (x + 1) * sw_;
         for (int64_t sx = from / width; sx * width < to && sx < sw_; ++sx) {
             const int64_t overlap = std::min(to, (sx + 1) * width) - std::max(from, sx * width);
             if (overlap > 0)
-                taps_[x].push_back({static_cast<int32_t>(sx), static_cast<float>(overlap) / static_cast<float>(sw_)});
+                taps_[x].push_back({static_cast<int32_t>(sx), static_cast<uint32_t>(overlap)});
         }
     }
 }
@@ -43,9 +47,9 @@ void RowReducer::Add(int32_t y, const uint8_t* bgr) {
     const int64_t last = first_ + static_cast<int64_t>(held_.size()) - 1;
     if (y < 0 || y >= sh_ || (!held_.empty() && y != last + 1 && y != first_ - 1))
         throw std::invalid_argument("source row out of order");
-    std::vector<float> across(static_cast<size_t>(width_) * 3);
+    std::vector<uint64_t> across(static_cast<size_t>(width_) * 3);
     for (int32_t x = 0; x < width_; ++x) {
-        float b = 0, g = 0, r = 0;
+        uint64_t b = 0, g = 0, r = 0;
         for (const Tap& tap : taps_[x]) {
             const uint8_t* p = &bgr[3 * static_cast<size_t>(tap.source)];
             b += tap.weight * p[0];
@@ -75,16 +79,18 @@ void RowReducer::Add(int32_t y, const uint8_t* bgr) {
 }
 
 void RowReducer::Emit(int64_t targetY) {
-    std::fill(sum_.begin(), sum_.end(), 0.0f);
+    std::fill(sum_.begin(), sum_.end(), 0);
     const int64_t rowFrom = targetY * sh_, rowTo = (targetY + 1) * sh_;
     for (int64_t sy = FirstSourceRow(targetY); sy <= LastSourceRow(targetY); ++sy) {
         const int64_t piece = std::min(rowTo, (sy + 1) * height_) - std::max(rowFrom, sy * height_);
-        const float weight = static_cast<float>(piece) / static_cast<float>(sh_);
-        const std::vector<float>& across = held_[static_cast<size_t>(sy - first_)];
+        const uint64_t weight = static_cast<uint64_t>(piece);
+        const std::vector<uint64_t>& across = held_[static_cast<size_t>(sy - first_)];
         for (size_t i = 0; i < sum_.size(); ++i) sum_[i] += weight * across[i];
     }
     uint8_t* out = target_.Row(static_cast<int32_t>(targetY));
-    for (size_t i = 0; i < sum_.size(); ++i) out[i] = static_cast<uint8_t>(std::min(255.0f, sum_[i] + 0.5f));
+    const uint64_t whole = static_cast<uint64_t>(sw_) * static_cast<uint64_t>(sh_);
+    for (size_t i = 0; i < sum_.size(); ++i)
+        out[i] = static_cast<uint8_t>(std::min<uint64_t>(255, (2 * sum_[i] + whole) / (2 * whole)));
     done_[static_cast<size_t>(targetY)] = true;
 }
 

@@ -11,7 +11,9 @@
 // the pixels each target pixel covers, holding only the rows that the target
 // rows still open cover (each narrowed to the target's width), never the
 // picture. The rows come top-down or bottom-up; the result is the same either
-// way. Width and height must not exceed the source's.
+// way. The sums are exact integers, each pixel rounded once (halves up), so
+// every build gives the same pixels. Width and height must not exceed the
+// source's.
 class RowReducer {
 public:
     RowReducer(int32_t sourceWidth, int32_t sourceHeight, int32_t width, int32_t height);
@@ -25,7 +27,7 @@ public:
 private:
     struct Tap {
         int32_t source;
-        float weight;
+        uint32_t weight;  // in units of 1 / source width
     };
     int64_t FirstSourceRow(int64_t targetY) const { return targetY * sh_ / height_; }
     int64_t LastSourceRow(int64_t targetY) const;
@@ -39,9 +41,9 @@ private:
     std::vector<std::vector<Tap>> taps_;
     Bitmap target_;
     std::vector<bool> done_;
-    std::deque<std::vector<float>> held_;  // source rows first_ .. first_ + size - 1, narrowed
+    std::deque<std::vector<uint64_t>> held_;  // source rows first_ .. first_ + size - 1, narrowed (× source width)
     int64_t first_ = 0;
-    std::vector<float> sum_;
+    std::vector<uint64_t> sum_;
 };
 
 // `source` reduced to width × height by averaging the pixels each target pixel

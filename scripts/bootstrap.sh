@@ -3,14 +3,18 @@
 #   - the i386 architecture and the Debian packages the build and the tests use
 #     (nsis makes the installer);
 #   - deb-src entries derived from the machine's own apt sources;
-#   - libjpeg-turbo cross-built for i686 Windows from Debian's source package,
-#     installed into .cache/libjpeg-win32 (ignored by git).
+#   - libjpeg-turbo, libspng and libwebp cross-built for i686 Windows from
+#     Debian's source packages, installed into .cache/libjpeg-win32,
+#     .cache/libspng-win32 and .cache/libwebp-win32 (ignored by git); zlib for
+#     MinGW is Debian's libz-mingw-w64-dev.
 # Returns within seconds when everything is already in place.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cache="$root/.cache"
 jpeg_prefix="$cache/libjpeg-win32"
+spng_prefix="$cache/libspng-win32"
+webp_prefix="$cache/libwebp-win32"
 
 packages=(
   build-essential cmake ninja-build nasm pkg-config dpkg-dev
@@ -21,6 +25,7 @@ packages=(
   fonts-ipafont-gothic  # a face with Japanese letters, as Windows has, for names in that script
   libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs time
+  libspng-dev libwebp-dev libz-mingw-w64-dev webp netpbm
   libgif-dev
   locales
   # Two monitors for Wine in the tests: Xorg's dummy driver with a second output
@@ -79,7 +84,9 @@ add_deb_src
 missing=$(missing_packages)
 # The package lists are read anew when packages are missing, or when the source
 # package is needed and the lists do not know it yet.
-if [ -n "$missing" ] || { [ ! -f "$jpeg_prefix/lib/libjpeg.a" ] && [ -z "$(apt-cache showsrc libjpeg-turbo 2>/dev/null)" ]; }; then
+if [ -n "$missing" ] || { [ ! -f "$jpeg_prefix/lib/libjpeg.a" ] && [ -z "$(apt-cache showsrc libjpeg-turbo 2>/dev/null)" ]; } \
+   || { [ ! -f "$spng_prefix/lib/libspng_static.a" ] && [ -z "$(apt-cache showsrc libspng 2>/dev/null)" ]; } \
+   || { [ ! -f "$webp_prefix/lib/libwebp.a" ] && [ -z "$(apt-cache showsrc libwebp 2>/dev/null)" ]; }; then
   as_root apt-get update -qq
 fi
 if [ -n "$missing" ]; then
@@ -124,3 +131,49 @@ if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
   mv "$jpeg_prefix/lib/libjpeg.a.tmp" "$jpeg_prefix/lib/libjpeg.a"
   rm -rf "$src" "$build"
 fi
+
+# Cross-builds one of Debian's source packages with CMake for i686 Windows:
+# cross_build NAME PREFIX LIBRARY TARGETS CMAKE-ARGS... ; the headers are copied
+# by the caller's function `install_headers_NAME SRC BUILD`.
+cross_build() {
+  local name=$1 prefix=$2 library=$3 targets=$4
+  shift 4
+  [ -f "$prefix/lib/$library" ] && return 0
+  echo "bootstrap: cross-building $name for i686 Windows" >&2
+  local src="$cache/src-$name" build="$cache/$name-build" log="$cache/$name-build.log"
+  rm -rf "$src" "$build"
+  mkdir -p "$src"
+  (cd "$src" && apt-get source -qq "$name" >"$cache/$name-source.log" 2>&1) || fail "apt-get source $name" "$cache/$name-source.log"
+  local dir
+  dir=$(find "$src" -maxdepth 1 -mindepth 1 -type d -name "$name*" | head -n 1)
+  cmake -S "$dir" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >"$log" 2>&1 || fail "configuring $name" "$log"
+  cmake --build "$build" --target $targets >>"$log" 2>&1 || fail "building $name" "$log"
+  mkdir -p "$prefix/lib" "$prefix/include"
+  "install_headers_$name" "$dir" "$build"
+  local a
+  for a in $(cd "$build" && find . -name '*.a' -printf '%P\n'); do
+    [ "$(basename "$a")" = "$library" ] && continue
+    cp "$build/$a" "$prefix/lib/"
+  done
+  # The named library goes in last: its presence marks a complete install.
+  cp "$(find "$build" -name "$library" | head -n 1)" "$prefix/lib/$library.tmp"
+  mv "$prefix/lib/$library.tmp" "$prefix/lib/$library"
+  rm -rf "$src" "$build"
+}
+
+# libspng over MinGW's zlib, static, without its examples; without its SSE filters, whose
+# intrinsics headers MinGW's i686 compiler does not take.
+install_headers_libspng() { cp "$1/spng/spng.h" "$spng_prefix/include/"; }
+cross_build libspng "$spng_prefix" libspng_static.a spng_static -DBUILD_EXAMPLES=OFF -DENABLE_OPT=OFF
+
+# libwebp's decoder and demuxer (an animation's first frame), static, without its tools.
+install_headers_libwebp() {
+  mkdir -p "$webp_prefix/include/webp"
+  cp "$1"/src/webp/decode.h "$1"/src/webp/demux.h "$1"/src/webp/mux_types.h "$1"/src/webp/types.h \
+    "$webp_prefix/include/webp/"
+}
+cross_build libwebp "$webp_prefix" libwebp.a "webpdecoder webp webpdemux" \
+  -DBUILD_SHARED_LIBS=OFF -DWEBP_BUILD_ANIM_UTILS=OFF -DWEBP_BUILD_CWEBP=OFF -DWEBP_BUILD_DWEBP=OFF \
+  -DWEBP_BUILD_GIF2WEBP=OFF -DWEBP_BUILD_IMG2WEBP=OFF -DWEBP_BUILD_VWEBP=OFF -DWEBP_BUILD_WEBPINFO=OFF \
+  -DWEBP_BUILD_WEBPMUX=OFF -DWEBP_BUILD_EXTRAS=OFF -DWEBP_BUILD_LIBWEBPMUX=OFF

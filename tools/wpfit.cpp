@@ -22,7 +22,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: wpfit PICTURE OUT.bmp [--color RRGGBB] [--display-bits N]\n"
                  "       wpfit PICTURE... OUT.bmp --monitors WxH+X+Y[,WxH+X+Y...] [--fill] [--color RRGGBB]\n"
-                 "  PICTURE        a .jpg, .JPG, .jpeg, .JPEG, .bmp or .BMP file\n"
+                 "  PICTURE        a .bmp, .jpg, .jpeg, .png or .webp file, in any letter case\n"
                  "  --color        background of the bars, as hexadecimal red-green-blue (default FF0000)\n"
                  "  --display-bits 8 or fewer quantises JPEG pictures to 236 colours (default 24)\n"
                  "  --monitors     the monitors in virtual-screen coordinates (X and Y may be negative),\n"

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     if (argc != 3 || argv[1][0] == '-' || argv[2][0] == '-') {
         std::fprintf(stderr,
                      "usage: wppreview PICTURE OUT.bmp\n"
-                     "  PICTURE  a .jpg, .JPG, .jpeg, .JPEG, .bmp or .BMP file\n");
+                     "  PICTURE  a .bmp, .jpg, .jpeg, .png or .webp file, in any letter case\n");
         return 2;
     }
     try {

@@ -1,4 +1,4 @@
-// wpwalk FOLDER [--from N] [--changes K] [--render BMP] [--time]
+// wpwalk FOLDER [--from N] [--changes K] [--render BMP] [--time] [--allformats]
 //
 // Prints, one a line, the picture that each of K successive wallpaper changes
 // shows, starting at position N (1 and 1 when not given), with the program's
@@ -11,7 +11,8 @@
 // passed over. With --time the seconds the first change took, and the later
 // ones on average, go to standard error as "first S later S". For checking
 // which picture comes when, and for timing changes in a large or deep tree
-// against a flat one.
+// against a flat one. With --allformats the pictures are counted as with
+// option "allformats" 1: PNG, WebP and ".jpeg" too, in any letter case.
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -27,12 +28,13 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: wpwalk FOLDER [--from N] [--changes K] [--render BMP] [--time]\n"
+                 "usage: wpwalk FOLDER [--from N] [--changes K] [--render BMP] [--time] [--allformats]\n"
                  "  FOLDER     the wallpaper folder\n"
                  "  --from     the position of the first change (default 1)\n"
                  "  --changes  how many changes to make (default 1)\n"
                  "  --render   write each picture shown to BMP as a change does\n"
-                 "  --time     print the seconds of the first change and of the later ones on average\n");
+                 "  --time     print the seconds of the first change and of the later ones on average\n"
+                 "  --allformats  count PNG, WebP and .jpeg too, in any letter case (option allformats 1)\n");
     return 2;
 }
 
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
     std::string folder, render;
     long long from = 1, changes = 1;
     bool timed = false;
+    PictureRule rule = PictureRule::Described;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--from" && i + 1 < argc) {
@@ -59,6 +62,8 @@ int main(int argc, char** argv) {
             render = argv[++i];
         } else if (argument == "--time") {
             timed = true;
+        } else if (argument == "--allformats") {
+            rule = PictureRule::AllFormats;
         } else if (!argument.empty() && argument[0] == '-') {
             return Usage();
         } else if (folder.empty()) {
@@ -89,7 +94,7 @@ int main(int argc, char** argv) {
                 std::fputc('\n', stdout);
                 return true;
             },
-            [] {});
+            [] {}, rule);
         if (!shown) {
             std::fprintf(stderr, "wpwalk: no picture to show in %s\n", folder.c_str());
             return 1;

@@ -15,6 +15,7 @@ enum Command : UINT {
     CmdTrayDeletePicture = 113, // tray "Удалить картинку"
     CmdPlugins = 150,         // "Файл" -> "Плагины"
     CmdShuffle = 161,         // "Параметры" -> "Случайный порядок"
+    CmdAllFormats = 160,      // "Параметры" -> "Все форматы (PNG, WebP, .jpeg)"
     CmdAbout = 404,           // CmdN4: "Помощь" -> "О программе"
     CmdDeveloperSite = 405,   // CmdN5: "Помощь" -> "Сайт разработчика"
     CmdWallpapersPage = 410,  // CmdN10: "Помощь" -> "Скачать обои"

@@ -8,7 +8,7 @@ std::string LangAdvert, LangFolderChoice, LangFile, LangExit, LangHelp, LangAbou
     LangProgramName, LangWallpapersPage, LangChoose, LangAboutVersion, LangAboutAuthor, LangSiteAddress,
     LangAboutMail, LangAboutThanks, LangAboutThanked, LangLanguage, LangRussian, LangEnglish, LangApplyFailed,
     LangCannotShow, LangShuffle, LangOpenPicture, LangShowInFolder, LangDeletePicture, LangDeleteQuestion,
-    LangPictureGone, LangFitFrame, LangFitWhole, LangFitFill;
+    LangPictureGone, LangFitFrame, LangFitWhole, LangFitFill, LangAllFormats;
 
 namespace {
 
@@ -65,6 +65,7 @@ const CaptionRow kRows[] = {
     {&LangDeletePicture, "Удалить картинку", "Delete picture"},
     {&LangDeleteQuestion, "Удалить %1 в Корзину?", "Move %1 to the Recycle Bin?"},
     {&LangPictureGone, "Картинки %1 уже нет", "%1 is already gone"},
+    {&LangAllFormats, "Все форматы (PNG, WebP, .jpeg)", "All formats (PNG, WebP, .jpeg)"},
 };
 
 const char* TextOf(const CaptionRow& row, CaptionLanguage language) {

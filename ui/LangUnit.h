@@ -58,6 +58,7 @@ extern std::string LangEnglish;         // "English"
 // The program's own messages.
 extern std::string LangApplyFailed;     // ✓ could not make the previewed picture the wallpaper
 extern std::string LangCannotShow;      // a picture the preview cannot show: "%s" is its name
+extern std::string LangAllFormats;      // "Все форматы (PNG, WebP, .jpeg)": "Параметры" -> option "allformats"
 
 enum class CaptionLanguage { Russian, English };
 

@@ -63,6 +63,9 @@ public:
     // preview following its folder field: the saved folder selected and
     // shown, or none selected and the default picture when none is saved.
     void RefillFromSettings();
+    // "Параметры" -> "Все форматы (PNG, WebP, .jpeg)": option "allformats" turned
+    // over and saved at once; the preview lists its folder by the new rule.
+    void AllFormatsClick();
 
     TTimer TimerWp;  // the wallpaper timer, armed and ticked by the program
 

@@ -40,6 +40,8 @@ const MenuItem kMainMenu[] = {
     {0, nullptr, nullptr, MenuRow::Separator},
     {CmdShuffle, &LangShuffle, [](TForm1&) { Choose(&TSettings::shuffle, !Settings.shuffle); }, MenuRow::Command,
      [](const TForm1&) { return Settings.shuffle; }},
+    {CmdAllFormats, &LangAllFormats, [](TForm1& form) { form.AllFormatsClick(); }, MenuRow::Command,
+     [](const TForm1&) { return Settings.allformats; }},
     {0, nullptr, nullptr, MenuRow::Separator},
     {0, &LangLanguage, nullptr, MenuRow::SubmenuBegin},
     {CmdLanguageRussian, &LangRussian, [](TForm1& form) { form.LanguageClick("ru"); }, MenuRow::Command,
@@ -188,4 +190,10 @@ void TForm1::LanguageClick(const std::string& key) {
     Settings.language = key;
     SetCaptionLanguage(LanguageOfKey(key));
     SaveSettings(ConfigPath);
+}
+
+void TForm1::AllFormatsClick() {
+    Settings.allformats = !Settings.allformats;
+    SaveSettings(ConfigPath);
+    if (Preview.PreviewFolder != "none") Preview.ShowFolder(Preview.PreviewFolder);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "core/Settings.h"
 #include "engine/PreviewList.h"
 #include "engine/Thumbnail.h"
 #include "platform/win32/AnsiPaths.h"
@@ -170,19 +171,19 @@ void TPreviewPane::ShowPreview() {
 
 void TPreviewPane::ShowFolder(const std::string& folder) {
     PreviewFolder = folder;
-    PreviewName = FirstPicture(PreviewFolder);
+    PreviewName = FirstPicture(PreviewFolder, PictureRuleFor(Settings.allformats));
     ShowPreview();
 }
 
 void TPreviewPane::SpeedButtonNextClick() {
     if (PreviewName == "none") return;
-    PreviewName = NextPicture(PreviewFolder, PreviewName);
+    PreviewName = NextPicture(PreviewFolder, PreviewName, PictureRuleFor(Settings.allformats));
     ShowPreview();
 }
 
 void TPreviewPane::SpeedButtonPreClick() {
     if (PreviewName == "none") return;
-    PreviewName = PreviousPicture(PreviewFolder, PreviewName);
+    PreviewName = PreviousPicture(PreviewFolder, PreviewName, PictureRuleFor(Settings.allformats));
     ShowPreview();
 }
 

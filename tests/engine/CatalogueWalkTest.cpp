@@ -169,6 +169,58 @@ TEST(CatalogueWalk, CountsPicturesInListingOrderAndOnlyByTheNameRule) {
     EXPECT_TRUE(third.catalogueEnd);  // only f.gif follows
 }
 
+// Option "allformats": every extension of the table in any letter case, for
+// names and folders alike; each name is still read as the kind its extension
+// names, whichever rule lists it.
+TEST(PictureRule, AllFormatsTakesEveryKindInAnyCase) {
+    struct Case {
+        const char* name;
+        bool described, all;
+        PictureKind kind;
+    } cases[] = {
+        {"a.jpg", true, true, PictureKind::Jpeg},     {"a.Jpg", false, true, PictureKind::Jpeg},
+        {"a.JPEG", false, true, PictureKind::Jpeg},   {"a.jpeg", false, true, PictureKind::Jpeg},
+        {"a.BMP", true, true, PictureKind::Bmp},      {"a.bMp", false, true, PictureKind::Bmp},
+        {"a.png", false, true, PictureKind::Png},     {"C:\\x.y\\A.PNG", false, true, PictureKind::Png},
+        {"a.webp", false, true, PictureKind::Webp},   {"a.WebP", false, true, PictureKind::Webp},
+        {"a.gif", false, false, PictureKind::None},   {"a.pngx", false, false, PictureKind::None},
+        {"a.jp", false, false, PictureKind::None},    {"png", false, false, PictureKind::None},
+        {"dir.png\\photo", false, false, PictureKind::None}, {"a.png ", false, false, PictureKind::None},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsPictureFile(c.name, PictureRule::Described), c.described) << c.name;
+        EXPECT_EQ(IsPictureFile(c.name, PictureRule::AllFormats), c.all) << c.name;
+        EXPECT_EQ(PictureKindOf(c.name), c.kind) << c.name;
+    }
+    EXPECT_EQ(PictureRuleFor(false), PictureRule::Described);
+    EXPECT_EQ(PictureRuleFor(true), PictureRule::AllFormats);
+}
+
+// The walk counts by its state's rule, and a kept listing judged by one rule
+// is not used by a walk under the other.
+TEST(CatalogueWalk, AllFormatsCountsEveryKindAndKeptListingsFollowTheRule) {
+    Tree tree;
+    tree.Folder("T", {"b.JPG", "c.Jpg", "d.jpeg", "sub.PNG/", "f.gif", "g.webp", "e.bmp"}).Folder("T\\sub.PNG", {"x.png"});
+    CatalogueCache cache(false);
+    const auto walk = [&](PictureRule rule, int32_t number) {
+        WalkState state;
+        state.rule = rule;
+        PictureSearch("T", number, state, tree, cache);
+        return state;
+    };
+    for (int round = 0; round < 2; ++round) {
+        const WalkState described = walk(PictureRule::Described, 100);
+        EXPECT_EQ(described.counter, 2) << round;
+        EXPECT_EQ(described.found, "T\\e.bmp") << round;
+        const std::vector<std::string> all = {"T\\b.JPG", "T\\c.Jpg", "T\\d.jpeg", "T\\sub.PNG\\x.png",
+                                              "T\\sub.PNG", "T\\g.webp", "T\\e.bmp"};
+        for (size_t i = 0; i < all.size(); ++i) EXPECT_EQ(walk(PictureRule::AllFormats, int32_t(i + 1)).found, all[i]);
+        const WalkState end = walk(PictureRule::AllFormats, 100);
+        EXPECT_EQ(end.counter, 7) << round;
+        EXPECT_TRUE(end.catalogueEnd) << round;
+    }
+}
+
 TEST(CatalogueWalk, SubFoldersAreCountedWhereTheyStandAndTheTailClearsTheEndFlag) {
     Tree tree;
     tree.Folder("T", {"1.jpg", "sub/", "4.jpg"}).Folder("T\\sub", {"2.jpg", "3.jpg"});

@@ -54,6 +54,23 @@ TEST_F(PreviewListTest, StepsThroughThePicturesOfOneFolderWithoutWrapping) {
     EXPECT_EQ(platform::GetCurrentDir(), saved);
 }
 
+// With option "allformats" the preview steps through PNG, WebP, ".jpeg" and
+// names in any letter case too; the described rule still leaves them out.
+TEST_F(PreviewListTest, AllFormatsStepsThroughEveryKind) {
+    Files({"a.Jpg", "b.txt", "c.png", "d.WEBP", "e.jpeg", "f.gif"});
+    std::vector<std::string> pictures;
+    for (const std::string& name : Listing(folder.Path()))
+        if (name != "b.txt" && name != "f.gif") pictures.push_back(name);
+    ASSERT_EQ(pictures.size(), 4u);
+    EXPECT_EQ(FirstPicture(folder.Path()), "none");
+    EXPECT_EQ(FirstPicture(folder.Path(), PictureRule::AllFormats), pictures.front());
+    for (size_t i = 0; i + 1 < pictures.size(); ++i) {
+        EXPECT_EQ(NextPicture(folder.Path(), pictures[i], PictureRule::AllFormats), pictures[i + 1]);
+        EXPECT_EQ(PreviousPicture(folder.Path(), pictures[i + 1], PictureRule::AllFormats), pictures[i]);
+        EXPECT_EQ(NextPicture(folder.Path(), pictures[i]), pictures[i]);
+    }
+}
+
 TEST_F(PreviewListTest, AVanishedPictureAndEmptyOrMissingFolders) {
     Files({"a.jpg", "m.jpg", "z.jpg"});
     const std::vector<std::string> names = Listing(folder.Path());

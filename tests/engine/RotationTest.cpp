@@ -41,12 +41,13 @@ protected:
                 applied = path;
                 return true;
             },
-            [&] { ++saves; });
+            [&] { ++saves; }, rule);
         EXPECT_EQ(ok, !applied.empty());
         return applied.empty() ? "" : applied.substr(folder.Path().size() + 1);
     }
 
     TempFolder folder;
+    PictureRule rule = PictureRule::Described;
     std::set<std::string> broken;
     std::vector<std::string> tried;
     std::string applied;
@@ -61,6 +62,19 @@ TEST_F(RotationTest, ShowsEveryPictureInTurnAndWrapsAtTheEnd) {
     for (const char* expected : {"1.jpg", "2.jpg", "3.jpg", "1.jpg", "2.jpg"}) EXPECT_EQ(Change(), expected);
     EXPECT_EQ(Settings.number, 3);
     EXPECT_EQ(saves, 5);
+}
+
+// Option "allformats" counts PNG, WebP and any letter case from the next
+// change on, the process's kept listings included; off, the described rule again.
+TEST_F(RotationTest, AllFormatsCountsFromTheNextChange) {
+    Pictures({"1.jpg", "2.png", "3.Jpg", "4.webp"});
+    EXPECT_EQ(Change(), "1.jpg");
+    EXPECT_EQ(Change(), "1.jpg");
+    rule = PictureRule::AllFormats;
+    for (const char* expected : {"1.jpg", "2.png", "3.Jpg", "4.webp", "1.jpg"}) EXPECT_EQ(Change(), expected);
+    rule = PictureRule::Described;
+    Settings.number = 3;
+    EXPECT_EQ(Change(), "1.jpg");
 }
 
 TEST_F(RotationTest, OnePictureIsShownEveryTime) {

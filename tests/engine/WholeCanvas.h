@@ -4,6 +4,8 @@
 // it byte for byte.
 #pragma once
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,16 +17,41 @@
 
 namespace testing_support {
 
+// A file's bytes in memory, read as a file.
+struct MemoryFile final : ByteSource {
+    explicit MemoryFile(const std::vector<uint8_t>& bytes) : bytes(bytes) {}
+    uint64_t Size() const override { return bytes.size(); }
+    size_t ReadAt(uint64_t offset, void* data, size_t size) override {
+        const size_t count = offset < bytes.size() ? std::min<size_t>(size, bytes.size() - offset) : 0;
+        if (count) std::memcpy(data, bytes.data() + offset, count);
+        return count;
+    }
+    const std::vector<uint8_t>& bytes;
+};
+
 inline std::vector<uint8_t> WholeCanvasBmp(const std::string& picture, const RenderOptions& options) {
     const std::vector<uint8_t> file = platform::ReadFileBytes(picture, kMaxPictureFileBytes);
     const PictureKind kind = PictureKindOf(picture);
-    const PictureSize size = ReadPictureSize(kind, file.data(), file.size());
+    MemoryFile bytes(file);
+    const OpenedPicture opened = OpenPicture(kind, bytes);
+    const PictureHeader& size = opened.header;
     const Fit fit = ComputeFit(size.width, size.height);
     if (Bitmap::ByteCountFor(fit.canvasWidth, fit.canvasHeight, fit.rule == Fit::Band ? size.bitsPerPixel : 24) >
         kMaxWallpaperBytes)
         throw RenderError("The wallpaper would be too large");
-    const Bitmap source = kind == PictureKind::Jpeg ? DecodeJpeg(file.data(), file.size(), options.displayBits <= 8)
-                                                    : DecodeBmp(file.data(), file.size());
+    struct Whole final : PictureSink {
+        Bitmap bitmap;
+        void Begin(const PixelFormat& format) override {
+            static_cast<PixelFormat&>(bitmap) = format;
+            bitmap.Reset(format.width, format.height, format.bitsPerPixel);
+        }
+        void Row(int32_t y, const uint8_t* row) override { std::memcpy(bitmap.Row(y), row, bitmap.Stride()); }
+    } whole;
+    ReadOptions read;
+    read.quantize = options.displayBits <= 8;
+    read.background = options.background;
+    opened.reader->Rows(whole, read);
+    const Bitmap& source = whole.bitmap;
     if (fit.rule == Fit::Band) return EncodeBmp(source);
     Bitmap canvas;
     canvas.Reset(fit.canvasWidth, fit.canvasHeight, 24);

@@ -275,7 +275,7 @@ struct RecordingSource final : BmpSource {
 };
 
 // Puts the rows it is handed in a picture of the format it was given and keeps their order.
-struct RowRecorder final : BmpRowSink {
+struct RowRecorder final : PictureSink {
     void Begin(const PixelFormat& format) override {
         EXPECT_TRUE(picture.Empty());  // the format comes once, and carries no pixels by its type
         static_cast<PixelFormat&>(picture) = format;
@@ -365,6 +365,47 @@ TEST(BmpRowReader, HandsOverTheRowsDecodeBmpReadsInFileOrderABandAtATime) {
                 EXPECT_EQ(rows.order, order) << at;
                 EXPECT_TRUE(rows.picture.pixels == expected.pixels && rows.picture.palette == expected.palette &&
                             rows.picture.masks == expected.masks) << at;
+            }
+        }
+    }
+}
+
+// A file that lacks only its last row's padding, as some writers leave it, is
+// read whole, in memory and by pieces, bottom-up and top-down; one byte of
+// pixels more missing and it is refused as before.
+TEST(BmpReader, AFileShortOnlyOfItsLastRowsPaddingIsReadWhole) {
+    std::mt19937 random(41);
+    struct Kind {
+        int bits;
+        int32_t width, height;
+    };
+    for (const Kind kind : {Kind{24, 3, 5}, Kind{24, 5, -4}, Kind{8, 13, 6}, Kind{4, 3, 3}, Kind{1, 9, -7},
+                            Kind{16, 1, 2}, Kind{24, 1001, 3}}) {
+        BmpFile file{40, kind.width, kind.height, kind.bits, 0, {}, {}, {}};
+        if (kind.bits <= 8) file.palette.assign(size_t(1) << kind.bits, PaletteEntry{1, 2, 3, 0});
+        const size_t stride = Bitmap::StrideFor(kind.width, kind.bits);
+        const size_t used = (size_t(kind.width) * size_t(kind.bits) + 7) / 8, padding = stride - used;
+        file.pixels.assign(stride * size_t(std::abs(kind.height)), 0);
+        for (size_t i = 0; i < file.pixels.size(); ++i)
+            if (i % stride < used) file.pixels[i] = static_cast<uint8_t>(random());
+        const std::vector<uint8_t> whole = file.Bytes();
+        const Bitmap expected = Decode(whole);
+        const std::string at = std::to_string(kind.bits) + " bits, " + std::to_string(kind.width) + " wide";
+        for (size_t missing = 1; missing <= padding + 1; ++missing) {
+            const std::vector<uint8_t> bytes(whole.begin(), whole.end() - static_cast<std::ptrdiff_t>(missing));
+            if (missing > padding) {
+                EXPECT_THROW(Decode(bytes), BmpError) << at;
+                RecordingSource source(bytes);
+                RowRecorder rows;
+                EXPECT_THROW(DecodeBmpRows(source, rows, 7), BmpError) << at;
+                continue;
+            }
+            EXPECT_EQ(Decode(bytes).pixels, expected.pixels) << at << ", " << missing << " missing";
+            for (size_t piece : {size_t(7), kBmpReadPiece}) {
+                RecordingSource source(bytes);
+                RowRecorder rows;
+                DecodeBmpRows(source, rows, piece);
+                EXPECT_EQ(rows.picture.pixels, expected.pixels) << at << ", " << missing << " missing, " << piece;
             }
         }
     }

@@ -29,10 +29,13 @@ struct PieceSource final : ByteSource {
     size_t read = 0;
 };
 
-struct Whole final : JpegSink {
+struct Whole final : PictureSink {
     Bitmap bitmap;
     void Begin(const PixelFormat& output) override { bitmap.Reset(output.width, output.height, output.bitsPerPixel); }
     uint8_t* RowBuffer(int32_t y) override { return bitmap.Row(y); }
+    void Row(int32_t y, const uint8_t* row) override {
+        if (row != bitmap.Row(y)) std::memcpy(bitmap.Row(y), row, bitmap.Stride());
+    }
 };
 
 }  // namespace

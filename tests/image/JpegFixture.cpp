@@ -32,6 +32,7 @@ std::vector<uint8_t> MakeJpeg(int width, int height, const std::function<uint32_
     info.in_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, layout.quality, TRUE);
+    if (cmyk && layout.ycck) jpeg_set_colorspace(&info, JCS_YCCK);
     if (layout.progressive) jpeg_simple_progression(&info);
     if (!grey && !layout.subsampled)
         for (int c = 0; c < info.num_components; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;

@@ -21,6 +21,7 @@ struct JpegLayout {
     bool progressive = false;
     unsigned restartInterval = 0;
     int quality = 95;
+    bool ycck = false;  // 4 components stored as YCCK (with Adobe's marker) rather than CMYK
 };
 std::vector<uint8_t> MakeJpeg(int width, int height, const std::function<uint32_t(int, int)>& color,
                               const JpegLayout& layout);

@@ -75,4 +75,8 @@ set +e
 "$wpfit" "$work/bad.jpg" "$work/x.bmp" --monitors 10x10+0+0 2>"$work/err.txt"; [ $? -eq 1 ] || fail "a bad picture composed"
 grep -q "^wpfit: .*bad.jpg: " "$work/err.txt" || fail "no message: $(cat "$work/err.txt")"
 [ ! -e "$work/x.bmp" ] || fail "a bitmap was written for a bad picture"
+# A name of no picture kind is named as such, as wppreview names it.
+cp "$work/tall.jpg" "$work/tall.gif"
+"$wpfit" "$work/tall.gif" "$work/gif.bmp" 2>"$work/err.txt"; [ $? -eq 1 ] || fail "a .gif name was fitted"
+grep -qx "wpfit: .*tall.gif: Unknown picture file extension (.gif)" "$work/err.txt" || fail "for .gif: $(cat "$work/err.txt")"
 echo "wpfit: all checks passed"

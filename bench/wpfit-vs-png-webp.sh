@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# One wallpaper fit of a 6000 x 4000 picture by tools/wpfit, as whole processes,
+# in alternating runs in the same minute, beside the reference decoders on the
+# same file:
+#  - a PNG beside `pngtopnm` (netpbm, over libpng) writing its PNM: the median
+#    time of each and their ratio (goal <= 1.0), and the peaks (the streamed
+#    PNG's goal: within the 8 MB of a JPEG of the same size);
+#  - an interlaced (Adam7) PNG: decoded whole, its peak (bound: 256 MB);
+#  - a lossy WebP beside `dwebp -bmp`: the ratio (goal <= 1.1) and the peaks;
+#  - the JPEG with Exif orientation 6 (turned a quarter) against the same JPEG
+#    upright: the peak of a turn decoded whole, and the time it costs.
+#   bench/wpfit-vs-png-webp.sh [ROUNDS]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+rounds=${1:-5}
+work="$root/build/bench"
+mkdir -p "$work"
+
+cmake --preset host-release >"$work/configure.log" 2>&1 || { tail -n 20 "$work/configure.log"; exit 1; }
+cmake --build --preset host-release --target wpfit >"$work/build.log" 2>&1 || { tail -n 20 "$work/build.log"; exit 1; }
+wpfit="$root/build/host-release/tools/wpfit"
+
+photo="$work/photo-6000x4000.jpg"
+if [ ! -s "$photo" ]; then
+  # Smooth colour with fine detail on top, at a camera's usual quality.
+  convert -size 1500x1000 plasma:steelblue-orange -resize 6000x4000\! \
+          \( -size 6000x4000 xc: +noise Random -colorspace gray -evaluate multiply 0.15 \) \
+          -compose plus -composite -quality 92 "$photo"
+fi
+png="$work/photo-6000x4000.png"; adam7="$work/photo-6000x4000-adam7.png"; webp="$work/photo-6000x4000.webp"
+turned="$work/photo-6000x4000-orientation6.jpg"
+[ -s "$png" ] || convert "$photo" "$png"
+[ -s "$adam7" ] || convert "$photo" -interlace PNG "$adam7"
+[ -s "$webp" ] || cwebp -quiet -q 80 "$png" -o "$webp"
+if [ ! -s "$turned" ]; then
+  # The same JPEG with an Exif block of orientation 6 after its SOI marker.
+  python3 - "$photo" "$turned" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+tiff = b'MM\x00*\x00\x00\x00\x08' + b'\x00\x01' + b'\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00' + b'\x00\x00\x00\x00'
+body = b'Exif\x00\x00' + tiff
+open(sys.argv[2], 'wb').write(data[:2] + b'\xff\xe1' + (len(body) + 2).to_bytes(2, 'big') + body + data[2:])
+PY
+fi
+
+measure() {  # appends "seconds peak-kilobytes" to $1
+  local into=$1; shift
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null
+  cat "$work/time.txt" >>"$into"
+}
+for f in pngtopnm wpfit-png wpfit-adam7 dwebp wpfit-webp wpfit-jpeg wpfit-turned; do : >"$work/$f.txt"; done
+for _ in $(seq 1 "$rounds"); do
+  measure "$work/pngtopnm.txt" bash -c "pngtopnm '$png' > '$work/pngtopnm.pnm'"
+  measure "$work/wpfit-png.txt" "$wpfit" "$png" "$work/wpfit-png.bmp" --color 000000
+  measure "$work/wpfit-adam7.txt" "$wpfit" "$adam7" "$work/wpfit-adam7.bmp" --color 000000
+  measure "$work/dwebp.txt" dwebp -quiet -bmp "$webp" -o "$work/dwebp.bmp"
+  measure "$work/wpfit-webp.txt" "$wpfit" "$webp" "$work/wpfit-webp.bmp" --color 000000
+  measure "$work/wpfit-jpeg.txt" "$wpfit" "$photo" "$work/wpfit-jpeg.bmp" --color 000000
+  measure "$work/wpfit-turned.txt" "$wpfit" "$turned" "$work/wpfit-turned.bmp" --color 000000
+done
+
+median() { sort -n -k"$1" "$2" | awk -v k="$1" '{ v[NR] = $k } END { print v[int((NR + 1) / 2)] }'; }
+line() {  # name file
+  printf "  %-30s %6.3f s  peak %7.1f MB\n" "$1" "$(median 1 "$work/$2.txt")" "$(awk -v k="$(median 2 "$work/$2.txt")" 'BEGIN { print k / 1024 }')"
+}
+ratio() { awk -v a="$(median "$3" "$work/$1.txt")" -v b="$(median "$3" "$work/$2.txt")" 'BEGIN { printf "%.2f", a / b }'; }
+echo "6000 x 4000 pictures, $rounds alternating runs, medians"
+line "pngtopnm (PNM)" pngtopnm
+line "wpfit PNG" wpfit-png
+line "wpfit PNG, Adam7" wpfit-adam7
+line "dwebp -bmp" dwebp
+line "wpfit WebP" wpfit-webp
+line "wpfit JPEG" wpfit-jpeg
+line "wpfit JPEG, orientation 6" wpfit-turned
+echo "  wpfit PNG / pngtopnm: time $(ratio wpfit-png pngtopnm 1) (goal <= 1.0), peak $(ratio wpfit-png pngtopnm 2)"
+echo "  wpfit WebP / dwebp -bmp: time $(ratio wpfit-webp dwebp 1) (goal <= 1.1), peak $(ratio wpfit-webp dwebp 2)"
+echo "  wpfit PNG / wpfit JPEG: peak $(ratio wpfit-png wpfit-jpeg 2)"
+echo "  orientation 6 / upright JPEG: time $(ratio wpfit-turned wpfit-jpeg 1), peak $(ratio wpfit-turned wpfit-jpeg 2)"
