@@ -89,22 +89,18 @@ public:
           row_(BackgroundRow(monitor.width, options.background)) {}
 
     void Draw(const std::string& path) {
-        const PictureKind kind = PictureKindOf(path);
-        if (kind == PictureKind::None) throw RenderError("No picture loaded");
+        const PictureKind kind = RequirePictureKind(path);
         std::unique_ptr<platform::InputFile> input = platform::OpenInputFile(path);
-        const uint64_t bytes = input->Size();
-        if (bytes > kMaxPictureFileBytes) throw platform::Error(path + " is too large");
+        if (input->Size() > kMaxPictureFileBytes) throw platform::Error(path + " is too large");
         PictureFileSource source(*input);
-        if (kind == PictureKind::Jpeg) {
-            const PictureSize size = ReadJpegPictureSize(source);
-            Plan(size.width, size.height);
-            JpegRows rows(*this);
-            DecodeJpegScaled(source, JpegScaleFor(size.width, size.height, place_.width, place_.height), rows);
-        } else {
-            CheckBmpHead(*input, bytes);
-            BmpRows rows(*this, bytes);
-            DecodeBmpRows(source, rows);
-        }
+        const OpenedPicture opened = OpenPicture(kind, source);
+        Plan(opened.header.width, opened.header.height);
+        ReadOptions read;
+        read.background = options_.background;
+        if (opened.header.scalable)
+            read.denominator = JpegScaleFor(opened.header.width, opened.header.height, place_.width, place_.height);
+        Rows rows(*this);
+        opened.reader->Rows(rows, read);
         if (!resampler_ || !resampler_->Complete()) throw RenderError("The picture did not fill its monitor");
     }
 
@@ -132,28 +128,13 @@ private:
             });
     }
 
-    class JpegRows final : public JpegSink {
+    // The picture's rows, in the order its reader gives them (the resampler
+    // takes either), converted to 24 bits.
+    class Rows final : public PictureSink {
     public:
-        explicit JpegRows(MonitorPicture& picture) : picture_(picture) {}
-        void Begin(const PixelFormat& output) override {
-            picture_.Begin(output.width, output.height);
-            row_.assign(3 * static_cast<size_t>(output.width), 0);
-        }
-        uint8_t* RowBuffer(int32_t) override { return row_.data(); }
-        void RowDone(int32_t y) override { picture_.resampler_->Add(y, row_.data()); }
-
-    private:
-        MonitorPicture& picture_;
-        std::vector<uint8_t> row_;
-    };
-
-    class BmpRows final : public BmpRowSink {
-    public:
-        BmpRows(MonitorPicture& picture, uint64_t fileBytes) : picture_(picture), fileBytes_(fileBytes) {}
+        explicit Rows(MonitorPicture& picture) : picture_(picture) {}
         void Begin(const PixelFormat& format) override {
-            CheckPictureBounds(format.width, format.height, format.bitsPerPixel, static_cast<size_t>(fileBytes_));
             format_ = format;
-            picture_.Plan(format.width, format.height);
             picture_.Begin(format.width, format.height);
             row_.assign(3 * static_cast<size_t>(format.width), 0);
         }
@@ -165,25 +146,9 @@ private:
 
     private:
         MonitorPicture& picture_;
-        uint64_t fileBytes_;
         PixelFormat format_;
         std::vector<uint8_t> row_;
     };
-
-    // Refuses a BMP file past the bounds from its first bytes; headers longer
-    // than those are held to the bounds once the reader knows the format.
-    static void CheckBmpHead(platform::InputFile& input, uint64_t fileBytes) {
-        std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(fileBytes, 1u << 16)));
-        head.resize(input.ReadAt(0, head.data(), head.size()));
-        BmpSize size;
-        try {
-            size = ReadBmpSize(head.data(), head.size());
-        } catch (const BmpError&) {
-            if (head.size() < fileBytes) return;
-            throw;
-        }
-        CheckPictureBounds(size.width, size.height, size.bitsPerPixel, static_cast<size_t>(fileBytes));
-    }
 
     ScreenFile& file_;
     MonitorRect monitor_;

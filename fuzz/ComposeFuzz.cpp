@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "fuzz/ClaimedSize.h"
 #include "fuzz/Scratch.h"
 #include "image/BmpCodec.h"
+#include "image/PictureReader.h"
 #include "image/Resample.h"
 #include "platform/Platform.h"
 
@@ -32,27 +34,43 @@ constexpr uint32_t kBackground = 0x00336699;
 // For fuzzing only: larger pictures cost time, not coverage.
 constexpr uint64_t kMaxFuzzPixels = uint64_t(1) << 18;
 
+// The picture's rows decoded whole, each as 24-bit BGR, top row first.
+class WholePicture final : public PictureSink {
+public:
+    void Begin(const PixelFormat& format) override {
+        format_ = format;
+        rows.assign(size_t(format.height), std::vector<uint8_t>(3 * size_t(format.width)));
+    }
+    void Row(int32_t y, const uint8_t* row) override { RowToBgr24(format_, row, rows[size_t(y)].data()); }
+    std::vector<std::vector<uint8_t>> rows;
+
+private:
+    PixelFormat format_;
+};
+
 // The window of monitor `m` as a whole decode scaled from the top gives it.
-std::vector<std::vector<uint8_t>> Reference(const uint8_t* data, size_t size, bool bmp, const MonitorRect& m,
-                                            ScreenFit fit, Placement& place, ResampleWindow& window) {
-    PictureDecoding decoding;
-    decoding.plan = [&](const PictureSize& s) {
-        place = PlacePicture(s.width, s.height, m.width, m.height, fit);
-        return bmp ? 1 : JpegScaleFor(s.width, s.height, place.width, place.height);
-    };
-    const Bitmap picture = DecodePicture(bmp ? PictureKind::Bmp : PictureKind::Jpeg, data, size, decoding);
+std::vector<std::vector<uint8_t>> Reference(const std::string& file, bool bmp, const MonitorRect& m, ScreenFit fit,
+                                            Placement& place, ResampleWindow& window) {
+    std::unique_ptr<platform::InputFile> input = platform::OpenInputFile(file);
+    PictureFileSource source(*input);
+    const OpenedPicture opened = OpenPicture(bmp ? PictureKind::Bmp : PictureKind::Jpeg, source);
+    place = PlacePicture(opened.header.width, opened.header.height, m.width, m.height, fit);
+    ReadOptions read;
+    read.background = kBackground;
+    if (opened.header.scalable)
+        read.denominator = JpegScaleFor(opened.header.width, opened.header.height, place.width, place.height);
+    WholePicture picture;
+    opened.reader->Rows(picture, read);
+    const int32_t width = picture.rows.empty() ? 0 : int32_t(picture.rows[0].size() / 3);
+    const int32_t height = int32_t(picture.rows.size());
     window.x = std::max(0, -place.x);
     window.y = std::max(0, -place.y);
     window.width = std::min(place.width, m.width - place.x) - window.x;
     window.height = std::min(place.height, m.height - place.y) - window.y;
     std::vector<std::vector<uint8_t>> rows(static_cast<size_t>(window.height));
-    RowResampler resampler(picture.width, picture.height, place.width, place.height, window,
+    RowResampler resampler(width, height, place.width, place.height, window,
                            [&](int32_t y, const uint8_t* bgr) { rows[size_t(y)].assign(bgr, bgr + 3 * size_t(window.width)); });
-    std::vector<uint8_t> row(3 * size_t(picture.width));
-    for (int32_t y = 0; y < picture.height; ++y) {
-        RowToBgr24(picture, y, row.data());
-        resampler.Add(y, row.data());
-    }
+    for (int32_t y = 0; y < height; ++y) resampler.Add(y, picture.rows[size_t(y)].data());
     return rows;
 }
 
@@ -114,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const MonitorRect& m : layout.Monitors()) {
         Placement place;
         ResampleWindow window;
-        const std::vector<std::vector<uint8_t>> rows = Reference(data, size, bmp, m, fit, place, window);
+        const std::vector<std::vector<uint8_t>> rows = Reference(file, bmp, m, fit, place, window);
         const int32_t left = std::max(0, place.x), top = std::max(0, place.y);
         for (int32_t r = 0; r < window.height; ++r) {
             const uint8_t* at = out.Row(m.y - bounds.top + top + r) + 3 * size_t(m.x - bounds.left + left);
