@@ -2,6 +2,7 @@
 
 #include <sddl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "toolkit/Forms.h"
@@ -26,6 +27,11 @@ constexpr LRESULT kTaken = 0x54575031;  // "TWP1"; an unknown window answers 0
 // be in the middle of a change (a large picture, a plugin) or of its own start.
 constexpr DWORD kAnswerLimitMs = 15000;
 constexpr DWORD kClaimLimitMs = 60000;
+// While a copy closes, a later start looks this often whether it has ended.
+constexpr DWORD kClosingPollMs = 100;
+// Asked of the hand-over window: how many starts this copy has told that it
+// is closing (they wait for it to end). What a test watches for.
+constexpr UINT kClosingAnswersMessage = WM_APP + 3;
 
 std::wstring UserSidText() {
     std::wstring text;
@@ -82,7 +88,9 @@ TSingleInstance::Claim TSingleInstance::ClaimSession(Request request) {
     mutex_ = CreateMutexW(nullptr, FALSE, (L"Local\\" + name).c_str());
     // No mutex to be had at all: the program runs as it would alone.
     if (!mutex_) return Claim::First;
-    const DWORD start = GetTickCount();
+    // The limit counts the time without an answer: a copy that answers, even
+    // that it is closing, is alive and is waited for.
+    DWORD start = GetTickCount();
     for (;;) {
         // Owned by the first copy's main thread for its whole run; released (or
         // abandoned) only when that copy ends.
@@ -100,12 +108,18 @@ TSingleInstance::Claim TSingleInstance::ClaimSession(Request request) {
             if (SendMessageTimeoutW(first, kHandOverMessage, static_cast<WPARAM>(request), 0,
                                     SMTO_NORMAL | SMTO_ABORTIFHUNG, kAnswerLimitMs, &answer)) {
                 if (static_cast<LRESULT>(answer) == kTaken) return Claim::HandedOver;
-                // It answered that it is closing: this start runs once it has
-                // ended (it may be finishing a change), asking it nothing more.
-                const DWORD spent = GetTickCount() - start;
-                const DWORD ended = WaitForSingleObject(mutex_, spent < kClaimLimitMs ? kClaimLimitMs - spent : 0);
-                if (ended == WAIT_OBJECT_0 || ended == WAIT_ABANDONED) break;
-                return Claim::NoAnswer;
+                // It answered that it is closing (it may be finishing a
+                // change): this start waits for it to end, however long that
+                // takes, and then claims the session again. Of several such
+                // starts one runs in its place and the others hand over to it.
+                bool owned = false;
+                while (!owned && IsWindow(first)) {
+                    const DWORD ended = WaitForSingleObject(mutex_, kClosingPollMs);
+                    owned = ended == WAIT_OBJECT_0 || ended == WAIT_ABANDONED;
+                }
+                if (owned) break;
+                start = GetTickCount();
+                continue;
             }
         }
         if (GetTickCount() - start > kClaimLimitMs) return Claim::NoAnswer;
@@ -146,12 +160,27 @@ TSingleInstance::~TSingleInstance() {
     if (mutex_) CloseHandle(mutex_);
 }
 
+bool TSingleInstance::Closing() const {
+    return ended_ || Application.Closing() || Application.ClosePending() ||
+           std::find(pending_.begin(), pending_.end(), Request::Exit) != pending_.end() ||
+           (running_ && (!Form1 || !Form1->Handle()));
+}
+
 LRESULT TSingleInstance::HandOver(Request request) {
-    // This copy is ending (its window is gone, or it closes once a change is
-    // over): the later start waits to take its place.
-    if (Application.ClosePending() || (running_ && (!Form1 || !Form1->Handle()))) return 0;
+    // This copy is ending (its window is gone or going, it closes once a
+    // change is over, or "exit" waits its turn): nothing handed over now would
+    // be carried out, so the later start waits to take its place.
+    if (Closing()) {
+        ++closingAnswers_;
+        return 0;
+    }
     Queue(request);
     return kTaken;
+}
+
+void TSingleInstance::MessageLoopEnded() {
+    running_ = false;
+    ended_ = true;
 }
 
 void TSingleInstance::RunPending() {
@@ -189,6 +218,7 @@ LRESULT CALLBACK TSingleInstance::WindowProc(HWND window, UINT message, WPARAM w
         return self->HandOver(wParam <= static_cast<WPARAM>(Request::Exit) ? static_cast<Request>(wParam)
                                                                             : Request::BringUp);
     }
+    if (self && message == kClosingAnswersMessage) return static_cast<LRESULT>(self->closingAnswers_);
     if (self && (message == kRunPendingMessage || (message == WM_TIMER && wParam == kRetryTimer))) {
         self->RunPending();
         return 0;

@@ -7,8 +7,10 @@
 // A start with a word ("next", "previous", "settings", "exit") has the first
 // copy do what its tray menu's item of that name does, once nothing else runs
 // there (a change, a plugin's run, an error box): the word is kept till then.
-// A copy that is closing takes nothing: the later start waits for it to end
-// and runs in its place.
+// A copy that is closing (its window closing or gone, a close waiting for a
+// change, or "exit" waiting its turn) takes nothing: the later start waits for
+// it to end, as long as that takes, and then claims the session again, so of
+// several such starts one runs in its place and the others hand over to it.
 #pragma once
 
 #include <windows.h>
@@ -51,6 +53,10 @@ public:
     // later requests as they come.
     void MessageLoopStarts();
 
+    // The message loop has ended: whatever comes now is refused as by a
+    // closing copy.
+    void MessageLoopEnded();
+
     // The name the mutex and the hand-over window carry for the current user;
     // the mutex is this in the namespace "Local\".
     static std::wstring InstanceName();
@@ -58,6 +64,7 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandOver(Request request);
+    bool Closing() const;  // nothing handed over now would be carried out
     // Carries out the first request waiting, or tries again shortly while the
     // program is in the middle of something.
     void RunPending();
@@ -66,5 +73,7 @@ private:
     bool owned_ = false;
     HWND window_ = nullptr;
     bool running_ = false;           // the message loop runs
+    bool ended_ = false;             // the message loop has ended
+    LRESULT closingAnswers_ = 0;     // starts told that this copy is closing
     std::deque<Request> pending_;    // in the order they came
 };

@@ -263,9 +263,14 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
         break;
     case WM_CLOSE: {
+        const bool main = this == Application.MainForm();
+        if (main) Application.closing_ = true;
         bool allowed = true;
         DoClose(allowed);
-        if (allowed) DestroyWindow(handle_);
+        if (allowed)
+            DestroyWindow(handle_);
+        else if (main)
+            Application.closing_ = false;
         return 0;
     }
     case WM_DESTROY:

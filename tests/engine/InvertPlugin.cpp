@@ -1,8 +1,8 @@
 // A plugin for the tests: inverts every pixel byte of the bitmap it is given,
 // in place. Each run writes its working folder into "<its own program
 // file>.cwd", then adds a line with its process id to "<program file>.ran".
-// A word in "<program file>.mode" makes it misbehave instead: "hang" sleeps 30
-// seconds before it works, "crash" writes half the bitmap and crashes,
+// A word in "<program file>.mode" makes it misbehave instead: "hang" waits
+// (up to ten minutes) until that word is gone from the file, then works, "crash" writes half the bitmap and crashes,
 // "truncate" writes half the bitmap and ends, "garbage" writes text.
 // The command line is the plugin's own path and the bitmap's path, neither
 // quoted: both may hold spaces, so the bitmap's path is what follows the
@@ -25,7 +25,13 @@ int main(int argc, char** argv) {
     std::ofstream(me + ".ran", std::ios::app) << GetCurrentProcessId() << "\n";
     std::string misbehaviour;
     std::ifstream(me + ".mode") >> misbehaviour;
-    if (misbehaviour == "hang") Sleep(30000);
+    // Till the test lets it go (or the program's limit ends it), however busy the machine is.
+    for (int waited = 0; misbehaviour == "hang" && waited < 600000; waited += 50) {
+        Sleep(50);
+        std::string now;
+        std::ifstream(me + ".mode") >> now;
+        if (now != "hang") break;
+    }
 
     std::string path;
     const std::string line = GetCommandLineA();
