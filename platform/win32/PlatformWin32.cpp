@@ -110,6 +110,24 @@ std::string ReadIniString(const std::string& file, const std::string& section,
     return std::string(buffer, length);
 }
 
+namespace {
+
+std::string Convert(const std::string& text, UINT from, UINT to) {
+    if (text.empty()) return text;
+    const int wide = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring middle(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), middle.data(), wide);
+    const int narrow = WideCharToMultiByte(to, 0, middle.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(narrow), '\0');
+    WideCharToMultiByte(to, 0, middle.data(), wide, out.data(), narrow, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
+std::string Utf8FromAnsi(const std::string& text) { return Convert(text, CP_ACP, CP_UTF8); }
+std::string AnsiFromUtf8(const std::string& text) { return Convert(text, CP_UTF8, CP_ACP); }
+
 void WriteIniString(const std::string& file, const std::string& section,
                         const std::string& key, const std::string& value) {
     if (file.size() >= MAX_PATH ||
@@ -246,7 +264,7 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
     } closer{file};
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) throw Error("Unable to read " + path);
-    if (static_cast<uint64_t>(size.QuadPart) > maxBytes) throw Error(path + " is too large");
+    if (static_cast<uint64_t>(size.QuadPart) > maxBytes) throw TooLargeError(path + " is too large");
     std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
     size_t done = 0;
     while (done < bytes.size()) {
