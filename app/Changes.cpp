@@ -7,6 +7,7 @@
 #include "engine/Rotation.h"
 #include "engine/Scheduler.h"
 #include "engine/Wallpaper.h"
+#include "platform/Platform.h"
 #include "toolkit/Forms.h"
 #include "ui/Main.h"
 
@@ -24,18 +25,38 @@ WallpaperTarget CurrentTarget() {
 
 void Save() { SaveSettings(ConfigPath); }
 
+// How often a change lets the windows answer between its attempts: a look at
+// the message queue costs far more under Wine than passing over an unreadable
+// picture should.
+constexpr DWORD kPumpEveryMs = 50;
+
+// One attempt of a change. Between the attempts the message loop is pumped as
+// it is while a plugin runs: the windows repaint, the tray answers, a later
+// start's words are taken (and carried out after the change), and what would
+// start other work is dropped (the application is busy meanwhile), so changes
+// never overlap and each keeps its order.
+class Attempts {
+public:
+    WallpaperResult operator()(const std::string& picture) {
+        if (GetTickCount() - pumped_ >= kPumpEveryMs) {
+            platform::PumpMessages();
+            pumped_ = GetTickCount();
+        }
+        return MakeWallpaper(picture, CurrentTarget());
+    }
+
+private:
+    DWORD pumped_ = GetTickCount();
+};
+
 }  // namespace
 
 void TProgram::ChangeWallpaper() {
-    RotateWallpaper(
-        Settings.wallpaper_directory, Settings.number,
-        [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save);
+    RotateWallpaper(Settings.wallpaper_directory, Settings.number, Attempts(), Save);
 }
 
 void TProgram::ChangeWallpaperBack() {
-    RotateWallpaperBack(
-        Settings.wallpaper_directory, Settings.number,
-        [](const std::string& picture) { return MakeWallpaper(picture, CurrentTarget()); }, Save);
+    RotateWallpaperBack(Settings.wallpaper_directory, Settings.number, Attempts(), Save);
 }
 
 bool TProgram::ApplyPicture(const std::string& path) { return static_cast<bool>(MakeWallpaper(path, CurrentTarget())); }

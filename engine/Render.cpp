@@ -252,6 +252,9 @@ void RenderWallpaper(const std::string& picture, const RenderOptions& options, c
     std::unique_ptr<platform::InputFile> input = platform::OpenInputFile(picture);
     const uint64_t bytes = input->Size();
     if (bytes > kMaxPictureFileBytes) throw platform::Error(picture + " is too large");
+    // Nothing this short is a picture: it fails here, before any decoder is
+    // set up (a folder of empty files is passed over at the cost of an open).
+    if (bytes < kSmallestPictureBytes) throw RenderError("No picture loaded");
     PictureFileSource source(*input);
     if (kind == PictureKind::Bmp) {
         CheckBmpHead(*input, bytes);
@@ -266,7 +269,8 @@ void RenderWallpaper(const std::string& picture, const RenderOptions& options, c
             DecodeBmpRows(source, rows);
         } else {
             JpegRows rows(file);
-            DecodeJpeg(source, options.displayBits <= 8, rows);
+            const int displayBits = options.displayBits > 0 ? options.displayBits : platform::DisplayColorDepth();
+            DecodeJpeg(source, displayBits <= 8, rows);
         }
         file.Finish();
         input.reset();  // closed before the new bitmap takes its name, which may be the picture's

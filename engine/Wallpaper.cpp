@@ -35,7 +35,7 @@ WallpaperResult MakeWallpaper(const std::string& path, const WallpaperTarget& ta
     try {
         RenderOptions options;
         options.background = target.background;
-        options.displayBits = platform::DisplayColorDepth();
+        options.displayBits = 0;  // asked of the display only for a picture that decodes
         RenderWallpaper(path, options, target.bitmapPath);
         if (target.plugin != "none") {
             // A plugin that had to be ended, or that left no readable bitmap,
@@ -54,7 +54,7 @@ WallpaperResult MakeWallpaper(const std::string& path, const WallpaperTarget& ta
         platform::RemoveFile(own);
         return WallpaperResult::OutputFailed;
     } catch (...) {
-        platform::RemoveFile(own);
+        if (target.plugin != "none") platform::RemoveFile(own);
         return WallpaperResult::PictureFailed;
     }
     try {

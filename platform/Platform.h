@@ -230,6 +230,11 @@ enum class ProcessEnd {
 ProcessEnd RunProcess(const std::string& program, const std::string& commandLine, ShowCommand show,
                       const std::string& folder, unsigned limitMs);
 bool InProcessWait();
+// Dispatches the messages waiting for the calling thread, as RunProcess's wait
+// does (InProcessWait() is true meanwhile, and a WM_QUIT met is posted again),
+// and returns once none is left: long work on the GUI thread calls it now and
+// then so that its windows stay painted and answering. POSIX: nothing.
+void PumpMessages();
 
 // The desktop wallpaper. Windows: writes "Wallpaper" = path and
 // "WallpaperStyle" = style under HKEY_CURRENT_USER\Control Panel\Desktop (the

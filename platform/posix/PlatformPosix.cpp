@@ -243,6 +243,7 @@ ProcessEnd RunProcess(const std::string& program, const std::string& commandLine
 }
 
 bool InProcessWait() { return false; }
+void PumpMessages() {}
 
 namespace {
 DesktopWallpaper desktopWallpaper;

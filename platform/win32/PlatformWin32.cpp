@@ -154,7 +154,22 @@ bool Launch(const std::string& program, const std::string& commandLine, ShowComm
     return true;
 }
 
-int processWaits = 0;  // RunProcess calls waiting on this (the GUI) thread
+int processWaits = 0;  // RunProcess calls waiting on this (the GUI) thread, and PumpMessages
+
+// Dispatches the thread's waiting messages until none is left or a WM_QUIT
+// comes, which is taken out of the queue: true then, with its code.
+bool DispatchWaiting(WPARAM& quitCode) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quitCode = message.wParam;
+            return true;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return false;
+}
 
 // Waits for `process` up to `limitMs`, dispatching the thread's messages
 // meanwhile. True when it ended. A WM_QUIT met on the way is posted again after.
@@ -173,16 +188,7 @@ bool MessageWait(HANDLE process, unsigned limitMs) {
             break;
         }
         if (result != WAIT_OBJECT_0 + 1) break;  // the limit, or a failed wait
-        MSG message;
-        while (!quit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                quit = true;
-                quitCode = message.wParam;
-                break;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        quit = DispatchWaiting(quitCode);
         if (quit) {
             // The loop that ends on it is outside; the wait goes on without messages.
             ended = WaitForSingleObject(process, limitMs - std::min<DWORD>(limitMs, GetTickCount() - start)) == WAIT_OBJECT_0;
@@ -221,6 +227,14 @@ ProcessEnd RunProcess(const std::string& program, const std::string& commandLine
 }
 
 bool InProcessWait() { return processWaits > 0; }
+
+void PumpMessages() {
+    WPARAM quitCode = 0;
+    ++processWaits;
+    const bool quit = DispatchWaiting(quitCode);
+    --processWaits;
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+}
 
 void SetDesktopWallpaper(const std::string& path, int style) {
     HKEY key;

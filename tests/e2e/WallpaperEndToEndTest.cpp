@@ -206,6 +206,60 @@ TEST_F(WallpaperEndToEnd, ChangesAtStartOnATrayPressAndStepsBackFromTheMenu) {
     EXPECT_TRUE(program.WaitForExit());
 }
 
+// A change over thousands of unreadable pictures keeps the program answering:
+// between its attempts the window is served, and a later start's word is taken
+// at once (the start ends with 0) and carried out after the change.
+TEST_F(WallpaperEndToEnd, ALongChangeKeepsTheProgramAnsweringAndCarriesOutAWordAfterIt) {
+    TempFolder crowd;  // 3000 empty *.jpg and two good pictures, 130 and 140 wide
+    for (int i = 0; i < 3000; ++i) WriteTextFile(crowd / (std::to_string(10000 + i) + ".jpg"), "");
+    for (int width : {130, 140})
+        WriteBytes(crowd / ("good" + std::to_string(width) + ".jpg"), MakeJpeg(width, 100, [](int, int) { return 0u; }));
+    std::vector<std::string> listed;  // the catalogue, in the order this system lists the folder
+    platform::ListFolder(crowd.Path(), [&](const platform::FolderEntry& entry) {
+        if (!entry.isFolder && IsPictureFile(entry.RealName())) listed.push_back(entry.name);
+        return true;
+    });
+    ASSERT_EQ(listed.size(), 3002u);
+    std::vector<int> good;  // the positions of the two good pictures
+    for (size_t i = 0; i < listed.size(); ++i)
+        if (listed[i].starts_with("good")) good.push_back(static_cast<int>(i) + 1);
+    ASSERT_EQ(good.size(), 2u);
+    const int total = static_cast<int>(listed.size());
+    // The first change starts past one good picture and passes over the larger
+    // run of unreadable ones to the other; the word's change comes back.
+    const bool wrapFirst = total - good[1] + good[0] - 1 >= good[1] - good[0] - 1;
+    const int from = wrapFirst ? good[1] : good[0], to = wrapFirst ? good[0] : good[1];
+    auto after = [&](int position) { return position == total ? 1 : position + 1; };
+    auto width = [&](int position) { return listed[position - 1] == "good130.jpg" ? 130 : 140; };
+    WriteTextFile(config, "[options]\r\nwallpaper_directory=" + crowd.Path() + "\r\nnumber=" +
+                              std::to_string(after(from)) + "\r\nplugin_directory=none\r\n");
+
+    Program program("");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(form) != FALSE; }));
+    PostMessageW(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
+    // Handled after the click, so during the change or after it: the window
+    // goes to the tray while the change still runs.
+    PostMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(form); }, 240000));
+    EXPECT_EQ(Number(), after(from));  // nothing saved yet: the change runs on
+    DWORD exitCode = 1;
+    {
+        Program word("next");
+        EXPECT_TRUE(word.WaitForExit(240000, &exitCode));
+        EXPECT_EQ(exitCode, 0u);
+    }
+    // The change showed the picture at `to`; the word's change then passed on
+    // to the one at `from` (without the word, the first would stay).
+    EXPECT_TRUE(e2e::WaitFor([&] {
+        return platform::FileExists(bitmap) && Number() == after(from) && Shown().first == width(from);
+    }, 240000)) << Number();
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
+    EXPECT_TRUE(program.WaitForExit(240000));
+}
+
 TEST_F(WallpaperEndToEnd, SteppingBackPassesOverAPictureThatCannotBeApplied) {
     TempFolder steps;  // 1.jpg, a damaged 2.jpg, 3.jpg, 4.jpg, 5.jpg; i.jpg makes a wallpaper 130 + 10 i wide
     for (int i = 1; i <= 5; ++i)
