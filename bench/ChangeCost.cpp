@@ -145,7 +145,9 @@ int Change(const std::string& folder, const std::string& program) {
     const double wordEnded = Seconds(start);
     FILETIME saved = before;
     double changed = -1, carried = -1;
-    while (Seconds(start) < 900 && carried < 0) {
+    // A start that did not end with 0 handed nothing over: one save is all.
+    const bool handed = ended && exitCode == 0;
+    while (Seconds(start) < 900 && (changed < 0 || (handed && carried < 0))) {
         const FILETIME now = WriteTime(files.config);
         if (now != saved) {
             saved = now;

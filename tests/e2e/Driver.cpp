@@ -25,6 +25,13 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
+BOOL CALLBACK FirstEdit(HWND child, LPARAM found) {
+    char name[16];
+    if (!GetClassNameA(child, name, sizeof name) || lstrcmpiA(name, "Edit") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
 }  // namespace
 
 Program::Program(const std::string& arguments, WORD showCommand, const std::string& currentDirectory,
@@ -77,7 +84,7 @@ bool Program::SendWithBuffer(HWND window, UINT message, WPARAM wParam, void* dat
     SIZE_T moved = 0;
     bool ok = WriteProcessMemory(process_.hProcess, remote, data, size, &moved) && moved == size;
     DWORD_PTR result = 0;
-    ok = ok && SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 30000,
+    ok = ok && SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, kPatience,
                                    &result) != 0;
     ok = ok && ReadProcessMemory(process_.hProcess, remote, data, size, &moved) && moved == size;
     VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
@@ -98,7 +105,7 @@ void Program::Click(HWND window, int x, int y) {
 
 LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result);
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kPatience, &result);
     return static_cast<LRESULT>(result);
 }
 
@@ -117,6 +124,25 @@ bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds) {
         Sleep(50);
     }
     return true;
+}
+
+bool Settle(HWND form, DWORD milliseconds) {
+    HWND edit = nullptr;
+    EnumChildWindows(form, FirstEdit, reinterpret_cast<LPARAM>(&edit));
+    if (!edit) return false;
+    const LRESULT limit = Deliver(edit, EM_GETLIMITTEXT);
+    const WPARAM marker = limit == 54321 ? 54322 : 54321;
+    PostMessageW(edit, EM_SETLIMITTEXT, marker, 0);
+    const bool settled = WaitFor([&] { return Deliver(edit, EM_GETLIMITTEXT) == static_cast<LRESULT>(marker); }, milliseconds);
+    Deliver(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(limit));
+    return settled;
+}
+
+std::wstring BoxText(HWND box, DWORD milliseconds) {
+    // The box may be found while it is still being built.
+    wchar_t text[512] = {};
+    WaitFor([&] { return GetDlgItemTextW(box, 0xFFFF, text, 512) != 0 || !IsWindow(box); }, milliseconds);
+    return text;
 }
 
 std::wstring WindowText(HWND window) {

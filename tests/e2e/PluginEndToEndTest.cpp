@@ -366,13 +366,13 @@ TEST(PluginEndToEnd, TheSettingsDialogStoresTheEffectAndStrength) {
                                &process));
     WaitForInputIdle(process.hProcess, 30000);
     HWND dialog = nullptr;
-    for (int i = 0; i < 600 && !dialog; ++i) {
+    e2e::WaitFor([&] {
         HWND candidate = FindWindowW(L"SepiaConfig", nullptr);
         DWORD owner = 0;
         if (candidate) GetWindowThreadProcessId(candidate, &owner);
         if (owner == process.dwProcessId) dialog = candidate;
-        else Sleep(50);
-    }
+        return dialog != nullptr;
+    });
     ASSERT_NE(dialog, nullptr);
     HWND effect = GetDlgItem(dialog, 101), strength = GetDlgItem(dialog, 102);
     // It shows what is stored.
