@@ -333,13 +333,16 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path) {
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw Error("Unable to read " + path);
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!GetFileInformationByHandle(file, &information) ||
-        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    // The size and whether it is a folder, and nothing more: the whole of
+    // GetFileInformationByHandle (the file's name and volume besides) costs
+    // more than ten opens under Wine in a folder of many files.
+    FILE_STANDARD_INFO information;
+    if (!GetFileInformationByHandleEx(file, FileStandardInfo, &information, sizeof information) ||
+        information.Directory) {
         CloseHandle(file);
         throw Error("Unable to read " + path);
     }
-    const uint64_t size = uint64_t{information.nFileSizeHigh} << 32 | information.nFileSizeLow;
+    const uint64_t size = static_cast<uint64_t>(information.EndOfFile.QuadPart);
     try {
         return std::make_unique<Win32InputFile>(file, size, path);
     } catch (...) {

@@ -104,7 +104,8 @@ struct HangingPluginSetup {
             TerminateProcess(hung, 9);
             CloseHandle(hung);
         }
-        DeleteFileA(mode.c_str());
+        // A plugin may be looking at the file this moment.
+        EXPECT_TRUE(e2e::WaitFor([&] { return DeleteFileA(mode.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; }));
     }
 
     e2e::DataFiles files;
