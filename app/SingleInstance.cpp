@@ -105,7 +105,9 @@ TSingleInstance::Claim TSingleInstance::ClaimSession(Request request) {
             if (request != Request::Nothing && request != Request::Exit && process)
                 AllowSetForegroundWindow(process);
             DWORD_PTR answer = 0;
-            if (SendMessageTimeoutW(first, kHandOverMessage, static_cast<WPARAM>(request), 0,
+            // The start's process id goes along: a send that timed out may
+            // still be handled, and the copy takes each start's word once.
+            if (SendMessageTimeoutW(first, kHandOverMessage, static_cast<WPARAM>(request), GetCurrentProcessId(),
                                     SMTO_NORMAL | SMTO_ABORTIFHUNG, kAnswerLimitMs, &answer)) {
                 if (static_cast<LRESULT>(answer) == kTaken) return Claim::HandedOver;
                 // It answered that it is closing (it may be finishing a
@@ -166,14 +168,36 @@ bool TSingleInstance::Closing() const {
            (running_ && (!Form1 || !Form1->Handle()));
 }
 
-LRESULT TSingleInstance::HandOver(Request request) {
+namespace {
+
+// A start told apart from any later process given the same id: its id and
+// the moment it was made.
+TSingleInstance::StartId IdentifyStart(DWORD process) {
+    uint64_t made = 0;
+    if (HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)) {
+        FILETIME creation, exit, kernel, user;
+        if (GetProcessTimes(handle, &creation, &exit, &kernel, &user))
+            made = static_cast<uint64_t>(creation.dwHighDateTime) << 32 | creation.dwLowDateTime;
+        CloseHandle(handle);
+    }
+    return {process, made};
+}
+
+}  // namespace
+
+LRESULT TSingleInstance::HandOver(Request request, DWORD process) {
+    const StartId start = IdentifyStart(process);
+    // Asked again by a start whose earlier send timed out after this copy had
+    // taken its word: taken already.
+    if (process && taken_.count(start)) return kTaken;
     // This copy is ending (its window is gone or going, it closes once a
     // change is over, or "exit" waits its turn): nothing handed over now would
     // be carried out, so the later start waits to take its place.
     if (Closing()) {
-        ++closingAnswers_;
+        if (!process || refused_.insert(start).second) ++closingAnswers_;
         return 0;
     }
+    if (process) taken_.insert(start);
     Queue(request);
     return kTaken;
 }
@@ -216,7 +240,8 @@ LRESULT CALLBACK TSingleInstance::WindowProc(HWND window, UINT message, WPARAM w
     if (self && message == kHandOverMessage) {
         // A request from a newer or older program: a number it does not know brings the window up.
         return self->HandOver(wParam <= static_cast<WPARAM>(Request::Exit) ? static_cast<Request>(wParam)
-                                                                            : Request::BringUp);
+                                                                            : Request::BringUp,
+                              static_cast<DWORD>(lParam));
     }
     if (self && message == kClosingAnswersMessage) return static_cast<LRESULT>(self->closingAnswers_);
     if (self && (message == kRunPendingMessage || (message == WM_TIMER && wParam == kRetryTimer))) {

@@ -16,6 +16,9 @@
 #include <windows.h>
 
 #include <deque>
+#include <cstdint>
+#include <set>
+#include <utility>
 #include <string>
 
 class TSingleInstance {
@@ -57,13 +60,17 @@ public:
     // closing copy.
     void MessageLoopEnded();
 
+    // A later start: its process id and when it was made.
+    using StartId = std::pair<DWORD, uint64_t>;
+
     // The name the mutex and the hand-over window carry for the current user;
     // the mutex is this in the namespace "Local\".
     static std::wstring InstanceName();
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandOver(Request request);
+    // `process`: the later start's process id (0 from an older program).
+    LRESULT HandOver(Request request, DWORD process);
     bool Closing() const;  // nothing handed over now would be carried out
     // Carries out the first request waiting, or tries again shortly while the
     // program is in the middle of something.
@@ -75,5 +82,6 @@ private:
     bool running_ = false;           // the message loop runs
     bool ended_ = false;             // the message loop has ended
     LRESULT closingAnswers_ = 0;     // starts told that this copy is closing
+    std::set<StartId> taken_, refused_;  // the starts whose words were taken, and those told it closes
     std::deque<Request> pending_;    // in the order they came
 };
