@@ -269,8 +269,11 @@ DesktopWallpaper ReadDesktopWallpaper() {
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
-    HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // Deleting and replacing shared too: a file read whole is read in a
+    // moment, and whoever replaces it meanwhile should not fail for that.
+    HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw Error("Unable to read " + path);
     struct Closer {
         HANDLE handle;

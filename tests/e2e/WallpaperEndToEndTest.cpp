@@ -256,7 +256,8 @@ TEST_F(WallpaperEndToEnd, ALongChangeKeepsTheProgramAnsweringAndCarriesOutAWordA
     // The change showed the picture at `to`; the word's change then passed on
     // to the one at `from` (without the word, the first would stay).
     EXPECT_TRUE(e2e::WaitFor([&] {
-        return platform::FileExists(bitmap) && Number() == after(from) && Shown().first == width(from);
+        // The bitmap is read only once the position says the word's change is saved.
+        return Number() == after(from) && platform::FileExists(bitmap) && Shown().first == width(from);
     }, 240000)) << "from " << from << " to " << to << " of " << total << ": number " << Number() << ", shown "
                 << (platform::FileExists(bitmap) ? Shown().first : 0);
     PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
