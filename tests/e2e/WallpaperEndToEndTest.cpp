@@ -352,9 +352,18 @@ TEST_F(WallpaperEndToEnd, TheTrayIconAsTheShellShowsItAndAsAPersonUsesIt) {
     menu = ShownMenu(program.Id());
     ASSERT_NE(menu, nullptr);
     ASSERT_TRUE(e2e::WaitFor([&] { return InMenuMode(form); }));
+    // The pointer rests on the item first, until the menu shows it picked out
+    // (where the menu tells it), so that the click lands on the item however
+    // slowly the menu comes up.
     GetWindowRect(menu, &box);
-    ClickAt({(box.left + box.right) / 2, box.top + (box.bottom - box.top) * 3 / 8}, MOUSEEVENTF_RIGHTDOWN,
-            MOUSEEVENTF_RIGHTUP);
+    POINT item = {(box.left + box.right) / 2, box.top + (box.bottom - box.top) * 3 / 8};
+    const HMENU items = reinterpret_cast<HMENU>(e2e::Deliver(menu, 0x01E1 /* MN_GETHMENU */));
+    RECT itemBox;
+    if (items && GetMenuItemRect(nullptr, items, 1, &itemBox))
+        item = {(itemBox.left + itemBox.right) / 2, (itemBox.top + itemBox.bottom) / 2};
+    SetCursorPos(item.x, item.y);
+    if (items) e2e::WaitFor([&] { return (GetMenuState(items, 1, MF_BYPOSITION) & MF_HILITE) != 0; }, 10000);
+    ClickAt(item, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
     EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == SizeAt(NextGood(after)); }));
 
     // "Выход" removes the icon.
