@@ -2,6 +2,12 @@
 
 #include <shellapi.h>
 
+#include <string_view>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/posix/ProfileText.h"
+
 namespace e2e {
 
 namespace {
@@ -136,6 +142,19 @@ bool Settle(HWND form, DWORD milliseconds) {
     const bool settled = WaitFor([&] { return Deliver(edit, EM_GETLIMITTEXT) == static_cast<LRESULT>(marker); }, milliseconds);
     Deliver(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(limit));
     return settled;
+}
+
+std::string ReadOption(const std::string& path, const char* section, const char* key, const std::string& missing) {
+    std::string value;
+    try {
+        const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, 1u << 24);
+        platform::ProfileEncoding encoding;
+        const std::string text =
+            platform::DecodeProfileText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), encoding);
+        if (platform::FindProfileValue(text, section, key, value)) return value;
+    } catch (const platform::Error&) {
+    }
+    return missing;
 }
 
 std::wstring BoxText(HWND box, DWORD milliseconds) {

@@ -61,6 +61,12 @@ bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = kPatie
 // the marker is not handled in time.
 bool Settle(HWND form, DWORD milliseconds = kPatience);
 
+// A value of the INI file `path` as the program wrote it, read with every
+// sharing allowed: the private-profile reads open the file so that the
+// program could not put a new config.ini in its place meanwhile, which a test
+// that polls must never cause. `missing` when the file or the key is not there.
+std::string ReadOption(const std::string& path, const char* section, const char* key, const std::string& missing);
+
 // The text of a message box (its static text), once it has one.
 std::wstring BoxText(HWND box, DWORD milliseconds = kPatience);
 

@@ -128,7 +128,7 @@ protected:
         }));
     }
 
-    std::string Option(const char* key) { return platform::ReadIniString(config, "options", key, "<none>"); }
+    std::string Option(const char* key) { return e2e::ReadOption(config, "options", key, "<none>"); }
 
     std::pair<int32_t, int32_t> Shown() {
         if (!platform::FileExists(bitmap)) return {0, 0};

@@ -86,7 +86,7 @@ struct HangingPluginSetup {
         WriteTextFile(files.config,
                       "[options]\r\nwallpaper_directory=" + tree + "\r\nnumber=1\r\nplugin_directory=hang\r\n");
     }
-    std::string number() const { return platform::ReadIniString(files.config, "options", "number", "?"); }
+    std::string number() const { return e2e::ReadOption(files.config, "options", "number", "?"); }
     // Starts a change whose plugin hangs; gives the plugin's process id.
     DWORD HangingChange(HWND form) const {
         WriteTextFile(mode, "hang");
@@ -224,7 +224,7 @@ TEST(PluginEndToEnd, WhileAPluginHangsTheProgramAnswersAndStartsNothingElse) {
     e2e::Deliver(form, WM_COMMAND, CmdTrayNext);
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_FALSE(program.WaitForExit(1000));
-    EXPECT_EQ(platform::ReadIniString(files.config, "options", "number", "?"), "1");  // still changing
+    EXPECT_EQ(e2e::ReadOption(files.config, "options", "number", "?"), "1");  // still changing
 
     HANDLE hung = OpenProcess(PROCESS_TERMINATE, FALSE, std::stoul(ReadTextFile(ran)));
     ASSERT_NE(hung, nullptr);

@@ -394,7 +394,7 @@ TEST(Startup, WordsOfLaterStartsDriveTheRunningCopyAsItsTrayMenuDoes) {
     // The picture showing (pictures are 130 x 100 times their number) and the position saved.
     auto showing = [&](int picture, int number) {
         return e2e::WaitFor([&] {
-            if (platform::ReadIniString(files.config, "options", "number", "?") != std::to_string(number)) return false;
+            if (e2e::ReadOption(files.config, "options", "number", "?") != std::to_string(number)) return false;
             const std::vector<uint8_t> bytes = platform::ReadFileBytes(files.bitmap, 1u << 26);
             return DecodeBmp(bytes.data(), bytes.size()).width == 130 * picture;
         });

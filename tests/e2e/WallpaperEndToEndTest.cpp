@@ -131,7 +131,7 @@ protected:
         WriteTextFile(config, "[options]\r\nwallpaper_directory=" + tree.Path() + "\r\nchangestart=1\r\nnumber=" +
                                   std::to_string(number) + "\r\nplugin_directory=none\r\nR=0\r\nG=0\r\nB=128\r\n");
     }
-    int Number() { return std::stoi(platform::ReadIniString(config, "options", "number", "-999")); }
+    int Number() { return std::stoi(e2e::ReadOption(config, "options", "number", "-999")); }
 
     // The size of the wallpaper bitmap, which names the picture shown.
     std::pair<int32_t, int32_t> Shown() {
