@@ -355,8 +355,16 @@ TEST_F(WallpaperEndToEnd, TheTrayIconAsTheShellShowsItAndAsAPersonUsesIt) {
     ASSERT_TRUE(e2e::WaitFor([&] { return InMenuMode(form); }));
     // The pointer rests on the item first, until the menu shows it picked out
     // (where the menu tells it), so that the click lands on the item however
-    // slowly the menu comes up.
-    GetWindowRect(menu, &box);
+    // slowly the menu comes up; the menu's place is taken once it stays put
+    // (the system may move a menu once it shows).
+    RECT last = {};
+    ASSERT_TRUE(e2e::WaitFor([&] {
+        const RECT seen = box;
+        GetWindowRect(menu, &box);
+        const bool still = EqualRect(&seen, &box) && EqualRect(&last, &box);
+        last = seen;
+        return still;
+    }));
     POINT item = {(box.left + box.right) / 2, box.top + (box.bottom - box.top) * 3 / 8};
     const HMENU items = reinterpret_cast<HMENU>(e2e::Deliver(menu, 0x01E1 /* MN_GETHMENU */));
     RECT itemBox;
