@@ -424,7 +424,21 @@ void WriteFileReplacing(const std::string& path, const std::function<void(Output
     }
     const bool flushed = !durable || FlushFileBuffers(file);
     const DWORD move = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
-    if (!CloseHandle(file) || !flushed || !MoveFileExW(temporary.c_str(), SystemPath(path).c_str(), move)) {
+    const std::wstring target = SystemPath(path);
+    // A reader that keeps others from replacing the file while it reads (the
+    // desktop loading the wallpaper just set, a private-profile read of
+    // config.ini) closes it in a moment: the move is tried again, for at
+    // most half a second.
+    auto moved = [&] {
+        for (DWORD start = GetTickCount();;) {
+            if (MoveFileExW(temporary.c_str(), target.c_str(), move)) return true;
+            const DWORD error = GetLastError();
+            if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || GetTickCount() - start >= 500)
+                return false;
+            Sleep(20);
+        }
+    };
+    if (!CloseHandle(file) || !flushed || !moved()) {
         DeleteFileW(temporary.c_str());
         throw WriteError("Unable to write to " + path);
     }
