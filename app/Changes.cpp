@@ -47,6 +47,30 @@ WallpaperResult MakeCurrent(const std::string& picture) {
     return result;
 }
 
+// How often a change lets the windows answer between its attempts: a look at
+// the message queue costs far more under Wine than passing over an unreadable
+// picture should.
+constexpr DWORD kPumpEveryMs = 50;
+
+// One attempt of a change. Between the attempts the message loop is pumped as
+// it is while a plugin runs: the windows repaint, the tray answers, a later
+// start's words are taken (and carried out after the change), and what would
+// start other work is dropped (the application is busy meanwhile), so changes
+// never overlap and each keeps its order.
+class Attempts {
+public:
+    WallpaperResult operator()(const std::string& picture) {
+        if (GetTickCount() - pumped_ >= kPumpEveryMs) {
+            platform::PumpMessages();
+            pumped_ = GetTickCount();
+        }
+        return MakeCurrent(picture);
+    }
+
+private:
+    DWORD pumped_ = GetTickCount();
+};
+
 // A seed for a new round of the random order, from the clocks.
 int32_t NewSeed(int32_t previous) {
     const auto wall = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
@@ -93,11 +117,11 @@ PictureSupply Cycle(std::vector<std::string> pictures) {
 void ChangeFramed(bool back) {
     if (Settings.shuffle)
         RotateWallpaperShuffled(Settings.wallpaper_directory, Settings.number, Settings.shuffleseed, Settings.current,
-                                back, Round, MakeCurrent, Save, NewSeed, CurrentRule());
+                                back, Round, Attempts(), Save, NewSeed, CurrentRule());
     else if (back)
-        RotateWallpaperBack(Settings.wallpaper_directory, Settings.number, MakeCurrent, Save, CurrentRule());
+        RotateWallpaperBack(Settings.wallpaper_directory, Settings.number, Attempts(), Save, CurrentRule());
     else
-        RotateWallpaper(Settings.wallpaper_directory, Settings.number, MakeCurrent, Save, CurrentRule());
+        RotateWallpaper(Settings.wallpaper_directory, Settings.number, Attempts(), Save, CurrentRule());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <sddl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "toolkit/Forms.h"
@@ -26,6 +27,11 @@ constexpr LRESULT kTaken = 0x54575031;  // "TWP1"; an unknown window answers 0
 // be in the middle of a change (a large picture, a plugin) or of its own start.
 constexpr DWORD kAnswerLimitMs = 15000;
 constexpr DWORD kClaimLimitMs = 60000;
+// While a copy closes, a later start looks this often whether it has ended.
+constexpr DWORD kClosingPollMs = 100;
+// Asked of the hand-over window: how many starts this copy has told that it
+// is closing (they wait for it to end). What a test watches for.
+constexpr UINT kClosingAnswersMessage = WM_APP + 3;
 
 std::wstring UserSidText() {
     std::wstring text;
@@ -86,7 +92,9 @@ TSingleInstance::Claim TSingleInstance::ClaimSession(Request request) {
     mutex_ = CreateMutexW(nullptr, FALSE, (L"Local\\" + name).c_str());
     // No mutex to be had at all: the program runs as it would alone.
     if (!mutex_) return Claim::First;
-    const DWORD start = GetTickCount();
+    // The limit counts the time without an answer: a copy that answers, even
+    // that it is closing, is alive and is waited for.
+    DWORD start = GetTickCount();
     for (;;) {
         // Owned by the first copy's main thread for its whole run; released (or
         // abandoned) only when that copy ends.
@@ -101,15 +109,23 @@ TSingleInstance::Claim TSingleInstance::ClaimSession(Request request) {
             if (request != Request::Nothing && request != Request::Exit && process)
                 AllowSetForegroundWindow(process);
             DWORD_PTR answer = 0;
-            if (SendMessageTimeoutW(first, kHandOverMessage, static_cast<WPARAM>(request), 0,
+            // The start's process id goes along: a send that timed out may
+            // still be handled, and the copy takes each start's word once.
+            if (SendMessageTimeoutW(first, kHandOverMessage, static_cast<WPARAM>(request), GetCurrentProcessId(),
                                     SMTO_NORMAL | SMTO_ABORTIFHUNG, kAnswerLimitMs, &answer)) {
                 if (static_cast<LRESULT>(answer) == kTaken) return Claim::HandedOver;
-                // It answered that it is closing: this start runs once it has
-                // ended (it may be finishing a change), asking it nothing more.
-                const DWORD spent = GetTickCount() - start;
-                const DWORD ended = WaitForSingleObject(mutex_, spent < kClaimLimitMs ? kClaimLimitMs - spent : 0);
-                if (ended == WAIT_OBJECT_0 || ended == WAIT_ABANDONED) break;
-                return Claim::NoAnswer;
+                // It answered that it is closing (it may be finishing a
+                // change): this start waits for it to end, however long that
+                // takes, and then claims the session again. Of several such
+                // starts one runs in its place and the others hand over to it.
+                bool owned = false;
+                while (!owned && IsWindow(first)) {
+                    const DWORD ended = WaitForSingleObject(mutex_, kClosingPollMs);
+                    owned = ended == WAIT_OBJECT_0 || ended == WAIT_ABANDONED;
+                }
+                if (owned) break;
+                start = GetTickCount();
+                continue;
             }
         }
         if (GetTickCount() - start > kClaimLimitMs) return Claim::NoAnswer;
@@ -150,12 +166,49 @@ TSingleInstance::~TSingleInstance() {
     if (mutex_) CloseHandle(mutex_);
 }
 
-LRESULT TSingleInstance::HandOver(Request request) {
-    // This copy is ending (its window is gone, or it closes once a change is
-    // over): the later start waits to take its place.
-    if (Application.ClosePending() || (running_ && (!Form1 || !Form1->Handle()))) return 0;
+bool TSingleInstance::Closing() const {
+    return ended_ || Application.Closing() || Application.ClosePending() ||
+           std::find(pending_.begin(), pending_.end(), Request::Exit) != pending_.end() ||
+           (running_ && (!Form1 || !Form1->Handle()));
+}
+
+namespace {
+
+// A start told apart from any later process given the same id: its id and
+// the moment it was made.
+TSingleInstance::StartId IdentifyStart(DWORD process) {
+    uint64_t made = 0;
+    if (HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)) {
+        FILETIME creation, exit, kernel, user;
+        if (GetProcessTimes(handle, &creation, &exit, &kernel, &user))
+            made = static_cast<uint64_t>(creation.dwHighDateTime) << 32 | creation.dwLowDateTime;
+        CloseHandle(handle);
+    }
+    return {process, made};
+}
+
+}  // namespace
+
+LRESULT TSingleInstance::HandOver(Request request, DWORD process) {
+    const StartId start = IdentifyStart(process);
+    // Asked again by a start whose earlier send timed out after this copy had
+    // taken its word: taken already.
+    if (process && taken_.count(start)) return kTaken;
+    // This copy is ending (its window is gone or going, it closes once a
+    // change is over, or "exit" waits its turn): nothing handed over now would
+    // be carried out, so the later start waits to take its place.
+    if (Closing()) {
+        if (!process || refused_.insert(start).second) ++closingAnswers_;
+        return 0;
+    }
+    if (process) taken_.insert(start);
     Queue(request);
     return kTaken;
+}
+
+void TSingleInstance::MessageLoopEnded() {
+    running_ = false;
+    ended_ = true;
 }
 
 void TSingleInstance::RunPending() {
@@ -191,8 +244,10 @@ LRESULT CALLBACK TSingleInstance::WindowProc(HWND window, UINT message, WPARAM w
     if (self && message == kHandOverMessage) {
         // A request from a newer or older program: a number it does not know brings the window up.
         return self->HandOver(wParam <= static_cast<WPARAM>(Request::Last) ? static_cast<Request>(wParam)
-                                                                            : Request::BringUp);
+                                                                            : Request::BringUp,
+                              static_cast<DWORD>(lParam));
     }
+    if (self && message == kClosingAnswersMessage) return static_cast<LRESULT>(self->closingAnswers_);
     if (self && (message == kRunPendingMessage || (message == WM_TIMER && wParam == kRetryTimer))) {
         self->RunPending();
         return 0;

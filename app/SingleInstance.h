@@ -7,13 +7,18 @@
 // A start with a word ("next", "previous", "settings", "exit") has the first
 // copy do what its tray menu's item of that name does, once nothing else runs
 // there (a change, a plugin's run, an error box): the word is kept till then.
-// A copy that is closing takes nothing: the later start waits for it to end
-// and runs in its place.
+// A copy that is closing (its window closing or gone, a close waiting for a
+// change, or "exit" waiting its turn) takes nothing: the later start waits for
+// it to end, as long as that takes, and then claims the session again, so of
+// several such starts one runs in its place and the others hand over to it.
 #pragma once
 
 #include <windows.h>
 
 #include <deque>
+#include <cstdint>
+#include <set>
+#include <utility>
 #include <string>
 
 class TSingleInstance {
@@ -54,13 +59,22 @@ public:
     // later requests as they come.
     void MessageLoopStarts();
 
+    // The message loop has ended: whatever comes now is refused as by a
+    // closing copy.
+    void MessageLoopEnded();
+
+    // A later start: its process id and when it was made.
+    using StartId = std::pair<DWORD, uint64_t>;
+
     // The name the mutex and the hand-over window carry for the current user;
     // the mutex is this in the namespace "Local\".
     static std::wstring InstanceName();
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandOver(Request request);
+    // `process`: the later start's process id (0 from an older program).
+    LRESULT HandOver(Request request, DWORD process);
+    bool Closing() const;  // nothing handed over now would be carried out
     // Carries out the first request waiting, or tries again shortly while the
     // program is in the middle of something.
     void RunPending();
@@ -69,5 +83,8 @@ private:
     bool owned_ = false;
     HWND window_ = nullptr;
     bool running_ = false;           // the message loop runs
+    bool ended_ = false;             // the message loop has ended
+    LRESULT closingAnswers_ = 0;     // starts told that this copy is closing
+    std::set<StartId> taken_, refused_;  // the starts whose words were taken, and those told it closes
     std::deque<Request> pending_;    // in the order they came
 };

@@ -67,7 +67,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         session.Queue(request);
     session.MessageLoopStarts();
     Application.Run();
+    session.MessageLoopEnded();
     delete Form1;
+    Form1 = nullptr;
     MainProgram = nullptr;
     Application.Finalize();
     return 0;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -52,13 +53,32 @@ int32_t ParseIniInteger(const std::string& text, int32_t fallback) {
 
 void LoadSettings(const std::string& path, TSettings& settings) {
     if (!platform::FileExists(path)) return;
+    // A file with a byte-order mark (UTF-16, as Notepad's "Unicode" saves it,
+    // or UTF-8) is read here in its own encoding, as the save writes it; every
+    // other file, and one too large to be read whole, through the system's
+    // private-profile reads.
+    platform::ProfileEncoding encoding = platform::ProfileEncoding::Ansi;
+    std::string text;
+    try {
+        const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, kMaxSettingsFileBytes);
+        text = platform::DecodeProfileText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                                           encoding);
+    } catch (const platform::Error&) {
+        encoding = platform::ProfileEncoding::Ansi;
+    }
+    auto read = [&](const SettingsKey& key, const std::string& fallback) {
+        if (encoding == platform::ProfileEncoding::Ansi) return platform::ReadIniString(path, key.section, key.name, fallback);
+        std::string value;
+        value = platform::FindProfileValue(text, key.section, key.name, value) ? platform::AnsiFromUtf8(value) : fallback;
+        if (value.size() > platform::kProfileValueLimit) value.resize(platform::kProfileValueLimit);
+        return value;
+    };
     for (const SettingsKey& key : kSettingsKeys) {
         if (const auto* text = std::get_if<std::string TSettings::*>(&key.member)) {
-            settings.*(*text) = platform::ReadIniString(path, key.section, key.name, std::get<const char*>(key.fallback));
+            settings.*(*text) = read(key, std::get<const char*>(key.fallback));
             continue;
         }
-        const int32_t value =
-            ParseIniInteger(platform::ReadIniString(path, key.section, key.name, ""), std::get<int32_t>(key.fallback));
+        const int32_t value = ParseIniInteger(read(key, ""), std::get<int32_t>(key.fallback));
         if (const auto* flag = std::get_if<bool TSettings::*>(&key.member))
             settings.*(*flag) = value != 0;
         else if (const auto* number = std::get_if<int32_t TSettings::*>(&key.member))
@@ -101,23 +121,34 @@ bool KeyIsWritten(const SettingsKey& key, const std::string& fileText, const std
 // whole text goes to a temporary file beside it, which reaches the disk and
 // then takes the file's place in one step. Whatever stops the program, or a
 // full disk, leaves the old file or the new one.
+// The file keeps its encoding: a file with a UTF-16 or UTF-8 byte-order mark
+// gets the values in that encoding, the mark first, as the private-profile
+// functions of Windows write such a file.
 template <class Keys>
 void WriteKeys(const std::string& path, const TSettings& settings, const Keys& keys) {
     std::string text;
+    platform::ProfileEncoding encoding = platform::ProfileEncoding::Ansi;
     try {
         if (platform::FileExists(path)) {
             const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, kMaxSettingsFileBytes);
-            text.assign(bytes.begin(), bytes.end());
+            text = platform::DecodeProfileText(
+                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), encoding);
         }
+    } catch (const platform::TooLargeError&) {
+        // Its keys were read at start; rewriting it would take more than it is worth.
+        throw platform::Utf8Error(kSettingsFileTooLargeMessage);
     } catch (const platform::Error&) {
         // What cannot be read cannot be rewritten with its content kept.
         throw platform::Error("Unable to write to " + path);
     }
     for (const SettingsKey& key : keys) {
         const std::string value = KeyText(key, settings);
-        if (KeyIsWritten(key, text, value)) text = platform::SetProfileValue(text, key.section, key.name, value);
+        if (KeyIsWritten(key, text, value))
+            text = platform::SetProfileValue(text, key.section, key.name,
+                                             encoding == platform::ProfileEncoding::Ansi ? value : platform::Utf8FromAnsi(value));
     }
-    platform::WriteFileReplacing(path, [&text](platform::OutputFile& out) { out.Write(text.data(), text.size()); },
+    const std::string bytes = platform::EncodeProfileText(encoding, text);
+    platform::WriteFileReplacing(path, [&bytes](platform::OutputFile& out) { out.Write(bytes.data(), bytes.size()); },
                                  /*durable=*/true);
 }
 

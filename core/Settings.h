@@ -73,12 +73,15 @@ inline constexpr SettingsKey kSettingsKeys[] = {
 // values above, which differ from the defaults of keys missing from a file.
 extern TSettings Settings;
 
-// Fills `settings` from the INI file at `path`; leaves it untouched when there is no file.
+// Fills `settings` from the INI file at `path` (ANSI, or UTF-16LE or UTF-8 with
+// a byte-order mark); leaves it untouched when there is no file.
 void LoadSettings(const std::string& path, TSettings& settings);
 // Writes all of `settings`, key by key in a fixed order, into the file's text
-// as it stands (lines, keys and sections of others kept), and replaces the
+// as it stands (lines, keys and sections of others kept, in the file's own
+// encoding: ANSI, or UTF-16LE or UTF-8 with a byte-order mark), and replaces the
 // file whole. When the file cannot be read or written it keeps what it held
-// and platform::Error("Unable to write to <path>") is thrown.
+// and platform::Error("Unable to write to <path>") is thrown; when it is larger
+// than kMaxSettingsFileBytes, platform::Utf8Error(kSettingsFileTooLargeMessage).
 void SaveSettings(const std::string& path, const TSettings& settings);
 
 // Writes the one key `name` of the table as SaveSettings writes it; the other
@@ -89,8 +92,12 @@ void SaveSetting(const std::string& path, const TSettings& settings, const std::
 inline void LoadSettings(const std::string& path) { LoadSettings(path, Settings); }
 inline void SaveSettings(const std::string& path) { SaveSettings(path, Settings); }
 
-// A config.ini larger than this is not read to be rewritten (saving it fails).
+// A config.ini larger than this is not read to be rewritten: its keys are
+// still read at start, but saving fails with platform::Utf8Error
+// (kSettingsFileTooLargeMessage) and leaves the file as it is.
 inline constexpr size_t kMaxSettingsFileBytes = size_t(16) << 20;
+inline constexpr const char kSettingsFileTooLargeMessage[] =
+    "config.ini is larger than 16 MB; move it away and press Применить again";
 
 // Reads an integer as the settings file stores it: decimal, or hexadecimal with
 // the prefix "0x", "0X" or "$", optionally signed. Anything else gives `fallback`.

@@ -82,6 +82,9 @@ bool IsPictureFile(const std::string& name, PictureRule rule = PictureRule::Desc
 inline constexpr uint64_t kMaxPixelsPerFileByte = 4096;
 inline constexpr size_t kMaxWallpaperBytes = size_t(1) << 28;
 inline constexpr size_t kMaxPictureFileBytes = kMaxWallpaperBytes;
+// No shorter file is a picture of any kind: a BMP's file header and its
+// smallest info header (a JPEG needs its tables, a frame and a scan besides).
+inline constexpr size_t kSmallestPictureBytes = 14 + 12;
 inline constexpr ImageLimits kPictureLimits{kMaxPixelsPerFileByte, kMaxWallpaperBytes, kMaxPictureFileBytes};
 
 // Throws RenderError when a picture of width × height at `bitsPerPixel`, read

@@ -218,11 +218,15 @@ void RenderWallpaper(const std::string& picture, const RenderOptions& options, c
     std::unique_ptr<platform::InputFile> input = platform::OpenInputFile(picture);
     const uint64_t bytes = input->Size();
     if (bytes > kMaxPictureFileBytes) throw platform::Error(picture + " is too large");
+    // Nothing this short is a picture: it fails here, before any decoder is
+    // set up (a folder of empty files is passed over at the cost of an open).
+    if (bytes < kSmallestPictureBytes) throw RenderError("No picture loaded");
     PictureFileSource source(*input);
     const OpenedPicture opened = OpenPicture(kind, source);
     CheckCanvas(ComputeFit(opened.header.width, opened.header.height), opened.header.bitsPerPixel);
     ReadOptions read;
-    read.quantize = options.displayBits <= 8;
+    // The display is asked only once the picture's header has been read.
+    read.quantize = (options.displayBits > 0 ? options.displayBits : platform::DisplayColorDepth()) <= 8;
     read.background = options.background;
     platform::WriteFileReplacing(output, [&](platform::OutputFile& out) {
         WallpaperFile file(out, options.background);

@@ -33,7 +33,8 @@ int64_t RoundHalfEven(int64_t numerator, int64_t denominator);
 
 struct RenderOptions {
     uint32_t background = 0;  // 0x00BBGGRR
-    int displayBits = 24;     // 8 or fewer: JPEG pictures are quantised to 236 colours
+    int displayBits = 24;     // 8 or fewer: JPEG pictures are quantised to 236 colours;
+                              // 0: the display's, asked only once a JPEG is decoded
 };
 
 // Writes the wallpaper bitmap for `picture` (a file of a kind in

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <set>
 
 #include "engine/CatalogueWalk.h"
@@ -68,7 +67,8 @@ bool RotateWallpaperBack(const std::string& folder, int32_t& number,
     std::set<int32_t> failed;
     if (previous < 1) {
         // At position 1, or right after the catalogue wrapped: no wrapping
-        // backwards; the change applies the last find again and goes on from there.
+        // backwards; the change applies the last find again and `number` ends
+        // at 1, however often this is asked.
         return RotateFrom(folder, number, previous, failed, makeWallpaper, save, rule);
     }
     int32_t showing = previous + 1;
@@ -98,7 +98,10 @@ bool RotateWallpaperBack(const std::string& folder, int32_t& number,
 }
 
 void StepBack(int32_t& number) {
-    number = number < std::numeric_limits<int32_t>::min() + 2 ? std::numeric_limits<int32_t>::min() : number - 2;
+    // At the start of the catalogue (and right after it wrapped) a step back
+    // re-applies the picture showing; stepping further never lowers the
+    // position below 0, so the next change forward shows position 1.
+    number = number < 2 ? 0 : number - 2;
 }
 
 bool RotateScreens(const std::string& folder, int32_t& number, int32_t monitors, bool back,

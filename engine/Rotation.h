@@ -29,7 +29,8 @@ bool RotateWallpaper(const std::string& folder, int32_t& number,
 // as after a forward change; a failure of the output ends the change at once,
 // `number` as it was. Nothing wraps backwards: at position 1 and right
 // after the catalogue wrapped (`number` 2 or less) the last picture found is
-// applied again, as the forward change does below position 1; and when
+// applied again and `number` ends at 1, however many times this is asked, so
+// the next change shows position 1; and when
 // nothing before the picture showing can be applied, that picture is applied
 // again (a forward change from it). A wallpaper folder that is empty or cannot
 // be listed changes nothing, the position included. Returns whether a
@@ -39,8 +40,9 @@ bool RotateWallpaperBack(const std::string& folder, int32_t& number,
                          const std::function<void()>& save, PictureRule rule = PictureRule::Described);
 
 // Two positions back, so that a forward change that follows shows the picture
-// before the one showing when it can be applied. Never below the smallest
-// position.
+// before the one showing when it can be applied. Never below 0: a position of
+// 1 or less (the start of the catalogue, a wrap, a hostile config.ini) steps
+// to 0, where a forward change applies the last find again and ends at 1.
 void StepBack(int32_t& number);
 
 // A change with a picture on each of `monitors` monitors (the choice

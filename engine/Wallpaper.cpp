@@ -52,7 +52,7 @@ WallpaperResult Produce(const WallpaperTarget& target, const std::function<void(
         platform::RemoveFile(own);
         return WallpaperResult::OutputFailed;
     } catch (...) {
-        platform::RemoveFile(own);
+        if (target.plugin != "none") platform::RemoveFile(own);
         return WallpaperResult::PictureFailed;
     }
     try {
@@ -68,7 +68,7 @@ WallpaperResult Produce(const WallpaperTarget& target, const std::function<void(
 WallpaperResult MakeWallpaper(const std::string& path, const WallpaperTarget& target) {
     RenderOptions options;
     options.background = target.background;
-    options.displayBits = platform::DisplayColorDepth();
+    options.displayBits = 0;  // asked of the display only for a picture that decodes
     return Produce(
         target, [&] { RenderWallpaper(path, options, target.bitmapPath); },
         [&] {

@@ -21,6 +21,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// An error whose text is one of the program's own, in UTF-8 (it may hold
+// letters the ANSI code page lacks); the error box shows it as such.
+class Utf8Error : public Error {
+public:
+    using Error::Error;
+};
+
+// A file holds more than the reader takes (ReadFileBytes).
+class TooLargeError : public Error {
+public:
+    using Error::Error;
+};
+
 // The system refused to write a file the program makes (the disk is full, the
 // folder is missing, another program holds the file): no other input would
 // have fared better.
@@ -57,7 +70,7 @@ bool CreateDir(const std::string& path);         // one level; false when it fai
 bool RemoveFile(const std::string& path);
 
 // The whole content of a file. Throws Error("Unable to read <path>") when the
-// file cannot be read, and Error("<path> is too large") when it holds more than
+// file cannot be read, and TooLargeError("<path> is too large") when it holds more than
 // `maxBytes` bytes (nothing is read then).
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes);
 
@@ -182,6 +195,12 @@ std::string ReadIniString(const std::string& file, const std::string& section,
 void WriteIniString(const std::string& file, const std::string& section,
                         const std::string& key, const std::string& value);
 
+// Text in the ANSI code page as UTF-8, and back. Windows: the system's ANSI
+// code page; a character it cannot hold becomes "?". POSIX: names and texts
+// are the system's bytes, taken as UTF-8 already, so both give their text back.
+std::string Utf8FromAnsi(const std::string& text);
+std::string AnsiFromUtf8(const std::string& text);
+
 // Window show commands understood by StartProcess.
 enum ShowCommand : int {
     ShowNormal = 1,
@@ -211,6 +230,11 @@ enum class ProcessEnd {
 ProcessEnd RunProcess(const std::string& program, const std::string& commandLine, ShowCommand show,
                       const std::string& folder, unsigned limitMs);
 bool InProcessWait();
+// Dispatches the messages waiting for the calling thread, as RunProcess's wait
+// does (InProcessWait() is true meanwhile, and a WM_QUIT met is posted again),
+// and returns once none is left: long work on the GUI thread calls it now and
+// then so that its windows stay painted and answering. POSIX: nothing.
+void PumpMessages();
 
 // The desktop wallpaper. Windows: writes "Wallpaper" = path and
 // "WallpaperStyle" = style under HKEY_CURRENT_USER\Control Panel\Desktop (the

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 
+#include "platform/Platform.h"
 #include "platform/win32/AnsiPaths.h"
 
 TApplication Application;
@@ -136,7 +137,8 @@ void TApplication::ShowException(const std::exception& error) noexcept {
             return;
         }
         std::wstring caption = title_.empty() ? std::wstring(kErrorCaption) : WideFromAnsi(title_);
-        const bool own = dynamic_cast<const TextError*>(&error) != nullptr;
+        const bool own = dynamic_cast<const TextError*>(&error) != nullptr ||
+                         dynamic_cast<const platform::Utf8Error*>(&error) != nullptr;
         const std::wstring text = own ? WideFromUtf8(error.what()) : WideFromAnsi(error.what());
         MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     } catch (...) {
@@ -263,9 +265,14 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
         break;
     case WM_CLOSE: {
+        const bool main = this == Application.MainForm();
+        if (main) Application.closing_ = true;
         bool allowed = true;
         DoClose(allowed);
-        if (allowed) DestroyWindow(handle_);
+        if (allowed)
+            DestroyWindow(handle_);
+        else if (main)
+            Application.closing_ = false;
         return 0;
     }
     case WM_DESTROY:

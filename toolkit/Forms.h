@@ -83,6 +83,9 @@ public:
     bool Busy() const { return reporting_ || (OnBusy && OnBusy()); }
     // The main form was closed while Busy(): it closes once the wait is over.
     bool ClosePending() const { return closePending_; }
+    // The main form's close has begun (its close handler runs or has run):
+    // the program is ending.
+    bool Closing() const { return closing_; }
 
     bool ShowMainForm = true;
     std::function<void()> OnMinimize;
@@ -96,6 +99,7 @@ private:
     TForm* mainForm_ = nullptr;
     std::string title_;
     bool closePending_ = false;  // the main form was closed while Busy()
+    bool closing_ = false;       // the main form's close has begun
     bool reporting_ = false;     // ShowException is showing an error
     std::optional<OleScope> ole_;  // from Initialize to Finalize
 };

@@ -150,21 +150,33 @@ bool CreateDir(const std::string& path) { return mkdir(Native(path).c_str(), 075
 
 bool RemoveFile(const std::string& path) { return !DirectoryExists(path) && unlink(Native(path).c_str()) == 0; }
 
+std::string Utf8FromAnsi(const std::string& text) { return text; }
+std::string AnsiFromUtf8(const std::string& text) { return text; }
+
+// A file in UTF-16 or with a UTF-8 mark is read and written in its own
+// encoding, as the private-profile functions of Windows do.
 std::string ReadIniString(const std::string& file, const std::string& section,
                               const std::string& key, const std::string& defaultValue) {
-    std::string text;
+    std::string bytes;
     std::string value;
-    if (!ReadWholeFile(file, text) || !FindProfileValue(text, section, key, value)) value = defaultValue;
+    ProfileEncoding encoding = ProfileEncoding::Ansi;
+    if (!ReadWholeFile(file, bytes) || !FindProfileValue(DecodeProfileText(bytes, encoding), section, key, value))
+        value = defaultValue;
+    else if (encoding != ProfileEncoding::Ansi)
+        value = AnsiFromUtf8(value);
     if (value.size() > kProfileValueLimit) value.resize(kProfileValueLimit);
     return value;
 }
 
 void WriteIniString(const std::string& file, const std::string& section,
                         const std::string& key, const std::string& value) {
-    std::string text;
+    std::string bytes;
     if (DirectoryExists(file)) throw Error("Unable to write to " + file);
-    ReadWholeFile(file, text);
-    if (!ReplaceFile(file, SetProfileValue(text, section, key, value)))
+    ReadWholeFile(file, bytes);
+    ProfileEncoding encoding = ProfileEncoding::Ansi;
+    const std::string text = DecodeProfileText(bytes, encoding);
+    const std::string stored = encoding == ProfileEncoding::Ansi ? value : Utf8FromAnsi(value);
+    if (!ReplaceFile(file, EncodeProfileText(encoding, SetProfileValue(text, section, key, stored))))
         throw Error("Unable to write to " + file);
 }
 
@@ -231,6 +243,7 @@ ProcessEnd RunProcess(const std::string& program, const std::string& commandLine
 }
 
 bool InProcessWait() { return false; }
+void PumpMessages() {}
 
 namespace {
 DesktopWallpaper desktopWallpaper;
@@ -260,7 +273,7 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
     } closer{fd};
     struct stat info;
     if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) throw Error("Unable to read " + path);
-    if (static_cast<uint64_t>(info.st_size) > maxBytes) throw Error(path + " is too large");
+    if (static_cast<uint64_t>(info.st_size) > maxBytes) throw TooLargeError(path + " is too large");
     std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
     size_t done = 0;
     while (done < bytes.size()) {

@@ -1,5 +1,6 @@
 #include "platform/posix/ProfileText.h"
 
+#include <cstdint>
 #include <string_view>
 
 namespace platform {
@@ -136,6 +137,103 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
     if (!lastEnds) out.append("\r\n");
     if (!sectionFound) out.append("[").append(section).append("]\r\n");
     out.append(key).append("=").append(value).append("\r\n");
+    return out;
+}
+
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+
+void AppendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+void AppendUtf16(std::string& out, uint32_t unit) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+}
+
+}  // namespace
+
+std::string DecodeProfileText(std::string_view bytes, ProfileEncoding& encoding) {
+    if (bytes.starts_with(kUtf16Mark)) {
+        encoding = ProfileEncoding::Utf16;
+        std::string text;
+        text.reserve(bytes.size() * 3 / 2);
+        const std::size_t units = (bytes.size() - kUtf16Mark.size()) / 2;
+        auto unit = [&](std::size_t i) {
+            const std::size_t at = kUtf16Mark.size() + 2 * i;
+            return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at])) |
+                   static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 1])) << 8;
+        };
+        for (std::size_t i = 0; i < units; ++i) {
+            const uint32_t first = unit(i);
+            if (first >= 0xD800 && first < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) < 0xE000) {
+                AppendUtf8(text, 0x10000 + ((first - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+                ++i;
+            } else {
+                AppendUtf8(text, first);  // a lone surrogate too, in its three-byte form
+            }
+        }
+        return text;
+    }
+    if (bytes.starts_with(kUtf8Mark)) {
+        encoding = ProfileEncoding::Utf8;
+        return std::string(bytes.substr(kUtf8Mark.size()));
+    }
+    encoding = ProfileEncoding::Ansi;
+    return std::string(bytes);
+}
+
+std::string EncodeProfileText(ProfileEncoding encoding, std::string_view text) {
+    switch (encoding) {
+    case ProfileEncoding::Ansi:
+        return std::string(text);
+    case ProfileEncoding::Utf8:
+        return std::string(kUtf8Mark).append(text);
+    case ProfileEncoding::Utf16:
+        break;
+    }
+    std::string out(kUtf16Mark);
+    out.reserve(kUtf16Mark.size() + text.size() * 2);
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = [&](std::size_t at) { return static_cast<uint8_t>(text[at]); };
+        const uint8_t lead = byte(i);
+        // The length of the sequence the lead byte opens, when its
+        // continuation bytes follow; anything else is taken as one character
+        // of the same value, as a Latin-1 byte would be.
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        for (std::size_t k = 1; k < length; ++k)
+            if (i + k >= text.size() || (byte(i + k) & 0xC0) != 0x80) length = 0;
+        uint32_t code = lead;
+        if (length == 2) code = (lead & 0x1Fu) << 6 | (byte(i + 1) & 0x3Fu);
+        if (length == 3) code = (lead & 0x0Fu) << 12 | (byte(i + 1) & 0x3Fu) << 6 | (byte(i + 2) & 0x3Fu);
+        if (length == 4)
+            code = (lead & 0x07u) << 18 | (byte(i + 1) & 0x3Fu) << 12 | (byte(i + 2) & 0x3Fu) << 6 | (byte(i + 3) & 0x3Fu);
+        if (code > 0x10FFFF) length = 0, code = lead;
+        if (code >= 0x10000) {
+            AppendUtf16(out, 0xD800 + ((code - 0x10000) >> 10));
+            AppendUtf16(out, 0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            AppendUtf16(out, code);
+        }
+        i += length ? length : 1;
+    }
     return out;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -23,5 +24,20 @@ bool FindProfileValue(const std::string& text, const std::string& section, const
 // section at the end of the file. New lines end in CR LF.
 std::string SetProfileValue(const std::string& text, const std::string& section,
                             const std::string& key, const std::string& value);
+
+// How a profile file's text is stored, as the private-profile functions tell
+// it by the file's first bytes: a UTF-16LE byte-order mark (Notepad's
+// "Unicode"), a UTF-8 one, or none (the ANSI code page).
+enum class ProfileEncoding { Ansi, Utf8, Utf16 };
+
+// The text of a profile file's bytes, without its byte-order mark: ANSI and
+// UTF-8 as they are, UTF-16LE as UTF-8 (a lone surrogate kept in the same
+// three-byte form, so that EncodeProfileText gives back the same bytes; an odd
+// last byte is no character and is dropped). The rules above work on either
+// 8-bit text, as their names and marks are ASCII.
+std::string DecodeProfileText(std::string_view bytes, ProfileEncoding& encoding);
+// The bytes of a profile file in `encoding`, its byte-order mark first, from
+// text as DecodeProfileText gives it.
+std::string EncodeProfileText(ProfileEncoding encoding, std::string_view text);
 
 }  // namespace platform

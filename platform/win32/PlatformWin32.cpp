@@ -110,6 +110,24 @@ std::string ReadIniString(const std::string& file, const std::string& section,
     return std::string(buffer, length);
 }
 
+namespace {
+
+std::string Convert(const std::string& text, UINT from, UINT to) {
+    if (text.empty()) return text;
+    const int wide = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring middle(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), middle.data(), wide);
+    const int narrow = WideCharToMultiByte(to, 0, middle.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(narrow), '\0');
+    WideCharToMultiByte(to, 0, middle.data(), wide, out.data(), narrow, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
+std::string Utf8FromAnsi(const std::string& text) { return Convert(text, CP_ACP, CP_UTF8); }
+std::string AnsiFromUtf8(const std::string& text) { return Convert(text, CP_UTF8, CP_ACP); }
+
 void WriteIniString(const std::string& file, const std::string& section,
                         const std::string& key, const std::string& value) {
     if (file.size() >= MAX_PATH ||
@@ -136,7 +154,22 @@ bool Launch(const std::string& program, const std::string& commandLine, ShowComm
     return true;
 }
 
-int processWaits = 0;  // RunProcess calls waiting on this (the GUI) thread
+int processWaits = 0;  // RunProcess calls waiting on this (the GUI) thread, and PumpMessages
+
+// Dispatches the thread's waiting messages until none is left or a WM_QUIT
+// comes, which is taken out of the queue: true then, with its code.
+bool DispatchWaiting(WPARAM& quitCode) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quitCode = message.wParam;
+            return true;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return false;
+}
 
 // Waits for `process` up to `limitMs`, dispatching the thread's messages
 // meanwhile. True when it ended. A WM_QUIT met on the way is posted again after.
@@ -155,16 +188,7 @@ bool MessageWait(HANDLE process, unsigned limitMs) {
             break;
         }
         if (result != WAIT_OBJECT_0 + 1) break;  // the limit, or a failed wait
-        MSG message;
-        while (!quit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                quit = true;
-                quitCode = message.wParam;
-                break;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        quit = DispatchWaiting(quitCode);
         if (quit) {
             // The loop that ends on it is outside; the wait goes on without messages.
             ended = WaitForSingleObject(process, limitMs - std::min<DWORD>(limitMs, GetTickCount() - start)) == WAIT_OBJECT_0;
@@ -203,6 +227,14 @@ ProcessEnd RunProcess(const std::string& program, const std::string& commandLine
 }
 
 bool InProcessWait() { return processWaits > 0; }
+
+void PumpMessages() {
+    WPARAM quitCode = 0;
+    ++processWaits;
+    const bool quit = DispatchWaiting(quitCode);
+    --processWaits;
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+}
 
 namespace {
 
@@ -284,8 +316,11 @@ DesktopWallpaper ReadDesktopWallpaper() {
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
-    HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // Deleting and replacing shared too: a file read whole is read in a
+    // moment, and whoever replaces it meanwhile should not fail for that.
+    HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw Error("Unable to read " + path);
     struct Closer {
         HANDLE handle;
@@ -293,7 +328,7 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
     } closer{file};
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) throw Error("Unable to read " + path);
-    if (static_cast<uint64_t>(size.QuadPart) > maxBytes) throw Error(path + " is too large");
+    if (static_cast<uint64_t>(size.QuadPart) > maxBytes) throw TooLargeError(path + " is too large");
     std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
     size_t done = 0;
     while (done < bytes.size()) {
@@ -348,13 +383,16 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path) {
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw Error("Unable to read " + path);
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!GetFileInformationByHandle(file, &information) ||
-        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    // The size and whether it is a folder, and nothing more: the whole of
+    // GetFileInformationByHandle (the file's name and volume besides) costs
+    // more than ten opens under Wine in a folder of many files.
+    FILE_STANDARD_INFO information;
+    if (!GetFileInformationByHandleEx(file, FileStandardInfo, &information, sizeof information) ||
+        information.Directory) {
         CloseHandle(file);
         throw Error("Unable to read " + path);
     }
-    const uint64_t size = uint64_t{information.nFileSizeHigh} << 32 | information.nFileSizeLow;
+    const uint64_t size = static_cast<uint64_t>(information.EndOfFile.QuadPart);
     try {
         return std::make_unique<Win32InputFile>(file, size, path);
     } catch (...) {
@@ -433,7 +471,21 @@ void WriteFileReplacing(const std::string& path, const std::function<void(Output
     }
     const bool flushed = !durable || FlushFileBuffers(file);
     const DWORD move = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
-    if (!CloseHandle(file) || !flushed || !MoveFileExW(temporary.c_str(), SystemPath(path).c_str(), move)) {
+    const std::wstring target = SystemPath(path);
+    // A reader that keeps others from replacing the file while it reads (the
+    // desktop loading the wallpaper just set, a private-profile read of
+    // config.ini) closes it in a moment: the move is tried again, for at
+    // most half a second.
+    auto moved = [&] {
+        for (DWORD start = GetTickCount();;) {
+            if (MoveFileExW(temporary.c_str(), target.c_str(), move)) return true;
+            const DWORD error = GetLastError();
+            if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || GetTickCount() - start >= 500)
+                return false;
+            Sleep(20);
+        }
+    };
+    if (!CloseHandle(file) || !flushed || !moved()) {
         DeleteFileW(temporary.c_str());
         throw WriteError("Unable to write to " + path);
     }

@@ -13,6 +13,7 @@
 #include "TestSupport.h"
 #include "core/Settings.h"
 #include "platform/Platform.h"
+#include "platform/posix/ProfileText.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -237,6 +238,68 @@ TEST(SaveSettings, UpdatesAnExistingFileInPlaceAndKeepsForeignContent) {
     const std::string text = ReadTextFile(path);
     EXPECT_EQ(text.find("number=3"), std::string::npos);
     EXPECT_LT(text.find("number=4"), text.find("[plugin]"));
+}
+
+// A config.ini saved as UTF-16 (Notepad's "Unicode") or with a UTF-8 mark is
+// read in its encoding and written back in it, every other line kept: a
+// restart reads what was saved.
+TEST(SaveSettings, AFileInUtf16OrWithAUtf8MarkKeepsItsEncodingAndEveryLine) {
+    using platform::ProfileEncoding;
+    TempFolder folder;
+    const std::string path = folder / "config.ini";
+    const std::string before = "; \xD0\xBC\xD0\xBE\xD0\xB8 \xE2\x98\xBA\r\n[options]\r\nwallpaper_directory=C:\\Caf\xC3\xA9\r\n"
+                               "number=3\r\nextra=kept\r\n[plugin]\r\nstrength=5\r\n";
+    for (const ProfileEncoding encoding : {ProfileEncoding::Utf16, ProfileEncoding::Utf8}) {
+        const std::string bytes = platform::EncodeProfileText(encoding, before);
+        WriteTextFile(path, bytes);
+        TSettings settings = LoadFrom(path);
+        EXPECT_EQ(settings.number, 3);
+        EXPECT_EQ(settings.wallpaper_directory, platform::AnsiFromUtf8("C:\\Caf\xC3\xA9"));
+        settings.number = 4;
+        settings.wallpaper_directory = platform::AnsiFromUtf8("D:\\Na\xC3\xAFve");
+        settings.plugin_directory = "sepia";
+        SaveSettings(path, settings);
+        SaveSetting(path, settings, "plugin_directory");
+
+        ProfileEncoding stored = ProfileEncoding::Ansi;
+        const std::string text = platform::DecodeProfileText(ReadTextFile(path), stored);
+        EXPECT_EQ(stored, encoding);
+        const std::string kept[] = {"; \xD0\xBC\xD0\xBE\xD0\xB8 \xE2\x98\xBA\r\n[options]\r\n",
+                                    "wallpaper_directory=D:\\Na\xC3\xAFve\r\n", "number=4\r\n",
+                                    "extra=kept\r\n", "[plugin]\r\nstrength=5\r\n", "nwptimer=60\r\n"};
+        for (const std::string& line : kept) EXPECT_NE(text.find(line), std::string::npos) << line << text;
+        EXPECT_EQ(text.find("[options]"), text.rfind("[options]")) << text;
+        const TSettings again = LoadFrom(path);
+        EXPECT_EQ(again.number, 4);
+        EXPECT_EQ(again.wallpaper_directory, settings.wallpaper_directory);
+        EXPECT_EQ(again.plugin_directory, "sepia");
+    }
+}
+
+// A config.ini too large to rewrite still gives its keys, and a save says what
+// is wrong and what to do, leaving the file as it is.
+TEST(SaveSettings, AFileTooLargeToRewriteKeepsItsKeysAndSaysWhatToDo) {
+    TempFolder folder;
+    const std::string path = folder / "config.ini";
+    std::string text = "[options]\r\nnumber=7\r\nwallpaper_directory=C:\\P\r\n[notes]\r\n";
+    const std::string line = "; " + std::string(1000, 'n') + "\r\n";
+    while (text.size() <= kMaxSettingsFileBytes) text += line;
+    WriteTextFile(path, text);
+    TSettings settings = LoadFrom(path);
+    EXPECT_EQ(settings.number, 7);
+    EXPECT_EQ(settings.wallpaper_directory, "C:\\P");
+    settings.number = 1;
+    for (int save = 0; save < 2; ++save) {
+        try {
+            save == 0 ? SaveSettings(path, settings) : SaveSetting(path, settings, "number");
+            ADD_FAILURE() << "a save of a file over the bound succeeded";
+        } catch (const platform::Utf8Error& error) {
+            EXPECT_STREQ(error.what(), "config.ini is larger than 16 MB; move it away and press \xD0\x9F\xD1\x80\xD0\xB8"
+                                       "\xD0\xBC\xD0\xB5\xD0\xBD\xD0\xB8\xD1\x82\xD1\x8C again");
+        }
+    }
+    EXPECT_TRUE(ReadTextFile(path) == text);
+    EXPECT_FALSE(platform::FileExists(path + ".tmp"));
 }
 
 TEST(SaveSettings, AFailedWriteRaisesUnableToWriteAndWritesNothing) {

@@ -2,6 +2,12 @@
 
 #include <shellapi.h>
 
+#include <string_view>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/posix/ProfileText.h"
+
 namespace e2e {
 
 namespace {
@@ -23,6 +29,13 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
         return FALSE;
     }
     return TRUE;
+}
+
+BOOL CALLBACK FirstEdit(HWND child, LPARAM found) {
+    char name[16];
+    if (!GetClassNameA(child, name, sizeof name) || lstrcmpiA(name, "Edit") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
 }
 
 }  // namespace
@@ -77,7 +90,7 @@ bool Program::SendWithBuffer(HWND window, UINT message, WPARAM wParam, void* dat
     SIZE_T moved = 0;
     bool ok = WriteProcessMemory(process_.hProcess, remote, data, size, &moved) && moved == size;
     DWORD_PTR result = 0;
-    ok = ok && SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 30000,
+    ok = ok && SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, kPatience,
                                    &result) != 0;
     ok = ok && ReadProcessMemory(process_.hProcess, remote, data, size, &moved) && moved == size;
     VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
@@ -98,7 +111,7 @@ void Program::Click(HWND window, int x, int y) {
 
 LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result);
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kPatience, &result);
     return static_cast<LRESULT>(result);
 }
 
@@ -117,6 +130,38 @@ bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds) {
         Sleep(50);
     }
     return true;
+}
+
+bool Settle(HWND form, DWORD milliseconds) {
+    HWND edit = nullptr;
+    EnumChildWindows(form, FirstEdit, reinterpret_cast<LPARAM>(&edit));
+    if (!edit) return false;
+    const LRESULT limit = Deliver(edit, EM_GETLIMITTEXT);
+    const WPARAM marker = limit == 54321 ? 54322 : 54321;
+    PostMessageW(edit, EM_SETLIMITTEXT, marker, 0);
+    const bool settled = WaitFor([&] { return Deliver(edit, EM_GETLIMITTEXT) == static_cast<LRESULT>(marker); }, milliseconds);
+    Deliver(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(limit));
+    return settled;
+}
+
+std::string ReadOption(const std::string& path, const char* section, const char* key, const std::string& missing) {
+    std::string value;
+    try {
+        const std::vector<uint8_t> bytes = platform::ReadFileBytes(path, 1u << 24);
+        platform::ProfileEncoding encoding;
+        const std::string text =
+            platform::DecodeProfileText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), encoding);
+        if (platform::FindProfileValue(text, section, key, value)) return value;
+    } catch (const platform::Error&) {
+    }
+    return missing;
+}
+
+std::wstring BoxText(HWND box, DWORD milliseconds) {
+    // The box may be found while it is still being built.
+    wchar_t text[512] = {};
+    WaitFor([&] { return GetDlgItemTextW(box, 0xFFFF, text, 512) != 0 || !IsWindow(box); }, milliseconds);
+    return text;
 }
 
 std::wstring WindowText(HWND window) {

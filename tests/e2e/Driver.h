@@ -9,6 +9,10 @@
 
 namespace e2e {
 
+// How long a test waits for what it waits for, at most: generous, since the
+// machines the tests run on may be busy (the waits end at the event).
+constexpr DWORD kPatience = 120000;
+
 class Program {
 public:
     // Starts tavrinwp.exe (or a copy of it, `programFile`) with `arguments`, in
@@ -21,10 +25,10 @@ public:
     bool Started() const { return process_.hProcess != nullptr; }
     DWORD Id() const { return process_.dwProcessId; }
     // Waits until the program reads its message queue with nothing to do.
-    bool WaitUntilIdle(DWORD milliseconds = 30000);
+    bool WaitUntilIdle(DWORD milliseconds = kPatience);
     // A top-level window of the program with the given class, hidden or not.
-    HWND FindWindowOfClass(const char* className, DWORD milliseconds = 30000) const;
-    bool WaitForExit(DWORD milliseconds = 30000, DWORD* exitCode = nullptr);
+    HWND FindWindowOfClass(const char* className, DWORD milliseconds = kPatience) const;
+    bool WaitForExit(DWORD milliseconds = kPatience, DWORD* exitCode = nullptr);
     // Sends a control message whose lParam points at a structure: a copy of
     // `data` lives in the program's memory for the call and is copied back.
     bool SendWithBuffer(HWND window, UINT message, WPARAM wParam, void* data, size_t size) const;
@@ -49,7 +53,22 @@ LRESULT Deliver(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 bool TrayIcon(HWND form, DWORD action, UINT id = 1);
 
 // Polls `condition` until it holds or `milliseconds` have passed.
-bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 30000);
+bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = kPatience);
+
+// Waits until the thread of `form` has handled every message posted to it so
+// far: a marker posted behind them (a new text limit of one of its edit
+// fields) is waited for, then undone. False without an edit field, or when
+// the marker is not handled in time.
+bool Settle(HWND form, DWORD milliseconds = kPatience);
+
+// A value of the INI file `path` as the program wrote it, read with every
+// sharing allowed: the private-profile reads open the file so that the
+// program could not put a new config.ini in its place meanwhile, which a test
+// that polls must never cause. `missing` when the file or the key is not there.
+std::string ReadOption(const std::string& path, const char* section, const char* key, const std::string& missing);
+
+// The text of a message box (its static text), once it has one.
+std::wstring BoxText(HWND box, DWORD milliseconds = kPatience);
 
 // The per-user shell folder value "Personal" (the documents folder).
 std::string ReadPersonalFolder();

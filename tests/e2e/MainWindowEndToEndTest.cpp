@@ -18,7 +18,9 @@
 #include "TestSupport.h"
 #include "image/BmpCodec.h"
 #include "engine/PreviewList.h"
+#include "core/Settings.h"
 #include "platform/Platform.h"
+#include "platform/posix/ProfileText.h"
 #include "platform/win32/AnsiPaths.h"
 #include "ui/Main.h"
 
@@ -126,7 +128,7 @@ protected:
         }));
     }
 
-    std::string Option(const char* key) { return platform::ReadIniString(config, "options", key, "<none>"); }
+    std::string Option(const char* key) { return e2e::ReadOption(config, "options", key, "<none>"); }
 
     std::pair<int32_t, int32_t> Shown() {
         if (!platform::FileExists(bitmap)) return {0, 0};
@@ -159,8 +161,7 @@ protected:
     std::wstring CloseBox() {
         HWND box = program->FindWindowOfClass("#32770");
         if (!box) return L"<no box>";
-        wchar_t text[512] = {};
-        for (int i = 0; i < 200 && !GetDlgItemTextW(box, 0xFFFF, text, 512); ++i) Sleep(50);
+        const std::wstring text = e2e::BoxText(box);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }));
         return text;
@@ -233,7 +234,7 @@ TEST_F(MainWindowEndToEnd, AClickInTheTreePreviewsAFolderAndTheButtonsStepAndApp
     // Before any click in the tree the buttons do nothing.
     Press(408);
     Press(344);
-    Sleep(1500);
+    ASSERT_TRUE(e2e::Settle(form));
     EXPECT_FALSE(platform::FileExists(bitmap));
 
     // Click the selected folder (the saved one) in the tree.
@@ -306,6 +307,48 @@ TEST_F(MainWindowEndToEnd, ApplyKeepsAnOddCountAndAFailedApplyLeavesConfigIniAsI
 
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program->WaitForExit());
+}
+
+// config.ini as Notepad saves it in "Unicode" (UTF-16), or in UTF-8 with its
+// mark: "Применить" writes it in its encoding with the user's other lines, and
+// a restart reads the new value back. One too large to rewrite still gives its
+// keys, and "Применить" says what is wrong and what to do, changing nothing.
+TEST_F(MainWindowEndToEnd, ApplyKeepsTheEncodingOfConfigIniAndSaysWhenItIsTooLarge) {
+    using platform::ProfileEncoding;
+    const std::string text = "; mine\r\n[options]\r\nwallpaper_directory=" + pictures.Path() +
+                             "\r\nnwptimer=5\r\nplugin_directory=none\r\n[mine]\r\nkept=yes\r\n";
+    auto close = [&] {
+        PostMessageW(form, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(program->WaitForExit());
+    };
+    for (const ProfileEncoding encoding : {ProfileEncoding::Utf16, ProfileEncoding::Utf8}) {
+        testing_support::WriteTextFile(config, platform::EncodeProfileText(encoding, text));
+        Start();
+        EXPECT_EQ(Text(spin), "5");
+        SetText(spin, "7");
+        e2e::Deliver(apply, BM_CLICK);
+        close();
+        ProfileEncoding stored = ProfileEncoding::Ansi;
+        const std::string saved = platform::DecodeProfileText(testing_support::ReadTextFile(config), stored);
+        EXPECT_EQ(stored, encoding);
+        for (const char* line : {"; mine\r\n[options]\r\n", "nwptimer=7\r\n", "[mine]\r\nkept=yes\r\n"})
+            EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
+        Start();
+        EXPECT_EQ(Text(spin), "7");
+        close();
+    }
+
+    std::string large = text;
+    while (large.size() <= kMaxSettingsFileBytes) large += "; " + std::string(1000, 'n') + "\r\n";
+    testing_support::WriteTextFile(config, large);
+    Start();
+    EXPECT_EQ(Text(spin), "5");
+    EXPECT_EQ(Text(editDir), pictures.Path());
+    PostMessageW(apply, BM_CLICK, 0, 0);
+    EXPECT_EQ(CloseBox(), L"config.ini is larger than 16 MB; move it away and press \u041F\u0440\u0438\u043C\u0435\u043D"
+                          L"\u0438\u0442\u044C again");
+    EXPECT_TRUE(testing_support::ReadTextFile(config) == large);
+    close();
 }
 
 // A drive root as the picture folder (a drive letter that stands for the

@@ -7,6 +7,9 @@
 
 #include <commctrl.h>
 
+#include <memory>
+#include <vector>
+
 #include "Driver.h"
 #include "Effects.h"
 #include "TestSupport.h"
@@ -49,6 +52,66 @@ std::string ProgramWithPlugin(const std::string& programDir, const std::string& 
     EXPECT_TRUE(CopyFileA(TAVRINWP_EXE, (programDir + "\\tavrinwp.exe").c_str(), FALSE));
     return plugin;
 }
+
+// How many later starts the copy `process` has told that it is closing (they
+// wait for it to end), asked of its hand-over window; -1 without one.
+int ClosingAnswers(DWORD process) {
+    for (HWND window = nullptr;
+         (window = FindWindowExW(HWND_MESSAGE, window, L"TavrinWallpaper.HandOver", nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        DWORD_PTR answer = 0;
+        if (owner == process && SendMessageTimeoutW(window, WM_APP + 3, 0, 0, SMTO_NORMAL, 30000, &answer))
+            return static_cast<int>(answer);
+    }
+    return -1;
+}
+
+// A wallpaper folder of `pictures` pictures and a copy of the program whose
+// plugin "hang" hangs while its .mode file says so, the rotation at 1.
+struct HangingPluginSetup {
+    explicit HangingPluginSetup(int pictures = 4) {
+        files = e2e::FreshDataFolder();
+        programDir = folder / "Tavrin Program";
+        plugin = ProgramWithPlugin(programDir, "hang");
+        EXPECT_TRUE(CopyFileA(testing_support::HelperProgram("InvertPlugin").c_str(),
+                              (plugin + "\\plugin.exe").c_str(), FALSE));
+        mode = plugin + "\\plugin.exe.mode";
+        ran = plugin + "\\plugin.exe.ran";
+        const std::string tree = folder / "pictures";
+        EXPECT_TRUE(platform::CreateDir(tree));
+        for (int picture = 0; picture < pictures; ++picture)
+            WriteBytes(tree + "\\" + static_cast<char>('a' + picture) + ".jpg",
+                       MakeJpeg(130, 100, [](int, int) { return 7u; }));
+        WriteTextFile(files.config,
+                      "[options]\r\nwallpaper_directory=" + tree + "\r\nnumber=1\r\nplugin_directory=hang\r\n");
+    }
+    std::string number() const { return e2e::ReadOption(files.config, "options", "number", "?"); }
+    // Starts a change whose plugin hangs; gives the plugin's process id.
+    DWORD HangingChange(HWND form) const {
+        WriteTextFile(mode, "hang");
+        DeleteFileA(ran.c_str());
+        PostMessageW(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
+        EXPECT_TRUE(e2e::WaitFor(
+            [&] { return platform::FileExists(ran) && ReadTextFile(ran).find('\n') != std::string::npos; }, 120000));
+        return platform::FileExists(ran) ? static_cast<DWORD>(std::stoul(ReadTextFile(ran))) : 0;
+    }
+    // Ends the hanging plugin; its later runs do not hang.
+    void EndPlugin(DWORD pid) const {
+        HANDLE hung = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
+        EXPECT_NE(hung, nullptr);
+        if (hung) {
+            TerminateProcess(hung, 9);
+            CloseHandle(hung);
+        }
+        // A plugin may be looking at the file this moment.
+        EXPECT_TRUE(e2e::WaitFor([&] { return DeleteFileA(mode.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; }));
+    }
+
+    e2e::DataFiles files;
+    TempFolder folder;
+    std::string programDir, plugin, mode, ran;
+};
 
 }  // namespace
 
@@ -161,7 +224,7 @@ TEST(PluginEndToEnd, WhileAPluginHangsTheProgramAnswersAndStartsNothingElse) {
     e2e::Deliver(form, WM_COMMAND, CmdTrayNext);
     PostMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_FALSE(program.WaitForExit(1000));
-    EXPECT_EQ(platform::ReadIniString(files.config, "options", "number", "?"), "1");  // still changing
+    EXPECT_EQ(e2e::ReadOption(files.config, "options", "number", "?"), "1");  // still changing
 
     HANDLE hung = OpenProcess(PROCESS_TERMINATE, FALSE, std::stoul(ReadTextFile(ran)));
     ASSERT_NE(hung, nullptr);
@@ -179,63 +242,112 @@ TEST(PluginEndToEnd, WhileAPluginHangsTheProgramAnswersAndStartsNothingElse) {
 // later start is carried out after it, "Выход" closes the program after it,
 // and a start while the program is closing becomes the running copy.
 TEST(PluginEndToEnd, AWordOrAStartDuringAChangeIsCarriedOutAfterIt) {
-    const e2e::DataFiles files = e2e::FreshDataFolder();
-    TempFolder folder;
-    const std::string programDir = folder / "Tavrin Program", plugin = ProgramWithPlugin(programDir, "hang");
-    ASSERT_TRUE(CopyFileA(testing_support::HelperProgram("InvertPlugin").c_str(), (plugin + "\\plugin.exe").c_str(),
-                          FALSE));
-    const std::string mode = plugin + "\\plugin.exe.mode", ran = plugin + "\\plugin.exe.ran";
-    const std::string tree = folder / "pictures";
-    ASSERT_TRUE(platform::CreateDir(tree));
-    for (const char* name : {"\\a.jpg", "\\b.jpg", "\\c.jpg", "\\d.jpg"})
-        WriteBytes(tree + name, MakeJpeg(130, 100, [](int, int) { return 7u; }));
-    WriteTextFile(files.config, "[options]\r\nwallpaper_directory=" + tree + "\r\nnumber=1\r\nplugin_directory=hang\r\n");
-    auto number = [&] { return platform::ReadIniString(files.config, "options", "number", "?"); };
-    // Starts a change whose plugin hangs; ends that plugin, whose next run does not hang.
-    auto hangingChange = [&](HWND form) {
-        WriteTextFile(mode, "hang");
-        DeleteFileA(ran.c_str());
-        PostMessageW(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
-        EXPECT_TRUE(e2e::WaitFor(
-            [&] { return platform::FileExists(ran) && ReadTextFile(ran).find('\n') != std::string::npos; }));
-        return static_cast<DWORD>(std::stoul(ReadTextFile(ran)));
-    };
-    auto endPlugin = [&](DWORD pid) {
-        DeleteFileA(mode.c_str());
-        HANDLE hung = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
-        ASSERT_NE(hung, nullptr);
-        TerminateProcess(hung, 9);
-        CloseHandle(hung);
-    };
-
-    Program owner("startup", SW_SHOWNORMAL, programDir, programDir + "\\tavrinwp.exe");
+    HangingPluginSetup setup;
+    Program owner("startup", SW_SHOWNORMAL, setup.programDir, setup.programDir + "\\tavrinwp.exe");
     ASSERT_TRUE(owner.WaitUntilIdle());
     HWND form = owner.FindWindowOfClass("TForm1");
-    DWORD pid = hangingChange(form);
+    DWORD pid = setup.HangingChange(form);
     DWORD exitCode = 1;
     {
         Program word("next");
-        EXPECT_TRUE(word.WaitForExit(30000, &exitCode));
+        EXPECT_TRUE(word.WaitForExit(120000, &exitCode));
         EXPECT_EQ(exitCode, 0u);
     }
-    EXPECT_EQ(number(), "1");
-    endPlugin(pid);
+    EXPECT_EQ(setup.number(), "1");
+    setup.EndPlugin(pid);
     // The change ends, then the word's change runs (the plugin no longer hangs).
-    EXPECT_TRUE(e2e::WaitFor([&] { return number() == "3"; }));
+    EXPECT_TRUE(e2e::WaitFor([&] { return setup.number() == "3"; }, 120000));
 
-    pid = hangingChange(form);
+    pid = setup.HangingChange(form);
     PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
-    EXPECT_FALSE(owner.WaitForExit(1000));
     Program next("startup");
-    EXPECT_FALSE(next.WaitForExit(2000));  // it waits for the closing copy
-    endPlugin(pid);
-    EXPECT_TRUE(owner.WaitForExit());
-    EXPECT_EQ(number(), "4");
-    form = next.FindWindowOfClass("TForm1");
+    // It waits for the closing copy, which still runs its change.
+    EXPECT_TRUE(e2e::WaitFor([&] { return ClosingAnswers(owner.Id()) == 1; }, 120000));
+    EXPECT_FALSE(owner.WaitForExit(0));
+    EXPECT_FALSE(next.WaitForExit(0));
+    EXPECT_EQ(setup.number(), "3");
+    setup.EndPlugin(pid);
+    EXPECT_TRUE(owner.WaitForExit(120000));
+    EXPECT_EQ(setup.number(), "4");
+    form = next.FindWindowOfClass("TForm1", 120000);
     ASSERT_NE(form, nullptr);
     EXPECT_FALSE(next.WaitForExit(0));
     PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
-    EXPECT_TRUE(next.WaitForExit());
+    EXPECT_TRUE(next.WaitForExit(120000));
+}
+
+// Every start during a close is carried out, and a start ends with 0 only for a
+// word that will be: words behind a queued "exit" and starts while the copy
+// closes wait for it to end; one of them then runs in its place and the others
+// hand over to it.
+TEST(PluginEndToEnd, EveryStartDuringACloseIsCarriedOutByTheNextCopy) {
+    HangingPluginSetup setup(12);
+    // Starts of the program's copy beside the plugin, whichever of them comes to run.
+    auto starts = [&](std::initializer_list<const char*> words) {
+        std::vector<std::unique_ptr<Program>> programs;
+        for (const char* word : words)
+            programs.push_back(
+                std::make_unique<Program>(word, SW_SHOWNORMAL, setup.programDir, setup.programDir + "\\tavrinwp.exe"));
+        return programs;
+    };
+    // Once all but one of `programs` have ended, each with 0, the one left runs.
+    auto survivor = [](std::vector<std::unique_ptr<Program>>& programs) -> Program* {
+        Program* left = nullptr;
+        EXPECT_TRUE(e2e::WaitFor([&] {
+            int running = 0;
+            for (auto& program : programs)
+                if (!program->WaitForExit(0)) ++running, left = program.get();
+            return running == 1;
+        }, 240000));
+        for (auto& program : programs) {
+            DWORD exitCode = 1;
+            if (program.get() != left) EXPECT_TRUE(program->WaitForExit(0, &exitCode) && exitCode == 0);
+        }
+        return left;
+    };
+
+    auto owner = std::make_unique<Program>("startup", SW_SHOWNORMAL, setup.programDir,
+                                           setup.programDir + "\\tavrinwp.exe");
+    ASSERT_TRUE(owner->WaitUntilIdle());
+    HWND form = owner->FindWindowOfClass("TForm1");
+    // Words behind "exit", while a change waits: "next" and "exit" are taken,
+    // the two later "next" are told the copy closes.
+    DWORD pid = setup.HangingChange(form);
+    for (const char* word : {"next", "exit"}) {
+        DWORD exitCode = 1;
+        auto taken = starts({word});
+        EXPECT_TRUE(taken[0]->WaitForExit(120000, &exitCode)) << word;
+        EXPECT_EQ(exitCode, 0u) << word;
+    }
+    auto behindExit = starts({"next", "next"});
+    EXPECT_TRUE(e2e::WaitFor([&] { return ClosingAnswers(owner->Id()) == 2; }, 120000));
+    setup.EndPlugin(pid);
+    // The change (2), "next" (3), "exit"; then one later start runs with its
+    // "next" (4) and the other hands its "next" over (5).
+    EXPECT_TRUE(owner->WaitForExit(120000));
+    EXPECT_EQ(setup.number(), "3");
+    Program* running = survivor(behindExit);
+    ASSERT_NE(running, nullptr);
+    EXPECT_TRUE(e2e::WaitFor([&] { return setup.number() == "5"; }, 120000)) << ReadTextFile(setup.files.config);
+
+    // "Выход" during a change, and four starts with words while it waits.
+    form = running->FindWindowOfClass("TForm1", 120000);
+    ASSERT_NE(form, nullptr);
+    pid = setup.HangingChange(form);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
+    auto duringClose = starts({"next", "next", "next", "next"});
+    EXPECT_TRUE(e2e::WaitFor([&] { return ClosingAnswers(running->Id()) == 4; }, 120000));
+    EXPECT_EQ(setup.number(), "5");
+    setup.EndPlugin(pid);
+    EXPECT_TRUE(running->WaitForExit(120000));
+    // The change (6), then four more (10).
+    running = survivor(duringClose);
+    ASSERT_NE(running, nullptr);
+    EXPECT_TRUE(e2e::WaitFor([&] { return setup.number() == "10"; }, 120000)) << ReadTextFile(setup.files.config);
+    form = running->FindWindowOfClass("TForm1", 120000);
+    ASSERT_NE(form, nullptr);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
+    EXPECT_TRUE(running->WaitForExit(120000));
 }
 
 // The plugin's settings dialog keeps its choice beside itself, and speaks
@@ -258,13 +370,13 @@ TEST(PluginEndToEnd, TheSettingsDialogStoresTheEffectAndStrength) {
                                &process));
     WaitForInputIdle(process.hProcess, 30000);
     HWND dialog = nullptr;
-    for (int i = 0; i < 600 && !dialog; ++i) {
+    e2e::WaitFor([&] {
         HWND candidate = FindWindowW(L"SepiaConfig", nullptr);
         DWORD owner = 0;
         if (candidate) GetWindowThreadProcessId(candidate, &owner);
         if (owner == process.dwProcessId) dialog = candidate;
-        else Sleep(50);
-    }
+        return dialog != nullptr;
+    });
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(e2e::WindowText(dialog), L"Sepia and vignette: settings");
     EXPECT_EQ(e2e::WindowText(GetDlgItem(dialog, IDCANCEL)), L"Cancel");

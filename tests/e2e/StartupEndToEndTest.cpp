@@ -189,17 +189,13 @@ TEST(Startup, AnUnreadableDocumentsFolderIsReportedAndTheWindowStillComes) {
     ASSERT_TRUE(program.Started());
     HWND box = program.FindWindowOfClass("#32770");
     ASSERT_NE(box, nullptr);
-    // The box may be found while it is still being built: wait for its text.
-    wchar_t text[256] = {};
-    for (int i = 0; i < 200 && !GetDlgItemTextW(box, 0xFFFF, text, 256); ++i) Sleep(50);
-    EXPECT_STREQ(text, L"Invalid data type for 'Personal'");
+    EXPECT_EQ(e2e::BoxText(box), L"Invalid data type for 'Personal'");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
 
     ASSERT_TRUE(program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1");
     ASSERT_NE(form, nullptr);
-    for (int i = 0; i < 100 && !IsWindowVisible(form); ++i) Sleep(50);
-    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(form) != FALSE; }));
     PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(program.WaitForExit());
 }
@@ -258,8 +254,9 @@ TEST(Startup, AfterAFailedStartStepTheProgramIsQuietAndReachable) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }) && program.WaitUntilIdle());
     HWND form = program.FindWindowOfClass("TForm1");
-    // The wallpaper timer was never armed: no change, and no further box, comes.
-    Sleep(3000);
+    // The wallpaper timer was never armed: no change, and no further box, comes
+    // of what the start left queued.
+    ASSERT_TRUE(e2e::Settle(form));
     EXPECT_EQ(program.FindWindowOfClass("#32770", 0), nullptr);
     // The icon is there, and its "Настройки" opens the window.
     EXPECT_TRUE(e2e::TrayIcon(form, NIM_MODIFY));
@@ -355,7 +352,7 @@ TEST(Startup, ALaterStartHandsOverToTheRunningCopyAndEnds) {
     Program quiet("startup");
     EXPECT_TRUE(quiet.WaitForExit(90000, &exitCode));
     EXPECT_EQ(exitCode, 0u);
-    Sleep(1000);
+    ASSERT_TRUE(e2e::Settle(form));  // the handed-over start is carried out by now
     EXPECT_FALSE(IsWindowVisible(form));
 
     // Without it the running copy's window comes up, restored and in front:
@@ -397,7 +394,7 @@ TEST(Startup, WordsOfLaterStartsDriveTheRunningCopyAsItsTrayMenuDoes) {
     // The picture showing (pictures are 130 x 100 times their number) and the position saved.
     auto showing = [&](int picture, int number) {
         return e2e::WaitFor([&] {
-            if (platform::ReadIniString(files.config, "options", "number", "?") != std::to_string(number)) return false;
+            if (e2e::ReadOption(files.config, "options", "number", "?") != std::to_string(number)) return false;
             const std::vector<uint8_t> bytes = platform::ReadFileBytes(files.bitmap, 1u << 26);
             return DecodeBmp(bytes.data(), bytes.size()).width == 130 * picture;
         });

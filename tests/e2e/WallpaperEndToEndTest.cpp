@@ -29,14 +29,16 @@ namespace {
 
 // The tray menu of the program with process id `id` once it is shown, or null.
 HWND ShownMenu(DWORD id) {
-    for (int i = 0; i < 200; ++i, Sleep(50)) {
+    HWND shown = nullptr;
+    e2e::WaitFor([&] {
         for (HWND menu = nullptr; (menu = FindWindowExA(nullptr, menu, "#32768", nullptr));) {
             DWORD owner = 0;
             GetWindowThreadProcessId(menu, &owner);
-            if (owner == id && IsWindowVisible(menu)) return menu;
+            if (owner == id && IsWindowVisible(menu)) return (shown = menu) != nullptr;
         }
-    }
-    return nullptr;
+        return false;
+    });
+    return shown;
 }
 
 // Whether the thread of `window` is tracking a menu.
@@ -129,7 +131,7 @@ protected:
         WriteTextFile(config, "[options]\r\nwallpaper_directory=" + tree.Path() + "\r\nchangestart=1\r\nnumber=" +
                                   std::to_string(number) + "\r\nplugin_directory=none\r\nR=0\r\nG=0\r\nB=128\r\n");
     }
-    int Number() { return std::stoi(platform::ReadIniString(config, "options", "number", "-999")); }
+    int Number() { return std::stoi(e2e::ReadOption(config, "options", "number", "-999")); }
 
     // The size of the wallpaper bitmap, which names the picture shown.
     std::pair<int32_t, int32_t> Shown() {
@@ -206,6 +208,62 @@ TEST_F(WallpaperEndToEnd, ChangesAtStartOnATrayPressAndStepsBackFromTheMenu) {
     EXPECT_TRUE(program.WaitForExit());
 }
 
+// A change over thousands of unreadable pictures keeps the program answering:
+// between its attempts the window is served, and a later start's word is taken
+// at once (the start ends with 0) and carried out after the change.
+TEST_F(WallpaperEndToEnd, ALongChangeKeepsTheProgramAnsweringAndCarriesOutAWordAfterIt) {
+    TempFolder crowd;  // 3000 empty *.jpg and two good pictures, 130 and 140 wide
+    for (int i = 0; i < 3000; ++i) WriteTextFile(crowd / (std::to_string(10000 + i) + ".jpg"), "");
+    for (int width : {130, 140})
+        WriteBytes(crowd / ("good" + std::to_string(width) + ".jpg"), MakeJpeg(width, 100, [](int, int) { return 0u; }));
+    std::vector<std::string> listed;  // the catalogue, in the order this system lists the folder
+    platform::ListFolder(crowd.Path(), [&](const platform::FolderEntry& entry) {
+        if (!entry.isFolder && IsPictureFile(entry.RealName())) listed.push_back(entry.name);
+        return true;
+    });
+    ASSERT_EQ(listed.size(), 3002u);
+    std::vector<int> good;  // the positions of the two good pictures
+    for (size_t i = 0; i < listed.size(); ++i)
+        if (listed[i].starts_with("good")) good.push_back(static_cast<int>(i) + 1);
+    ASSERT_EQ(good.size(), 2u);
+    const int total = static_cast<int>(listed.size());
+    // The first change starts past one good picture and passes over the larger
+    // run of unreadable ones to the other; the word's change comes back.
+    const bool wrapFirst = total - good[1] + good[0] - 1 >= good[1] - good[0] - 1;
+    const int from = wrapFirst ? good[1] : good[0], to = wrapFirst ? good[0] : good[1];
+    auto after = [&](int position) { return position == total ? 1 : position + 1; };
+    auto width = [&](int position) { return listed[position - 1] == "good130.jpg" ? 130 : 140; };
+    WriteTextFile(config, "[options]\r\nwallpaper_directory=" + crowd.Path() + "\r\nnumber=" +
+                              std::to_string(after(from)) + "\r\nplugin_directory=none\r\n");
+
+    Program program("");
+    ASSERT_TRUE(program.WaitUntilIdle());
+    HWND form = program.FindWindowOfClass("TForm1");
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(form) != FALSE; }));
+    PostMessageW(form, TTray::CallbackMessage, 1, WM_LBUTTONDOWN);
+    // Handled after the click, so during the change or after it: the window
+    // goes to the tray while the change still runs.
+    PostMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(form); }, 240000));
+    EXPECT_EQ(Number(), after(from));  // nothing saved yet: the change runs on
+    DWORD exitCode = 1;
+    {
+        Program word("next");
+        EXPECT_TRUE(word.WaitForExit(240000, &exitCode));
+        EXPECT_EQ(exitCode, 0u);
+    }
+    // The change showed the picture at `to`; the word's change then passed on
+    // to the one at `from` (without the word, the first would stay).
+    EXPECT_TRUE(e2e::WaitFor([&] {
+        // The bitmap is read only once the position says the word's change is saved.
+        return Number() == after(from) && platform::FileExists(bitmap) && Shown().first == width(from);
+    }, 240000)) << "from " << from << " to " << to << " of " << total << ": number " << Number() << ", shown "
+                << (platform::FileExists(bitmap) ? Shown().first : 0);
+    PostMessageW(form, WM_COMMAND, CmdTrayExit, 0);
+    EXPECT_TRUE(program.WaitForExit(240000));
+}
+
 TEST_F(WallpaperEndToEnd, SteppingBackPassesOverAPictureThatCannotBeApplied) {
     TempFolder steps;  // 1.jpg, a damaged 2.jpg, 3.jpg, 4.jpg, 5.jpg; i.jpg makes a wallpaper 130 + 10 i wide
     for (int i = 1; i <= 5; ++i)
@@ -234,8 +292,7 @@ TEST_F(WallpaperEndToEnd, ARightPressOpensTheTrayMenuEvenWhileHidden) {
     HWND menu = ShownMenu(program.Id());
     ASSERT_NE(menu, nullptr);
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    for (int i = 0; i < 100 && IsWindowVisible(menu); ++i) Sleep(50);
-    EXPECT_FALSE(IsWindowVisible(menu));
+    EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(menu); }));
 
     // "Настройки" brings the window back, in front.
     e2e::Deliver(form, WM_COMMAND, CmdTraySettings, 0);
@@ -273,13 +330,15 @@ TEST_F(WallpaperEndToEnd, TheTrayIconAsTheShellShowsItAndAsAPersonUsesIt) {
     const int after = NextGood(showing);
     EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == SizeAt(after); }));
     SetCursorPos(10, 10);  // away, so that the icon's tooltip does not come up under the next click
-    Sleep(1000);
-    EXPECT_EQ(Number(), after % kPictures + 1);
 
     // A right click opens the menu; a click elsewhere closes it, choosing nothing.
     ClickAt(icon.middle, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
     HWND menu = ShownMenu(program.Id());
     ASSERT_NE(menu, nullptr);
+    // The shell hands the icon's input on in order: the double click's second
+    // press, had it changed anything, has done so by now (the position is
+    // checked again once the menu is closed, when every save is on disk).
+    EXPECT_TRUE(e2e::WaitFor([&] { return Number() == after % kPictures + 1; })) << Number();
     ASSERT_TRUE(e2e::WaitFor([&] { return InMenuMode(form); }));
     RECT box;
     GetWindowRect(menu, &box);
@@ -294,9 +353,26 @@ TEST_F(WallpaperEndToEnd, TheTrayIconAsTheShellShowsItAndAsAPersonUsesIt) {
     menu = ShownMenu(program.Id());
     ASSERT_NE(menu, nullptr);
     ASSERT_TRUE(e2e::WaitFor([&] { return InMenuMode(form); }));
-    GetWindowRect(menu, &box);
-    ClickAt({(box.left + box.right) / 2, box.top + (box.bottom - box.top) * 3 / 14}, MOUSEEVENTF_RIGHTDOWN,
-            MOUSEEVENTF_RIGHTUP);
+    // The pointer rests on the item first, until the menu shows it picked out
+    // (where the menu tells it), so that the click lands on the item however
+    // slowly the menu comes up; the menu's place is taken once it stays put
+    // (the system may move a menu once it shows).
+    RECT last = {};
+    ASSERT_TRUE(e2e::WaitFor([&] {
+        const RECT seen = box;
+        GetWindowRect(menu, &box);
+        const bool still = EqualRect(&seen, &box) && EqualRect(&last, &box);
+        last = seen;
+        return still;
+    }));
+    POINT item = {(box.left + box.right) / 2, box.top + (box.bottom - box.top) * 3 / 14};  // the second of seven rows
+    const HMENU items = reinterpret_cast<HMENU>(e2e::Deliver(menu, 0x01E1 /* MN_GETHMENU */));
+    RECT itemBox;
+    if (items && GetMenuItemRect(nullptr, items, 1, &itemBox))
+        item = {(itemBox.left + itemBox.right) / 2, (itemBox.top + itemBox.bottom) / 2};
+    SetCursorPos(item.x, item.y);
+    if (items) e2e::WaitFor([&] { return (GetMenuState(items, 1, MF_BYPOSITION) & MF_HILITE) != 0; }, 10000);
+    ClickAt(item, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
     EXPECT_TRUE(e2e::WaitFor([&] { return Shown() == SizeAt(NextGood(after)); }));
 
     // "Выход" removes the icon.

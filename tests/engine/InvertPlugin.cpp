@@ -1,8 +1,8 @@
 // A plugin for the tests: inverts every pixel byte of the bitmap it is given,
 // in place. Each run writes its working folder into "<its own program
 // file>.cwd", then adds a line with its process id to "<program file>.ran".
-// A word in "<program file>.mode" makes it misbehave instead: "hang" sleeps 30
-// seconds before it works, "crash" writes half the bitmap and crashes,
+// A word in "<program file>.mode" makes it misbehave instead: "hang" waits
+// (up to ten minutes) until that word is gone from the file, then works, "crash" writes half the bitmap and crashes,
 // "truncate" writes half the bitmap and ends, "garbage" writes text.
 // The command line is the plugin's own path and the bitmap's path, neither
 // quoted: both may hold spaces, so the bitmap's path is what follows the
@@ -15,6 +15,25 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+// The word in the mode file, read with every sharing allowed, so that the test
+// may replace or delete the file while this looks at it.
+std::string Mode(const std::string& file) {
+    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::string();
+    char text[64] = {};
+    DWORD got = 0;
+    ReadFile(handle, text, sizeof text - 1, &got, nullptr);
+    CloseHandle(handle);
+    std::string word(text, got);
+    while (!word.empty() && (word.back() == '\n' || word.back() == '\r' || word.back() == ' ')) word.pop_back();
+    return word;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -23,9 +42,10 @@ int main(int argc, char** argv) {
     GetCurrentDirectoryA(MAX_PATH, folder);
     std::ofstream(me + ".cwd") << folder;
     std::ofstream(me + ".ran", std::ios::app) << GetCurrentProcessId() << "\n";
-    std::string misbehaviour;
-    std::ifstream(me + ".mode") >> misbehaviour;
-    if (misbehaviour == "hang") Sleep(30000);
+    const std::string misbehaviour = Mode(me + ".mode");
+    // Till the test lets it go (or the program's limit ends it), however busy the machine is.
+    for (int waited = 0; misbehaviour == "hang" && Mode(me + ".mode") == "hang" && waited < 600000; waited += 50)
+        Sleep(50);
 
     std::string path;
     const std::string line = GetCommandLineA();

@@ -131,16 +131,35 @@ TEST_F(RotationTest, SteppingBackShowsThePreviousPictureAndNeverWraps) {
     EXPECT_EQ(Change(), "1.jpg");
     EXPECT_EQ(Settings.number, 1);
 
-    // Right after wrapping (number 1, the last picture showing) it re-applies the last picture twice.
+    // Right after wrapping (number 1, the last picture showing) it re-applies
+    // the last picture once; the next change shows 1.
     Settings.number = 4;
     EXPECT_EQ(Change(), "4.jpg");
     ASSERT_EQ(Settings.number, 1);
     StepBack(Settings.number);
     EXPECT_EQ(Change(), "4.jpg");
-    EXPECT_EQ(Settings.number, 0);
-    EXPECT_EQ(Change(), "4.jpg");
     EXPECT_EQ(Settings.number, 1);
     EXPECT_EQ(Change(), "1.jpg");
+}
+
+TEST_F(RotationTest, ManyStepsBackAtTheStartLeaveThePositionWhereOneStepLeavesIt) {
+    Pictures({"1.jpg", "2.jpg", "3.jpg"});
+    for (int presses : {1, 2, 300}) {
+        Settings.number = 1;
+        ASSERT_EQ(Change(), "1.jpg");
+        for (int press = 0; press < presses; ++press) {
+            ASSERT_EQ(Change(true), "1.jpg") << presses << " presses, press " << press;
+            ASSERT_EQ(Settings.number, 1) << presses << " presses, press " << press;
+        }
+        EXPECT_EQ(Change(), "1.jpg") << presses << " presses";
+        EXPECT_EQ(Change(), "2.jpg") << presses << " presses";
+    }
+    // A position far below 0 in config.ini steps back to the start as well.
+    for (int32_t number : {0, -293, std::numeric_limits<int32_t>::min()}) {
+        Settings.number = number;
+        EXPECT_EQ(Change(true), "2.jpg") << number;  // the last find, applied again
+        EXPECT_EQ(Settings.number, 1) << number;
+    }
 }
 
 TEST_F(RotationTest, SteppingBackPassesOverPicturesThatCannotBeApplied) {
@@ -178,7 +197,7 @@ TEST_F(RotationTest, TheFirstChangeWithNothingFoundYetStartsAtPositionOne) {
     StepBack(Settings.number);  // no overflow below the smallest position
     Settings.number = std::numeric_limits<int32_t>::min() + 1;
     StepBack(Settings.number);
-    EXPECT_EQ(Settings.number, std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(Settings.number, 0);
 }
 
 TEST_F(RotationTest, ATreeWhereNothingWorksIsTriedOncePerPositionAndGivesUp) {

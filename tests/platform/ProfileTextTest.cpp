@@ -53,3 +53,40 @@ TEST(ProfileText, ALoneCarriageReturnEndsNoLineThatAnythingCanFollow) {
     EXPECT_EQ(value, "5");
     EXPECT_EQ(SetProfileValue("[options]\r\nk=v\r", "options", "a", "1"), "[options]\r\nk=v\r\na=1\r\n");
 }
+
+// A file's encoding by its byte-order mark: UTF-16LE text becomes UTF-8 and goes
+// back to the very same bytes, characters beyond the first plane and lone
+// surrogates included; ANSI and UTF-8 text stays as it is.
+TEST(ProfileText, DecodesAndEncodesEachEncodingByItsMark) {
+    using platform::DecodeProfileText;
+    using platform::EncodeProfileText;
+    using platform::ProfileEncoding;
+    const struct {
+        std::string bytes;
+        ProfileEncoding encoding;
+        std::string text;
+    } cases[] = {
+        {"[o]\r\na=\xE9\r\n", ProfileEncoding::Ansi, "[o]\r\na=\xE9\r\n"},
+        {"", ProfileEncoding::Ansi, ""},
+        {"\xEF\xBB\xBF[o]\r\na=\xC3\xA9", ProfileEncoding::Utf8, "[o]\r\na=\xC3\xA9"},
+        {std::string("\xFF\xFE[\0o\0]\0\r\0\n\0", 12), ProfileEncoding::Utf16, "[o]\r\n"},
+        // é, Я, €, 😀 (a surrogate pair) and a lone high surrogate.
+        {std::string("\xFF\xFE\xE9\0\x2F\x04\xAC\x20\x3D\xD8\x00\xDE\x3D\xD8", 14), ProfileEncoding::Utf16,
+         "\xC3\xA9\xD0\xAF\xE2\x82\xAC\xF0\x9F\x98\x80\xED\xA0\xBD"},
+        {"\xFF\xFE", ProfileEncoding::Utf16, ""},
+    };
+    for (const auto& c : cases) {
+        ProfileEncoding encoding = ProfileEncoding::Ansi;
+        EXPECT_EQ(DecodeProfileText(c.bytes, encoding), c.text) << c.text;
+        EXPECT_EQ(encoding, c.encoding) << c.text;
+        EXPECT_EQ(EncodeProfileText(c.encoding, c.text), c.bytes) << c.text;
+    }
+    // An odd last byte is no character; a byte no UTF-8 sequence opens is
+    // written as the character of its value.
+    ProfileEncoding encoding = ProfileEncoding::Ansi;
+    EXPECT_EQ(DecodeProfileText(std::string("\xFF\xFE" "a\0b", 5), encoding), "a");
+    EXPECT_EQ(EncodeProfileText(ProfileEncoding::Utf16, "\xE9x"), std::string("\xFF\xFE\xE9\0x\0", 6));
+    // Values set in the decoded text land in the file's own encoding.
+    const std::string set = platform::SetProfileValue(DecodeProfileText(cases[3].bytes, encoding), "o", "k", "\xD0\xAF");
+    EXPECT_EQ(EncodeProfileText(encoding, set), std::string("\xFF\xFE[\0o\0]\0\r\0\n\0k\0=\0\x2F\x04\r\0\n\0", 22));
+}
