@@ -1,6 +1,7 @@
 #include "engine/Rotation.h"
 
 #include <algorithm>
+#include <limits>
 #include <cstdint>
 #include <set>
 

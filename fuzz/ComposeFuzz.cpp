@@ -79,7 +79,8 @@ std::vector<std::vector<uint8_t>> Reference(const std::string& file, bool bmp, c
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 5) return 0;
     const bool bmp = data[0] == 'B' && data[1] == 'M';
-    const std::optional<PictureSize> claimed = ClaimedPictureSize(bmp, data, size);
+    const std::optional<PictureHeader> claimed =
+        ClaimedPictureSize(bmp ? PictureKind::Bmp : PictureKind::Jpeg, data, size);
     if (claimed && uint64_t(claimed->width) * uint64_t(claimed->height) > kMaxFuzzPixels) return 0;
     const uint8_t* tail = data + size - 4;
     const MonitorRect primary{0, 0, 1 + tail[0] % 48, 1 + tail[1] % 48, true};
