@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -273,6 +274,11 @@ void Decode(ByteSource& source, bool quantizeAsked, int denominator, PictureSink
     std::exception_ptr sinkError;
     PixelFormat output;
     std::vector<uint8_t> own;  // a row decoded where the sink gives no memory, or to convert
+    // Everything that holds memory while rows are read lives from before the
+    // jump point on: a library error jumps back there and throws, and only
+    // what was made before it is unwound.
+    std::vector<uint8_t> converted;
+    std::optional<Orienter> rows;
     PrepareReading(decoder, source, piece);
     if (setjmp(decoder.errors.jump)) ThrowFailure(decoder);
     OpenStream(decoder);
@@ -318,10 +324,9 @@ void Decode(ByteSource& source, bool quantizeAsked, int denominator, PictureSink
 #else
     const bool convert = cmyk || !quantize;
 #endif
-    std::vector<uint8_t> converted;
-    Orienter rows(sink, output, orientation);
+    rows.emplace(sink, output, orientation);
     try {
-        rows.Begin();
+        rows->Begin();
         // Rows handed out are whole rows of the format, padding included.
         own.resize(std::max(output.Stride(), size_t(output.width) * (cmyk ? 4 : output.bitsPerPixel / 8)), 0);
         if (convert) converted.resize(output.Stride(), 0);
@@ -332,7 +337,7 @@ void Decode(ByteSource& source, bool quantizeAsked, int denominator, PictureSink
         const int32_t y = static_cast<int32_t>(decoder.info.output_scanline);
         uint8_t* row = nullptr;
         try {
-            if (!convert) row = rows.Direct(y);
+            if (!convert) row = rows->Direct(y);
         } catch (...) {
             sinkError = std::current_exception();
             break;
@@ -354,7 +359,7 @@ void Decode(ByteSource& source, bool quantizeAsked, int denominator, PictureSink
             put = converted.data();
         }
         try {
-            rows.Put(y, put, direct);
+            rows->Put(y, put, direct);
         } catch (...) {
             sinkError = std::current_exception();
         }
