@@ -18,6 +18,7 @@
 #include "image/BmpCodec.h"
 #include "engine/Render.h"
 #include "fuzz/ClaimedSize.h"
+#include "fuzz/PictureFileFuzz.h"
 #include "fuzz/Scratch.h"
 #include "tests/engine/WholeCanvas.h"
 #include "platform/Platform.h"
@@ -61,22 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string wallpaper = ScratchPath("change-fuzz", "-wallpaper.bmp");
     const std::string& file = bmp ? bmpFile : jpegFile;
     WriteScratchFile(file, data, size);
-    static const std::vector<uint8_t> previous = {'o', 'l', 'd'};
-    WriteScratchFile(wallpaper, previous.data(), previous.size());
-    bool written = true, whole = true;
-    std::vector<uint8_t> expected;
-    try {
-        RenderWallpaper(file, options, wallpaper);
-    } catch (const std::exception&) {
-        written = false;
-    }
-    try {
-        expected = testing_support::WholeCanvasBmp(file, options);
-    } catch (const std::exception&) {
-        whole = false;
-    }
-    const std::vector<uint8_t> result = platform::ReadFileBytes(wallpaper, kMaxWallpaperBytes + 4096);
-    if (written != whole || result != (written ? expected : previous) || platform::FileExists(wallpaper + ".tmp"))
-        __builtin_trap();
+    ChangeMatchesWholeCanvas(file, wallpaper, options);
     return 0;
 }

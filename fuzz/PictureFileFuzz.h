@@ -26,22 +26,14 @@
 // program's own bounds are not passed over.
 inline constexpr uint64_t kMaxFuzzPictureCanvasPixels = uint64_t(1) << 16;
 
-inline void FuzzPictureFile(PictureKind kind, const char* name, const uint8_t* data, size_t size) {
-    if (size < 2) return;
-    if (const std::optional<PictureHeader> claimed = ClaimedPictureSize(kind, data, size)) {
-        try {
-            const Fit fit = ComputeFit(claimed->width, claimed->height);
-            if (uint64_t(fit.canvasWidth) * uint64_t(fit.canvasHeight) > kMaxFuzzPictureCanvasPixels) return;
-        } catch (const std::exception&) {
-        }
-    }
-    static const std::string file = ScratchPath(name, std::string(".") + name);
-    static const std::string wallpaper = ScratchPath(name, "-wallpaper.bmp");
-    WriteScratchFile(file, data, size);
+// Changes to `file` as a change does (RenderWallpaper into `wallpaper`): the
+// written file must be byte for byte the canvas made whole in memory
+// (WholeCanvasBmp) or, when either refuses the picture, the old file left.
+// Returns whether the change wrote it.
+inline bool ChangeMatchesWholeCanvas(const std::string& file, const std::string& wallpaper,
+                                     const RenderOptions& options) {
     static const std::vector<uint8_t> previous = {'o', 'l', 'd'};
     WriteScratchFile(wallpaper, previous.data(), previous.size());
-    RenderOptions options;
-    options.background = 0x00336699;
     bool written = true, whole = true;
     std::vector<uint8_t> expected;
     try {
@@ -57,6 +49,24 @@ inline void FuzzPictureFile(PictureKind kind, const char* name, const uint8_t* d
     const std::vector<uint8_t> result = platform::ReadFileBytes(wallpaper, kMaxWallpaperBytes + 4096);
     if (written != whole || result != (written ? expected : previous) || platform::FileExists(wallpaper + ".tmp"))
         __builtin_trap();
+    return written;
+}
+
+inline void FuzzPictureFile(PictureKind kind, const char* name, const uint8_t* data, size_t size) {
+    if (size < 2) return;
+    if (const std::optional<PictureHeader> claimed = ClaimedPictureSize(kind, data, size)) {
+        try {
+            const Fit fit = ComputeFit(claimed->width, claimed->height);
+            if (uint64_t(fit.canvasWidth) * uint64_t(fit.canvasHeight) > kMaxFuzzPictureCanvasPixels) return;
+        } catch (const std::exception&) {
+        }
+    }
+    static const std::string file = ScratchPath(name, std::string(".") + name);
+    static const std::string wallpaper = ScratchPath(name, "-wallpaper.bmp");
+    WriteScratchFile(file, data, size);
+    RenderOptions options;
+    options.background = 0x00336699;
+    const bool written = ChangeMatchesWholeCanvas(file, wallpaper, options);
     const int32_t boxWidth = 1 + data[size - 2] % 256, boxHeight = 1 + data[size - 1] % 256;
     try {
         const Bitmap shown = LoadPreviewPicture(file, boxWidth, boxHeight);
