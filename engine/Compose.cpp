@@ -97,8 +97,10 @@ public:
         Plan(opened.header.width, opened.header.height);
         ReadOptions read;
         read.background = options_.background;
-        if (opened.header.scalable)
-            read.denominator = JpegScaleFor(opened.header.width, opened.header.height, place_.width, place_.height);
+        if (opened.header.scalable) {
+            read.denominator = 8;
+            read.numerator = JpegScaleFor(opened.header.width, opened.header.height, place_.width, place_.height);
+        }
         Rows rows(*this);
         opened.reader->Rows(rows, read);
         if (!resampler_ || !resampler_->Complete()) throw RenderError("The picture did not fill its monitor");
@@ -163,12 +165,13 @@ private:
 }  // namespace
 
 int JpegScaleFor(int32_t width, int32_t height, int32_t scaledWidth, int32_t scaledHeight) {
-    for (int denominator : {8, 4, 2}) {
-        const int64_t w = (int64_t(width) + denominator - 1) / denominator;
-        const int64_t h = (int64_t(height) + denominator - 1) / denominator;
-        if (w >= scaledWidth && h >= scaledHeight) return denominator;
+    // The library's size at M/8 is the full size times M/8, rounded up.
+    for (int eighths = 1; eighths < 8; ++eighths) {
+        const int64_t w = (int64_t(width) * eighths + 7) / 8;
+        const int64_t h = (int64_t(height) * eighths + 7) / 8;
+        if (w >= scaledWidth && h >= scaledHeight) return eighths;
     }
-    return 1;
+    return 8;
 }
 
 std::vector<std::string> ComposeWallpaper(const ScreenLayout& layout, const ComposeOptions& options,

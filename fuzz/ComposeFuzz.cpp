@@ -57,8 +57,10 @@ std::vector<std::vector<uint8_t>> Reference(const std::string& file, bool bmp, c
     place = PlacePicture(opened.header.width, opened.header.height, m.width, m.height, fit);
     ReadOptions read;
     read.background = kBackground;
-    if (opened.header.scalable)
-        read.denominator = JpegScaleFor(opened.header.width, opened.header.height, place.width, place.height);
+    if (opened.header.scalable) {
+        read.denominator = 8;
+        read.numerator = JpegScaleFor(opened.header.width, opened.header.height, place.width, place.height);
+    }
     WholePicture picture;
     opened.reader->Rows(picture, read);
     const int32_t width = picture.rows.empty() ? 0 : int32_t(picture.rows[0].size() / 3);

@@ -269,7 +269,8 @@ private:
     size_t size_;
 };
 
-void Decode(ByteSource& source, bool quantizeAsked, int denominator, PictureSink& sink, size_t piece = kJpegReadPiece) {
+void Decode(ByteSource& source, bool quantizeAsked, int denominator, PictureSink& sink, size_t piece = kJpegReadPiece,
+            int numerator = 1) {
     Decoder decoder;
     std::exception_ptr sinkError;
     PixelFormat output;
@@ -287,7 +288,7 @@ void Decode(ByteSource& source, bool quantizeAsked, int denominator, PictureSink
     const bool cmyk = decoder.info.jpeg_color_space == JCS_CMYK || decoder.info.jpeg_color_space == JCS_YCCK;
     const bool inverted = decoder.info.saw_Adobe_marker;
     const bool quantize = quantizeAsked && !cmyk;  // the library quantises RGB only
-    decoder.info.scale_num = 1;
+    decoder.info.scale_num = static_cast<unsigned>(numerator);
     decoder.info.scale_denom = static_cast<unsigned>(denominator);
     decoder.info.dct_method = JDCT_ISLOW;
     decoder.info.do_block_smoothing = TRUE;
@@ -378,8 +379,11 @@ public:
         return header;
     }
     void Rows(PictureSink& sink, const ReadOptions& options) override {
-        const int d = options.denominator;
-        Decode(source_, options.quantize, d == 2 || d == 4 || d == 8 ? d : 1, sink);
+        const int d = options.denominator, n = options.numerator;
+        if (d == 8 && n >= 1 && n <= 8)  // the library's scaled inverse DCTs: any eighth of the size
+            Decode(source_, options.quantize, 8, sink, kJpegReadPiece, n);
+        else
+            Decode(source_, options.quantize, n == 1 && (d == 2 || d == 4 || d == 8) ? d : 1, sink);
     }
 
 private:

@@ -35,13 +35,15 @@ struct PictureHeader {
     // JPEG's coefficients, a turned JPEG's picture, an interlaced PNG or a WebP
     // picture decoded whole. 0 for a reader that streams.
     uint64_t wholeBytes = 0;
-    // The reader decodes at 1/2, 1/4 and 1/8 of the size (ReadOptions::denominator).
+    // The reader decodes at 1/2, 1/4 and 1/8 of the size, or any number of
+    // eighths of it (ReadOptions::numerator and denominator).
     bool scalable = false;
 };
 
 // What the caller asks of the rows.
 struct ReadOptions {
     int denominator = 1;      // 1, 2, 4 or 8 where the header says `scalable`; others give full size
+    int numerator = 1;        // with denominator 8: any of 1..8 eighths of the size, where `scalable`
     bool quantize = false;    // a JPEG in at most 236 colours (for displays of 8 bits or fewer)
     uint32_t background = 0;  // 0x00BBGGRR: what transparent pixels are blended over
 };
