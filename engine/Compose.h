@@ -38,7 +38,7 @@ using PictureSupply = std::function<std::optional<std::string>(bool retry)>;
 std::vector<std::string> ComposeWallpaper(const ScreenLayout& layout, const ComposeOptions& options,
                                           const PictureSupply& next, const std::string& output);
 
-// The JPEG scale, in eighths of the full size (1 to 8), a picture of width ×
-// height is decoded at to be scaled to scaledWidth × scaledHeight: the
-// smallest of libjpeg's scaled sizes still at least that size.
+// The JPEG scale, in eighths of the full size (1, 2, 4 or 8), a picture of
+// width × height is decoded at to be scaled to scaledWidth × scaledHeight: the
+// smallest of libjpeg's sizes 1/8, 1/4, 1/2 and 1 still at least that size.
 int JpegScaleFor(int32_t width, int32_t height, int32_t scaledWidth, int32_t scaledHeight);

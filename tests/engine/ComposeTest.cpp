@@ -93,13 +93,13 @@ TEST(ScreenGeometry, PrimaryFirstThenLeftToRightAndTopToBottom) {
     EXPECT_EQ(layout.Monitors()[3], (MonitorRect{1920, 0, 1280, 1024, false}));
     EXPECT_EQ(layout.Bounds(), (VirtualRect{-1280, -800, 4480, 1880}));
     EXPECT_TRUE(ScreenLayout(std::vector<MonitorRect>{}).Empty());
-    // The scale JPEGs are decoded at, in eighths: the smallest still at least the size wanted.
-    EXPECT_EQ(JpegScaleFor(6000, 4000, 1620, 1080), 3);  // 2250 x 1500
+    // The scale JPEGs are decoded at, in eighths: the smallest halving still at least the size wanted.
+    EXPECT_EQ(JpegScaleFor(6000, 4000, 1620, 1080), 4);  // 3000 x 2000 (3/8 would do, but is slower)
     EXPECT_EQ(JpegScaleFor(6000, 4000, 1500, 1000), 2);
     EXPECT_EQ(JpegScaleFor(6000, 4000, 750, 500), 1);
     EXPECT_EQ(JpegScaleFor(6000, 4000, 751, 500), 2);
-    EXPECT_EQ(JpegScaleFor(6001, 4001, 4500, 3001), 6);  // 4501 x 3001, rounded up as the library rounds
-    EXPECT_EQ(JpegScaleFor(6001, 4001, 4500, 3002), 7);  // at 6/8 a row short
+    EXPECT_EQ(JpegScaleFor(6001, 4001, 3001, 2001), 4);  // 3001 x 2001, rounded up as the library rounds
+    EXPECT_EQ(JpegScaleFor(6001, 4001, 3001, 2002), 8);  // at 4/8 a row short
     EXPECT_EQ(JpegScaleFor(100, 100, 300, 300), 8);
 }
 
