@@ -98,6 +98,7 @@ public:
     // (a gap reads as zeros); does not move where Write appends. Windows: the
     // first write past the end marks the file sparse where the volume keeps
     // sparse files, so that the system writes no zeros into the gap first.
+    // Linux: a write past the end reserves the gap on the disk at once.
     virtual void WriteAt(uint64_t offset, const void* data, size_t size) = 0;
 
 protected:

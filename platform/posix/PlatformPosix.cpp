@@ -339,6 +339,14 @@ public:
         const char* bytes = static_cast<const char*>(data);
         if (offset > static_cast<uint64_t>(INT64_MAX) - size) throw WriteError("Unable to write to " + path_);
         const uint64_t reach = offset + size;
+#ifdef __linux__
+        // A write past the end reserves the gap and itself on the disk at
+        // once: a full disk fails here, and the file system need not place
+        // the blocks later, when the file is moved over the one it replaces.
+        if (offset > end_ && fallocate(fd_, 0, static_cast<off_t>(end_), static_cast<off_t>(reach - end_)) != 0 &&
+            errno == ENOSPC)
+            throw WriteError("Unable to write to " + path_);
+#endif
         while (size > 0) {
             ssize_t written = pwrite(fd_, bytes, size, static_cast<off_t>(offset));
             if (written < 0 && errno == EINTR) continue;

@@ -11,6 +11,10 @@
 #include "TestSupport.h"
 #include "platform/Platform.h"
 
+#ifdef __linux__
+#include <sys/mount.h>
+#endif
+
 using testing_support::TempFolder;
 using testing_support::ReadTextFile;
 using testing_support::WriteTextFile;
@@ -365,6 +369,33 @@ TEST(WholeFiles, PiecesWrittenAtOffsetsLandInPlaceAndCopiesMoveBack) {
     EXPECT_FALSE(platform::FileExists(path + ".own"));
     EXPECT_TRUE(platform::FileExists(path));
 }
+
+#ifdef __linux__
+// On a disk too small for the file, the first write past the end fails, before
+// anything else is made to go there (a wallpaper's rows come last row first);
+// the old file stays. Needs a small file system of its own, so root.
+TEST(WholeFiles, AFullDiskFailsAtTheFirstWritePastTheEnd) {
+    TempFolder folder;
+    std::string disk = folder / "disk";
+    ASSERT_TRUE(platform::CreateDir(disk));
+    std::replace(disk.begin(), disk.end(), '\\', '/');  // the program's separator to the system's
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "mounting a small disk needs root";
+    const std::string path = disk + "/out.bmp";
+    WriteTextFile(path, "old content");
+    bool wentOn = false;
+    EXPECT_THROW(platform::WriteFileReplacing(path,
+                                              [&](platform::OutputFile& out) {
+                                                  out.WriteAt(0, "BM", 2);
+                                                  out.WriteAt(size_t(1) << 20, "last row", 8);
+                                                  wentOn = true;
+                                              }),
+                 platform::WriteError);
+    EXPECT_FALSE(wentOn);
+    EXPECT_EQ(ReadTextFile(path), "old content");
+    EXPECT_FALSE(platform::FileExists(path + ".tmp"));
+    umount(disk.c_str());
+}
+#endif
 
 TEST(FolderIdentity, TheSameFolderByTwoPathsIsOneFolder) {
     TempFolder folder;
