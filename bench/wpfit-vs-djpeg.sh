@@ -18,11 +18,6 @@ mkdir -p "$work"
 bitmap="$work/photo-6000x4000.bmp"
 [ -s "$bitmap" ] || convert "$photo" -type TrueColor BMP3:"$bitmap"
 
-measure() {  # prints "seconds peak-kilobytes"
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null
-  cat "$work/time.txt"
-}
-
 # The reference for the BMP: read the file, write as many bytes as wpfit writes.
 "$wpfit" "$bitmap" "$work/wpfit-bmp.bmp" --color 000000
 bitmap_size=$(stat -c %s "$bitmap")
@@ -38,7 +33,6 @@ for _ in $(seq 1 "$rounds"); do
   measure "$wpfit" "$bitmap" "$work/wpfit-bmp.bmp" --color 000000 >>"$work/wpfit-bmp.txt"
 done
 
-median() { sort -n -k"$1" "$2" | awk -v k="$1" '{ v[NR] = $k } END { print v[int((NR + 1) / 2)] }'; }
 djpeg_time=$(median 1 "$work/djpeg.txt"); wpfit_time=$(median 1 "$work/wpfit.txt")
 djpeg_peak=$(median 2 "$work/djpeg.txt"); wpfit_peak=$(median 2 "$work/wpfit.txt")
 copy_time=$(median 1 "$work/copy.txt"); bmp_time=$(median 1 "$work/wpfit-bmp.txt"); bmp_peak=$(median 2 "$work/wpfit-bmp.txt")

@@ -33,23 +33,17 @@ open(sys.argv[2], 'wb').write(data[:2] + b'\xff\xe1' + (len(body) + 2).to_bytes(
 PY
 fi
 
-measure() {  # appends "seconds peak-kilobytes" to $1
-  local into=$1; shift
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null
-  cat "$work/time.txt" >>"$into"
-}
 for f in pngtopnm wpfit-png wpfit-adam7 dwebp wpfit-webp wpfit-jpeg wpfit-turned; do : >"$work/$f.txt"; done
 for _ in $(seq 1 "$rounds"); do
-  measure "$work/pngtopnm.txt" bash -c "pngtopnm '$png' > '$work/pngtopnm.pnm'"
-  measure "$work/wpfit-png.txt" "$wpfit" "$png" "$work/wpfit-png.bmp" --color 000000
-  measure "$work/wpfit-adam7.txt" "$wpfit" "$adam7" "$work/wpfit-adam7.bmp" --color 000000
-  measure "$work/dwebp.txt" dwebp -quiet -bmp "$webp" -o "$work/dwebp.bmp"
-  measure "$work/wpfit-webp.txt" "$wpfit" "$webp" "$work/wpfit-webp.bmp" --color 000000
-  measure "$work/wpfit-jpeg.txt" "$wpfit" "$photo" "$work/wpfit-jpeg.bmp" --color 000000
-  measure "$work/wpfit-turned.txt" "$wpfit" "$turned" "$work/wpfit-turned.bmp" --color 000000
+  measure bash -c "pngtopnm '$png' > '$work/pngtopnm.pnm'" >>"$work/pngtopnm.txt"
+  measure "$wpfit" "$png" "$work/wpfit-png.bmp" --color 000000 >>"$work/wpfit-png.txt"
+  measure "$wpfit" "$adam7" "$work/wpfit-adam7.bmp" --color 000000 >>"$work/wpfit-adam7.txt"
+  measure dwebp -quiet -bmp "$webp" -o "$work/dwebp.bmp" >>"$work/dwebp.txt"
+  measure "$wpfit" "$webp" "$work/wpfit-webp.bmp" --color 000000 >>"$work/wpfit-webp.txt"
+  measure "$wpfit" "$photo" "$work/wpfit-jpeg.bmp" --color 000000 >>"$work/wpfit-jpeg.txt"
+  measure "$wpfit" "$turned" "$work/wpfit-turned.bmp" --color 000000 >>"$work/wpfit-turned.txt"
 done
 
-median() { sort -n -k"$1" "$2" | awk -v k="$1" '{ v[NR] = $k } END { print v[int((NR + 1) / 2)] }'; }
 line() {  # name file
   printf "  %-30s %6.3f s  peak %7.1f MB\n" "$1" "$(median 1 "$work/$2.txt")" "$(awk -v k="$(median 2 "$work/$2.txt")" 'BEGIN { print k / 1024 }')"
 }
