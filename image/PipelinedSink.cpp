@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 PipelinedSink::PipelinedSink(PictureSink& target, size_t bandBytes, int bands)
     : target_(target), bandBytes_(bandBytes), bandCount_(std::max(bands, 2)) {}
@@ -28,7 +29,11 @@ void PipelinedSink::Begin(const PixelFormat& format) {
         band.rows.reserve(bandRows_);
         free_.push_back(&band);
     }
-    thread_ = std::thread([this] { Pass(); });
+    try {
+        thread_ = std::thread([this] { Pass(); });
+    } catch (const std::system_error&) {
+        alone_ = true;  // no second thread to be had: the rows go on here
+    }
 }
 
 PipelinedSink::Band* PipelinedSink::Filling() {
@@ -50,12 +55,14 @@ void PipelinedSink::Hand(Band* band) {
     changed_.notify_all();
 }
 
-uint8_t* PipelinedSink::RowBuffer(int32_t /*y*/) {
+uint8_t* PipelinedSink::RowBuffer(int32_t y) {
+    if (alone_) return target_.RowBuffer(y);
     Band* band = Filling();
     return band->pixels.data() + band->rows.size() * stride_;
 }
 
 void PipelinedSink::Row(int32_t y, const uint8_t* row) {
+    if (alone_) return target_.Row(y, row);
     Band* band = Filling();
     uint8_t* place = band->pixels.data() + band->rows.size() * stride_;
     if (row != place) std::memcpy(place, row, stride_);
@@ -67,7 +74,7 @@ void PipelinedSink::Row(int32_t y, const uint8_t* row) {
 }
 
 void PipelinedSink::Finish() {
-    if (!thread_.joinable()) return;  // no Begin: nothing was passed on
+    if (!thread_.joinable()) return;  // no Begin, or no second thread: nothing is queued
     if (filling_ && !filling_->rows.empty()) Hand(filling_);
     filling_ = nullptr;
     {

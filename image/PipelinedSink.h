@@ -58,5 +58,6 @@ private:
     bool ended_ = false;     // no more bands come
     bool stopping_ = false;  // the second thread leaves at once
     std::exception_ptr failure_;  // what the target threw
+    bool alone_ = false;          // the system gave no second thread: rows go on at once
     std::thread thread_;
 };
