@@ -34,7 +34,6 @@ std::vector<uint8_t> RowBytes(int32_t y, size_t stride) {
     return row;
 }
 
-
 // A reader's rows: into the sink's buffer or from its own memory (alternating),
 // top-down or bottom-up; a reader's own failure at row `failAt`.
 void Read(PipelinedSink& sink, const PixelFormat& format, bool bottomUp, int32_t failAt = -1) {
