@@ -23,6 +23,10 @@ public:
     PictureHeader Header() override {
         uint8_t head[kWebpHeadBytes];
         const size_t got = source_.ReadAt(0, head, static_cast<size_t>(std::min<uint64_t>(sizeof head, source_.Size())));
+        // A WebP file is a RIFF container; libwebp would also take a bare VP8 or
+        // VP8L stream, which no other reader of .webp files opens.
+        if (got < 12 || std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WEBP", 4) != 0)
+            throw WebpError("Invalid WebP header");
         if (WebPGetFeatures(head, got, &features_) != VP8_STATUS_OK || features_.width <= 0 || features_.height <= 0)
             throw WebpError("Invalid WebP header");
         headerRead_ = true;

@@ -409,6 +409,10 @@ TEST(WebpReader, LossyLosslessAlphaAndAnimationAsDwebpDecodesThem) {
     cut.resize(cut.size() / 2);
     WriteBytes(folder / "cut.webp", cut);
     EXPECT_THROW(ReadThrough(MakeWebpReader, dir + "/cut.webp", 0), WebpError);
+    // So is a bare VP8 stream without its RIFF container (a 9 x 6 key frame that
+    // libwebp and dwebp alone would take).
+    WriteBytes(folder / "bare.webp", {0xf0, 0, 0, 0x9d, 0x01, 0x2a, 9, 0, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_THROW(ReadThrough(MakeWebpReader, dir + "/bare.webp", 0), WebpError);
 }
 
 // A change of a PNG, a WebP and a turned JPEG writes, row by row, the bitmap
