@@ -9,12 +9,6 @@
 
 namespace {
 
-int64_t FloorDiv(int64_t numerator, int64_t denominator) {
-    int64_t quotient = numerator / denominator;
-    if ((numerator % denominator != 0) && (numerator < 0)) --quotient;
-    return quotient;
-}
-
 int32_t Checked(int64_t value) {
     if (value <= 0 || value > INT32_MAX) throw BitmapSizeError("wallpaper too large");
     return static_cast<int32_t>(value);
@@ -182,14 +176,6 @@ private:
 };
 
 }  // namespace
-
-int64_t RoundHalfEven(int64_t numerator, int64_t denominator) {
-    const int64_t quotient = FloorDiv(numerator, denominator);
-    const int64_t twiceRest = 2 * (numerator - quotient * denominator);
-    if (twiceRest > denominator) return quotient + 1;
-    if (twiceRest == denominator) return (quotient % 2 == 0) ? quotient : quotient + 1;
-    return quotient;
-}
 
 Fit ComputeFit(int32_t width, int32_t height) {
     Fit fit;

@@ -9,6 +9,7 @@
 
 #include "engine/PictureFile.h"
 #include "image/Bitmap.h"
+#include "image/Rounding.h"  // RoundHalfEven, which the fit rounds with
 
 // Where a picture of width × height stands on the wallpaper canvas.
 struct Fit {
@@ -26,10 +27,6 @@ struct Fit {
 // every row and gains side bars, where the wide rule would cut rows off.
 // Width and height must be positive.
 Fit ComputeFit(int32_t width, int32_t height);
-
-// `numerator` / `denominator` (denominator > 0) rounded to the nearest integer,
-// exact halves to the even neighbour.
-int64_t RoundHalfEven(int64_t numerator, int64_t denominator);
 
 struct RenderOptions {
     uint32_t background = 0;  // 0x00BBGGRR

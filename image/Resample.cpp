@@ -3,22 +3,9 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "image/Rounding.h"
+
 namespace {
-
-int64_t FloorDiv(int64_t numerator, int64_t denominator) {
-    int64_t quotient = numerator / denominator;
-    if ((numerator % denominator != 0) && (numerator < 0)) --quotient;
-    return quotient;
-}
-
-// numerator / denominator (denominator > 0) to the nearest integer, halves to even.
-int64_t RoundedDiv(int64_t numerator, int64_t denominator) {
-    const int64_t quotient = FloorDiv(numerator, denominator);
-    const int64_t twiceRest = 2 * (numerator - quotient * denominator);
-    if (twiceRest > denominator) return quotient + 1;
-    if (twiceRest == denominator) return (quotient % 2 == 0) ? quotient : quotient + 1;
-    return quotient;
-}
 
 constexpr int64_t kUnit = 4096;  // the kernel's argument in steps of 1/4096 pixel
 
@@ -53,7 +40,7 @@ ResampleTaps ComputeResampleTaps(int32_t source, int32_t scaled, int32_t from, i
         raw.assign(static_cast<size_t>(last - first + 1), 0);
         int64_t sum = 0;
         for (int64_t j = lo; j <= hi; ++j) {
-            const int64_t k = CatmullRomWeight(RoundedDiv((2 * d * j - base) * kUnit, m));
+            const int64_t k = CatmullRomWeight(RoundHalfEven((2 * d * j - base) * kUnit, m));
             raw[static_cast<size_t>(std::clamp<int64_t>(j, 0, s - 1) - first)] += k;
             sum += k;
         }
@@ -78,7 +65,7 @@ ResampleTaps ComputeResampleTaps(int32_t source, int32_t scaled, int32_t from, i
         size_t largest = 0;
         const size_t at = taps.weights.size();
         for (size_t n = 0; n < raw.size(); ++n) {
-            const int32_t w = static_cast<int32_t>(RoundedDiv(raw[n] * kResampleOne, sum));
+            const int32_t w = static_cast<int32_t>(RoundHalfEven(raw[n] * kResampleOne, sum));
             taps.weights.push_back(w);
             total += w;
             if (raw[n] > raw[largest]) largest = n;
