@@ -25,16 +25,7 @@ fi
 [ -s "$work/png/photo.png" ] || convert "$photo" "$work/png/photo.png"
 [ -s "$work/adam7/photo.png" ] || convert "$photo" -interlace PNG "$work/adam7/photo.png"
 [ -s "$work/webp/photo.webp" ] || cwebp -quiet -q 80 "$work/png/photo.png" -o "$work/webp/photo.webp"
-if [ ! -s "$work/turned/photo.jpg" ]; then
-  # The same JPEG with an Exif block of orientation 6 after its SOI marker.
-  python3 - "$photo" "$work/turned/photo.jpg" <<'PY'
-import sys
-data = open(sys.argv[1], 'rb').read()
-tiff = b'MM\x00*\x00\x00\x00\x08' + b'\x00\x01' + b'\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00' + b'\x00\x00\x00\x00'
-body = b'Exif\x00\x00' + tiff
-open(sys.argv[2], 'wb').write(data[:2] + b'\xff\xe1' + (len(body) + 2).to_bytes(2, 'big') + body + data[2:])
-PY
-fi
+[ -s "$work/turned/photo.jpg" ] || python3 "$root/bench/turned-jpeg.py" "$photo" "$work/turned/photo.jpg"
 
 windows() { echo "Z:${1//\//\\}"; }
 run=("$root/cmake/wine-run.sh" --prefix "$root/build/win32/wineprefix" --locale en_US.UTF-8 --own-prefix

@@ -22,16 +22,7 @@ turned="$work/photo-6000x4000-orientation6.jpg"
 [ -s "$png" ] || convert "$photo" "$png"
 [ -s "$adam7" ] || convert "$photo" -interlace PNG "$adam7"
 [ -s "$webp" ] || cwebp -quiet -q 80 "$png" -o "$webp"
-if [ ! -s "$turned" ]; then
-  # The same JPEG with an Exif block of orientation 6 after its SOI marker.
-  python3 - "$photo" "$turned" <<'PY'
-import sys
-data = open(sys.argv[1], 'rb').read()
-tiff = b'MM\x00*\x00\x00\x00\x08' + b'\x00\x01' + b'\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00' + b'\x00\x00\x00\x00'
-body = b'Exif\x00\x00' + tiff
-open(sys.argv[2], 'wb').write(data[:2] + b'\xff\xe1' + (len(body) + 2).to_bytes(2, 'big') + body + data[2:])
-PY
-fi
+[ -s "$turned" ] || python3 "$root/bench/turned-jpeg.py" "$photo" "$turned"
 
 for f in pngtopnm wpfit-png wpfit-adam7 dwebp wpfit-webp wpfit-jpeg wpfit-turned; do : >"$work/$f.txt"; done
 for _ in $(seq 1 "$rounds"); do
