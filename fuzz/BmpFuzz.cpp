@@ -14,6 +14,7 @@
 
 #include "image/BmpCodec.h"
 #include "engine/PictureFile.h"
+#include "tests/engine/WholeCanvas.h"
 
 namespace {
 // For fuzzing only: pictures of more pixels are passed over. Within the
@@ -90,14 +91,7 @@ void CompareRowByRow(const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CompareRowByRow(data, size);
     // As a change reads it: the header held to the bounds, then the rows.
-    struct Whole final : PictureSink {
-        Bitmap bitmap;
-        void Begin(const PixelFormat& format) override {
-            static_cast<PixelFormat&>(bitmap) = format;
-            bitmap.Reset(format.width, format.height, format.bitsPerPixel);
-        }
-        void Row(int32_t y, const uint8_t* row) override { std::memcpy(bitmap.Row(y), row, bitmap.Stride()); }
-    } whole;
+    testing_support::WholePicture whole;
     try {
         MemorySource source(data, size);
         const OpenedPicture opened = OpenPicture(PictureKind::Bmp, source);

@@ -29,6 +29,16 @@ struct MemoryFile final : ByteSource {
     const std::vector<uint8_t>& bytes;
 };
 
+// A reader's rows kept as one bitmap in their own format.
+struct WholePicture final : PictureSink {
+    Bitmap bitmap;
+    void Begin(const PixelFormat& format) override {
+        static_cast<PixelFormat&>(bitmap) = format;
+        bitmap.Reset(format.width, format.height, format.bitsPerPixel);
+    }
+    void Row(int32_t y, const uint8_t* row) override { std::memcpy(bitmap.Row(y), row, bitmap.Stride()); }
+};
+
 inline std::vector<uint8_t> WholeCanvasBmp(const std::string& picture, const RenderOptions& options) {
     const std::vector<uint8_t> file = platform::ReadFileBytes(picture, kMaxPictureFileBytes);
     const PictureKind kind = PictureKindOf(picture);
@@ -39,14 +49,7 @@ inline std::vector<uint8_t> WholeCanvasBmp(const std::string& picture, const Ren
     if (Bitmap::ByteCountFor(fit.canvasWidth, fit.canvasHeight, fit.rule == Fit::Band ? size.bitsPerPixel : 24) >
         kMaxWallpaperBytes)
         throw RenderError("The wallpaper would be too large");
-    struct Whole final : PictureSink {
-        Bitmap bitmap;
-        void Begin(const PixelFormat& format) override {
-            static_cast<PixelFormat&>(bitmap) = format;
-            bitmap.Reset(format.width, format.height, format.bitsPerPixel);
-        }
-        void Row(int32_t y, const uint8_t* row) override { std::memcpy(bitmap.Row(y), row, bitmap.Stride()); }
-    } whole;
+    WholePicture whole;
     ReadOptions read;
     read.quantize = options.displayBits <= 8;
     read.background = options.background;
